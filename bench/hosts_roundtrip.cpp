@@ -1,0 +1,66 @@
+// hosts_roundtrip IN OUT     loads IN as the main window does, builds the hosts text from the
+//                            unchanged list and saves it to OUT with the program's own save.
+// hosts_roundtrip --list IN  prints each entry of IN as status, TAB, website text.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "blocklist/block_list.h"
+#include "blocklist/hosts_store.h"
+
+namespace {
+
+int Fail(const rir::Error& error) {
+  std::fprintf(stderr, "hosts_roundtrip: %s\n", rir::DescribeError(error).c_str());
+  return 1;
+}
+
+int Usage() {
+  std::fputs("usage: hosts_roundtrip IN OUT\n       hosts_roundtrip --list IN\n", stderr);
+  return 2;
+}
+
+int List(const std::string& in_path) {
+  blocklist::HostsStore in(in_path);
+  blocklist::BlockList list;
+  if (auto loaded = in.Load(list); !loaded) {
+    return Fail(loaded.error());
+  }
+  std::string out;
+  for (const blocklist::Entry& entry : list.entries()) {
+    out += blocklist::StatusText(entry.status);
+    out += '\t';
+    out += entry.website;
+    out += '\n';
+  }
+  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+    std::fputs("hosts_roundtrip: cannot write to standard output\n", stderr);
+    return 1;
+  }
+  return 0;
+}
+
+int RoundTrip(const std::string& in_path, const std::string& out_path) {
+  blocklist::HostsStore in(in_path);
+  blocklist::BlockList list;
+  if (auto loaded = in.Load(list); !loaded) {
+    return Fail(loaded.error());
+  }
+  const std::string text = in.BuildText(list);
+  if (auto saved = blocklist::HostsStore(out_path).Save(text); !saved) {
+    return Fail(saved.error());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string_view(argv[1]) == "--list") {
+    return List(argv[2]);
+  }
+  if (argc == 3 && argv[1][0] != '-') {
+    return RoundTrip(argv[1], argv[2]);
+  }
+  return Usage();
+}

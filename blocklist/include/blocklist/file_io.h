@@ -1,0 +1,21 @@
+// Whole-file reading and a durable replacement of a file's contents.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "rir/result.h"
+
+namespace blocklist {
+
+// The file's bytes; no value when there is no such file (or no such folder).
+rir::Result<std::optional<std::string>> ReadFileIfExists(const std::string& path);
+
+// Makes `text` the file's contents without ever leaving it half written or empty: on any
+// failure the file is exactly as before. An existing file keeps its identity (on Windows its
+// ACL and attributes; elsewhere its inode, owner, mode and security label, so that a
+// bind-mounted /etc/hosts stays what it was).
+rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view text);
+
+}  // namespace blocklist

@@ -1,0 +1,157 @@
+#include <windows.h>
+
+#include <string>
+
+#include "blocklist/file_io.h"
+
+namespace blocklist {
+
+namespace {
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() { Close(); }
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool Close() {
+    const bool closed = valid() ? CloseHandle(handle_) != 0 : true;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// A file that disappears unless kept (or moved away).
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile() {
+    if (!path_.empty() && !kept_) {
+      DeleteFileA(path_.c_str());
+    }
+  }
+  bool CreateIn(const std::string& folder) {
+    char name[MAX_PATH + 1] = {};
+    if (GetTempFileNameA(folder.c_str(), "rir", 0, name) == 0) {
+      return false;
+    }
+    path_ = name;
+    return true;
+  }
+  const std::string& path() const { return path_; }
+  void Keep() { kept_ = true; }
+
+ private:
+  std::string path_;
+  bool kept_ = false;
+};
+
+std::string FolderOf(const std::string& path) {
+  const auto separator = path.find_last_of("\\/");
+  if (separator == std::string::npos) {
+    return ".";
+  }
+  return separator == 0 ? path.substr(0, 1) : path.substr(0, separator);
+}
+
+rir::Error Failure(rir::ErrorCode code, const std::string& path) {
+  return rir::Error{code, path, rir::LastSystemReason()};
+}
+
+bool IsMissing(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool WriteAll(HANDLE file, std::string_view text) {
+  while (!text.empty()) {
+    const DWORD chunk = text.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(text.size());
+    DWORD written = 0;
+    if (!WriteFile(file, text.data(), chunk, &written, nullptr) || written == 0) {
+      return false;
+    }
+    text.remove_prefix(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+rir::Result<std::optional<std::string>> ReadFileIfExists(const std::string& path) {
+  Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    if (IsMissing(GetLastError())) {
+      return std::optional<std::string>();
+    }
+    return Failure(rir::ErrorCode::kOpenForReading, path);
+  }
+  std::string bytes;
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
+    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+  }
+  char buffer[1 << 16];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+      return Failure(rir::ErrorCode::kRead, path);
+    }
+    if (got == 0) {
+      return std::optional<std::string>(std::move(bytes));
+    }
+    bytes.append(buffer, got);
+  }
+}
+
+rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view text) {
+  const bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (!exists && !IsMissing(GetLastError())) {
+    return Failure(rir::ErrorCode::kWrite, path);
+  }
+
+  TemporaryFile temporary;
+  if (!temporary.CreateIn(FolderOf(path))) {
+    return Failure(rir::ErrorCode::kCreateTemporary, path);
+  }
+  {
+    Handle file(CreateFileA(temporary.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid() || !WriteAll(file.get(), text)) {
+      return Failure(rir::ErrorCode::kWrite, temporary.path());
+    }
+    if (!FlushFileBuffers(file.get()) || !file.Close()) {
+      return Failure(rir::ErrorCode::kFlush, temporary.path());
+    }
+  }
+
+  // ReplaceFile keeps the hosts file's ACL and attributes, which a plain rename would lose.
+  const BOOL replaced = exists ? ReplaceFileA(path.c_str(), temporary.path().c_str(), nullptr,
+                                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                               : MoveFileExA(temporary.path().c_str(), path.c_str(),
+                                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!replaced) {
+    const DWORD code = GetLastError();
+    const rir::Error error{rir::ErrorCode::kReplace, path,
+                           rir::SystemReason(static_cast<int>(code))};
+    // This failure means the old file is already gone and the new text still lies under its
+    // temporary name: moving it into place is the only way back to a hosts file.
+    if (exists && code == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+        MoveFileExA(temporary.path().c_str(), path.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      temporary.Keep();
+      return {};
+    }
+    return error;
+  }
+  temporary.Keep();
+  return {};
+}
+
+}  // namespace blocklist

@@ -1,0 +1,16 @@
+# GoogleTest from Debian's sources, built with the same compiler as the code under test, so the
+# cross build gets Windows test programs.
+set(RIR_GOOGLETEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest sources (Debian package googletest)")
+if(NOT EXISTS "${RIR_GOOGLETEST_SOURCE}/CMakeLists.txt")
+  message(FATAL_ERROR "GoogleTest sources not found in ${RIR_GOOGLETEST_SOURCE}: apt-get install googletest")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+add_subdirectory("${RIR_GOOGLETEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+foreach(target gtest gtest_main gmock gmock_main)
+  if(TARGET ${target})
+    set_target_properties(${target} PROPERTIES COMPILE_WARNING_AS_ERROR OFF)
+  endif()
+endforeach()
+include(GoogleTest)

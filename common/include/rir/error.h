@@ -1,0 +1,34 @@
+// An error that the user must hear about: what failed, on which file, and the system's own reason.
+#pragma once
+
+#include <string>
+
+namespace rir {
+
+enum class ErrorCode {
+  kOpenForReading,
+  kRead,
+  kCreateTemporary,
+  kWrite,
+  kFlush,
+  kReplace,
+  kSystemFolderUnknown,
+  kRefusedAfterFailedLoad,
+  kInvalidText,
+};
+
+struct Error {
+  ErrorCode code;
+  std::string path;    // the file or folder concerned; may be empty
+  std::string reason;  // the system's own words, or ours where the system gave none
+};
+
+// One line for people: "cannot read C:\...\hosts: Access denied." Every text of this kind lives
+// here.
+std::string DescribeError(const Error& error);
+
+// The reason the operating system gives for its last failed call (errno or GetLastError).
+std::string LastSystemReason();
+std::string SystemReason(int code);
+
+}  // namespace rir
