@@ -27,7 +27,8 @@ int List(const std::string& in_path) {
     return Fail(loaded.error());
   }
   std::string out;
-  for (const blocklist::Entry& entry : list.entries()) {
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const blocklist::Entry entry = list.at(i);
     out += blocklist::StatusText(entry.status);
     out += '\t';
     out += entry.website;

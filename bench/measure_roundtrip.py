@@ -5,8 +5,9 @@
 
 Generates a hosts file of --lines lines (about 35 bytes a line, as a large block list has), then,
 interleaved run by run so that both see the same machine: `dd if=IN of=OUT bs=4M conv=fsync` and
-`hosts_roundtrip IN OUT`, the latter both over an existing OUT (the usual case: the hosts file is
-there) and onto a new one. Prints the medians, their ratios, and the tool's peak resident memory
+`hosts_roundtrip IN OUT`, the latter over an existing OUT (the usual case: the hosts file is there)
+that already holds the same text, over one that differs from its second line on (so all of it is
+rewritten), and onto a new one. Prints the medians, their ratios, and the tool's peak resident memory
 against the file's size.
 """
 import argparse
@@ -62,17 +63,26 @@ def main():
     with tempfile.TemporaryDirectory(dir=args.folder) as folder:
         source = os.path.join(folder, "in.hosts")
         existing = os.path.join(folder, "out-existing.hosts")
+        different = os.path.join(folder, "out-different.hosts")
+        different_text = os.path.join(folder, "different.hosts")
         fresh = os.path.join(folder, "out-new.hosts")
         copy = os.path.join(folder, "out-dd.hosts")
         generate(source, args.lines)
         size = os.path.getsize(source)
         subprocess.run(["cp", source, existing], check=True)
+        # A file that differs from its second line on, so that the save rewrites all of it.
+        with open(source, "rb") as a, open(different_text, "wb") as b:
+            b.write(a.readline() + b"# changed\r\n" + a.read())
 
-        dd, over, new, peaks = [], [], [], []
+        dd, over, rewrite, new, peaks = [], [], [], [], []
         for _ in range(args.runs):
             dd.append(timed(["dd", f"if={source}", f"of={copy}", "bs=4M", "conv=fsync"])[0])
             seconds, peak = timed([args.tool, source, existing])
             over.append(seconds)
+            peaks.append(peak)
+            subprocess.run(["cp", different_text, different], check=True)
+            seconds, peak = timed([args.tool, source, different])
+            rewrite.append(seconds)
             peaks.append(peak)
             if os.path.exists(fresh):
                 os.remove(fresh)
@@ -86,7 +96,9 @@ def main():
     dd_median = statistics.median(dd)
     print(f"file: {args.lines} lines, {size / 1e6:.1f} MB; {args.runs} runs each, medians")
     print(f"dd conv=fsync:                   {dd_median * 1000:8.1f} ms")
-    for label, values in (("hosts_roundtrip over a file:", over), ("hosts_roundtrip, new file:", new)):
+    for label, values in (("hosts_roundtrip over the same:", over),
+                          ("hosts_roundtrip over another:", rewrite),
+                          ("hosts_roundtrip, new file:", new)):
         median = statistics.median(values)
         print(f"{label:32} {median * 1000:8.1f} ms  = {median / dd_median:.2f} x dd")
     peak = max(peaks)

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 
 #include "blocklist/file_io.h"
 #include "rewrite_in_place.h"
@@ -17,6 +18,13 @@ class FileDescriptor {
   explicit FileDescriptor(int fd) : fd_(fd) {}
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) {
+      Close();
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
   ~FileDescriptor() { Close(); }
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
@@ -30,27 +38,31 @@ class FileDescriptor {
   int fd_;
 };
 
-// A file beside the target that disappears unless kept.
+// A copy of the new text beside the target, which disappears unless kept. Written before the
+// target is touched, it proves there is room, and it is what a crash part way would leave.
 class SiblingCopy {
  public:
   explicit SiblingCopy(const std::string& target) : path_(target + ".XXXXXX") {}
   SiblingCopy(const SiblingCopy&) = delete;
   SiblingCopy& operator=(const SiblingCopy&) = delete;
   ~SiblingCopy() {
+    fd_.Close();
     if (!kept_ && created_) {
       ::unlink(path_.c_str());
     }
   }
-  int Create() {
-    const int fd = ::mkostemp(path_.data(), O_CLOEXEC);
-    created_ = fd >= 0;
-    return fd;
-  }
+
+  // Creates and writes the copy, and sets its flush going while the caller does other work.
+  rir::Result<void> Write(const std::string& target, std::string_view text);
+  // Waits until the copy is on disk.
+  rir::Result<void> Flush();
+
   const std::string& path() const { return path_; }
   void Keep() { kept_ = true; }
 
  private:
   std::string path_;
+  FileDescriptor fd_{-1};
   bool created_ = false;
   bool kept_ = false;
 };
@@ -82,15 +94,14 @@ rir::Error Failure(rir::ErrorCode code, const std::string& path) {
   return rir::Error{code, path, rir::LastSystemReason()};
 }
 
-rir::Result<std::string> ReadAll(int fd, const std::string& path) {
-  std::string bytes;
+rir::Result<FileBytes> ReadAll(int fd, const std::string& path) {
+  // Sized from the file, but read on to the end in case the file grew meanwhile.
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-  }
-  char buffer[1 << 16];
+  const bool sized = ::fstat(fd, &info) == 0 && info.st_size > 0;
+  FileBytes bytes(sized ? static_cast<std::size_t>(info.st_size) + 1 : std::size_t{1} << 16);
   for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    char* const target = bytes.Space();
+    const ssize_t got = ::read(fd, target, bytes.space());
     if (got < 0) {
       if (errno == EINTR) {
         continue;
@@ -100,24 +111,30 @@ rir::Result<std::string> ReadAll(int fd, const std::string& path) {
     if (got == 0) {
       return bytes;
     }
-    bytes.append(buffer, static_cast<std::size_t>(got));
+    bytes.Commit(static_cast<std::size_t>(got));
   }
 }
 
-// A flushed copy of the new text beside the target: it proves there is room before the target
-// is touched, and it is what a crash part way through would leave to recover from.
-rir::Result<void> WriteSiblingCopy(SiblingCopy& copy, const std::string& target,
-                                   std::string_view text) {
-  FileDescriptor fd(copy.Create());
-  if (!fd.valid()) {
+rir::Result<void> SiblingCopy::Write(const std::string& target, std::string_view text) {
+  fd_ = FileDescriptor(::mkostemp(path_.data(), O_CLOEXEC));
+  if (!fd_.valid()) {
     return Failure(rir::ErrorCode::kCreateTemporary, target);
   }
+  created_ = true;
   // Readable by all, as a hosts file is: when there is no file yet, the copy becomes it.
-  if (!WriteAll(fd.get(), text) || ::fchmod(fd.get(), S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH) != 0) {
-    return Failure(rir::ErrorCode::kWrite, copy.path());
+  if (!WriteAll(fd_.get(), text) ||
+      ::fchmod(fd_.get(), S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH) != 0) {
+    return Failure(rir::ErrorCode::kWrite, path_);
   }
-  if (::fsync(fd.get()) != 0 || fd.Close() != 0) {
-    return Failure(rir::ErrorCode::kFlush, copy.path());
+#ifdef __linux__
+  ::sync_file_range(fd_.get(), 0, 0, SYNC_FILE_RANGE_WRITE);  // only a head start for Flush
+#endif
+  return {};
+}
+
+rir::Result<void> SiblingCopy::Flush() {
+  if (::fsync(fd_.get()) != 0 || fd_.Close() != 0) {
+    return Failure(rir::ErrorCode::kFlush, path_);
   }
   return {};
 }
@@ -132,11 +149,11 @@ rir::Result<void> SyncFolder(const std::string& path) {
 
 }  // namespace
 
-rir::Result<std::optional<std::string>> ReadFileIfExists(const std::string& path) {
+rir::Result<std::optional<FileBytes>> ReadFileIfExists(const std::string& path) {
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.valid()) {
     if (errno == ENOENT) {
-      return std::optional<std::string>();
+      return std::optional<FileBytes>();
     }
     return Failure(rir::ErrorCode::kOpenForReading, path);
   }
@@ -144,12 +161,12 @@ rir::Result<std::optional<std::string>> ReadFileIfExists(const std::string& path
   if (!bytes) {
     return bytes.error();
   }
-  return std::optional<std::string>(std::move(*bytes));
+  return std::optional<FileBytes>(std::move(*bytes));
 }
 
 rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view text) {
   SiblingCopy copy(path);
-  if (auto written = WriteSiblingCopy(copy, path, text); !written) {
+  if (auto written = copy.Write(path, text); !written) {
     return written;
   }
 
@@ -159,6 +176,9 @@ rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view 
       return Failure(rir::ErrorCode::kWrite, path);
     }
     // No file yet: the copy becomes it, in one step.
+    if (auto flushed = copy.Flush(); !flushed) {
+      return flushed;
+    }
     if (::rename(copy.path().c_str(), path.c_str()) != 0) {
       return Failure(rir::ErrorCode::kReplace, path);
     }
@@ -166,11 +186,16 @@ rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view 
     return SyncFolder(path);
   }
 
+  // The old text, to put back should the rewrite fail part way.
   auto old_text = ReadAll(target.get(), path);
   if (!old_text) {
     return old_text.error();
   }
-  if (auto rewritten = RewriteInPlace(target.get(), path, *old_text, text, SystemFileWriteOps());
+  if (auto flushed = copy.Flush(); !flushed) {
+    return flushed;
+  }
+  if (auto rewritten =
+          RewriteInPlace(target.get(), path, old_text->view(), text, SystemFileWriteOps());
       !rewritten) {
     return rewritten;
   }

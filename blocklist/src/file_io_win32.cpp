@@ -83,30 +83,30 @@ bool WriteAll(HANDLE file, std::string_view text) {
 
 }  // namespace
 
-rir::Result<std::optional<std::string>> ReadFileIfExists(const std::string& path) {
+rir::Result<std::optional<FileBytes>> ReadFileIfExists(const std::string& path) {
   Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     if (IsMissing(GetLastError())) {
-      return std::optional<std::string>();
+      return std::optional<FileBytes>();
     }
     return Failure(rir::ErrorCode::kOpenForReading, path);
   }
-  std::string bytes;
+  // Sized from the file, but read on to the end in case the file grew meanwhile.
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
-    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-  }
-  char buffer[1 << 16];
+  const bool sized = GetFileSizeEx(file.get(), &size) && size.QuadPart > 0;
+  FileBytes bytes(sized ? static_cast<std::size_t>(size.QuadPart) + 1 : std::size_t{1} << 16);
   for (;;) {
+    char* const target = bytes.Space();
+    const DWORD room = bytes.space() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.space());
     DWORD got = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+    if (!ReadFile(file.get(), target, room, &got, nullptr)) {
       return Failure(rir::ErrorCode::kRead, path);
     }
     if (got == 0) {
-      return std::optional<std::string>(std::move(bytes));
+      return std::optional<FileBytes>(std::move(bytes));
     }
-    bytes.append(buffer, got);
+    bytes.Commit(got);
   }
 }
 

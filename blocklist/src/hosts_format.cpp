@@ -1,6 +1,13 @@
 #include "blocklist/hosts_format.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include <cassert>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace blocklist {
 
@@ -10,29 +17,59 @@ struct Line {
   std::string_view text;  // without its line end
   LineEnd line_end;
   std::size_t size_with_end;
+  bool has_nul;
 };
 
-Line NextLine(std::string_view bytes, std::size_t from) {
-  const char* begin = bytes.data() + from;
-  const std::size_t rest = bytes.size() - from;
-  const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', rest));
-  const std::size_t lf_at = lf ? static_cast<std::size_t>(lf - begin) : rest;
-  const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', lf_at));
-  if (cr) {
-    const auto cr_at = static_cast<std::size_t>(cr - begin);
-    if (lf && cr_at + 1 == lf_at) {
-      return {{begin, cr_at}, LineEnd::kCrLf, cr_at + 2};
+// The first CR, LF or NUL at or after `at`, or `end`. Lines are short and plenty, so one pass
+// over the bytes for all three beats a library search for each.
+const char* FindSpecial(const char* at, const char* end) {
+#ifdef __SSE2__
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i nul = _mm_setzero_si128();
+  while (end - at >= 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i hits =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)),
+                     _mm_cmpeq_epi8(bytes, nul));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+    if (mask != 0) {
+      return at + __builtin_ctz(mask);
     }
-    return {{begin, cr_at}, LineEnd::kCr, cr_at + 1};
+    at += 16;
   }
-  if (lf) {
-    return {{begin, lf_at}, LineEnd::kLf, lf_at + 1};
+#endif
+  while (at < end && *at != '\n' && *at != '\r' && *at != '\0') {
+    ++at;
   }
-  return {{begin, rest}, LineEnd::kNone, rest};
+  return at;
 }
 
-bool IsEntryLine(std::string_view line, Status& status, std::string_view& website) {
-  if (line.find('\0') != std::string_view::npos) {
+Line NextLine(std::string_view bytes, std::size_t from) {
+  const char* const begin = bytes.data() + from;
+  const char* const end = bytes.data() + bytes.size();
+  bool has_nul = false;
+  const char* at = FindSpecial(begin, end);
+  while (at < end && *at == '\0') {
+    has_nul = true;
+    at = FindSpecial(at + 1, end);
+  }
+  const auto length = static_cast<std::size_t>(at - begin);
+  if (at == end) {
+    return {{begin, length}, LineEnd::kNone, length, has_nul};
+  }
+  if (*at == '\n') {
+    return {{begin, length}, LineEnd::kLf, length + 1, has_nul};
+  }
+  if (at + 1 < end && at[1] == '\n') {
+    return {{begin, length}, LineEnd::kCrLf, length + 2, has_nul};
+  }
+  return {{begin, length}, LineEnd::kCr, length + 1, has_nul};
+}
+
+bool IsEntryLine(const Line& line_read, Status& status, std::string_view& website) {
+  const std::string_view line = line_read.text;
+  if (line_read.has_nul || line.size() > std::numeric_limits<std::uint32_t>::max()) {
     return false;  // a text the list could neither show nor take back; leave the line alone
   }
   if (line.substr(0, kBlockedPrefix.size()) == kBlockedPrefix) {
@@ -56,38 +93,53 @@ bool EndsOpen(std::string_view text) {
   return !text.empty() && text.back() != '\n' && text.back() != '\r';
 }
 
-// Appends pieces to the hosts text; a line left without a line end (the file's last line) gets
-// one as soon as anything follows it, so that it is not glued to the next line.
+// Writes the hosts text into a buffer sized once; a line left without a line end (the file's last
+// line) gets one as soon as anything follows it, so that it is not glued to the next line.
 class TextWriter {
  public:
-  TextWriter(std::string& out, LineEnd file_line_end) : out_(out), line_end_(file_line_end) {}
+  TextWriter(std::size_t capacity, LineEnd file_line_end)
+      : out_(capacity, '\0'), cursor_(out_.data()), line_end_(file_line_end) {}
 
   void Kept(std::string_view run) {
     if (run.empty()) {
       return;
     }
     CloseOpenLine();
-    out_ += run;
+    Put(run);
     open_ = EndsOpen(run);
   }
 
   void EntryLine(const Entry& entry, LineEnd line_end) {
     CloseOpenLine();
-    out_ += PrefixFor(entry.status);
-    out_ += entry.website;
-    out_ += LineEndText(line_end);
+    Put(PrefixFor(entry.status));
+    Put(entry.website);
+    Put(LineEndText(line_end));
     open_ = line_end == LineEnd::kNone;
   }
 
+  std::string Finish() && {
+    out_.resize(static_cast<std::size_t>(cursor_ - out_.data()));
+    return std::move(out_);
+  }
+
  private:
+  void Put(std::string_view piece) {
+    assert(piece.size() <= static_cast<std::size_t>(out_.data() + out_.size() - cursor_));
+    if (!piece.empty()) {
+      std::memcpy(cursor_, piece.data(), piece.size());
+      cursor_ += piece.size();
+    }
+  }
+
   void CloseOpenLine() {
     if (open_) {
-      out_ += LineEndText(line_end_);
+      Put(LineEndText(line_end_));
       open_ = false;
     }
   }
 
-  std::string& out_;
+  std::string out_;
+  char* cursor_;
   LineEnd line_end_;
   bool open_ = false;
 };
@@ -123,6 +175,12 @@ std::string_view HostsLayout::run(std::size_t k) const {
 
 HostsLayout ParseHosts(std::string_view bytes, BlockList& list) {
   HostsLayout layout;
+  // No entry line is shorter than its prefix, so this is room enough for all of them; capacity
+  // that is never touched costs address space, not memory.
+  const std::size_t most_entries = bytes.size() / kBlockedPrefix.size() + 1;
+  list.reserve(list.size() + most_entries, bytes.size());
+  layout.run_begin.reserve(most_entries + 1);
+  layout.kept.reserve(bytes.size());
   bool line_end_found = false;
   std::size_t entry_lines = 0;
   for (std::size_t at = 0; at < bytes.size();) {
@@ -133,36 +191,36 @@ HostsLayout ParseHosts(std::string_view bytes, BlockList& list) {
     }
     Status status{};
     std::string_view website;
-    if (IsEntryLine(line.text, status, website)) {
-      list.AppendLoaded(std::string(website), status, line.line_end, entry_lines++);
+    if (IsEntryLine(line, status, website)) {
+      list.AppendLoaded(website, status, line.line_end, entry_lines++);
       layout.run_begin.push_back(layout.kept.size());
     } else {
       layout.kept.append(bytes.substr(at, line.size_with_end));
     }
     at += line.size_with_end;
   }
+  // The layout lives as long as the window; give back what the guesses above did not use.
   layout.kept.shrink_to_fit();
   layout.run_begin.shrink_to_fit();
   return layout;
 }
 
 std::string BuildHostsText(const HostsLayout& layout, const BlockList& list) {
-  std::size_t size = layout.kept.size();
-  for (const Entry& entry : list.entries()) {
-    size += kAllowedPrefix.size() + entry.website.size() + 2;
-  }
-  std::string out;
-  out.reserve(size + 2);
-  TextWriter writer(out, layout.line_end);
+  // Every line: the longer prefix, the text, a CR LF; and one line end for a last line that had
+  // none, should anything follow it.
+  constexpr std::size_t kMostPerLine = kAllowedPrefix.size() + 2;
+  TextWriter writer(layout.kept.size() + list.website_bytes() + list.size() * kMostPerLine + 2,
+                    layout.line_end);
 
   // Entries from the file keep their places among the kept lines. Nothing can move an entry, so
   // their origins rise through the list; one that does not (from another file) counts as new.
   const std::size_t runs = layout.run_begin.size();
   std::size_t next_run = 0;
-  std::vector<const Entry*> appended;
-  for (const Entry& entry : list.entries()) {
+  std::vector<std::size_t> appended;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const Entry entry = list[i];
     if (entry.origin == kNoOrigin || entry.origin < next_run || entry.origin + 1 >= runs) {
-      appended.push_back(&entry);
+      appended.push_back(i);
       continue;
     }
     while (next_run <= entry.origin) {
@@ -173,10 +231,10 @@ std::string BuildHostsText(const HostsLayout& layout, const BlockList& list) {
   while (next_run < runs) {
     writer.Kept(layout.run(next_run++));
   }
-  for (const Entry* entry : appended) {
-    writer.EntryLine(*entry, layout.line_end);
+  for (const std::size_t i : appended) {
+    writer.EntryLine(list[i], layout.line_end);
   }
-  return out;
+  return std::move(writer).Finish();
 }
 
 }  // namespace blocklist

@@ -22,7 +22,7 @@ rir::Result<void> HostsStore::Load(BlockList& list) {
     load_failure_ = bytes.error();
     return bytes.error();
   }
-  layout_ = ParseHosts(bytes->value_or(std::string()), list);
+  layout_ = ParseHosts(*bytes ? (*bytes)->view() : std::string_view(), list);
   return {};
 }
 

@@ -72,8 +72,8 @@ TEST(BlockListFind, FindsEmptyTextFromTheFile) {
 TEST(BlockListSelection, StatusChangesOnlyTheSelectedEntry) {
   BlockList list = ListOf({"a", "b", "c"});
   list.SetSelectedStatus(Status::kAllowed);  // nothing selected: nothing happens
-  for (const Entry& entry : list.entries()) {
-    EXPECT_EQ(entry.status, Status::kBlocked);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    EXPECT_EQ(list.at(i).status, Status::kBlocked);
   }
   list.Select(1);
   list.SetSelectedStatus(Status::kAllowed);

@@ -64,8 +64,30 @@ TEST_F(RewriteInPlaceTest, WritesTheNewTextAndTruncates) {
   EXPECT_EQ(ReadBytes(path_), "x\n");
 }
 
+TEST_F(RewriteInPlaceTest, WritesOnlyFromTheFirstChangedByte) {
+  const std::string same_start(10'000, 'x');
+  WriteBytes(path_, same_start + "old tail");
+  FileWriteOps ops = SystemFileWriteOps();
+  auto real_write = ops.write_at;
+  std::int64_t lowest_offset = -1;
+  std::size_t bytes_written = 0;
+  ops.write_at = [&](int fd, const char* data, std::size_t size, std::int64_t offset) -> long {
+    if (lowest_offset < 0 || offset < lowest_offset) {
+      lowest_offset = offset;
+    }
+    bytes_written += size;
+    return real_write(fd, data, size, offset);
+  };
+  ASSERT_TRUE(RewriteInPlace(fd_, path_, same_start + "old tail", same_start + "new", ops));
+  EXPECT_EQ(ReadBytes(path_), same_start + "new");
+  EXPECT_EQ(lowest_offset, 10'000);
+  EXPECT_EQ(bytes_written, 3u);
+}
+
 TEST_F(RewriteInPlaceTest, WriteFailingPartWayPutsTheOldTextBack) {
-  for (std::size_t budget_at : {std::size_t{0}, std::size_t{1}, std::size_t{17}, kNew.size() - 1}) {
+  // The two texts share their first six bytes ("# the "); the rest is written.
+  const std::size_t changed = kNew.size() - 6;
+  for (std::size_t budget_at : {std::size_t{0}, std::size_t{1}, std::size_t{17}, changed - 1}) {
     WriteBytes(path_, kOld);
     std::size_t budget = budget_at;
     int failures_left = 1;
