@@ -63,7 +63,8 @@ FileWriteOps SystemFileWriteOps() {
         return ::pwrite(fd, data, size, static_cast<off_t>(offset));
       },
       [](int fd, std::int64_t length) { return ::ftruncate(fd, static_cast<off_t>(length)); },
-      [](int fd) { return ::fsync(fd); },
+      // The data and the new length are what must reach the disk; the times may follow later.
+      [](int fd) { return ::fdatasync(fd); },
   };
 }
 
