@@ -1,42 +1,48 @@
 #include "rir/error.h"
 
 #include <string>
+#include <string_view>
 
 namespace rir {
 
 namespace {
 
-std::string WhatFailed(ErrorCode code) {
+// What failed, with "{}" where the path goes.
+std::string_view Pattern(ErrorCode code) {
   switch (code) {
     case ErrorCode::kOpenForReading:
-      return "Cannot open the file for reading";
+      return "Cannot open {} for reading";
     case ErrorCode::kRead:
-      return "Cannot read the file";
+      return "Cannot read {}";
     case ErrorCode::kCreateTemporary:
-      return "Cannot create a temporary file beside";
+      return "Cannot create a temporary file beside {}";
     case ErrorCode::kWrite:
-      return "Cannot write the file";
+      return "Cannot write {}";
     case ErrorCode::kFlush:
-      return "Cannot flush the file to disk";
+      return "Cannot flush {} to disk";
     case ErrorCode::kReplace:
-      return "Cannot replace the file";
+      return "Cannot replace {}";
     case ErrorCode::kSystemFolderUnknown:
       return "Cannot find the system folder";
     case ErrorCode::kRefusedAfterFailedLoad:
-      return "Not writing over a file that could not be read";
+      return "{} could not be read, so it is not written over";
     case ErrorCode::kInvalidText:
       return "The text holds a line break or a NUL character";
   }
-  return "Unknown failure";
+  return "Unknown failure with {}";
 }
 
 }  // namespace
 
 std::string DescribeError(const Error& error) {
-  std::string text = WhatFailed(error.code);
-  if (!error.path.empty()) {
-    text += " ";
-    text += error.path;
+  const std::string_view pattern = Pattern(error.code);
+  std::string text;
+  if (const auto slot = pattern.find("{}"); slot != std::string_view::npos) {
+    text.append(pattern.substr(0, slot));
+    text.append(error.path.empty() ? std::string_view("the file") : std::string_view(error.path));
+    text.append(pattern.substr(slot + 2));
+  } else {
+    text.append(pattern);
   }
   if (!error.reason.empty()) {
     text += ": ";
