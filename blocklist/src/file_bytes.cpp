@@ -1,7 +1,7 @@
+#include "file_bytes.h"
+
 #include <algorithm>
 #include <cstring>
-
-#include "blocklist/file_io.h"
 
 namespace blocklist {
 

@@ -3,10 +3,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "blocklist/file_io.h"
+#include "file_bytes.h"
 #include "rewrite_in_place.h"
 
 namespace blocklist {
@@ -149,19 +151,35 @@ rir::Result<void> SyncFolder(const std::string& path) {
 
 }  // namespace
 
-rir::Result<std::optional<FileBytes>> ReadFileIfExists(const std::string& path) {
+rir::Result<bool> ReadFileInPieces(
+    const std::string& path,
+    const std::function<void(std::string_view piece, std::size_t file_size)>& consume) {
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.valid()) {
     if (errno == ENOENT) {
-      return std::optional<FileBytes>();
+      return false;
     }
     return Failure(rir::ErrorCode::kOpenForReading, path);
   }
-  auto bytes = ReadAll(fd.get(), path);
-  if (!bytes) {
-    return bytes.error();
+  struct stat info {};
+  const std::size_t file_size = ::fstat(fd.get(), &info) == 0 && info.st_size > 0
+                                    ? static_cast<std::size_t>(info.st_size)
+                                    : 0;
+  constexpr std::size_t kPiece = std::size_t{1} << 20;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kPiece);
+  for (;;) {
+    const ssize_t got = ::read(fd.get(), buffer.get(), kPiece);
+    if (got < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return Failure(rir::ErrorCode::kRead, path);
+    }
+    if (got == 0) {
+      return true;
+    }
+    consume(std::string_view(buffer.get(), static_cast<std::size_t>(got)), file_size);
   }
-  return std::optional<FileBytes>(std::move(*bytes));
 }
 
 rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view text) {

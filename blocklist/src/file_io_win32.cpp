@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "blocklist/file_io.h"
@@ -83,30 +84,32 @@ bool WriteAll(HANDLE file, std::string_view text) {
 
 }  // namespace
 
-rir::Result<std::optional<FileBytes>> ReadFileIfExists(const std::string& path) {
+rir::Result<bool> ReadFileInPieces(
+    const std::string& path,
+    const std::function<void(std::string_view piece, std::size_t file_size)>& consume) {
   Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     if (IsMissing(GetLastError())) {
-      return std::optional<FileBytes>();
+      return false;
     }
     return Failure(rir::ErrorCode::kOpenForReading, path);
   }
-  // Sized from the file, but read on to the end in case the file grew meanwhile.
   LARGE_INTEGER size{};
-  const bool sized = GetFileSizeEx(file.get(), &size) && size.QuadPart > 0;
-  FileBytes bytes(sized ? static_cast<std::size_t>(size.QuadPart) + 1 : std::size_t{1} << 16);
+  const std::size_t file_size = GetFileSizeEx(file.get(), &size) && size.QuadPart > 0
+                                    ? static_cast<std::size_t>(size.QuadPart)
+                                    : 0;
+  constexpr DWORD kPiece = 1u << 20;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kPiece);
   for (;;) {
-    char* const target = bytes.Space();
-    const DWORD room = bytes.space() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.space());
     DWORD got = 0;
-    if (!ReadFile(file.get(), target, room, &got, nullptr)) {
+    if (!ReadFile(file.get(), buffer.get(), kPiece, &got, nullptr)) {
       return Failure(rir::ErrorCode::kRead, path);
     }
     if (got == 0) {
-      return std::optional<FileBytes>(std::move(bytes));
+      return true;
     }
-    bytes.Commit(got);
+    consume(std::string_view(buffer.get(), got), file_size);
   }
 }
 

@@ -11,14 +11,18 @@
 
 namespace blocklist {
 
-namespace {
+namespace {}  // namespace
 
-struct Line {
+struct detail::HostsLine {
   std::string_view text;  // without its line end
   LineEnd line_end;
   std::size_t size_with_end;
   bool has_nul;
 };
+
+namespace {
+
+using Line = detail::HostsLine;
 
 // The first CR, LF or NUL at or after `at`, or `end`. Lines are short and plenty, so one pass
 // over the bytes for all three beats a library search for each.
@@ -173,36 +177,83 @@ std::string_view HostsLayout::run(std::size_t k) const {
   return std::string_view(kept).substr(run_begin[k], end - run_begin[k]);
 }
 
-HostsLayout ParseHosts(std::string_view bytes, BlockList& list) {
-  HostsLayout layout;
+HostsParser::HostsParser(BlockList& list, std::size_t size_hint) : list_(list) {
   // No entry line is shorter than its prefix, so this is room enough for all of them; capacity
   // that is never touched costs address space, not memory.
-  const std::size_t most_entries = bytes.size() / kBlockedPrefix.size() + 1;
-  list.reserve(list.size() + most_entries, bytes.size());
-  layout.run_begin.reserve(most_entries + 1);
-  layout.kept.reserve(bytes.size());
-  bool line_end_found = false;
-  std::size_t entry_lines = 0;
-  for (std::size_t at = 0; at < bytes.size();) {
-    const Line line = NextLine(bytes, at);
-    if (!line_end_found && line.line_end != LineEnd::kNone) {
-      layout.line_end = line.line_end;
-      line_end_found = true;
-    }
-    Status status{};
-    std::string_view website;
-    if (IsEntryLine(line, status, website)) {
-      list.AppendLoaded(website, status, line.line_end, entry_lines++);
-      layout.run_begin.push_back(layout.kept.size());
+  const std::size_t most_entries = size_hint / kBlockedPrefix.size() + 1;
+  list_.reserve(list_.size() + most_entries, list_.website_bytes() + size_hint);
+  layout_.run_begin.reserve(most_entries + 1);
+  layout_.kept.reserve(size_hint);
+}
+
+void HostsParser::Take(const Line& line, std::string_view with_end) {
+  if (!line_end_found_ && line.line_end != LineEnd::kNone) {
+    layout_.line_end = line.line_end;
+    line_end_found_ = true;
+  }
+  Status status{};
+  std::string_view website;
+  if (IsEntryLine(line, status, website)) {
+    list_.AppendLoaded(website, status, line.line_end, entry_lines_++);
+    layout_.run_begin.push_back(layout_.kept.size());
+  } else {
+    layout_.kept.append(with_end);
+  }
+}
+
+void HostsParser::Feed(std::string_view piece) {
+  if (piece.empty()) {
+    return;
+  }
+  std::size_t at = 0;
+  if (!pending_.empty()) {
+    // Finish the line begun in the last piece. A CR that ended it may be half of a CR LF.
+    if (pending_.back() == '\r') {
+      at = piece.front() == '\n' ? 1 : 0;
     } else {
-      layout.kept.append(bytes.substr(at, line.size_with_end));
+      const Line first = NextLine(piece, 0);
+      const bool unfinished =
+          first.line_end == LineEnd::kNone ||
+          (first.line_end == LineEnd::kCr && first.size_with_end == piece.size());
+      if (unfinished) {
+        pending_.append(piece);
+        return;
+      }
+      at = first.size_with_end;
     }
+    pending_.append(piece.substr(0, at));
+    Take(NextLine(pending_, 0), pending_);
+    pending_.clear();
+  }
+  while (at < piece.size()) {
+    const Line line = NextLine(piece, at);
+    const bool unfinished =
+        line.line_end == LineEnd::kNone ||
+        (line.line_end == LineEnd::kCr && at + line.size_with_end == piece.size());
+    if (unfinished) {
+      pending_.assign(piece.substr(at));
+      return;
+    }
+    Take(line, piece.substr(at, line.size_with_end));
     at += line.size_with_end;
   }
+}
+
+HostsLayout HostsParser::Finish() && {
+  if (!pending_.empty()) {
+    Take(NextLine(pending_, 0), pending_);
+    pending_.clear();
+  }
   // The layout lives as long as the window; give back what the guesses above did not use.
-  layout.kept.shrink_to_fit();
-  layout.run_begin.shrink_to_fit();
-  return layout;
+  layout_.kept.shrink_to_fit();
+  layout_.run_begin.shrink_to_fit();
+  return std::move(layout_);
+}
+
+HostsLayout ParseHosts(std::string_view bytes, BlockList& list) {
+  HostsParser parser(list, bytes.size());
+  parser.Feed(bytes);
+  return std::move(parser).Finish();
 }
 
 std::string BuildHostsText(const HostsLayout& layout, const BlockList& list) {

@@ -17,12 +17,28 @@ rir::Result<void> HostsStore::Load(BlockList& list) {
     load_failure_ = path.error();
     return path.error();
   }
-  auto bytes = ReadFileIfExists(*path);
-  if (!bytes) {
-    load_failure_ = bytes.error();
-    return bytes.error();
+  // Read into a list of its own, so that a read failing part way leaves `list` as it was.
+  BlockList loaded;
+  std::optional<HostsParser> parser;
+  auto found = ReadFileInPieces(*path, [&](std::string_view piece, std::size_t file_size) {
+    if (!parser) {
+      parser.emplace(loaded, file_size);
+    }
+    parser->Feed(piece);
+  });
+  if (!found) {
+    load_failure_ = found.error();
+    return found.error();
   }
-  layout_ = ParseHosts(*bytes ? (*bytes)->view() : std::string_view(), list);
+  layout_ = parser ? std::move(*parser).Finish() : HostsLayout{};
+  if (list.empty()) {
+    list = std::move(loaded);
+  } else {
+    for (std::size_t i = 0; i < loaded.size(); ++i) {
+      const Entry entry = loaded[i];
+      list.AppendLoaded(entry.website, entry.status, entry.line_end, entry.origin);
+    }
+  }
   return {};
 }
 

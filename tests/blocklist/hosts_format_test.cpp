@@ -232,6 +232,52 @@ std::string RandomWebsite(std::mt19937& random) {
   return text;
 }
 
+void ExpectSameParse(const Parsed& expected, const Parsed& actual, const std::string& label) {
+  ASSERT_EQ(actual.list.size(), expected.list.size()) << label;
+  for (std::size_t i = 0; i < expected.list.size(); ++i) {
+    EXPECT_EQ(actual.list.at(i).website, expected.list.at(i).website) << label;
+    EXPECT_EQ(actual.list.at(i).status, expected.list.at(i).status) << label;
+    EXPECT_EQ(actual.list.at(i).line_end, expected.list.at(i).line_end) << label;
+  }
+  EXPECT_EQ(actual.layout.kept, expected.layout.kept) << label;
+  EXPECT_EQ(actual.layout.run_begin, expected.layout.run_begin) << label;
+  EXPECT_EQ(actual.layout.line_end, expected.layout.line_end) << label;
+}
+
+TEST(HostsParserPieces, AnySplitGivesTheSameResult) {
+  // Every kind of line end, a CR LF and a lone CR, NUL, empty lines, no final line end.
+  const std::string text(
+      "# a\r\n127.0.0.1 \tb\r#127.0.0.1 \tc\n\n\r\n127.0.0.1 \tx\0y\r\n127.0.0.1 \td", 63);
+  const Parsed whole = Parse(text);
+  ASSERT_EQ(whole.list.size(), 3u);
+  for (std::size_t first = 0; first <= text.size(); ++first) {
+    for (std::size_t second = first; second <= text.size(); ++second) {
+      Parsed pieces;
+      HostsParser parser(pieces.list, 0);
+      parser.Feed(std::string_view(text).substr(0, first));
+      parser.Feed(std::string_view(text).substr(first, second - first));
+      parser.Feed(std::string_view(text).substr(second));
+      pieces.layout = std::move(parser).Finish();
+      ExpectSameParse(whole, pieces, std::to_string(first) + "/" + std::to_string(second));
+      if (HasFatalFailure() || HasFailure()) {
+        return;
+      }
+    }
+  }
+}
+
+TEST(HostsParserPieces, ByteByByte) {
+  const std::string text = kWorkedExample + "127.0.0.1 \tlast\r";
+  Parsed pieces;
+  HostsParser parser(pieces.list, text.size());
+  for (const char byte : text) {
+    parser.Feed(std::string_view(&byte, 1));
+  }
+  pieces.layout = std::move(parser).Finish();
+  ExpectSameParse(Parse(text), pieces, "byte by byte");
+  EXPECT_EQ(Rebuilt(pieces), text);
+}
+
 TEST(HostsRoundTrip, RandomListsSurviveWritingAndReadingBack) {
   std::mt19937 random(20261208);
   for (int round = 0; round < 200; ++round) {

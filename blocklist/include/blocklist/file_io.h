@@ -2,8 +2,7 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
-#include <optional>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,26 +10,11 @@
 
 namespace blocklist {
 
-// A file's bytes, in a buffer that is not cleared before the file is read into it.
-class FileBytes {
- public:
-  FileBytes() = default;
-  explicit FileBytes(std::size_t capacity);
-
-  std::string_view view() const { return {data_.get(), size_}; }
-  // Where more bytes go, and how many fit there; grows the buffer when it is full.
-  char* Space();
-  std::size_t space() const { return capacity_ - size_; }
-  void Commit(std::size_t count) { size_ += count; }
-
- private:
-  std::unique_ptr<char[]> data_;
-  std::size_t size_ = 0;
-  std::size_t capacity_ = 0;
-};
-
-// The file's bytes; no value when there is no such file (or no such folder).
-rir::Result<std::optional<FileBytes>> ReadFileIfExists(const std::string& path);
+// Reads the file in pieces, handing each to `consume` with the size the file had when it was
+// opened. False when there is no such file (or no such folder).
+rir::Result<bool> ReadFileInPieces(
+    const std::string& path,
+    const std::function<void(std::string_view piece, std::size_t file_size)>& consume);
 
 // Makes `text` the file's contents without ever leaving it half written or empty: on any
 // failure the file is exactly as before. An existing file keeps its identity (on Windows its

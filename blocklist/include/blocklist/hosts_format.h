@@ -34,8 +34,30 @@ struct HostsLayout {
   std::string_view run(std::size_t k) const;
 };
 
-// Splits the bytes of a hosts file: appends one entry per entry line to `list` (origin = the
-// entry line's ordinal) and returns the rest.
+namespace detail {
+struct HostsLine;
+}
+
+// Splits the bytes of a hosts file, given in pieces split anywhere: appends one entry per entry
+// line to the list (origin = the entry line's ordinal) and keeps the rest in the layout.
+class HostsParser {
+ public:
+  // `size_hint`: the file's size, if known, so that room is made once.
+  HostsParser(BlockList& list, std::size_t size_hint);
+  void Feed(std::string_view piece);
+  HostsLayout Finish() &&;
+
+ private:
+  void Take(const detail::HostsLine& line, std::string_view with_end);
+
+  BlockList& list_;
+  HostsLayout layout_;
+  std::string pending_;  // a line that the next piece finishes
+  bool line_end_found_ = false;
+  std::size_t entry_lines_ = 0;
+};
+
+// The whole file at once.
 HostsLayout ParseHosts(std::string_view bytes, BlockList& list);
 
 // The hosts text for the list as it stands: kept lines and entries in their places, changed
