@@ -96,18 +96,29 @@ rir::Error Failure(rir::ErrorCode code, const std::string& path) {
   return rir::Error{code, path, rir::LastSystemReason()};
 }
 
+// The file's size as it stands, 0 when unknown.
+std::size_t FileSize(int fd) {
+  struct stat info {};
+  return ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+}
+
+// read(), tried again when a signal interrupts it.
+ssize_t ReadSome(int fd, char* into, std::size_t room) {
+  ssize_t got = 0;
+  do {
+    got = ::read(fd, into, room);
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
 rir::Result<FileBytes> ReadAll(int fd, const std::string& path) {
   // Sized from the file, but read on to the end in case the file grew meanwhile.
-  struct stat info {};
-  const bool sized = ::fstat(fd, &info) == 0 && info.st_size > 0;
-  FileBytes bytes(sized ? static_cast<std::size_t>(info.st_size) + 1 : std::size_t{1} << 16);
+  const std::size_t size = FileSize(fd);
+  FileBytes bytes(size > 0 ? size + 1 : std::size_t{1} << 16);
   for (;;) {
     char* const target = bytes.Space();
-    const ssize_t got = ::read(fd, target, bytes.space());
+    const ssize_t got = ReadSome(fd, target, bytes.space());
     if (got < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
       return Failure(rir::ErrorCode::kRead, path);
     }
     if (got == 0) {
@@ -161,18 +172,12 @@ rir::Result<bool> ReadFileInPieces(
     }
     return Failure(rir::ErrorCode::kOpenForReading, path);
   }
-  struct stat info {};
-  const std::size_t file_size = ::fstat(fd.get(), &info) == 0 && info.st_size > 0
-                                    ? static_cast<std::size_t>(info.st_size)
-                                    : 0;
+  const std::size_t file_size = FileSize(fd.get());
   constexpr std::size_t kPiece = std::size_t{1} << 20;
   const auto buffer = std::make_unique_for_overwrite<char[]>(kPiece);
   for (;;) {
-    const ssize_t got = ::read(fd.get(), buffer.get(), kPiece);
+    const ssize_t got = ReadSome(fd.get(), buffer.get(), kPiece);
     if (got < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
       return Failure(rir::ErrorCode::kRead, path);
     }
     if (got == 0) {
