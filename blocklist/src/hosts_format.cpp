@@ -11,8 +11,6 @@
 
 namespace blocklist {
 
-namespace {}  // namespace
-
 struct detail::HostsLine {
   std::string_view text;  // without its line end
   LineEnd line_end;
