@@ -7,6 +7,7 @@
 
 #include "file_permissions.h"
 #include "temp_folder.h"
+#include "wine.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -271,13 +272,8 @@ TEST(HostsStoreIdentity, ShorterTextLeavesNoTailOfTheOld) {
   EXPECT_EQ(ReadBytes(path), "127.0.0.1 \tb\n");
 }
 #else
-bool RunningUnderWine() {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
 TEST(HostsStoreIdentity, SaveKeepsTheFilesAttributes) {
-  if (RunningUnderWine()) {
+  if (testsupport::RunningUnderWine()) {
     GTEST_SKIP() << "Wine's ReplaceFile does not carry the replaced file's attributes over; "
                     "Windows' does";
   }

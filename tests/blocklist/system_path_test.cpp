@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <string>
 
 #include "blocklist/hosts_store.h"
+#include "wine.h"
 
 namespace blocklist {
 namespace {
@@ -20,10 +25,30 @@ TEST(SystemPath, IsTheSystemFolderWithoutTrailingBackslash) {
   EXPECT_EQ(*HostsStore().Path(), *hosts);
 }
 
-TEST(SystemPath, SystemHostsFileLoads) {
+// Writes the system's hosts file, so only where that file is the test run's own.
+TEST(SystemPath, SystemHostsFileTakesAnEntryAndGivesItBack) {
+  if (!testsupport::RunningUnderWine()) {
+    GTEST_SKIP() << "would change this machine's hosts file";
+  }
+  std::string original;
+  {
+    HostsStore store;
+    BlockList list;
+    ASSERT_TRUE(store.Load(list).has_value());
+    original = store.BuildText(list);
+    ASSERT_TRUE(list.Append("example.com").has_value());
+    ASSERT_TRUE(store.Save(store.BuildText(list)).has_value());
+  }
   HostsStore store;
   BlockList list;
-  EXPECT_TRUE(store.Load(list).has_value());
+  ASSERT_TRUE(store.Load(list).has_value());
+  ASSERT_EQ(list.FindLast("example.com"), list.size() - 1);
+  list.Remove(list.size() - 1);
+  ASSERT_TRUE(store.Save(store.BuildText(list)).has_value());
+  HostsStore again;
+  BlockList reread;
+  ASSERT_TRUE(again.Load(reread).has_value());
+  EXPECT_EQ(again.BuildText(reread), original);
 }
 #else
 TEST(SystemPath, HostsFileIsEtcHosts) {
