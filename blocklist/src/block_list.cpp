@@ -15,8 +15,10 @@ bool IsSingleLine(std::string_view website) {
 }
 
 Entry BlockList::at(std::size_t position) const {
-  const Record& record = records_.at(position);
-  return Entry{TextOf(record), record.status, record.line_end, record.origin};
+  if (position >= records_.size()) {
+    throw std::out_of_range("BlockList::at");
+  }
+  return (*this)[position];
 }
 
 void BlockList::reserve(std::size_t count, std::size_t text_bytes) {

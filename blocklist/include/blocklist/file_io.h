@@ -1,4 +1,4 @@
-// Whole-file reading and a durable replacement of a file's contents.
+// Reading a file in pieces, and a durable replacement of a file's contents.
 #pragma once
 
 #include <cstddef>
