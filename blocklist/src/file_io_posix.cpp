@@ -10,35 +10,16 @@
 #include "blocklist/file_io.h"
 #include "file_bytes.h"
 #include "rewrite_in_place.h"
+#include "rir/posix_file.h"
 
 namespace blocklist {
 
 namespace {
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-    if (this != &other) {
-      Close();
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-  ~FileDescriptor() { Close(); }
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  int Close() {
-    const int result = fd_ >= 0 ? ::close(fd_) : 0;
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
+using rir::FileDescriptor;
+using rir::ReadSome;
+using rir::SyncFolder;
+using rir::WriteAll;
 
 // A copy of the new text beside the target, which disappears unless kept. Written before the
 // target is touched, it proves there is room, and it is what a crash part way would leave.
@@ -69,46 +50,10 @@ class SiblingCopy {
   bool kept_ = false;
 };
 
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool WriteAll(int fd, std::string_view text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-    if (written < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    done += static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-rir::Error Failure(rir::ErrorCode code, const std::string& path) {
-  return rir::Error{code, path, rir::LastSystemReason()};
-}
-
 // The file's size as it stands, 0 when unknown.
 std::size_t FileSize(int fd) {
   struct stat info {};
   return ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
-}
-
-// read(), tried again when a signal interrupts it.
-ssize_t ReadSome(int fd, char* into, std::size_t room) {
-  ssize_t got = 0;
-  do {
-    got = ::read(fd, into, room);
-  } while (got < 0 && errno == EINTR);
-  return got;
 }
 
 rir::Result<FileBytes> ReadAll(int fd, const std::string& path) {
@@ -119,7 +64,7 @@ rir::Result<FileBytes> ReadAll(int fd, const std::string& path) {
     char* const target = bytes.Space();
     const ssize_t got = ReadSome(fd, target, bytes.space());
     if (got < 0) {
-      return Failure(rir::ErrorCode::kRead, path);
+      return rir::SystemFailure(rir::ErrorCode::kRead, path);
     }
     if (got == 0) {
       return bytes;
@@ -131,13 +76,13 @@ rir::Result<FileBytes> ReadAll(int fd, const std::string& path) {
 rir::Result<void> SiblingCopy::Write(const std::string& target, std::string_view text) {
   fd_ = FileDescriptor(::mkostemp(path_.data(), O_CLOEXEC));
   if (!fd_.valid()) {
-    return Failure(rir::ErrorCode::kCreateTemporary, target);
+    return rir::SystemFailure(rir::ErrorCode::kCreateTemporary, target);
   }
   created_ = true;
   // Readable by all, as a hosts file is: when there is no file yet, the copy becomes it.
   if (!WriteAll(fd_.get(), text) ||
       ::fchmod(fd_.get(), S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH) != 0) {
-    return Failure(rir::ErrorCode::kWrite, path_);
+    return rir::SystemFailure(rir::ErrorCode::kWrite, path_);
   }
 #ifdef __linux__
   ::sync_file_range(fd_.get(), 0, 0, SYNC_FILE_RANGE_WRITE);  // only a head start for Flush
@@ -147,15 +92,7 @@ rir::Result<void> SiblingCopy::Write(const std::string& target, std::string_view
 
 rir::Result<void> SiblingCopy::Flush() {
   if (::fsync(fd_.get()) != 0 || fd_.Close() != 0) {
-    return Failure(rir::ErrorCode::kFlush, path_);
-  }
-  return {};
-}
-
-rir::Result<void> SyncFolder(const std::string& path) {
-  FileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!folder.valid() || ::fsync(folder.get()) != 0) {
-    return Failure(rir::ErrorCode::kFlush, FolderOf(path));
+    return rir::SystemFailure(rir::ErrorCode::kFlush, path_);
   }
   return {};
 }
@@ -170,7 +107,7 @@ rir::Result<bool> ReadFileInPieces(
     if (errno == ENOENT) {
       return false;
     }
-    return Failure(rir::ErrorCode::kOpenForReading, path);
+    return rir::SystemFailure(rir::ErrorCode::kOpenForReading, path);
   }
   const std::size_t file_size = FileSize(fd.get());
   constexpr std::size_t kPiece = std::size_t{1} << 20;
@@ -178,7 +115,7 @@ rir::Result<bool> ReadFileInPieces(
   for (;;) {
     const ssize_t got = ReadSome(fd.get(), buffer.get(), kPiece);
     if (got < 0) {
-      return Failure(rir::ErrorCode::kRead, path);
+      return rir::SystemFailure(rir::ErrorCode::kRead, path);
     }
     if (got == 0) {
       return true;
@@ -196,14 +133,14 @@ rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view 
   FileDescriptor target(::open(path.c_str(), O_RDWR | O_CLOEXEC));
   if (!target.valid()) {
     if (errno != ENOENT) {
-      return Failure(rir::ErrorCode::kWrite, path);
+      return rir::SystemFailure(rir::ErrorCode::kWrite, path);
     }
     // No file yet: the copy becomes it, in one step.
     if (auto flushed = copy.Flush(); !flushed) {
       return flushed;
     }
     if (::rename(copy.path().c_str(), path.c_str()) != 0) {
-      return Failure(rir::ErrorCode::kReplace, path);
+      return rir::SystemFailure(rir::ErrorCode::kReplace, path);
     }
     copy.Keep();
     return SyncFolder(path);
@@ -223,7 +160,7 @@ rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view 
     return rewritten;
   }
   if (target.Close() != 0) {
-    return Failure(rir::ErrorCode::kFlush, path);
+    return rir::SystemFailure(rir::ErrorCode::kFlush, path);
   }
   return {};
 }

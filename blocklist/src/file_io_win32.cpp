@@ -4,28 +4,13 @@
 #include <string>
 
 #include "blocklist/file_io.h"
+#include "rir/win32_handle.h"
 
 namespace blocklist {
 
 namespace {
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() { Close(); }
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    const bool closed = valid() ? CloseHandle(handle_) != 0 : true;
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
+using rir::Handle;
 
 // A file that disappears unless kept (or moved away).
 class TemporaryFile {
@@ -62,10 +47,6 @@ std::string FolderOf(const std::string& path) {
   return separator == 0 ? path.substr(0, 1) : path.substr(0, separator);
 }
 
-rir::Error Failure(rir::ErrorCode code, const std::string& path) {
-  return rir::Error{code, path, rir::LastSystemReason()};
-}
-
 bool IsMissing(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -93,7 +74,7 @@ rir::Result<bool> ReadFileInPieces(
     if (IsMissing(GetLastError())) {
       return false;
     }
-    return Failure(rir::ErrorCode::kOpenForReading, path);
+    return rir::SystemFailure(rir::ErrorCode::kOpenForReading, path);
   }
   LARGE_INTEGER size{};
   const std::size_t file_size = GetFileSizeEx(file.get(), &size) && size.QuadPart > 0
@@ -104,7 +85,7 @@ rir::Result<bool> ReadFileInPieces(
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(file.get(), buffer.get(), kPiece, &got, nullptr)) {
-      return Failure(rir::ErrorCode::kRead, path);
+      return rir::SystemFailure(rir::ErrorCode::kRead, path);
     }
     if (got == 0) {
       return true;
@@ -116,21 +97,21 @@ rir::Result<bool> ReadFileInPieces(
 rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view text) {
   const bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (!exists && !IsMissing(GetLastError())) {
-    return Failure(rir::ErrorCode::kWrite, path);
+    return rir::SystemFailure(rir::ErrorCode::kWrite, path);
   }
 
   TemporaryFile temporary;
   if (!temporary.CreateIn(FolderOf(path))) {
-    return Failure(rir::ErrorCode::kCreateTemporary, path);
+    return rir::SystemFailure(rir::ErrorCode::kCreateTemporary, path);
   }
   {
     Handle file(CreateFileA(temporary.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid() || !WriteAll(file.get(), text)) {
-      return Failure(rir::ErrorCode::kWrite, temporary.path());
+      return rir::SystemFailure(rir::ErrorCode::kWrite, temporary.path());
     }
     if (!FlushFileBuffers(file.get()) || !file.Close()) {
-      return Failure(rir::ErrorCode::kFlush, temporary.path());
+      return rir::SystemFailure(rir::ErrorCode::kFlush, temporary.path());
     }
   }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace rir {
 
@@ -28,11 +29,20 @@ std::string_view Pattern(ErrorCode code) {
       return "{} could not be read, so it is not written over";
     case ErrorCode::kInvalidText:
       return "The text holds a line break or a NUL character";
+    case ErrorCode::kExecutableFolderUnknown:
+      return "Cannot find the folder that holds this program";
+    case ErrorCode::kPasswordHash:
+      return "Cannot compute the password's hash";
   }
   return "Unknown failure with {}";
 }
 
 }  // namespace
+
+Error SystemFailure(ErrorCode code, std::string path) {
+  std::string reason = LastSystemReason();  // before anything else can touch it
+  return Error{code, std::move(path), std::move(reason)};
+}
 
 std::string DescribeError(const Error& error) {
   const std::string_view pattern = Pattern(error.code);

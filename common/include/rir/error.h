@@ -15,6 +15,8 @@ enum class ErrorCode {
   kSystemFolderUnknown,
   kRefusedAfterFailedLoad,
   kInvalidText,
+  kExecutableFolderUnknown,
+  kPasswordHash,
 };
 
 struct Error {
@@ -30,5 +32,8 @@ std::string DescribeError(const Error& error);
 // The reason the operating system gives for its last failed call (errno or GetLastError).
 std::string LastSystemReason();
 std::string SystemReason(int code);
+
+// An error of `code` on `path`, with the reason for the system's last failed call.
+Error SystemFailure(ErrorCode code, std::string path);
 
 }  // namespace rir
