@@ -5,7 +5,7 @@
 # Safe to run again: it asks apt only for missing packages, and updates apt's lists only then.
 set -euo pipefail
 
-run_packages=(cmake ninja-build g++ make)
+run_packages=(cmake ninja-build g++ make libssl-dev)
 test_packages=("${run_packages[@]}" googletest libbenchmark-dev g++-mingw-w64-x86-64 wine wine64
   clang-format)
 

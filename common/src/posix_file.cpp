@@ -1,6 +1,7 @@
 #include "rir/posix_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -51,6 +52,44 @@ Result<void> SyncFolder(const std::string& path) {
     return SystemFailure(ErrorCode::kFlush, folder_path);
   }
   return {};
+}
+
+Result<void> ReplaceFileByRename(const std::string& path, std::string_view text) {
+  // A rename would get past a file that may not be written; its owner meant it to stay.
+  if (FileDescriptor existing(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+      !existing.valid() && errno != ENOENT) {
+    return SystemFailure(ErrorCode::kWrite, path);
+  }
+  std::string sibling = path + ".XXXXXX";
+  FileDescriptor fd(::mkostemp(sibling.data(), O_CLOEXEC));
+  if (!fd.valid()) {
+    return SystemFailure(ErrorCode::kCreateTemporary, path);
+  }
+  struct Remover {
+    const std::string& path;
+    bool keep = false;
+    ~Remover() {
+      if (!keep) {
+        ::unlink(path.c_str());
+      }
+    }
+  } remover{sibling};
+
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0 && ::fchmod(fd.get(), old.st_mode & 07777) != 0) {
+    return SystemFailure(ErrorCode::kWrite, sibling);
+  }
+  if (!WriteAll(fd.get(), text)) {
+    return SystemFailure(ErrorCode::kWrite, sibling);
+  }
+  if (::fsync(fd.get()) != 0 || fd.Close() != 0) {
+    return SystemFailure(ErrorCode::kFlush, sibling);
+  }
+  if (::rename(sibling.c_str(), path.c_str()) != 0) {
+    return SystemFailure(ErrorCode::kReplace, path);
+  }
+  remover.keep = true;
+  return SyncFolder(path);
 }
 
 Result<std::optional<std::string>> ReadSmallFile(const std::string& path) {

@@ -46,6 +46,11 @@ std::string FolderOf(const std::string& path);
 // Makes a rename or a new file in the folder of `path` last through a crash.
 Result<void> SyncFolder(const std::string& path);
 
+// Puts `text` in place of the file in one step (a flushed sibling, then a rename), so that a
+// failure or a crash leaves the old file whole. The new file keeps the old one's mode; a new
+// file is readable by its owner only. A file that may not be written is left alone.
+Result<void> ReplaceFileByRename(const std::string& path, std::string_view text);
+
 // The whole file as it stands; nothing when there is no such file (or folder).
 Result<std::optional<std::string>> ReadSmallFile(const std::string& path);
 

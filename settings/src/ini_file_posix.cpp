@@ -1,0 +1,34 @@
+#include "ini_file_check.h"
+#include "ini_text.h"
+#include "rir/posix_file.h"
+#include "settings/ini_file.h"
+
+namespace modINIFile {
+
+std::string ReadIniValue(const std::string& section, const std::string& key,
+                         const std::string& path) {
+  const auto text = rir::ReadSmallFile(path);
+  if (!text || !text->has_value()) {
+    return {};  // as with the Windows call: an unreadable file has no values
+  }
+  std::string value = settings::FindIniValue(**text, section, key);
+  if (value.size() > kMaxValueLength) {
+    value.resize(kMaxValueLength);
+  }
+  return value;
+}
+
+rir::Result<void> WriteIniValue(const std::string& section, const std::string& key,
+                                const std::string& value, const std::string& path) {
+  if (auto checked = settings::CheckIniWrite(section, key, value, path); !checked) {
+    return checked;
+  }
+  const auto text = rir::ReadSmallFile(path);
+  if (!text) {
+    return text.error();
+  }
+  return rir::ReplaceFileByRename(
+      path, settings::SetIniValue(text->value_or(std::string()), section, key, value));
+}
+
+}  // namespace modINIFile

@@ -1,0 +1,37 @@
+// The executable's folder and file checks on Linux and other POSIX systems.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "readable.h"
+#include "rir/posix_file.h"
+#include "settings/state_file.h"
+
+namespace settings {
+
+rir::Result<std::string> ExecutableFolder() {
+  std::string target(256, '\0');
+  for (;;) {
+    const ssize_t length = ::readlink("/proc/self/exe", target.data(), target.size());
+    if (length < 0) {
+      return rir::SystemFailure(rir::ErrorCode::kExecutableFolderUnknown, "/proc/self/exe");
+    }
+    if (static_cast<std::size_t>(length) < target.size()) {
+      target.resize(static_cast<std::size_t>(length));
+      return rir::FolderOf(target);
+    }
+    target.resize(target.size() * 2);
+  }
+}
+
+rir::Result<void> CheckReadableOrMissing(const std::string& path) {
+  rir::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid() && errno != ENOENT && errno != ENOTDIR) {
+    return rir::SystemFailure(rir::ErrorCode::kOpenForReading, path);
+  }
+  return {};
+}
+
+}  // namespace settings

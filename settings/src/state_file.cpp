@@ -1,0 +1,75 @@
+#include "settings/state_file.h"
+
+#include "readable.h"
+#include "settings/ini_file.h"
+#include "settings/password.h"
+
+namespace settings {
+
+namespace {
+
+const std::string kSection = "settings";
+const std::string kFirstRunKey = "firstrun";
+const std::string kPasswordKey = "pwd";
+
+#ifdef _WIN32
+constexpr std::string_view kStateFileName = "\\state.dll";
+#else
+constexpr std::string_view kStateFileName = "/state.dll";
+#endif
+
+}  // namespace
+
+std::string StateFilePathIn(const std::string& folder) {
+  return folder + std::string(kStateFileName);
+}
+
+rir::Result<std::string> StateFile::Path() const {
+  if (path_) {
+    return *path_;
+  }
+  auto folder = ExecutableFolder();
+  if (!folder) {
+    return folder.error();
+  }
+  return StateFilePathIn(*folder);
+}
+
+std::string StateFile::ReadFirstRun() const {
+  const auto path = Path();
+  return path ? modINIFile::ReadIniValue(kSection, kFirstRunKey, *path) : std::string();
+}
+
+rir::Result<void> StateFile::WriteFirstRun(const std::string& value) const {
+  const auto path = Path();
+  if (!path) {
+    return path.error();
+  }
+  return modINIFile::WriteIniValue(kSection, kFirstRunKey, value, *path);
+}
+
+rir::Result<std::string> StateFile::ReadPassword() const {
+  const auto path = Path();
+  if (!path) {
+    return path.error();
+  }
+  // The INI calls read an unreadable file as empty, which here would be the empty password.
+  if (auto readable = CheckReadableOrMissing(*path); !readable) {
+    return readable.error();
+  }
+  return modINIFile::ReadIniValue(kSection, kPasswordKey, *path);
+}
+
+rir::Result<void> StateFile::StorePassword(std::string_view typed) const {
+  const auto path = Path();
+  if (!path) {
+    return path.error();
+  }
+  auto hashed = HashPassword(typed);
+  if (!hashed) {
+    return hashed.error();
+  }
+  return modINIFile::WriteIniValue(kSection, kPasswordKey, *hashed, *path);
+}
+
+}  // namespace settings
