@@ -1,8 +1,6 @@
 // The executable's folder and file checks on Linux and other POSIX systems.
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <string>
 
 #include "readable.h"
@@ -27,9 +25,9 @@ rir::Result<std::string> ExecutableFolder() {
 }
 
 rir::Result<void> CheckReadableOrMissing(const std::string& path) {
-  rir::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid() && errno != ENOENT && errno != ENOTDIR) {
-    return rir::SystemFailure(rir::ErrorCode::kOpenForReading, path);
+  // Read, not only opened: a folder in the file's place opens but cannot be read.
+  if (auto text = rir::ReadSmallFile(path); !text) {
+    return text.error();
   }
   return {};
 }

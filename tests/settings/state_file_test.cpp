@@ -113,6 +113,13 @@ TEST(StateFile, AFileThatCannotBeReadIsNoEmptyPassword) {
   EXPECT_EQ(state.ReadFirstRun(), "") << "an unreadable flag is an ordinary start";
 }
 
+TEST(StateFile, AFolderInTheStateFilesPlaceIsNoEmptyPassword) {
+  TempFolder folder;
+  const std::string path = folder.File("state.dll");
+  std::filesystem::create_directory(folder.path() / "state.dll");
+  EXPECT_FALSE(StateFile(path).ReadPassword());
+}
+
 TEST(StateFile, AFailedWriteIsReported) {
   TempFolder folder;
   const std::string path = folder.File("state.dll");
