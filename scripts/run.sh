@@ -7,11 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh run
-cmake --preset linux -DRIR_BUILD_TESTS=OFF -DRIR_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build --preset linux --target hosts_roundtrip
+# A build folder of its own: without the tests, it must not stand in for the test preset's.
+cmake --preset linux -B build/run -DRIR_BUILD_TESTS=OFF -DRIR_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build/run --target hosts_roundtrip
 
 sample=tests/data/program-written.hosts
-tool=build/linux/bench/hosts_roundtrip
+tool=build/run/bench/hosts_roundtrip
 echo "Block list read from $sample:"
 "$tool" --list "$sample"
 copy=$(mktemp)
