@@ -1,6 +1,7 @@
 #include "blocklist/hosts_store.h"
 
 #include "blocklist/file_io.h"
+#include "rir/file_read.h"
 
 namespace blocklist {
 
@@ -20,7 +21,7 @@ rir::Result<void> HostsStore::Load(BlockList& list) {
   // Read into a list of its own, so that a read failing part way leaves `list` as it was.
   BlockList loaded;
   std::optional<HostsParser> parser;
-  auto found = ReadFileInPieces(*path, [&](std::string_view piece, std::size_t file_size) {
+  auto found = rir::ReadFileInPieces(*path, [&](std::string_view piece, std::size_t file_size) {
     if (!parser) {
       parser.emplace(loaded, file_size);
     }

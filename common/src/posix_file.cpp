@@ -54,64 +54,64 @@ Result<void> SyncFolder(const std::string& path) {
   return {};
 }
 
+std::size_t FileSize(int fd) {
+  struct stat info {};
+  return ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+}
+
+SiblingFile::~SiblingFile() {
+  fd_.Close();
+  if (created_ && !moved_) {
+    ::unlink(path_.c_str());
+  }
+}
+
+Result<void> SiblingFile::Write(std::string_view text, mode_t mode) {
+  fd_ = FileDescriptor(::mkostemp(path_.data(), O_CLOEXEC));
+  if (!fd_.valid()) {
+    return SystemFailure(ErrorCode::kCreateTemporary, target_);
+  }
+  created_ = true;
+  if (!WriteAll(fd_.get(), text) || ::fchmod(fd_.get(), mode) != 0) {
+    return SystemFailure(ErrorCode::kWrite, path_);
+  }
+#ifdef __linux__
+  ::sync_file_range(fd_.get(), 0, 0, SYNC_FILE_RANGE_WRITE);  // only a head start for Flush
+#endif
+  return {};
+}
+
+Result<void> SiblingFile::Flush() {
+  if (::fsync(fd_.get()) != 0 || fd_.Close() != 0) {
+    return SystemFailure(ErrorCode::kFlush, path_);
+  }
+  return {};
+}
+
+Result<void> SiblingFile::MoveOntoTarget() {
+  if (::rename(path_.c_str(), target_.c_str()) != 0) {
+    return SystemFailure(ErrorCode::kReplace, target_);
+  }
+  moved_ = true;
+  return SyncFolder(target_);
+}
+
 Result<void> ReplaceFileByRename(const std::string& path, std::string_view text) {
   // A rename would get past a file that may not be written; its owner meant it to stay.
   if (FileDescriptor existing(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
       !existing.valid() && errno != ENOENT) {
     return SystemFailure(ErrorCode::kWrite, path);
   }
-  std::string sibling = path + ".XXXXXX";
-  FileDescriptor fd(::mkostemp(sibling.data(), O_CLOEXEC));
-  if (!fd.valid()) {
-    return SystemFailure(ErrorCode::kCreateTemporary, path);
-  }
-  struct Remover {
-    const std::string& path;
-    bool keep = false;
-    ~Remover() {
-      if (!keep) {
-        ::unlink(path.c_str());
-      }
-    }
-  } remover{sibling};
-
   struct stat old {};
-  if (::stat(path.c_str(), &old) == 0 && ::fchmod(fd.get(), old.st_mode & 07777) != 0) {
-    return SystemFailure(ErrorCode::kWrite, sibling);
+  const mode_t mode = ::stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : S_IRUSR | S_IWUSR;
+  SiblingFile sibling(path);
+  if (auto written = sibling.Write(text, mode); !written) {
+    return written;
   }
-  if (!WriteAll(fd.get(), text)) {
-    return SystemFailure(ErrorCode::kWrite, sibling);
+  if (auto flushed = sibling.Flush(); !flushed) {
+    return flushed;
   }
-  if (::fsync(fd.get()) != 0 || fd.Close() != 0) {
-    return SystemFailure(ErrorCode::kFlush, sibling);
-  }
-  if (::rename(sibling.c_str(), path.c_str()) != 0) {
-    return SystemFailure(ErrorCode::kReplace, path);
-  }
-  remover.keep = true;
-  return SyncFolder(path);
-}
-
-Result<std::optional<std::string>> ReadSmallFile(const std::string& path) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) {
-    if (errno == ENOENT || errno == ENOTDIR) {
-      return std::optional<std::string>();
-    }
-    return SystemFailure(ErrorCode::kOpenForReading, path);
-  }
-  std::string text;
-  char piece[8192];
-  for (;;) {
-    const ssize_t got = ReadSome(fd.get(), piece, sizeof piece);
-    if (got < 0) {
-      return SystemFailure(ErrorCode::kRead, path);
-    }
-    if (got == 0) {
-      return std::optional<std::string>(std::move(text));
-    }
-    text.append(piece, static_cast<std::size_t>(got));
-  }
+  return sibling.MoveOntoTarget();
 }
 
 }  // namespace rir

@@ -1,5 +1,6 @@
 #include "ini_file_check.h"
 #include "ini_text.h"
+#include "rir/file_read.h"
 #include "rir/posix_file.h"
 #include "settings/ini_file.h"
 

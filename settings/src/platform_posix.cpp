@@ -1,9 +1,8 @@
-// The executable's folder and file checks on Linux and other POSIX systems.
+// The executable's folder on Linux and other POSIX systems.
 #include <unistd.h>
 
 #include <string>
 
-#include "readable.h"
 #include "rir/posix_file.h"
 #include "settings/state_file.h"
 
@@ -22,14 +21,6 @@ rir::Result<std::string> ExecutableFolder() {
     }
     target.resize(target.size() * 2);
   }
-}
-
-rir::Result<void> CheckReadableOrMissing(const std::string& path) {
-  // Read, not only opened: a folder in the file's place opens but cannot be read.
-  if (auto text = rir::ReadSmallFile(path); !text) {
-    return text.error();
-  }
-  return {};
 }
 
 }  // namespace settings

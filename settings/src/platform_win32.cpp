@@ -1,10 +1,8 @@
-// The executable's folder and file checks on Windows.
+// The executable's folder on Windows.
 #include <windows.h>
 
 #include <string>
 
-#include "readable.h"
-#include "rir/win32_handle.h"
 #include "settings/state_file.h"
 
 namespace settings {
@@ -30,20 +28,6 @@ rir::Result<std::string> ExecutableFolder() {
   // A drive's root keeps its separator ("C:\"); any other folder loses it.
   const bool at_root = separator == 2 && module[1] == ':';
   return module.substr(0, at_root ? separator + 1 : separator);
-}
-
-rir::Result<void> CheckReadableOrMissing(const std::string& path) {
-  rir::Handle file(CreateFileA(path.c_str(), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) {
-    const DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-      return rir::Error{rir::ErrorCode::kOpenForReading, path,
-                        rir::SystemReason(static_cast<int>(error))};
-    }
-  }
-  return {};
 }
 
 }  // namespace settings

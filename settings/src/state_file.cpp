@@ -1,6 +1,6 @@
 #include "settings/state_file.h"
 
-#include "readable.h"
+#include "rir/file_read.h"
 #include "settings/ini_file.h"
 #include "settings/password.h"
 
@@ -54,7 +54,8 @@ rir::Result<std::string> StateFile::ReadPassword() const {
     return path.error();
   }
   // The INI calls read an unreadable file as empty, which here would be the empty password.
-  if (auto readable = CheckReadableOrMissing(*path); !readable) {
+  // Read, not only opened: a folder in the file's place opens on Linux but cannot be read.
+  if (auto readable = rir::ReadSmallFile(*path); !readable) {
     return readable.error();
   }
   return modINIFile::ReadIniValue(kSection, kPasswordKey, *path);

@@ -18,14 +18,6 @@ using testsupport::ReadBytes;
 using testsupport::TempFolder;
 using testsupport::WriteBytes;
 
-bool UnderWine() {
-#ifdef _WIN32
-  return testsupport::RunningUnderWine();
-#else
-  return false;
-#endif
-}
-
 class IniFileTest : public ::testing::Test {
  protected:
   std::string Write(std::string_view text) {
@@ -118,7 +110,7 @@ TEST_F(IniFileTest, WritesKeepEveryOtherLine) {
   EXPECT_EQ(Read("fresh", "k"), "v");
   EXPECT_EQ(Read("other", "x"), "1");
   EXPECT_EQ(Read("tail", "z"), "9");
-  if (UnderWine()) {
+  if (testsupport::RunningUnderWine()) {
     // Wine writes the whole file anew: blank lines dropped, "x = 1" becomes "x=1". Windows
     // keeps the lines it does not change, and so do we.
     return;
@@ -145,7 +137,7 @@ TEST_F(IniFileTest, WritesIntoLfFilesWithTheirOwnLineEnd) {
   ASSERT_TRUE(WriteIniValue("settings", "pwd", "p", path_));
   EXPECT_EQ(Read("settings", "firstrun"), "true");
   EXPECT_EQ(Read("settings", "pwd"), "p");
-  if (!UnderWine()) {  // Wine turns every line end into CR LF
+  if (!testsupport::RunningUnderWine()) {  // Wine turns every line end into CR LF
     EXPECT_EQ(ReadBytes(path_), "[settings]\nfirstrun=true\npwd=p\n");
   }
 }

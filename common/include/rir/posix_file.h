@@ -4,7 +4,6 @@
 #include <sys/types.h>
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -41,17 +40,45 @@ bool WriteAll(int fd, std::string_view text);
 // read(), tried again when a signal interrupts it.
 ssize_t ReadSome(int fd, char* into, std::size_t room);
 
+// The file's size as it stands, 0 when unknown.
+std::size_t FileSize(int fd);
+
 // The folder part of a path: "." for a bare name, "/" for a file at the root.
 std::string FolderOf(const std::string& path);
 // Makes a rename or a new file in the folder of `path` last through a crash.
 Result<void> SyncFolder(const std::string& path);
 
+// A new file beside a target, which disappears unless it is moved onto the target. Written
+// before the target is touched, it proves there is room, and it is what a crash part way would
+// leave.
+class SiblingFile {
+ public:
+  explicit SiblingFile(const std::string& target) : target_(target), path_(target + ".XXXXXX") {}
+  SiblingFile(const SiblingFile&) = delete;
+  SiblingFile& operator=(const SiblingFile&) = delete;
+  ~SiblingFile();
+
+  // Creates and writes the file with `mode`, and sets its flush going while the caller does
+  // other work.
+  Result<void> Write(std::string_view text, mode_t mode);
+  // Waits until the file is on disk.
+  Result<void> Flush();
+  // Renames the flushed file onto the target, and makes the rename last.
+  Result<void> MoveOntoTarget();
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string target_;
+  std::string path_;
+  FileDescriptor fd_{-1};
+  bool created_ = false;
+  bool moved_ = false;
+};
+
 // Puts `text` in place of the file in one step (a flushed sibling, then a rename), so that a
 // failure or a crash leaves the old file whole. The new file keeps the old one's mode; a new
 // file is readable by its owner only. A file that may not be written is left alone.
 Result<void> ReplaceFileByRename(const std::string& path, std::string_view text);
-
-// The whole file as it stands; nothing when there is no such file (or folder).
-Result<std::optional<std::string>> ReadSmallFile(const std::string& path);
 
 }  // namespace rir
