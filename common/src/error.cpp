@@ -33,6 +33,8 @@ std::string_view Pattern(ErrorCode code) {
       return "Cannot find the folder that holds this program";
     case ErrorCode::kPasswordHash:
       return "Cannot compute the password's hash";
+    case ErrorCode::kStartProgram:
+      return "Cannot start {}";
   }
   return "Unknown failure with {}";
 }

@@ -17,6 +17,7 @@ enum class ErrorCode {
   kInvalidText,
   kExecutableFolderUnknown,
   kPasswordHash,
+  kStartProgram,
 };
 
 struct Error {

@@ -1,0 +1,54 @@
+#include "ui/common/messages.h"
+
+namespace ui {
+
+namespace {
+
+std::string_view Consequence(Failure failure) {
+  switch (failure) {
+    case Failure::kLoadHosts:
+      return "The hosts file could not be read, so the list does not show what it holds. Apply "
+             "will not write over it.";
+    case Failure::kApply:
+      return "The list was not applied: the hosts file is as it was.";
+    case Failure::kSaveOnly:
+      return "The hosts text was not saved: the hosts file is as it was.";
+    case Failure::kAddWebsite:
+      return "The website was not added.";
+    case Failure::kReadPassword:
+      return "The stored password could not be read, so no password can be accepted.";
+    case Failure::kCheckPassword:
+      return "The password could not be checked.";
+    case Failure::kStorePassword:
+      return "The password was not changed.";
+    case Failure::kWriteFirstRun:
+      return "The first start could not be recorded; the list was left as the hosts file holds "
+             "it.";
+    case Failure::kStartUninstaller:
+      return "The uninstaller was not started; nothing was changed.";
+  }
+  return "The command did not complete.";
+}
+
+}  // namespace
+
+std::string FailureText(Failure failure, const rir::Error& error) {
+  std::string text(Consequence(failure));
+  text += "\n\n";
+  text += rir::DescribeError(error);
+  if (!text.empty() && text.back() != '.') {
+    text += '.';
+  }
+  return text;
+}
+
+void ShowFailure(PlatformServices& services, Failure failure, const rir::Error& error) {
+  services.MsgBox(FailureText(failure, error), kApplicationTitle, MsgBoxButtons::kOk,
+                  MsgBoxIcon::kCritical);
+}
+
+void ShowMessage(PlatformServices& services, std::string_view text, MsgBoxIcon icon) {
+  services.MsgBox(text, kApplicationTitle, MsgBoxButtons::kOk, icon);
+}
+
+}  // namespace ui

@@ -1,0 +1,43 @@
+// Every text the program says to the user in a message box, and how a failure is told.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "rir/error.h"
+#include "ui/common/platform_services.h"
+
+namespace ui {
+
+inline constexpr std::string_view kApplicationTitle = "Tamborelle Rir Avadera";
+inline constexpr std::string_view kEntryExists = "This entry already exists!";
+inline constexpr std::string_view kPasswordIncorrect = "Password is incorrect";
+inline constexpr std::string_view kPasswordsDoNotMatch = "The passwords do not match!";
+inline constexpr std::string_view kPasswordChanged = "Password Succesfully changed!";
+inline constexpr std::string_view kExitQuestion = "Exit Tamborelle Rir Avadera?";
+inline constexpr std::string_view kExitCaption = "Exit";
+
+// What the user was doing when something failed.
+enum class Failure {
+  kLoadHosts,
+  kApply,
+  kSaveOnly,
+  kAddWebsite,
+  kReadPassword,
+  kCheckPassword,
+  kStorePassword,
+  kWriteFirstRun,
+  kStartUninstaller,
+};
+
+// Two paragraphs: what did not happen, then what failed, on which path, and the system's reason.
+std::string FailureText(Failure failure, const rir::Error& error);
+
+// The failure in a modal message box with the critical icon and the application title.
+void ShowFailure(PlatformServices& services, Failure failure, const rir::Error& error);
+
+// A message box with an OK button and the application title.
+void ShowMessage(PlatformServices& services, std::string_view text,
+                 MsgBoxIcon icon = MsgBoxIcon::kNone);
+
+}  // namespace ui

@@ -1,0 +1,35 @@
+// The login window's logic: one attempt at the password, then the window unloads.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "rir/error.h"
+#include "ui/common/forms.h"
+#include "ui/common/platform_services.h"
+#include "ui/login/login_view.h"
+
+namespace ui {
+
+class frmLogin {
+ public:
+  frmLogin(LoginView& view, Forms& forms, PlatformServices& services);
+  frmLogin(const frmLogin&) = delete;
+  frmLogin& operator=(const frmLogin&) = delete;
+
+  LoginView& view() { return view_; }
+
+  void Form_Load();
+  void cmdLogin_Click();
+  void txtPassword_KeyDown(std::int16_t KeyCode, std::int16_t Shift);
+
+ private:
+  LoginView& view_;
+  Forms& forms_;
+  PlatformServices& services_;
+  std::string m_strPassword;  // the stored value, read once at load
+  std::optional<rir::Error> m_readFailure;
+};
+
+}  // namespace ui

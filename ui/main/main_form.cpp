@@ -1,0 +1,180 @@
+// The main window's load, its entry box and list commands, and the hosts file commands.
+#include "ui/main/main_form.h"
+
+#include <limits>
+#include <utility>
+
+#include "ui/common/messages.h"
+
+namespace ui {
+
+frmRirAvadera::frmRirAvadera(MainView& view, Forms& forms, PlatformServices& services,
+                             blocklist::HostsStore hosts)
+    : view_(view), forms_(forms), services_(services), hosts_(std::move(hosts)) {}
+
+void frmRirAvadera::Form_Load() {
+  // The columns come first: each row's status goes into the second one.
+  view_.AddColumn("Website", 6000);
+  view_.AddColumn("Status", std::nullopt);
+  LoadHostsFile();
+}
+
+void frmRirAvadera::LoadHostsFile() {
+  auto loaded = hosts_.Load(list_);
+  if (!loaded) {
+    // Reported once the window is up; the store refuses to write over the file from now on.
+    m_loadFailure = loaded.error();
+  }
+  view_.ShowRows(list_);
+}
+
+void frmRirAvadera::ReportLoadFailure() {
+  if (m_loadFailure) {
+    const rir::Error failure = *std::exchange(m_loadFailure, std::nullopt);
+    ShowFailure(services_, Failure::kLoadHosts, failure);
+  }
+}
+
+void frmRirAvadera::txtWebsite_Change() {
+  view_.SetAddEntryEnabled(!view_.WebsiteText().empty());
+}
+
+void frmRirAvadera::txtWebsite_KeyDown(std::int16_t KeyCode, std::int16_t /*Shift*/) {
+  if (KeyCode == kKeyEnter) {
+    AddWebsite();
+  }
+}
+
+void frmRirAvadera::cmdAddEntry_Click() {
+  AddWebsite();
+}
+
+void frmRirAvadera::AddWebsite() {
+  const std::string website = view_.WebsiteText();
+  if (website.empty()) {
+    return;
+  }
+  std::size_t shown = 0;
+  if (!FindWebsite(website)) {
+    auto added = list_.Append(website, blocklist::Status::kBlocked);
+    if (!added) {
+      ShowFailure(services_, Failure::kAddWebsite, added.error());
+      return;
+    }
+    shown = *added;
+  } else {
+    ShowMessage(services_, kEntryExists, MsgBoxIcon::kCritical);
+    shown = static_cast<std::size_t>(m_lngFoundIndex - 1);
+  }
+  list_.Select(shown);
+  view_.ShowRows(list_);
+  view_.EnsureRowVisible(shown);
+  view_.FocusList();
+  view_.SetWebsiteText("");
+  txtWebsite_Change();
+}
+
+bool frmRirAvadera::FindWebsite(std::string_view website) {
+  const auto found = list_.FindLast(website);
+  if (!found) {
+    return false;  // m_lngFoundIndex keeps what it held
+  }
+  // Beyond the 32-bit range the position saturates; no hosts file that fits in memory gets there.
+  m_lngFoundIndex = *found < static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())
+                        ? static_cast<std::int32_t>(*found + 1)
+                        : std::numeric_limits<std::int32_t>::max();
+  return true;
+}
+
+void frmRirAvadera::lvwWebsites_SelectionMoved(std::optional<std::size_t> position) {
+  if (position && *position < list_.size()) {
+    list_.Select(*position);
+  } else {
+    list_.ClearSelection();
+  }
+}
+
+void frmRirAvadera::SetSelectedStatus(blocklist::Status status) {
+  if (list_.empty()) {
+    return;
+  }
+  list_.SetSelectedStatus(status);
+  view_.ShowRows(list_);
+}
+
+void frmRirAvadera::imgAllow_Click() {
+  SetSelectedStatus(blocklist::Status::kAllowed);
+}
+void frmRirAvadera::imgBlock_Click() {
+  SetSelectedStatus(blocklist::Status::kBlocked);
+}
+void frmRirAvadera::mmuAllow_Click() {
+  imgAllow_Click();
+}
+void frmRirAvadera::mmuBlock_Click() {
+  imgBlock_Click();
+}
+
+void frmRirAvadera::mmuRemoveSite_Click() {
+  if (!list_.selected()) {
+    return;
+  }
+  list_.RemoveSelected();
+  view_.ShowRows(list_);
+}
+
+void frmRirAvadera::mmuClearAll_Click() {
+  if (list_.empty()) {
+    return;
+  }
+  list_.Clear();
+  view_.ShowRows(list_);
+}
+
+void frmRirAvadera::BuildHostsText() {
+  view_.SetExportText("");
+  m_strHostsText = hosts_.BuildText(list_);
+  m_blnHostsTextBuilt = true;
+}
+
+rir::Result<void> frmRirAvadera::SaveHostsFile() {
+  return hosts_.Save(m_strHostsText);
+}
+
+bool frmRirAvadera::Apply() {
+  BuildHostsText();
+  if (auto saved = SaveHostsFile(); !saved) {
+    ShowFailure(services_, Failure::kApply, saved.error());
+    return false;
+  }
+  view_.SetRestartNoticeVisible(true);
+  return true;
+}
+
+void frmRirAvadera::imgApply_Click() {
+  Apply();
+}
+void frmRirAvadera::cmdApply_Click() {
+  imgApply_Click();
+}
+
+void frmRirAvadera::Command1_Click() {
+  // Before any build the hosts text is empty, and writing it would wipe the hosts file.
+  if (!m_blnHostsTextBuilt) {
+    return;
+  }
+  if (auto saved = SaveHostsFile(); !saved) {
+    ShowFailure(services_, Failure::kSaveOnly, saved.error());
+  }
+}
+
+void frmRirAvadera::Command3_Click() {
+  BuildHostsText();
+  view_.SetExportText(m_strHostsText);
+}
+
+void frmRirAvadera::mmuPassword_Click() {
+  forms_.ShowPasswordModal();
+}
+
+}  // namespace ui

@@ -1,0 +1,87 @@
+// The main window's logic: the list and its commands, the tray icon, and closing, exit and
+// uninstall. Front ends forward the window's events to the handlers below.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "blocklist/block_list.h"
+#include "blocklist/hosts_store.h"
+#include "rir/error.h"
+#include "ui/common/forms.h"
+#include "ui/common/platform_services.h"
+#include "ui/main/main_view.h"
+
+namespace ui {
+
+// The mouse message that the tray reports for a double-click with the left button.
+inline constexpr std::int32_t kTrayLeftDoubleClick = 515;
+
+class frmRirAvadera {
+ public:
+  frmRirAvadera(MainView& view, Forms& forms, PlatformServices& services,
+                blocklist::HostsStore hosts);
+  frmRirAvadera(const frmRirAvadera&) = delete;
+  frmRirAvadera& operator=(const frmRirAvadera&) = delete;
+
+  MainView& view() { return view_; }
+  const blocklist::BlockList& lvwWebsites() const { return list_; }
+
+  // Events of the window and its controls.
+  void Form_Load();
+  void txtWebsite_Change();
+  void txtWebsite_KeyDown(std::int16_t KeyCode, std::int16_t Shift);
+  void cmdAddEntry_Click();
+  void imgAllow_Click();
+  void imgBlock_Click();
+  void imgApply_Click();
+  void cmdApply_Click();
+  void mmuAllow_Click();
+  void mmuBlock_Click();
+  void mmuRemoveSite_Click();
+  void mmuClearAll_Click();
+  void mmuPassword_Click();
+  void mmuExit_Click();
+  void mmuUninstall_Click();
+  void Command1_Click();
+  void Command3_Click();
+  void Form_QueryUnload(bool& Cancel, UnloadMode mode);
+  void Form_Resize();
+  void Form_Unload();
+  // A mouse message on the tray icon, as the platform's tray reports it.
+  void nidTray_MouseMessage(std::int32_t message);
+  // The list control moved its own selection (a click, the arrow keys); nothing else happens.
+  void lvwWebsites_SelectionMoved(std::optional<std::size_t> position);
+
+  // Sends the window to the notification area.
+  void MinimizeForm();
+  // The start-up's first-run clearing: the same as "Clear All".
+  void ClearList() { mmuClearAll_Click(); }
+  // Tells the user, once, that the hosts file could not be read when the window loaded.
+  void ReportLoadFailure();
+
+ private:
+  void AddWebsite();
+  bool FindWebsite(std::string_view website);
+  void SetSelectedStatus(blocklist::Status status);
+  void LoadHostsFile();
+  void BuildHostsText();
+  rir::Result<void> SaveHostsFile();
+  bool Apply();
+
+  MainView& view_;
+  Forms& forms_;
+  PlatformServices& services_;
+  blocklist::HostsStore hosts_;
+  blocklist::BlockList list_;  // the rows of lvwWebsites
+
+  std::int32_t m_lngFoundIndex = 0;  // 1-based, as the list's positions are counted for users
+  std::string m_strHostsText;
+  bool m_blnHostsTextBuilt = false;  // save only never writes a text that was not built
+  bool m_blnExitRequested = false;
+  TrayRecord nidTray;
+  std::optional<rir::Error> m_loadFailure;
+};
+
+}  // namespace ui

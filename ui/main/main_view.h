@@ -1,0 +1,40 @@
+// What the main window shows: the entry box and its button, the list of websites, the restart
+// notice and the off-screen preview box.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "blocklist/block_list.h"
+#include "ui/common/form_view.h"
+
+namespace ui {
+
+class MainView : public FormView {
+ public:
+  // Adds a column to `lvwWebsites`; no width means the list's default.
+  virtual void AddColumn(std::string_view header, std::optional<int> width_twips) = 0;
+
+  // `txtWebsite`, as 8-bit text. Setting it raises no change event.
+  virtual std::string WebsiteText() const = 0;
+  virtual void SetWebsiteText(std::string_view text) = 0;
+  virtual void SetAddEntryEnabled(bool enabled) = 0;
+
+  // `lvwWebsites` presents `list` (rows, statuses and its selection) without copying it; the
+  // list stays valid while the window is loaded. Called after every change of the list.
+  virtual void ShowRows(const blocklist::BlockList& list) = 0;
+  virtual void EnsureRowVisible(std::size_t position) = 0;
+  virtual void FocusList() = 0;
+
+  // `lblMessage`, "Important: Restart your Web Browser!".
+  virtual void SetRestartNoticeVisible(bool visible) = 0;
+  // `txtExport`.
+  virtual void SetExportText(std::string_view text) = 0;
+
+  // The icon the window shows, also used for the notification area.
+  virtual std::uintptr_t Icon() const = 0;
+};
+
+}  // namespace ui
