@@ -1,0 +1,126 @@
+#include "app/application.h"
+
+#include <utility>
+
+#include "ui/login/open_login.h"
+
+namespace app {
+
+Application::Application(ViewFactory& views, ui::PlatformServices& services,
+                         blocklist::HostsStore hosts)
+    : views_(views), services_(services), hosts_(std::move(hosts)) {}
+
+Application::~Application() = default;
+
+template <class S, class MakeView, class MakeForm>
+auto& Application::Touch(S& slot, MakeView make_view, MakeForm make_form) {
+  if (!slot.form) {
+    slot.retired_form.reset();
+    slot.retired_view.reset();
+    slot.view = make_view();
+    slot.form = make_form(*slot.view);
+    // Loaded from here on, also while its load handler runs.
+    if constexpr (requires { slot.form->Form_Load(); }) {
+      slot.form->Form_Load();
+    }
+  }
+  return *slot.form;
+}
+
+template <class S>
+void Application::UnloadSlot(S& slot, ui::UnloadMode mode) {
+  if (!slot.form || slot.closing) {
+    return;
+  }
+  slot.closing = true;
+  bool cancel = false;
+  if constexpr (requires { slot.form->Form_QueryUnload(cancel, mode); }) {
+    slot.form->Form_QueryUnload(cancel, mode);
+  }
+  if (cancel) {
+    slot.closing = false;
+    return;
+  }
+  if constexpr (requires { slot.form->Form_Unload(); }) {
+    slot.form->Form_Unload();
+  }
+  slot.view->Unload();
+  slot.retired_form = std::move(slot.form);
+  slot.retired_view = std::move(slot.view);
+  slot.closing = false;
+  if (!AnyLoaded()) {
+    services_.EndProgram();
+  }
+}
+
+ui::frmRirAvadera& Application::Main() {
+  return Touch(
+      main_, [this] { return views_.CreateMainView(*this); },
+      [this](ui::MainView& view) {
+        return std::make_unique<ui::frmRirAvadera>(view, *this, services_, hosts_);
+      });
+}
+
+ui::frmLogin& Application::Login() {
+  return Touch(
+      login_, [this] { return views_.CreateLoginView(*this); },
+      [this](ui::LoginView& view) {
+        return std::make_unique<ui::frmLogin>(view, *this, services_);
+      });
+}
+
+ui::frmPassword& Application::Password() {
+  return Touch(
+      password_, [this] { return views_.CreatePasswordView(*this); },
+      [this](ui::PasswordView& view) {
+        return std::make_unique<ui::frmPassword>(view, *this, services_);
+      });
+}
+
+bool Application::IsLoaded(ui::FormId id) const {
+  switch (id) {
+    case ui::FormId::kMain:
+      return main_.form != nullptr;
+    case ui::FormId::kLogin:
+      return login_.form != nullptr;
+    case ui::FormId::kPassword:
+      return password_.form != nullptr;
+  }
+  return false;
+}
+
+bool Application::AnyLoaded() const {
+  return IsLoaded(ui::FormId::kMain) || IsLoaded(ui::FormId::kLogin) ||
+         IsLoaded(ui::FormId::kPassword);
+}
+
+void Application::Unload(ui::FormId id, ui::UnloadMode mode) {
+  switch (id) {
+    case ui::FormId::kMain:
+      return UnloadSlot(main_, mode);
+    case ui::FormId::kLogin:
+      return UnloadSlot(login_, mode);
+    case ui::FormId::kPassword:
+      return UnloadSlot(password_, mode);
+  }
+}
+
+void Application::ShowPasswordModal() {
+  Password();
+  // The view outlives its unload, which ends the modal loop, until the next load.
+  ui::PasswordView& view = *password_.view;
+  view.ShowModal();
+}
+
+void Application::EndSession() {
+  Unload(ui::FormId::kMain, ui::UnloadMode::kSessionEnding);
+  // Left loaded only when the main window was not.
+  Unload(ui::FormId::kLogin, ui::UnloadMode::kSessionEnding);
+  Unload(ui::FormId::kPassword, ui::UnloadMode::kSessionEnding);
+}
+
+void Application::AnotherCopyStarted() {
+  ui::OpenLoginWindow(*this, services_);
+}
+
+}  // namespace app
