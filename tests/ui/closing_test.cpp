@@ -1,0 +1,223 @@
+// The tray icon, the close decision, Exit, Uninstall and the end of the user's session.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "program.h"
+
+namespace {
+
+using fakes::Program;
+using ui::FormId;
+using ui::MsgBoxResult;
+using ui::UnloadMode;
+using ui::WindowState;
+
+constexpr std::string_view kHosts = "127.0.0.1 \told.com\r\n";
+
+TEST(Tray, OnlyALeftDoubleClickOpensTheLoginWindow) {
+  Program program;
+  program.Start();
+  for (std::int32_t message : {512, 513, 514, 516, 517, 518, 519, 520}) {
+    program.Main().nidTray_MouseMessage(message);
+  }
+  EXPECT_FALSE(program.Loaded(FormId::kLogin));
+
+  // A second double-click while it is open brings the same window forward, text kept.
+  program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
+  program.views.login->password = "half typed";
+  program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
+  EXPECT_EQ(program.views.login_loads, 1);
+  EXPECT_EQ(program.views.login->password, "half typed");
+}
+
+TEST(Tray, ClosingTheWindowSeveralTimesLeavesOneIconUntilTheProgramEnds) {
+  Program program;
+  program.Start();
+  for (int round = 0; round < 3; ++round) {
+    program.LogIn("");
+    EXPECT_TRUE(program.main_view().IsVisible());
+    EXPECT_EQ(program.services.icons.size(), 1u);  // restoring keeps the icon
+    program.app().Unload(FormId::kMain, UnloadMode::kControlMenu);
+    EXPECT_FALSE(program.main_view().IsVisible());
+  }
+  EXPECT_EQ(program.services.icons.size(), 1u);
+  EXPECT_TRUE(program.services.boxes.empty());
+
+  program.Main().mmuExit_Click();
+  EXPECT_TRUE(program.services.icons.empty());
+}
+
+TEST(Closing, AClosingWindowOnScreenGoesToTheTrayWritingNothing) {
+  Program program;
+  program.WriteHosts(kHosts);
+  program.StartOnScreen();
+  program.AddWebsite("unapplied.com");
+  for (UnloadMode mode : {UnloadMode::kControlMenu, UnloadMode::kTaskManager}) {
+    program.LogIn("");
+    program.app().Unload(FormId::kMain, mode);
+    EXPECT_TRUE(program.Loaded(FormId::kMain));
+    EXPECT_EQ(program.main_view().GetWindowState(), WindowState::kMinimized);
+  }
+  EXPECT_EQ(program.Hosts(), kHosts);
+  EXPECT_TRUE(program.services.boxes.empty());
+}
+
+TEST(Closing, AClosingWindowInTheTrayAsksAndYesEndsWithoutApplying) {
+  Program program;
+  program.WriteHosts(kHosts);
+  program.Start();
+  program.LogIn("");
+  program.AddWebsite("unapplied.com");
+  program.Main().MinimizeForm();
+
+  program.services.answers = {MsgBoxResult::kNo};
+  program.app().Unload(FormId::kMain, UnloadMode::kTaskManager);
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  const fakes::ShownBox& question = program.services.boxes[0];
+  EXPECT_EQ(question.text, "Exit Tamborelle Rir Avadera?");
+  EXPECT_EQ(question.caption, "Exit");
+  EXPECT_EQ(question.buttons, ui::MsgBoxButtons::kYesNo);
+  EXPECT_EQ(question.icon, ui::MsgBoxIcon::kQuestion);
+  EXPECT_TRUE(program.Loaded(FormId::kMain));
+
+  program.services.answers = {MsgBoxResult::kYes};
+  program.app().Unload(FormId::kMain, UnloadMode::kTaskManager);
+  EXPECT_FALSE(program.Loaded(FormId::kMain));
+  EXPECT_EQ(program.services.ends, 1);
+  EXPECT_TRUE(program.services.icons.empty());
+  EXPECT_EQ(program.Hosts(), kHosts);
+}
+
+TEST(Closing, TheProgramEndsOnlyWhenItsLastWindowHasUnloaded) {
+  Program program;
+  program.WriteState("[settings]\r\npwd=pw\r\n");
+  program.Start();
+  program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
+  program.services.answers = {MsgBoxResult::kYes};
+  program.app().Unload(FormId::kMain, UnloadMode::kTaskManager);
+  EXPECT_FALSE(program.Loaded(FormId::kMain));
+  EXPECT_EQ(program.services.ends, 0);  // the login window is still open
+
+  // A right password there loads the main window afresh.
+  program.views.login->password = "pw";
+  program.app().Login().cmdLogin_Click();
+  EXPECT_TRUE(program.main_view().IsVisible());
+  program.Main().mmuExit_Click();
+  EXPECT_EQ(program.services.ends, 1);
+}
+
+TEST(Closing, ExitAppliesTwiceAndEndsWithoutLoadingTheOtherWindows) {
+  Program program;
+  program.WriteHosts(kHosts);
+  program.StartOnScreen();
+  program.AddWebsite("new.com");
+  program.Main().mmuExit_Click();
+
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n");
+  EXPECT_EQ(program.views.login_loads, 0);
+  EXPECT_EQ(program.views.password_loads, 0);
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_EQ(program.services.ends, 1);
+}
+
+TEST(Closing, ExitWritesAgainAfterTheOtherWindowsHaveUnloaded) {
+  Program program;
+  program.WriteHosts(kHosts);
+  program.Start();
+  program.LogIn("");
+  program.AddWebsite("new.com");
+  program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
+  // Between the two writes the login window unloads; take the file away there.
+  program.views.login->on_unload = [&] { std::filesystem::remove(program.hosts_path); };
+  program.Main().mmuExit_Click();
+
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \told.com\r\n127.0.0.1 \tnew.com\r\n");
+  EXPECT_EQ(program.services.ends, 1);
+}
+
+TEST(Closing, AnExitThatCannotApplyEndsNothing) {
+  Program program;
+  program.WriteState("[settings]\r\nfirstrun=true\r\n");
+  program.Start(program.folder.File("gone") + "/hosts");
+  program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
+  program.Main().mmuExit_Click();
+
+  EXPECT_EQ(program.BoxesWith("not applied"), 1u);
+  EXPECT_TRUE(program.Loaded(FormId::kMain));
+  EXPECT_TRUE(program.Loaded(FormId::kLogin));
+  EXPECT_EQ(program.services.ends, 0);
+  // The next close of the window on screen is an ordinary one again.
+  program.app().Unload(FormId::kMain, UnloadMode::kControlMenu);
+  EXPECT_TRUE(program.Loaded(FormId::kMain));
+  EXPECT_EQ(program.main_view().GetWindowState(), WindowState::kMinimized);
+}
+
+TEST(Closing, UninstallWithoutTheUninstallerChangesNothing) {
+  Program program;
+  program.WriteHosts(kHosts);
+  program.StartOnScreen();
+  program.AddWebsite("new.com");
+  program.Main().mmuUninstall_Click();
+
+  EXPECT_TRUE(program.services.started.empty());
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_NE(program.services.boxes[0].text.find("unins000.exe"), std::string::npos);
+  EXPECT_TRUE(program.Loaded(FormId::kMain));
+  EXPECT_EQ(program.Hosts(), kHosts);
+  // Not marked for exit: a close still goes to the tray.
+  program.app().Unload(FormId::kMain, UnloadMode::kControlMenu);
+  EXPECT_TRUE(program.Loaded(FormId::kMain));
+}
+
+TEST(Closing, UninstallStartsTheUninstallerAndEndsWithTheListApplied) {
+  Program program;
+  program.WriteHosts(kHosts);
+  testsupport::WriteBytes(program.folder.File("unins000.exe"), "MZ");
+  program.StartOnScreen();
+  program.AddWebsite("new.com");
+  program.Main().mmuUninstall_Click();
+
+  ASSERT_EQ(program.services.started.size(), 1u);
+  EXPECT_EQ(program.services.started[0].first, program.folder.File("unins000.exe"));
+  EXPECT_EQ(program.services.started[0].second, ui::WindowStyle::kMinimizedFocus);
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n");
+  EXPECT_EQ(program.services.ends, 1);
+}
+
+TEST(Closing, TheEndOfTheSessionNeverAsksAndAppliesTheList) {
+  for (bool in_tray : {false, true}) {
+    SCOPED_TRACE(in_tray);
+    Program program;
+    program.WriteHosts(kHosts);
+    program.Start();
+    program.LogIn("");
+    program.AddWebsite("new.com");
+    if (in_tray) {
+      program.Main().MinimizeForm();
+      program.app().EndSession();
+    } else {
+      // The session ends while the modal password window is open.
+      program.views.password_user = [&](ui::frmPassword&) { program.app().EndSession(); };
+      program.Main().mmuPassword_Click();
+    }
+
+    EXPECT_TRUE(program.services.boxes.empty());
+    EXPECT_EQ(program.Hosts(), "127.0.0.1 \told.com\r\n127.0.0.1 \tnew.com\r\n");
+    EXPECT_FALSE(program.app().AnyLoaded());
+    EXPECT_EQ(program.services.ends, 1);
+  }
+}
+
+TEST(Closing, TheEndOfTheSessionEndsTheProgramEvenWhenTheListCannotBeWritten) {
+  Program program;
+  program.WriteState("[settings]\r\nfirstrun=true\r\n");
+  program.Start(program.folder.File("gone") + "/hosts");
+  program.app().EndSession();
+
+  EXPECT_EQ(program.BoxesWith("not applied"), 1u);
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_EQ(program.services.ends, 1);
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+#include "fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ui/password/password_form.h"
+
+namespace fakes {
+
+std::vector<std::string> FakeMainView::Rows() const {
+  std::vector<std::string> rows;
+  if (list != nullptr) {
+    for (std::size_t i = 0; i < list->size(); ++i) {
+      const blocklist::Entry entry = (*list)[i];
+      rows.push_back(std::string(entry.website) + "\t" +
+                     std::string(blocklist::StatusText(entry.status)));
+    }
+  }
+  return rows;
+}
+
+void FakePasswordView::ShowModal() {
+  Note("show modal");
+  if (user_) {
+    user_(forms_.Password());
+  }
+  forms_.Unload(ui::FormId::kPassword);
+}
+
+std::unique_ptr<ui::MainView> FakeViewFactory::CreateMainView(ui::Forms& /*forms*/) {
+  auto view = std::make_unique<FakeMainView>(log_);
+  main = view.get();
+  return view;
+}
+
+std::unique_ptr<ui::LoginView> FakeViewFactory::CreateLoginView(ui::Forms& /*forms*/) {
+  auto view = std::make_unique<FakeLoginView>(log_);
+  login = view.get();
+  ++login_loads;
+  return view;
+}
+
+std::unique_ptr<ui::PasswordView> FakeViewFactory::CreatePasswordView(ui::Forms& forms) {
+  auto view = std::make_unique<FakePasswordView>(log_, forms, password_user);
+  password = view.get();
+  ++password_loads;
+  return view;
+}
+
+ui::MsgBoxResult FakeServices::MsgBox(std::string_view text, std::string_view caption,
+                                      ui::MsgBoxButtons buttons, ui::MsgBoxIcon icon) {
+  boxes.push_back(ShownBox{std::string(text), std::string(caption), buttons, icon});
+  log_.push_back("box: " + std::string(text));
+  if (buttons == ui::MsgBoxButtons::kOk) {
+    return ui::MsgBoxResult::kOk;
+  }
+  if (answers.empty()) {
+    ADD_FAILURE() << "nobody answers the question \"" << text << "\"";
+    return ui::MsgBoxResult::kNo;
+  }
+  const ui::MsgBoxResult answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+// As the shell does: one icon per window and identifier; a second add is refused.
+void FakeServices::ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& record) {
+  const auto key = std::make_pair(record.hWnd, record.uID);
+  if (request == ui::TrayRequest::kAdd) {
+    if (record.hWnd != 0 && icons.emplace(key, record).second) {
+      log_.push_back("tray add");
+    }
+  } else if (icons.erase(key) > 0) {
+    log_.push_back("tray delete");
+  }
+}
+
+void FakeServices::SetForegroundWindow(const ui::FormView& window) {
+  const char* name = window.hWnd() == kMainHandle    ? "main"
+                     : window.hWnd() == kLoginHandle ? "login"
+                                                     : "password";
+  log_.push_back(std::string("foreground ") + name);
+}
+
+// Like the platform: a program that is not there cannot be started.
+rir::Result<void> FakeServices::StartProgram(const std::string& path, ui::WindowStyle style) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) {
+    return rir::Error{rir::ErrorCode::kStartProgram, path, rir::SystemReason(2)};
+  }
+  started.emplace_back(path, style);
+  log_.push_back("start " + path);
+  return {};
+}
+
+void FakeServices::EndProgram() {
+  ++ends;
+  log_.push_back("end");
+}
+
+}  // namespace fakes

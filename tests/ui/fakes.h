@@ -1,0 +1,180 @@
+// Stand-ins for the front end's views and the platform's services. They keep what the program
+// showed and did, in one log in order, and let a test answer message boxes and act as the user.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/application.h"
+#include "app/view_factory.h"
+#include "ui/common/platform_services.h"
+
+namespace fakes {
+
+using Log = std::vector<std::string>;
+
+inline constexpr ui::WindowHandle kMainHandle = 1001;
+inline constexpr ui::WindowHandle kLoginHandle = 1002;
+inline constexpr ui::WindowHandle kPasswordHandle = 1003;
+inline constexpr std::uintptr_t kIcon = 77;
+
+// The window-level half of every fake view. Window ops are logged as "<window>.<op>".
+template <class View>
+class FakeForm : public View {
+ public:
+  FakeForm(std::string name, ui::WindowHandle handle, Log& log)
+      : name_(std::move(name)), handle_(handle), log_(log) {}
+
+  ui::WindowState GetWindowState() const override { return state_; }
+  void SetWindowState(ui::WindowState state) override {
+    state_ = state;
+    Note(state == ui::WindowState::kMinimized ? "minimized" : "normal");
+  }
+  bool IsVisible() const override { return visible_; }
+  void Show() override {
+    visible_ = true;
+    Note("show");
+  }
+  void Hide() override {
+    visible_ = false;
+    Note("hide");
+  }
+  void Refresh() override { Note("refresh"); }
+  ui::WindowHandle hWnd() const override { return handle_; }
+  void Unload() override {
+    visible_ = false;
+    unloaded_ = true;
+    Note("unload");
+    if (on_unload) {
+      on_unload();
+    }
+  }
+
+  bool unloaded() const { return unloaded_; }
+  std::function<void()> on_unload;  // runs when the program unloads the window
+
+ protected:
+  void Note(const std::string& what) { log_.push_back(name_ + "." + what); }
+
+ private:
+  std::string name_;
+  ui::WindowHandle handle_;
+  Log& log_;
+  ui::WindowState state_ = ui::WindowState::kNormal;
+  bool visible_ = false;
+  bool unloaded_ = false;
+};
+
+class FakeMainView : public FakeForm<ui::MainView> {
+ public:
+  explicit FakeMainView(Log& log) : FakeForm("main", kMainHandle, log) {}
+
+  void AddColumn(std::string_view header, std::optional<int> width_twips) override {
+    columns.emplace_back(header, width_twips);
+  }
+  std::string WebsiteText() const override { return website; }
+  void SetWebsiteText(std::string_view text) override { website = text; }
+  void SetAddEntryEnabled(bool enabled) override { add_entry_enabled = enabled; }
+  void ShowRows(const blocklist::BlockList& shown) override { list = &shown; }
+  void EnsureRowVisible(std::size_t position) override { visible_row = position; }
+  void FocusList() override { list_has_focus = true; }
+  void SetRestartNoticeVisible(bool shown) override { restart_notice = shown; }
+  void SetExportText(std::string_view text) override { export_text = text; }
+  std::uintptr_t Icon() const override { return kIcon; }
+
+  // The rows as the list shows them: website, TAB, status.
+  std::vector<std::string> Rows() const;
+
+  std::vector<std::pair<std::string, std::optional<int>>> columns;
+  std::string website;
+  bool add_entry_enabled = false;
+  const blocklist::BlockList* list = nullptr;
+  std::optional<std::size_t> visible_row;
+  bool list_has_focus = false;
+  bool restart_notice = false;
+  std::string export_text;
+};
+
+class FakeLoginView : public FakeForm<ui::LoginView> {
+ public:
+  explicit FakeLoginView(Log& log) : FakeForm("login", kLoginHandle, log) {}
+  std::string PasswordText() const override { return password; }
+  std::string password;
+};
+
+class FakePasswordView : public FakeForm<ui::PasswordView> {
+ public:
+  FakePasswordView(Log& log, ui::Forms& forms, std::function<void(ui::frmPassword&)> user)
+      : FakeForm("password", kPasswordHandle, log), forms_(forms), user_(std::move(user)) {}
+  std::string PasswordText() const override { return password; }
+  std::string ConfirmText() const override { return confirm; }
+  // The user acts while the window is open; a window they leave open they close with its box.
+  void ShowModal() override;
+
+  std::string password;
+  std::string confirm;
+
+ private:
+  ui::Forms& forms_;
+  std::function<void(ui::frmPassword&)> user_;
+};
+
+class FakeViewFactory : public app::ViewFactory {
+ public:
+  explicit FakeViewFactory(Log& log) : log_(log) {}
+  std::unique_ptr<ui::MainView> CreateMainView(ui::Forms& forms) override;
+  std::unique_ptr<ui::LoginView> CreateLoginView(ui::Forms& forms) override;
+  std::unique_ptr<ui::PasswordView> CreatePasswordView(ui::Forms& forms) override;
+
+  // The views of the latest load of each window.
+  FakeMainView* main = nullptr;
+  FakeLoginView* login = nullptr;
+  FakePasswordView* password = nullptr;
+  int login_loads = 0;
+  int password_loads = 0;
+  // What the user does in the password window each time it is shown.
+  std::function<void(ui::frmPassword&)> password_user;
+
+ private:
+  Log& log_;
+};
+
+struct ShownBox {
+  std::string text;
+  std::string caption;
+  ui::MsgBoxButtons buttons;
+  ui::MsgBoxIcon icon;
+};
+
+class FakeServices : public ui::PlatformServices {
+ public:
+  FakeServices(Log& log, std::string folder) : log_(log), folder_(std::move(folder)) {}
+
+  ui::MsgBoxResult MsgBox(std::string_view text, std::string_view caption,
+                          ui::MsgBoxButtons buttons, ui::MsgBoxIcon icon) override;
+  void ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& record) override;
+  void SetForegroundWindow(const ui::FormView& window) override;
+  rir::Result<void> StartProgram(const std::string& path, ui::WindowStyle style) override;
+  rir::Result<std::string> ExecutableFolder() override { return folder_; }
+  bool HasNotificationArea() override { return has_notification_area; }
+  void EndProgram() override;
+
+  std::vector<ShownBox> boxes;
+  std::deque<ui::MsgBoxResult> answers;  // for Yes/No questions, in order
+  std::map<std::pair<ui::WindowHandle, std::uint32_t>, ui::TrayRecord> icons;  // the shell's
+  std::vector<std::pair<std::string, ui::WindowStyle>> started;
+  bool has_notification_area = true;
+  int ends = 0;
+
+ private:
+  Log& log_;
+  std::string folder_;
+};
+
+}  // namespace fakes

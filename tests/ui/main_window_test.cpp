@@ -1,0 +1,172 @@
+// The main window's commands: the entry box, the list's editing, Apply, save only and preview.
+#include <gtest/gtest.h>
+
+#include "program.h"
+
+namespace {
+
+using fakes::Program;
+using ui::FormId;
+using ui::WindowState;
+
+TEST(MainWindow, TheRoadOfOneRequest) {
+  Program program;
+  program.WriteHosts("# the machine's own\r\n127.0.0.1 localhost\r\n");
+  program.WriteState("[settings]\r\npwd=open sesame\r\n");
+  program.Start();
+  auto& view = program.main_view();
+
+  // 1. A double-click on the icon opens the login window.
+  program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
+  ASSERT_TRUE(program.Loaded(FormId::kLogin));
+
+  // 2. The password and Enter restore the main window: state, foreground, shown.
+  program.log.clear();
+  program.views.login->password = "open sesame";
+  program.app().Login().txtPassword_KeyDown(ui::kKeyEnter, 0);
+  EXPECT_EQ(program.log,
+            (fakes::Log{"main.normal", "foreground main", "main.show", "login.unload"}));
+  EXPECT_FALSE(program.Loaded(FormId::kLogin));
+
+  // 3. A website typed and Enter: appended as blocked, shown, selected; the box is empty again.
+  program.TypeWebsite("example.com");
+  EXPECT_TRUE(view.add_entry_enabled);
+  program.Main().txtWebsite_KeyDown(ui::kKeyEnter, 0);
+  EXPECT_EQ(view.Rows().back(), "example.com\tBlocked");
+  EXPECT_EQ(view.visible_row, 0u);
+  EXPECT_EQ(program.Main().lvwWebsites().selected(), 0u);
+  EXPECT_TRUE(view.list_has_focus);
+  EXPECT_EQ(view.website, "");
+  EXPECT_FALSE(view.add_entry_enabled);
+
+  // 4. Apply writes it (the lines we did not write stay) and shows the notice.
+  program.Main().imgApply_Click();
+  EXPECT_EQ(program.Hosts(),
+            "# the machine's own\r\n127.0.0.1 localhost\r\n127.0.0.1 \texample.com\r\n");
+  EXPECT_TRUE(view.restart_notice);
+
+  // 5. The close box sends the window back to the tray.
+  program.app().Unload(FormId::kMain, ui::UnloadMode::kControlMenu);
+  EXPECT_TRUE(program.Loaded(FormId::kMain));
+  EXPECT_FALSE(view.IsVisible());
+  EXPECT_EQ(view.GetWindowState(), WindowState::kMinimized);
+  EXPECT_EQ(program.services.icons.size(), 1u);
+  EXPECT_TRUE(program.services.boxes.empty());
+}
+
+TEST(MainWindow, AddEntryFollowsTheBoxAndEnterInAnEmptyBoxDoesNothing) {
+  Program program;
+  program.StartOnScreen();
+  auto& view = program.main_view();
+
+  program.TypeWebsite(" ");
+  EXPECT_TRUE(view.add_entry_enabled);  // blanks count
+  program.TypeWebsite("");
+  EXPECT_FALSE(view.add_entry_enabled);
+
+  program.Main().txtWebsite_KeyDown(ui::kKeyEnter, 1);
+  EXPECT_TRUE(view.Rows().empty());
+  EXPECT_FALSE(view.list_has_focus);
+  EXPECT_TRUE(program.services.boxes.empty());
+
+  // Shift held with Enter adds as well; the text is kept exactly.
+  program.TypeWebsite("my site");
+  program.Main().txtWebsite_KeyDown(ui::kKeyEnter, 1);
+  program.Main().txtWebsite_KeyDown(65, 0);  // any other key: nothing
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"my site\tBlocked"}));
+}
+
+TEST(MainWindow, ADuplicateIsPointedOutAtItsLastPosition) {
+  Program program;
+  program.WriteHosts(
+      "127.0.0.1 \ta.com\r\n127.0.0.1 \texample.com\r\n127.0.0.1 \tb.com\r\n"
+      "127.0.0.1 \tc.com\r\n#127.0.0.1 \texample.com\r\n127.0.0.1 \td.com\r\n");
+  program.Start();
+  program.LogIn("");
+
+  program.AddWebsite("Example.com");  // a different text: added
+  program.AddWebsite("example.com");
+  auto& view = program.main_view();
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_EQ(program.services.boxes[0].text, "This entry already exists!");
+  EXPECT_EQ(program.services.boxes[0].icon, ui::MsgBoxIcon::kCritical);
+  EXPECT_EQ(view.Rows().size(), 7u);
+  EXPECT_EQ(view.visible_row, 4u);  // position 5
+  EXPECT_EQ(program.Main().lvwWebsites().selected(), 4u);
+  EXPECT_EQ(view.website, "");
+  EXPECT_TRUE(view.list_has_focus);
+}
+
+TEST(MainWindow, AllowBlockRemoveAndClearActOnTheSelection) {
+  Program program;
+  program.StartOnScreen();
+  auto& main = program.Main();
+  auto& view = program.main_view();
+
+  main.imgAllow_Click();  // empty list: nothing
+  program.AddWebsite("one.com");
+  program.AddWebsite("two.com");
+  main.lvwWebsites_SelectionMoved(0);
+  main.mmuAllow_Click();
+  main.mmuAllow_Click();
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"one.com\tAllowed", "two.com\tBlocked"}));
+  main.imgBlock_Click();
+  EXPECT_EQ(view.Rows()[0], "one.com\tBlocked");
+
+  main.lvwWebsites_SelectionMoved(std::nullopt);
+  main.mmuRemoveSite_Click();
+  main.mmuAllow_Click();
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"one.com\tBlocked", "two.com\tBlocked"}));
+
+  main.lvwWebsites_SelectionMoved(1);
+  main.mmuRemoveSite_Click();
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"one.com\tBlocked"}));
+
+  main.mmuClearAll_Click();
+  EXPECT_TRUE(view.Rows().empty());
+  EXPECT_FALSE(program.Logged("tray add"));  // nothing of this reaches the file or the tray
+}
+
+TEST(MainWindow, AnApplyThatCannotWriteSaysWhyAndLeavesTheNoticeAsItWas) {
+  // No such folder: the new text cannot be put beside the file.
+  Program missing;
+  missing.WriteState("[settings]\r\nfirstrun=true\r\n");
+  const std::string hosts = missing.folder.File("gone") + "/hosts";
+  missing.Start(hosts);
+  missing.AddWebsite("example.com");
+  missing.Main().cmdApply_Click();
+
+  ASSERT_EQ(missing.services.boxes.size(), 1u);
+  const fakes::ShownBox& box = missing.services.boxes[0];
+  EXPECT_EQ(box.icon, ui::MsgBoxIcon::kCritical);
+  EXPECT_EQ(box.caption, "Tamborelle Rir Avadera");
+  EXPECT_NE(box.text.find("not applied"), std::string::npos);
+  EXPECT_NE(box.text.find("gone"), std::string::npos);
+  EXPECT_FALSE(missing.main_view().restart_notice);
+}
+
+TEST(MainWindow, PreviewShowsTheTextAndSaveOnlyWritesOnlyWhatWasBuilt) {
+  Program program;
+  program.WriteHosts("127.0.0.1 \tkept.com\r\n");
+  program.Start();
+  program.LogIn("");
+  auto& main = program.Main();
+
+  main.Command1_Click();  // nothing built since the load: the file must not be wiped
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com\r\n");
+
+  program.AddWebsite("new.com");
+  main.Command3_Click();
+  EXPECT_EQ(program.main_view().export_text, "127.0.0.1 \tkept.com\r\n127.0.0.1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com\r\n");
+
+  main.Command1_Click();
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com\r\n127.0.0.1 \tnew.com\r\n");
+  EXPECT_FALSE(program.main_view().restart_notice);
+
+  main.imgApply_Click();
+  EXPECT_EQ(program.main_view().export_text, "");
+  EXPECT_TRUE(program.main_view().restart_notice);
+}
+
+}  // namespace
