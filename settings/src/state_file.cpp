@@ -1,6 +1,7 @@
 #include "settings/state_file.h"
 
 #include "rir/file_read.h"
+#include "rir/path.h"
 #include "settings/ini_file.h"
 #include "settings/password.h"
 
@@ -12,16 +13,10 @@ const std::string kSection = "settings";
 const std::string kFirstRunKey = "firstrun";
 const std::string kPasswordKey = "pwd";
 
-#ifdef _WIN32
-constexpr std::string_view kStateFileName = "\\state.dll";
-#else
-constexpr std::string_view kStateFileName = "/state.dll";
-#endif
-
 }  // namespace
 
 std::string StateFilePathIn(const std::string& folder) {
-  return folder + std::string(kStateFileName);
+  return rir::FileInFolder(folder, "state.dll");
 }
 
 rir::Result<std::string> StateFile::Path() const {

@@ -36,7 +36,7 @@ std::string FailureText(Failure failure, const rir::Error& error) {
   std::string text(Consequence(failure));
   text += "\n\n";
   text += rir::DescribeError(error);
-  if (!text.empty() && text.back() != '.') {
+  if (text.back() != '.') {
     text += '.';
   }
   return text;

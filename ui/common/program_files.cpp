@@ -1,5 +1,7 @@
 #include "ui/common/program_files.h"
 
+#include "rir/path.h"
+
 namespace ui {
 
 rir::Result<settings::StateFile> StateFileBesideProgram(PlatformServices& services) {
@@ -11,11 +13,7 @@ rir::Result<settings::StateFile> StateFileBesideProgram(PlatformServices& servic
 }
 
 std::string UninstallerPathIn(const std::string& folder) {
-#ifdef _WIN32
-  return folder + "\\unins000.exe";
-#else
-  return folder + "/unins000.exe";
-#endif
+  return rir::FileInFolder(folder, "unins000.exe");
 }
 
 }  // namespace ui
