@@ -1,0 +1,175 @@
+#include "native_window.h"
+
+#include <exception>
+#include <string>
+
+#include "controls.h"
+
+namespace win32 {
+
+namespace {
+
+constexpr DWORD kFixedWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+
+}  // namespace
+
+NativeWindow::~NativeWindow() {
+  Destroy();
+}
+
+void NativeWindow::Create(const Spec& spec) {
+  RegisterClassOnce(spec.class_name, &NativeWindow::Procedure, COLOR_BTNFACE);
+  const DWORD style = kFixedWindowStyle | (spec.clip_children ? WS_CLIPCHILDREN : 0);
+  const int width = scale_(spec.client_width);
+  const int height = scale_(spec.client_height);
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, style, spec.menu != nullptr, 0);
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const int outer_width = frame.right - frame.left;
+  const int outer_height = frame.bottom - frame.top;
+  CreateWindowExA(0, spec.class_name, spec.caption, style,
+                  work.left + (work.right - work.left - outer_width) / 2,
+                  work.top + (work.bottom - work.top - outer_height) / 2, outer_width, outer_height,
+                  spec.owner, spec.menu, GetModuleHandleA(nullptr), this);
+  if (!hwnd_) {
+    return;
+  }
+  // A menu bar that wraps takes more room than AdjustWindowRectEx knows of.
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  if (client.bottom != height || client.right != width) {
+    RECT window{};
+    GetWindowRect(hwnd_, &window);
+    SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + width - client.right,
+                 window.bottom - window.top + height - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (spec.big_icon) {
+    SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(spec.big_icon));
+  }
+  if (spec.small_icon) {
+    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(spec.small_icon));
+  }
+}
+
+void NativeWindow::SetState(ui::WindowState state) {
+  state_ = state;
+  if (!Visible()) {
+    return;  // takes effect when the window is shown
+  }
+  Quietly quietly(*this);
+  ShowWindow(hwnd_, state == ui::WindowState::kMinimized ? SW_MINIMIZE : SW_RESTORE);
+}
+
+void NativeWindow::ShowNow() {
+  if (!hwnd_) {
+    return;
+  }
+  Quietly quietly(*this);
+  if (state_ == ui::WindowState::kMinimized) {
+    ShowWindow(hwnd_, SW_SHOWMINIMIZED);
+  } else {
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+  }
+}
+
+void NativeWindow::HideNow() {
+  if (hwnd_) {
+    Quietly quietly(*this);
+    ShowWindow(hwnd_, SW_HIDE);
+  }
+}
+
+void NativeWindow::Repaint() {
+  if (hwnd_) {
+    RedrawWindow(hwnd_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
+}
+
+void NativeWindow::Destroy() {
+  destroying_ = true;
+  if (hwnd_) {
+    DestroyWindow(hwnd_);
+  }
+}
+
+LRESULT NativeWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) {
+          focus_ = focus;
+        }
+      } else {
+        // The focus comes back to where it was when the window was left.
+        const HWND focus = focus_ && IsWindow(focus_) ? focus_ : FirstFocus();
+        if (focus) {
+          SetFocus(focus);
+          return 0;
+        }
+      }
+      break;
+    case WM_SIZE:
+      if (!quiet()) {
+        if (wparam == SIZE_MINIMIZED) {
+          state_ = ui::WindowState::kMinimized;
+        } else if (wparam == SIZE_RESTORED) {
+          state_ = ui::WindowState::kNormal;
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd_, message, wparam, lparam);
+}
+
+LRESULT CALLBACK NativeWindow::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self =
+        static_cast<NativeWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    self->hwnd_ = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<NativeWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!self) {
+    return DefWindowProcA(window, message, wparam, lparam);
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcA(window, message, wparam, lparam);
+  }
+  // No exception may unwind through the system's code that called us.
+  try {
+    return self->OnMessage(message, wparam, lparam);
+  } catch (const std::exception& failure) {
+    const std::string text =
+        std::string("The program could not finish this step:\n\n") + failure.what();
+    MessageBoxA(window, text.c_str(), "Tamborelle Rir Avadera", MB_OK | MB_ICONERROR);
+    return 0;
+  }
+}
+
+void DispatchWithDialogKeys(MSG& message) {
+  const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  if (root && IsDialogMessageA(root, &message)) {
+    return;
+  }
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
+}
+
+int RunMessageLoop() {
+  MSG message{};
+  BOOL got = 0;
+  while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+    DispatchWithDialogKeys(message);
+  }
+  return got == 0 ? static_cast<int>(message.wParam) : 1;
+}
+
+}  // namespace win32

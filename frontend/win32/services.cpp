@@ -1,0 +1,113 @@
+#include "services.h"
+
+#include <algorithm>
+
+#include "settings/state_file.h"
+
+namespace win32 {
+
+UINT MessageBoxStyle(ui::MsgBoxButtons buttons, ui::MsgBoxIcon icon) {
+  UINT style = buttons == ui::MsgBoxButtons::kYesNo ? MB_YESNO : MB_OK;
+  switch (icon) {
+    case ui::MsgBoxIcon::kNone:
+      break;
+    case ui::MsgBoxIcon::kCritical:
+      style |= MB_ICONERROR;
+      break;
+    case ui::MsgBoxIcon::kQuestion:
+      style |= MB_ICONQUESTION;
+      break;
+  }
+  return style;
+}
+
+NOTIFYICONDATAA ShellRecord(const ui::TrayRecord& record) {
+  NOTIFYICONDATAA shell{};
+  // A record the logic never filled stays all zero, and the shell refuses it.
+  shell.cbSize = record.cbSize == 0 ? 0 : NOTIFYICONDATAA_V1_SIZE;
+  shell.hWnd = reinterpret_cast<HWND>(record.hWnd);
+  shell.uID = record.uID;
+  shell.uFlags = record.uFlags;
+  if (record.uFlags & NIF_MESSAGE) {
+    shell.uCallbackMessage = kTrayCallbackMessage;
+  }
+  shell.hIcon = reinterpret_cast<HICON>(record.hIcon);
+  // The first version of the record reads the first 64 bytes of the tip.
+  static_assert(sizeof shell.szTip >= sizeof record.szTip);
+  std::copy(record.szTip.begin(), record.szTip.end(), shell.szTip);
+  return shell;
+}
+
+ui::MsgBoxResult Win32Services::MsgBox(std::string_view text, std::string_view caption,
+                                       ui::MsgBoxButtons buttons, ui::MsgBoxIcon icon) {
+  if (options_.answer_message_boxes) {
+    return options_.answer_message_boxes(text, caption, buttons, icon);
+  }
+  const int chosen = MessageBoxA(GetActiveWindow(), std::string(text).c_str(),
+                                 std::string(caption).c_str(), MessageBoxStyle(buttons, icon));
+  switch (chosen) {
+    case IDYES:
+      return ui::MsgBoxResult::kYes;
+    case IDNO:
+      return ui::MsgBoxResult::kNo;
+    default:
+      // A Yes/No box that could not be shown keeps the program as it is.
+      return buttons == ui::MsgBoxButtons::kYesNo ? ui::MsgBoxResult::kNo : ui::MsgBoxResult::kOk;
+  }
+}
+
+void Win32Services::ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& record) {
+  NOTIFYICONDATAA shell = ShellRecord(record);
+  if (request == ui::TrayRequest::kAdd) {
+    Shell_NotifyIconA(NIM_ADD, &shell);
+    tray_icon_ = shell;
+  } else {
+    Shell_NotifyIconA(NIM_DELETE, &shell);
+    tray_icon_.reset();
+  }
+}
+
+void Win32Services::RestoreTrayIcon() {
+  if (tray_icon_) {
+    Shell_NotifyIconA(NIM_ADD, &*tray_icon_);
+  }
+}
+
+void Win32Services::SetForegroundWindow(const ui::FormView& window) {
+  ::SetForegroundWindow(reinterpret_cast<HWND>(window.hWnd()));
+}
+
+rir::Result<void> Win32Services::StartProgram(const std::string& path, ui::WindowStyle style) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(style);
+  std::string command_line = "\"" + path + "\"";
+  PROCESS_INFORMATION started{};
+  // The application name is the whole path: no search path, no guessing at blanks.
+  if (!CreateProcessA(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &started)) {
+    return rir::SystemFailure(rir::ErrorCode::kStartProgram, path);
+  }
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
+  return {};
+}
+
+rir::Result<std::string> Win32Services::ExecutableFolder() {
+  if (!options_.executable_folder.empty()) {
+    return options_.executable_folder;
+  }
+  return settings::ExecutableFolder();
+}
+
+bool Win32Services::HasNotificationArea() {
+  return FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
+}
+
+void Win32Services::EndProgram() {
+  program_ended_ = true;
+  PostQuitMessage(0);
+}
+
+}  // namespace win32

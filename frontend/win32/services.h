@@ -1,0 +1,62 @@
+// What the window logic asks of Windows besides its windows: message boxes, the notification
+// area, the foreground, starting the uninstaller, the executable's folder, ending the program.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/common/platform_services.h"
+
+namespace win32 {
+
+// The message through which the shell reports mouse activity on the tray icon to the main
+// window; the low word of its lParam is the mouse message.
+inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
+
+// MessageBoxA's style for the logic's buttons and icon.
+UINT MessageBoxStyle(ui::MsgBoxButtons buttons, ui::MsgBoxIcon icon);
+// The shell's own record, in its first, ANSI, version, for the logic's tray record.
+NOTIFYICONDATAA ShellRecord(const ui::TrayRecord& record);
+
+class Win32Services final : public ui::PlatformServices {
+ public:
+  using MessageBoxAnswer = std::function<ui::MsgBoxResult(
+      std::string_view text, std::string_view caption, ui::MsgBoxButtons, ui::MsgBoxIcon)>;
+
+  // Tests answer the message boxes themselves and keep the state file in a folder of their own;
+  // the program leaves both empty.
+  struct Options {
+    MessageBoxAnswer answer_message_boxes;
+    std::string executable_folder;
+  };
+
+  Win32Services() = default;
+  explicit Win32Services(Options options) : options_(std::move(options)) {}
+
+  ui::MsgBoxResult MsgBox(std::string_view text, std::string_view caption,
+                          ui::MsgBoxButtons buttons, ui::MsgBoxIcon icon) override;
+  void ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& record) override;
+  void SetForegroundWindow(const ui::FormView& window) override;
+  rir::Result<void> StartProgram(const std::string& path, ui::WindowStyle style) override;
+  rir::Result<std::string> ExecutableFolder() override;
+  bool HasNotificationArea() override;
+  void EndProgram() override;
+
+  // Explorer started again and has forgotten every icon: ours comes back if it was there.
+  void RestoreTrayIcon();
+  // The icon as last added, while it is there.
+  const std::optional<NOTIFYICONDATAA>& tray_icon() const { return tray_icon_; }
+  bool program_ended() const { return program_ended_; }
+
+ private:
+  Options options_;
+  std::optional<NOTIFYICONDATAA> tray_icon_;
+  bool program_ended_ = false;
+};
+
+}  // namespace win32
