@@ -2,17 +2,20 @@
 # Installs the Debian packages a task needs, and nothing that is already there.
 #   scripts/install-deps.sh run    what building and running the program needs
 #   scripts/install-deps.sh test   that, plus what building every preset and running every test needs
+#   scripts/install-deps.sh screenshots   what scripts/screenshots needs
 # Safe to run again: it asks apt only for missing packages, and updates apt's lists only then.
 set -euo pipefail
 
-run_packages=(cmake ninja-build g++ make libssl-dev)
-test_packages=("${run_packages[@]}" googletest libbenchmark-dev g++-mingw-w64-x86-64 wine wine64
-  clang-format)
+run_packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64)
+test_packages=("${run_packages[@]}" g++ make libssl-dev googletest libbenchmark-dev clang-format
+  xvfb xauth)
+screenshot_packages=("${run_packages[@]}" xvfb xauth xdotool imagemagick)
 
 case "${1:-test}" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  screenshots) wanted=("${screenshot_packages[@]}") ;;
+  *) echo "usage: $0 run|test|screenshots" >&2; exit 2 ;;
 esac
 
 missing=()

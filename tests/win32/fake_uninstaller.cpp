@@ -1,0 +1,17 @@
+// Stands in for the uninstaller: notes beside itself how it was asked to show its window.
+#include <windows.h>
+
+#include <fstream>
+#include <string>
+
+int main() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string marker(path);
+  marker.replace(marker.rfind('.'), std::string::npos, ".started");
+  STARTUPINFOA startup{};
+  GetStartupInfoA(&startup);
+  std::ofstream(marker, std::ios::binary)
+      << "show " << ((startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1);
+  return 0;
+}
