@@ -15,11 +15,11 @@ Scale SystemScale() {
   return scale;
 }
 
-Font MakeFont(const FontSpec& spec, const Scale& scale) {
-  return Font(CreateFontA(scale.FontHeight(spec.centipoints), 0, 0, 0,
-                          spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+Font MakeFont(const FontStyle& font, const Scale& scale) {
+  return Font(CreateFontA(scale.FontHeight(font.centipoints), 0, 0, 0,
+                          font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, spec.face));
+                          DEFAULT_PITCH | FF_DONTCARE, font.face));
 }
 
 void RegisterClassOnce(const char* class_name, WNDPROC procedure, int background_colour) {

@@ -22,15 +22,15 @@ struct Layout {
   int height;
 };
 
-struct FontSpec {
+struct FontStyle {
   const char* face;
   int centipoints;  // 8.25 pt is 825
   bool bold = false;
 };
 
-inline constexpr FontSpec kDefaultFont{"MS Sans Serif", 825};
+inline constexpr FontStyle kDefaultFont{"MS Sans Serif", 825};
 
-Font MakeFont(const FontSpec& spec, const Scale& scale);
+Font MakeFont(const FontStyle& font, const Scale& scale);
 
 // Registers a window class of this program the first time it is asked for.
 void RegisterClassOnce(const char* class_name, WNDPROC procedure, int background_colour);

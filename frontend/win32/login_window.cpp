@@ -9,7 +9,7 @@ namespace win32 {
 namespace {
 
 constexpr const char* kLoginWindowClass = "TamborelleRirAvadera.Login";
-constexpr FontSpec kLargeFont{"MS Sans Serif", 1200, true};
+constexpr FontStyle kLargeFont{"MS Sans Serif", 1200, true};
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 
@@ -18,8 +18,6 @@ constexpr COLORREF kGreen = RGB(0, 255, 0);
 LoginWindow::LoginWindow(ui::Forms& forms, const Scale& scale)
     : Form<ui::LoginView>(scale),
       forms_(forms),
-      big_icon_(LoadProgramIcon(scale(32))),
-      small_icon_(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON))),
       default_font_(MakeFont(kDefaultFont, scale)),
       large_font_(MakeFont(kLargeFont, scale)),
       banner_(LoadPicture(IDB_BANNER_LOGIN, scale)),
@@ -33,8 +31,6 @@ LoginWindow::LoginWindow(ui::Forms& forms, const Scale& scale)
           .caption = "Login",
           .client_width = 406,
           .client_height = 111,
-          .big_icon = big_icon_.get(),
-          .small_icon = small_icon_.get(),
           // The window paints its banner under the labels, which draw only their text.
           .clip_children = false});
   if (hwnd()) {

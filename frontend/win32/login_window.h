@@ -26,8 +26,6 @@ class LoginWindow final : public Form<ui::LoginView> {
   void PaintBanner(HDC dc);
 
   ui::Forms& forms_;
-  win32::Icon big_icon_;
-  win32::Icon small_icon_;
   Font default_font_;
   Font large_font_;
   Bitmap banner_;

@@ -23,10 +23,10 @@ constexpr int kDefaultColumnWidth = 96;
 constexpr int kTwipsPerPixel = 15;
 constexpr COLORREF kPictureFaceKey = RGB(192, 192, 192);
 
-constexpr FontSpec kListFont{"Verdana", 975, true};
-constexpr FontSpec kWebsiteFont{"Verdana", 1125, true};
-constexpr FontSpec kEnterWebsiteFont{"Verdana", 1200, true};
-constexpr FontSpec kMessageFont{"Verdana", 825, true};
+constexpr FontStyle kListFont{"Verdana", 975, true};
+constexpr FontStyle kWebsiteFont{"Verdana", 1125, true};
+constexpr FontStyle kEnterWebsiteFont{"Verdana", 1200, true};
+constexpr FontStyle kMessageFont{"Verdana", 825, true};
 
 void SetFont(HWND control, const Font& font) {
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
@@ -44,8 +44,6 @@ MainWindow::MainWindow(app::Application& application, Win32Services& services, c
       services_(services),
       taskbar_created_(RegisterWindowMessageA("TaskbarCreated")),
       open_login_(OpenLoginMessage()),
-      big_icon_(LoadProgramIcon(scale(32))),
-      small_icon_(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON))),
       default_font_(MakeFont(kDefaultFont, scale)),
       list_font_(MakeFont(kListFont, scale)),
       website_font_(MakeFont(kWebsiteFont, scale)),
@@ -62,9 +60,7 @@ MainWindow::MainWindow(app::Application& application, Win32Services& services, c
           .caption = kCaption,
           .client_width = kClientWidth,
           .client_height = kClientHeight,
-          .menu = LoadMainMenu(),
-          .big_icon = big_icon_.get(),
-          .small_icon = small_icon_.get()});
+          .menu = LoadMainMenu()});
   if (hwnd()) {
     // Explorer runs without administrator rights; its message must still reach us.
     ChangeWindowMessageFilterEx(hwnd(), taskbar_created_, MSGFLT_ALLOW, nullptr);
@@ -197,7 +193,7 @@ void MainWindow::SetExportText(std::string_view text) {
 }
 
 std::uintptr_t MainWindow::Icon() const {
-  return reinterpret_cast<std::uintptr_t>(small_icon_.get());
+  return reinterpret_cast<std::uintptr_t>(small_icon());
 }
 
 void MainWindow::ShowRowText(NMLVDISPINFOA& request) const {

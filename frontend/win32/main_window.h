@@ -53,8 +53,6 @@ class MainWindow final : public Form<ui::MainView> {
   UINT taskbar_created_ = 0;
   UINT open_login_ = 0;
 
-  win32::Icon big_icon_;
-  win32::Icon small_icon_;
   Font default_font_;
   Font list_font_;
   Font website_font_;

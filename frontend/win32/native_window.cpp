@@ -17,21 +17,26 @@ NativeWindow::~NativeWindow() {
   Destroy();
 }
 
-void NativeWindow::Create(const Spec& spec) {
-  RegisterClassOnce(spec.class_name, &NativeWindow::Procedure, COLOR_BTNFACE);
-  const DWORD style = kFixedWindowStyle | (spec.clip_children ? WS_CLIPCHILDREN : 0);
-  const int width = scale_(spec.client_width);
-  const int height = scale_(spec.client_height);
+NativeWindow::NativeWindow(const Scale& scale)
+    : scale_(scale),
+      big_icon_(LoadProgramIcon(scale(32))),
+      small_icon_(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON))) {}
+
+void NativeWindow::Create(const Description& description) {
+  RegisterClassOnce(description.class_name, &NativeWindow::Procedure, COLOR_BTNFACE);
+  const DWORD style = kFixedWindowStyle | (description.clip_children ? WS_CLIPCHILDREN : 0);
+  const int width = scale_(description.client_width);
+  const int height = scale_(description.client_height);
   RECT frame{0, 0, width, height};
-  AdjustWindowRectEx(&frame, style, spec.menu != nullptr, 0);
+  AdjustWindowRectEx(&frame, style, description.menu != nullptr, 0);
   RECT work{};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   const int outer_width = frame.right - frame.left;
   const int outer_height = frame.bottom - frame.top;
-  CreateWindowExA(0, spec.class_name, spec.caption, style,
+  CreateWindowExA(0, description.class_name, description.caption, style,
                   work.left + (work.right - work.left - outer_width) / 2,
                   work.top + (work.bottom - work.top - outer_height) / 2, outer_width, outer_height,
-                  spec.owner, spec.menu, GetModuleHandleA(nullptr), this);
+                  description.owner, description.menu, GetModuleHandleA(nullptr), this);
   if (!hwnd_) {
     return;
   }
@@ -45,12 +50,8 @@ void NativeWindow::Create(const Spec& spec) {
                  window.bottom - window.top + height - client.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  if (spec.big_icon) {
-    SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(spec.big_icon));
-  }
-  if (spec.small_icon) {
-    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(spec.small_icon));
-  }
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_.get()));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
 }
 
 void NativeWindow::SetState(ui::WindowState state) {

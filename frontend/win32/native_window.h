@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "gdi.h"
 #include "scale.h"
 #include "ui/common/form_view.h"
 
@@ -11,25 +12,25 @@ namespace win32 {
 
 class NativeWindow {
  public:
-  struct Spec {
+  struct Description {
     const char* class_name;
     const char* caption;
     int client_width;  // at 96 DPI
     int client_height;
     HMENU menu = nullptr;
     HWND owner = nullptr;
-    HICON big_icon = nullptr;
-    HICON small_icon = nullptr;
     bool clip_children = true;
   };
 
-  explicit NativeWindow(const Scale& scale) : scale_(scale) {}
+  // Every window of the program shows the program's icon.
+  explicit NativeWindow(const Scale& scale);
   NativeWindow(const NativeWindow&) = delete;
   NativeWindow& operator=(const NativeWindow&) = delete;
   virtual ~NativeWindow();
 
   HWND hwnd() const { return hwnd_; }
   const Scale& scale() const { return scale_; }
+  HICON small_icon() const { return small_icon_.get(); }
 
   ui::WindowState State() const { return state_; }
   void SetState(ui::WindowState state);
@@ -43,7 +44,7 @@ class NativeWindow {
   // Makes the window, hidden and centred on the work area. Call from the subclass's
   // constructor: messages reach its OnMessage from then on. The subclass's destructor calls
   // Destroy, so that no message of the window's end reaches a half-destroyed object.
-  void Create(const Spec& spec);
+  void Create(const Description& description);
   virtual LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   // The control that holds the focus when the window is first activated.
   virtual HWND FirstFocus() const { return nullptr; }
@@ -66,6 +67,8 @@ class NativeWindow {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   Scale scale_;
+  Icon big_icon_;
+  Icon small_icon_;
   HWND hwnd_ = nullptr;
   ui::WindowState state_ = ui::WindowState::kNormal;
   int quiet_ = 0;

@@ -16,16 +16,12 @@ PasswordWindow::PasswordWindow(ui::Forms& forms, HWND owner, const Scale& scale)
     : Form<ui::PasswordView>(scale),
       forms_(forms),
       owner_(owner),
-      big_icon_(LoadProgramIcon(scale(32))),
-      small_icon_(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON))),
       default_font_(MakeFont(kDefaultFont, scale)) {
   Create({.class_name = kPasswordWindowClass,
           .caption = "Change Password",
           .client_width = 337,
           .client_height = 113,
-          .owner = owner,
-          .big_icon = big_icon_.get(),
-          .small_icon = small_icon_.get()});
+          .owner = owner});
   const HWND window = hwnd();
   if (!window) {
     return;

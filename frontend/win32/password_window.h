@@ -31,8 +31,6 @@ class PasswordWindow final : public Form<ui::PasswordView> {
   ui::Forms& forms_;
   HWND owner_;
   bool modal_ = false;
-  win32::Icon big_icon_;
-  win32::Icon small_icon_;
   Font default_font_;
 
   HWND password_ = nullptr;
