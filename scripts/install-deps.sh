@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, and nothing that is already there.
-#   scripts/install-deps.sh run    what building and running the program needs
+#   scripts/install-deps.sh run    what building and running the Linux program needs
 #   scripts/install-deps.sh test   that, plus what building every preset and running every test needs
 #   scripts/install-deps.sh screenshots   what scripts/screenshots needs
 # Safe to run again: it asks apt only for missing packages, and updates apt's lists only then.
 set -euo pipefail
 
-run_packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64)
-test_packages=("${run_packages[@]}" g++ make libssl-dev googletest libbenchmark-dev clang-format
-  xvfb xauth)
-screenshot_packages=("${run_packages[@]}" xvfb xauth xdotool imagemagick)
+# The Linux program: GCC, Qt 6 Widgets (its platform plugins: xcb on a desktop, offscreen for
+# the tests), OpenSSL for the password hash, and a font that stands in for the Windows ones.
+linux_packages=(cmake ninja-build g++ make libssl-dev qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
+# The Windows program, cross-built and run under Wine.
+windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64)
+run_packages=("${linux_packages[@]}")
+test_packages=("${linux_packages[@]}" "${windows_packages[@]}" googletest libbenchmark-dev
+  clang-format xvfb xauth)
+# Both programs on a virtual display with a window manager and a notification area.
+screenshot_packages=("${linux_packages[@]}" "${windows_packages[@]}" xvfb xauth xdotool imagemagick
+  openbox trayer)
 
 case "${1:-test}" in
   run) wanted=("${run_packages[@]}") ;;

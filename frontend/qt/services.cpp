@@ -1,0 +1,146 @@
+#include "services.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QThread>
+#include <QWidget>
+#include <algorithm>
+#include <cerrno>
+
+#include "settings/state_file.h"
+#include "text.h"
+
+namespace qtfront {
+
+namespace {
+
+constexpr std::int32_t kLeftButtonUp = 0x202;
+constexpr std::int32_t kLeftButtonDoubleClick = 0x203;
+constexpr std::int32_t kRightButtonUp = 0x205;
+constexpr std::int32_t kMiddleButtonUp = 0x208;
+
+QMessageBox::Icon BoxIcon(ui::MsgBoxIcon icon) {
+  switch (icon) {
+    case ui::MsgBoxIcon::kCritical:
+      return QMessageBox::Critical;
+    case ui::MsgBoxIcon::kQuestion:
+      return QMessageBox::Question;
+    case ui::MsgBoxIcon::kNone:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+std::int32_t TrayMouseMessage(QSystemTrayIcon::ActivationReason reason) {
+  switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+      return kLeftButtonDoubleClick;
+    case QSystemTrayIcon::Trigger:
+      return kLeftButtonUp;
+    case QSystemTrayIcon::Context:
+      return kRightButtonUp;
+    case QSystemTrayIcon::MiddleClick:
+      return kMiddleButtonUp;
+    case QSystemTrayIcon::Unknown:
+      break;
+  }
+  return 0;
+}
+
+ui::MsgBoxResult QtServices::MsgBox(std::string_view text, std::string_view caption,
+                                    ui::MsgBoxButtons buttons, ui::MsgBoxIcon icon) {
+  if (options_.answer_message_boxes) {
+    return options_.answer_message_boxes(text, caption, buttons, icon);
+  }
+  const bool yes_no = buttons == ui::MsgBoxButtons::kYesNo;
+  QMessageBox box(BoxIcon(icon), ToQt(caption), ToQt(text),
+                  yes_no ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.setDefaultButton(yes_no ? QMessageBox::Yes : QMessageBox::Ok);
+  box.setWindowModality(Qt::ApplicationModal);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return ui::MsgBoxResult::kYes;
+    case QMessageBox::No:
+      return ui::MsgBoxResult::kNo;
+    default:
+      // Closing a Yes/No box without an answer counts as No, as Escape does.
+      return yes_no ? ui::MsgBoxResult::kNo : ui::MsgBoxResult::kOk;
+  }
+}
+
+void QtServices::ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& record) {
+  if (request == ui::TrayRequest::kDelete) {
+    // Only the icon that was added goes; a record that added nothing removes nothing.
+    if (tray_icon_ && record.uID == tray_id_) {
+      tray_icon_.reset();
+    }
+    return;
+  }
+  if (tray_icon_ || record.uID == 0) {
+    return;  // refused, as the shell refuses a second add: the icon stays as it is
+  }
+  tray_icon_.emplace();
+  tray_id_ = record.uID;
+  if (record.hIcon != 0) {
+    // The main window's icon, which the window keeps while it is loaded.
+    tray_icon_->setIcon(*reinterpret_cast<const QIcon*>(record.hIcon));
+  }
+  const auto tip_end = std::find(record.szTip.begin(), record.szTip.end(), '\0');
+  tray_icon_->setToolTip(ToQt(std::string_view(
+      record.szTip.data(), static_cast<std::size_t>(tip_end - record.szTip.begin()))));
+  QObject::connect(&*tray_icon_, &QSystemTrayIcon::activated, &*tray_icon_,
+                   [this](QSystemTrayIcon::ActivationReason reason) {
+                     if (tray_handler_) {
+                       tray_handler_(TrayMouseMessage(reason));
+                     }
+                   });
+  tray_icon_->show();
+}
+
+void QtServices::SetForegroundWindow(const ui::FormView& window) {
+  if (QWidget* widget = QWidget::find(static_cast<WId>(window.hWnd()))) {
+    widget->raise();
+    widget->activateWindow();
+  }
+}
+
+rir::Result<void> QtServices::StartProgram(const std::string& path, ui::WindowStyle /*style*/) {
+  // Linux has no window style to pass; the program is started detached and not waited for.
+  if (access(path.c_str(), X_OK) != 0) {
+    return rir::SystemFailure(rir::ErrorCode::kStartProgram, path);
+  }
+  QProcess process;
+  process.setProgram(ToQt(path));
+  if (!process.startDetached()) {
+    return rir::Error{rir::ErrorCode::kStartProgram, path, FromQt(process.errorString())};
+  }
+  return {};
+}
+
+rir::Result<std::string> QtServices::ExecutableFolder() {
+  if (!options_.executable_folder.empty()) {
+    return options_.executable_folder;
+  }
+  return settings::ExecutableFolder();
+}
+
+bool QtServices::HasNotificationArea() {
+  return options_.notification_area.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+void QtServices::EndProgram() {
+  program_ended_ = true;
+  // Before the event loop runs, the start-up's caller sees that no window is loaded. Telling
+  // Qt to quit then would make every later event loop return at once.
+  if (QThread::currentThread()->loopLevel() > 0) {
+    QCoreApplication::exit(0);
+  }
+}
+
+}  // namespace qtfront

@@ -1,0 +1,61 @@
+// What the window logic asks of Linux besides its windows: message boxes, the notification
+// area, the foreground, starting the uninstaller, the executable's folder, ending the program.
+#pragma once
+
+#include <QSystemTrayIcon>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/common/platform_services.h"
+
+namespace qtfront {
+
+class QtServices final : public ui::PlatformServices {
+ public:
+  using MessageBoxAnswer = std::function<ui::MsgBoxResult(
+      std::string_view text, std::string_view caption, ui::MsgBoxButtons, ui::MsgBoxIcon)>;
+  // A mouse message on the tray icon, as Windows numbers them (515: double-click, left button).
+  using TrayHandler = std::function<void(std::int32_t mouse_message)>;
+
+  // Tests answer the message boxes themselves, keep the state file in a folder of their own and
+  // say whether there is a notification area; the program leaves all three empty.
+  struct Options {
+    MessageBoxAnswer answer_message_boxes;
+    std::string executable_folder;
+    std::optional<bool> notification_area;
+  };
+
+  QtServices() = default;
+  explicit QtServices(Options options) : options_(std::move(options)) {}
+
+  // Where the icon's mouse messages go: the main window's tray handler.
+  void OnTrayMessage(TrayHandler handler) { tray_handler_ = std::move(handler); }
+
+  ui::MsgBoxResult MsgBox(std::string_view text, std::string_view caption,
+                          ui::MsgBoxButtons buttons, ui::MsgBoxIcon icon) override;
+  void ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& record) override;
+  void SetForegroundWindow(const ui::FormView& window) override;
+  rir::Result<void> StartProgram(const std::string& path, ui::WindowStyle style) override;
+  rir::Result<std::string> ExecutableFolder() override;
+  bool HasNotificationArea() override;
+  void EndProgram() override;
+
+  // The icon while it is in the notification area.
+  QSystemTrayIcon* tray_icon() { return tray_icon_ ? &*tray_icon_ : nullptr; }
+  bool program_ended() const { return program_ended_; }
+
+ private:
+  Options options_;
+  TrayHandler tray_handler_;
+  std::optional<QSystemTrayIcon> tray_icon_;
+  std::uint32_t tray_id_ = 0;
+  bool program_ended_ = false;
+};
+
+// The shell's mouse message for an activation of the tray icon.
+std::int32_t TrayMouseMessage(QSystemTrayIcon::ActivationReason reason);
+
+}  // namespace qtfront

@@ -1,0 +1,32 @@
+#include "view_factory.h"
+
+#include "login_window.h"
+#include "main_window.h"
+#include "password_window.h"
+#include "ui/main/main_form.h"
+
+namespace qtfront {
+
+std::unique_ptr<ui::MainView> QtViewFactory::CreateMainView(ui::Forms& forms) {
+  // The tray icon reports to the main window, as long as it is loaded.
+  services_.OnTrayMessage([&forms](std::int32_t mouse_message) {
+    if (forms.IsLoaded(ui::FormId::kMain)) {
+      forms.Main().nidTray_MouseMessage(mouse_message);
+    }
+  });
+  return std::make_unique<MainWindow>(forms);
+}
+
+std::unique_ptr<ui::LoginView> QtViewFactory::CreateLoginView(ui::Forms& forms) {
+  return std::make_unique<LoginWindow>(forms);
+}
+
+std::unique_ptr<ui::PasswordView> QtViewFactory::CreatePasswordView(ui::Forms& forms) {
+  QWidget* owner = nullptr;
+  if (forms.IsLoaded(ui::FormId::kMain)) {
+    owner = QWidget::find(static_cast<WId>(forms.Main().view().hWnd()));
+  }
+  return std::make_unique<PasswordWindow>(forms, owner);
+}
+
+}  // namespace qtfront
