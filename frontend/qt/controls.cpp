@@ -20,6 +20,12 @@ QLabel& PlaceLabel(QLabel& label, const QRect& box) {
   return label;
 }
 
+QPushButton& PlaceButton(QPushButton& button, const QRect& box) {
+  button.setGeometry(box);
+  button.setAutoDefault(true);
+  return button;
+}
+
 void MakePasswordBox(QLineEdit& box) {
   box.setEchoMode(QLineEdit::Password);  // the program's style draws "*"
   box.setMaxLength(std::numeric_limits<int>::max());

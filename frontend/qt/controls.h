@@ -3,6 +3,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace qtfront {
 
@@ -18,6 +19,10 @@ void SetColour(QWidget& control, QPalette::ColorRole role, const QColor& colour)
 
 // A label with its text at the top left of its box, which wraps words as a label does.
 QLabel& PlaceLabel(QLabel& label, const QRect& box);
+
+// A push button that Enter presses while it has the focus, as Space does; it is never the
+// window's default button.
+QPushButton& PlaceButton(QPushButton& button, const QRect& box);
 
 // A single-line box that shows "*" for each character, has no length limit and takes no input
 // method.

@@ -36,7 +36,7 @@ LoginWindow::LoginWindow(ui::Forms& forms)
   SetColour(label2_, QPalette::WindowText, QColor(0, 255, 0));
   Named(password_, "txtPassword").setGeometry(168, 48, 233, 25);
   MakePasswordBox(password_);
-  Named(login_, "cmdLogin").setGeometry(328, 80, 73, 25);
+  PlaceButton(Named(login_, "cmdLogin"), {328, 80, 73, 25});
   // The labels lie on the banner, "Password:" beneath the box it touches.
   label4_.lower();
   banner_.lower();

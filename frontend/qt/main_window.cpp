@@ -45,7 +45,7 @@ MainWindow::MainWindow(ui::Forms& forms)
 }
 
 void MainWindow::PlaceControls() {
-  Named(command1_, "Command1").setGeometry(664, 408, 201, 49);
+  PlaceButton(Named(command1_, "Command1"), {664, 408, 201, 49});
 
   Named(status_bar_, "StatusBar1").setGeometry(0, 563, 575, 25);
   status_bar_.setSizeGripEnabled(false);
@@ -69,8 +69,8 @@ void MainWindow::PlaceControls() {
   // The box is never on screen: Tab must lead out of it, not into its hidden text.
   export_.setTabChangesFocus(true);
 
-  Named(command3_, "Command3").setGeometry(712, 368, 129, 33);
-  Named(add_entry_, "cmdAddEntry").setGeometry(464, 152, 105, 33);
+  PlaceButton(Named(command3_, "Command3"), {712, 368, 129, 33});
+  PlaceButton(Named(add_entry_, "cmdAddEntry"), {464, 152, 105, 33});
   add_entry_.setEnabled(false);
 
   Named(website_, "txtWebsite").setGeometry(8, 152, 449, 33);

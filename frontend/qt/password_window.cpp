@@ -22,7 +22,7 @@ PasswordWindow::PasswordWindow(ui::Forms& forms, QWidget* owner)
   PlaceLabel(Named(label2_, "Label2"), {8, 56, 89, 17});
   Named(password_, "txtPassword").setGeometry(72, 16, 257, 25);
   Named(confirm_, "txtConfirm").setGeometry(72, 48, 257, 25);
-  Named(save_, "cmdSavePassword").setGeometry(232, 80, 97, 25);
+  PlaceButton(Named(save_, "cmdSavePassword"), {232, 80, 97, 25});
   MakePasswordBox(password_);
   MakePasswordBox(confirm_);
   QWidget::setTabOrder(&password_, &confirm_);
