@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest/QTest>
-#include <algorithm>
 
 #include "app/start_up.h"
 #include "text.h"
@@ -22,16 +21,7 @@ QtProgram::QtProgram(bool notification_area) {
   services_.emplace(qtfront::QtServices::Options{
       .answer_message_boxes =
           [this](std::string_view text, std::string_view caption, ui::MsgBoxButtons buttons,
-                 ui::MsgBoxIcon icon) {
-            boxes.push_back({std::string(text), std::string(caption), buttons, icon});
-            if (!answers.empty()) {
-              const ui::MsgBoxResult answer = answers.front();
-              answers.pop_front();
-              return answer;
-            }
-            return buttons == ui::MsgBoxButtons::kYesNo ? ui::MsgBoxResult::kNo
-                                                        : ui::MsgBoxResult::kOk;
-          },
+                 ui::MsgBoxIcon icon) { return Answer(text, caption, buttons, icon); },
       .executable_folder = folder.path().string(),
       .notification_area = notification_area});
   views_.emplace(*services_);
@@ -141,12 +131,6 @@ int QtProgram::SelectedRow() {
   const QModelIndexList selected =
       Find<QTreeView>(Main(), "lvwWebsites").selectionModel()->selectedRows();
   return selected.isEmpty() ? -1 : selected.front().row();
-}
-
-std::size_t QtProgram::BoxesWith(std::string_view text) const {
-  return static_cast<std::size_t>(
-      std::count_if(boxes.begin(), boxes.end(),
-                    [&](const ShownBox& box) { return box.text.find(text) != std::string::npos; }));
 }
 
 }  // namespace qttest

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "answered_boxes.h"
 #include "app/application.h"
 #include "services.h"
 #include "temp_folder.h"
@@ -17,14 +18,7 @@
 
 namespace qttest {
 
-struct ShownBox {
-  std::string text;
-  std::string caption;
-  ui::MsgBoxButtons buttons;
-  ui::MsgBoxIcon icon;
-};
-
-class QtProgram {
+class QtProgram : public testsupport::AnsweredBoxes {
  public:
   // `notification_area`: whether the desktop offers one (the offscreen platform has none).
   explicit QtProgram(bool notification_area = true);
@@ -33,8 +27,6 @@ class QtProgram {
   testsupport::TempFolder folder;
   std::string hosts_path = folder.File("hosts");
   std::string state_path = folder.File("state.dll");
-  std::vector<ShownBox> boxes;
-  std::deque<ui::MsgBoxResult> answers;  // the next message boxes' answers; then OK or No
 
   void WriteHosts(std::string_view text) const { testsupport::WriteBytes(hosts_path, text); }
   std::string Hosts() const { return testsupport::ReadBytes(hosts_path); }
@@ -74,7 +66,6 @@ class QtProgram {
   // The rows of the list as it shows them: website, a TAB, status.
   std::vector<std::string> Rows();
   int SelectedRow();
-  std::size_t BoxesWith(std::string_view text) const;
 
  private:
   QWidget* WindowOf(ui::FormId id);

@@ -36,16 +36,7 @@ WindowsProgram::WindowsProgram(win32::Scale scale) {
   services_.emplace(win32::Win32Services::Options{
       .answer_message_boxes =
           [this](std::string_view text, std::string_view caption, ui::MsgBoxButtons buttons,
-                 ui::MsgBoxIcon icon) {
-            boxes.push_back({std::string(text), std::string(caption), buttons, icon});
-            if (!answers.empty()) {
-              const ui::MsgBoxResult answer = answers.front();
-              answers.pop_front();
-              return answer;
-            }
-            return buttons == ui::MsgBoxButtons::kYesNo ? ui::MsgBoxResult::kNo
-                                                        : ui::MsgBoxResult::kOk;
-          },
+                 ui::MsgBoxIcon icon) { return Answer(text, caption, buttons, icon); },
       .executable_folder = folder.path().string()});
   views_.emplace(*services_, scale);
 
@@ -151,12 +142,6 @@ SIZE WindowsProgram::ClientSize(HWND window) const {
   RECT client{};
   GetClientRect(window, &client);
   return SIZE{client.right, client.bottom};
-}
-
-std::size_t WindowsProgram::BoxesWith(std::string_view text) const {
-  return static_cast<std::size_t>(
-      std::count_if(boxes.begin(), boxes.end(),
-                    [&](const ShownBox& box) { return box.text.find(text) != std::string::npos; }));
 }
 
 }  // namespace wintest

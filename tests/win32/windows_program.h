@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "answered_boxes.h"
 #include "app/application.h"
 #include "scale.h"
 #include "services.h"
@@ -19,14 +20,7 @@
 
 namespace wintest {
 
-struct ShownBox {
-  std::string text;
-  std::string caption;
-  ui::MsgBoxButtons buttons;
-  ui::MsgBoxIcon icon;
-};
-
-class WindowsProgram {
+class WindowsProgram : public testsupport::AnsweredBoxes {
  public:
   explicit WindowsProgram(win32::Scale scale = {96});
   ~WindowsProgram();
@@ -34,8 +28,6 @@ class WindowsProgram {
   testsupport::TempFolder folder;
   std::string hosts_path = folder.File("hosts");
   std::string state_path = folder.File("state.dll");
-  std::vector<ShownBox> boxes;
-  std::deque<ui::MsgBoxResult> answers;  // the next message boxes' answers; then OK or No
 
   void WriteHosts(std::string_view text) const { testsupport::WriteBytes(hosts_path, text); }
   std::string Hosts() const { return testsupport::ReadBytes(hosts_path); }
@@ -76,8 +68,6 @@ class WindowsProgram {
   // Where a control lies in its parent's client area.
   RECT Placement(HWND control) const;
   SIZE ClientSize(HWND window) const;
-  // The number of boxes whose text holds `text`.
-  std::size_t BoxesWith(std::string_view text) const;
 
  private:
   static LPARAM Lparam(const std::string& text) { return reinterpret_cast<LPARAM>(text.c_str()); }
