@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, and nothing that is already there.
 #   scripts/install-deps.sh run    what building and running the Linux program needs
+#   scripts/install-deps.sh run-windows   what building the Windows program and running it under Wine needs
 #   scripts/install-deps.sh test   that, plus what building every preset and running every test needs
 #   scripts/install-deps.sh screenshots   what scripts/screenshots needs
 # Safe to run again: it asks apt only for missing packages, and updates apt's lists only then.
@@ -16,13 +17,14 @@ test_packages=("${linux_packages[@]}" "${windows_packages[@]}" googletest libben
   clang-format xvfb xauth)
 # Both programs on a virtual display with a window manager and a notification area.
 screenshot_packages=("${linux_packages[@]}" "${windows_packages[@]}" xvfb xauth xdotool imagemagick
-  openbox trayer)
+  openbox trayer x11-utils)
 
 case "${1:-test}" in
   run) wanted=("${run_packages[@]}") ;;
+  run-windows) wanted=("${windows_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
   screenshots) wanted=("${screenshot_packages[@]}") ;;
-  *) echo "usage: $0 run|test|screenshots" >&2; exit 2 ;;
+  *) echo "usage: $0 run|run-windows|test|screenshots" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -1,34 +1,57 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the Windows program and runs it under Wine, in a Wine prefix of
-# its own (build/run-windows/wineprefix): the hosts file it reads and writes is that prefix's
-# C:\windows\system32\drivers\etc\hosts, never the machine's. The state file lies beside the
-# program in the prefix; the first start shows the main window, later ones start in the tray.
+# Installs what is missing, builds the Linux program rir-avadera and starts it.
+#
+#   scripts/run.sh            the program as it runs when installed: it edits /etc/hosts, which
+#                             only root may write (as another user, Apply says "Permission denied")
+#   scripts/run.sh --sandbox  the program in a private mount namespace, where /etc is overlaid by
+#                             build/run/sandbox/etc, which holds a copy of the hosts file: the
+#                             program reads and writes that copy (and its own files beside it in
+#                             /etc), needs no root (a user namespace, where the system allows one)
+#                             and changes nothing on this machine
+#
+# The state file lies beside the program (build/run/frontend/qt/state.dll); the first start shows
+# the main window, later ones start in the notification area.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+mode=${1:-}
+case "$mode" in
+  "" | --sandbox) ;;
+  *) echo "usage: $0 [--sandbox]" >&2; exit 2 ;;
+esac
+
 scripts/install-deps.sh run
-if [ -z "${DISPLAY:-}" ]; then
-  echo "run.sh: the program has windows and needs a display (DISPLAY is not set)." >&2
-  echo "        Without one: xvfb-run -a scripts/run.sh" >&2
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "run.sh: the program has windows and needs a display." >&2
+  echo "        Without one: xvfb-run -a scripts/run.sh $mode" >&2
   exit 1
 fi
 
 # A build folder of its own: without the tests, it must not stand in for the test preset's.
-build=build/run-windows
-cmake --preset windows -B "$build" -DRIR_BUILD_TESTS=OFF -DRIR_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" --target RirAvadera
+build=build/run
+cmake --preset linux -B "$build" -DRIR_BUILD_TESTS=OFF -DRIR_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build "$build" --target rir-avadera
+program="$PWD/$build/frontend/qt/rir-avadera"
+# What an installer leaves beside the program: the mark of the first run.
+state="$(dirname "$program")/state.dll"
+[ -f "$state" ] || printf '[settings]\r\nfirstrun=true\r\n' >"$state"
 
-export WINEPREFIX="$PWD/$build/wineprefix"
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEDEBUG=${WINEDEBUG:--all}
-folder="$WINEPREFIX/drive_c/Program Files/Tamborelle Rir Avadera"
-if [ ! -d "$folder" ]; then
-  echo "Making the Wine prefix $WINEPREFIX (once; this takes a while)"
-  wineboot -i >/dev/null 2>&1
-  mkdir -p "$folder"
-  # What an installer leaves beside the program: the mark of the first run.
-  printf '[settings]\r\nfirstrun=true\r\n' >"$folder/state.dll"
+if [ -z "$mode" ]; then
+  [ "$(id -u)" -eq 0 ] || echo "Not root: the program can show /etc/hosts but not write it." >&2
+  exec "$program"
 fi
-cp "$build/frontend/win32/RirAvadera.exe" "$folder/"
-echo "Hosts file: $WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts"
-exec wine 'C:\Program Files\Tamborelle Rir Avadera\RirAvadera.exe'
+
+sandbox="$PWD/$build/sandbox"
+mkdir -p "$sandbox/etc" "$sandbox/work"
+[ -f "$sandbox/etc/hosts" ] || cp /etc/hosts "$sandbox/etc/hosts"
+echo "Sandbox: the program's /etc/hosts is $sandbox/etc/hosts"
+# As another user than root, a user namespace in which this user is root makes the mounts
+# possible. The whole of /etc is overlaid, not only the file: the program writes its new text
+# beside the hosts file before it rewrites it. Where overlays are not allowed, the copy is bound
+# over /etc/hosts alone, which serves when running as root.
+userns=()
+[ "$(id -u)" -eq 0 ] || userns=(--map-root-user)
+exec unshare "${userns[@]}" --mount --propagation private sh -c '
+  mount -t overlay overlay -o "lowerdir=/etc,upperdir=$1/etc,workdir=$1/work" /etc 2>/dev/null ||
+    mount --bind "$1/etc/hosts" /etc/hosts || exit 1
+  exec "$2"' sandbox "$sandbox" "$program"
