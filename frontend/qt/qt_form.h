@@ -16,7 +16,7 @@ class QtForm : public View {
   void Show() override { window_.ShowNow(); }
   void Hide() override { window_.HideNow(); }
   void Refresh() override { window_.repaint(); }
-  ui::WindowHandle hWnd() const override { return const_cast<FormWidget&>(window_).winId(); }
+  ui::WindowHandle hWnd() const override { return window_.winId(); }
   void Unload() override { window_.Unload(); }
 
   FormWidget& window() { return window_; }
