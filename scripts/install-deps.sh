@@ -10,11 +10,13 @@ set -euo pipefail
 # The Linux program: GCC, Qt 6 Widgets (its platform plugins: xcb on a desktop, offscreen for
 # the tests), OpenSSL for the password hash, and a font that stands in for the Windows ones.
 linux_packages=(cmake ninja-build g++ make libssl-dev qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
-# The Windows program, cross-built and run under Wine.
-windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64)
+# The Windows program, cross-built and run under Wine, and its setup (NSIS).
+windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64 nsis)
 run_packages=("${linux_packages[@]}")
-test_packages=("${linux_packages[@]}" "${windows_packages[@]}" googletest libbenchmark-dev
-  clang-format xvfb xauth)
+# The Debian package and its test: dpkg-dev (dpkg-shlibdeps), lintian and file.
+package_packages=(dpkg-dev lintian file)
+test_packages=("${linux_packages[@]}" "${windows_packages[@]}" "${package_packages[@]}" googletest
+  libbenchmark-dev clang-format xvfb xauth)
 # Both programs on a virtual display with a window manager and a notification area.
 screenshot_packages=("${linux_packages[@]}" "${windows_packages[@]}" xvfb xauth xdotool imagemagick
   openbox trayer x11-utils)

@@ -1,0 +1,69 @@
+#!/bin/sh
+# Builds the Debian package from a built `linux` tree and checks it without installing it: its
+# control fields, the files it holds, lintian, and its maintainer scripts, run in a private mount
+# namespace over an empty /opt (never the machine's).
+#   debian_package_test.sh BUILD_DIR VERSION
+set -eu
+build=$1
+version=$2
+deb="$build/package/tamborelle-rir-avadera_${version}_amd64.deb"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$build" && cpack --config CPackConfig.cmake >/dev/null)
+[ -f "$deb" ] || fail "no package $deb"
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = tamborelle-rir-avadera ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
+[ "$(field Architecture)" = amd64 ] || fail "Architecture: $(field Architecture)"
+for needed in libqt6widgets6 libqt6network6 libssl3 libc6 qt6-qpa-plugins pkexec; do
+  field Depends | grep -q "$needed" || fail "Depends lacks $needed: $(field Depends)"
+done
+
+dpkg-deb -x "$deb" "$work/root"
+dpkg-deb -e "$deb" "$work/control"
+folder="$work/root/opt/tamborelle-rir-avadera"
+[ -x "$folder/rir-avadera" ] || fail "no program in /opt/tamborelle-rir-avadera"
+[ -x "$folder/unins000.exe" ] || fail "no uninstaller beside the program"
+[ ! -e "$folder/state.dll" ] || fail "the state file is made by postinst, not shipped"
+file "$folder/rir-avadera" | grep -q "not stripped" && fail "the program is not stripped"
+launcher="$work/root/usr/share/applications/tamborelle-rir-avadera.desktop"
+autostart="$work/root/etc/xdg/autostart/tamborelle-rir-avadera.desktop"
+for entry in "$launcher" "$autostart"; do
+  grep -qx 'Exec=pkexec /opt/tamborelle-rir-avadera/rir-avadera' "$entry" || fail "Exec of $entry"
+  grep -qx 'Icon=tamborelle-rir-avadera' "$entry" || fail "Icon of $entry"
+done
+grep -qx /etc/xdg/autostart/tamborelle-rir-avadera.desktop "$work/control/conffiles" ||
+  fail "the autostart entry is not a conffile"
+grep -q '"org.freedesktop.policykit.exec.path">/opt/tamborelle-rir-avadera/rir-avadera<' \
+  "$work/root/usr/share/polkit-1/actions/com.tamborelle.rir-avadera.policy" ||
+  fail "polkit does not name the program"
+for size in 16 32 256; do
+  icon="$work/root/usr/share/icons/hicolor/${size}x${size}/apps/tamborelle-rir-avadera.png"
+  file "$icon" | grep -q "PNG image data, $size x $size" || fail "icon $size: $(file "$icon")"
+done
+zcat "$work/root/usr/share/doc/tamborelle-rir-avadera/changelog.gz" | head -1 |
+  grep -q "($version)" || fail "the changelog's version"
+
+lintian --fail-on error "$deb" >"$work/lintian.txt" 2>&1 || { cat "$work/lintian.txt"; fail lintian; }
+
+# postinst makes the first-run mark and keeps a state file that is there; purging removes it.
+userns=""
+[ "$(id -u)" -eq 0 ] || userns=--map-root-user
+unshare $userns --mount --propagation private sh -eu -c '
+  mount -t tmpfs tmpfs /opt
+  mkdir /opt/tamborelle-rir-avadera
+  state=/opt/tamborelle-rir-avadera/state.dll
+  sh "$1/postinst" configure
+  printf "[settings]\r\nfirstrun=true\r\n" | cmp -s - "$state" || { echo "first-run mark"; exit 1; }
+  printf "[settings]\r\nfirstrun=no\r\npwd=x\r\n" >"$state"
+  sh "$1/postinst" configure ""
+  grep -q "pwd=x" "$state" || { echo "an upgrade reset the state file"; exit 1; }
+  sh "$1/postrm" remove
+  [ -f "$state" ] || { echo "removing dropped the password"; exit 1; }
+  sh "$1/postrm" purge
+  [ ! -e /opt/tamborelle-rir-avadera ] || { echo "purging left the folder"; exit 1; }
+' sandbox "$work/control" || fail "maintainer scripts"
+echo "ok: $deb"

@@ -1,0 +1,64 @@
+#!/bin/sh
+# Runs RirAvadera-Setup.exe and its uninstaller silently under Wine, in the build folder's own
+# prefix, and checks what each leaves behind.
+#   windows_setup_test.sh SETUP_EXE BUILD_DIR VERSION
+set -eu
+setup=$1
+build=$2
+version=$3
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+c="$WINEPREFIX/drive_c"
+folder="$c/Program Files/Tamborelle Rir Avadera"
+shortcut="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tamborelle Rir Avadera.lnk"
+task="$c/windows/system32/tasks/Tamborelle Rir Avadera"
+hosts="$c/windows/system32/drivers/etc/hosts"
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TamborelleRirAvadera'
+uninstaller='C:\Program Files\Tamborelle Rir Avadera\unins000.exe'
+
+# Makes the prefix if need be.
+"$(dirname "$0")/../../cmake/wine-run" cmd /c exit 0
+wineserver -w
+
+# Runs a Windows program and waits for every process it started (the uninstaller copies itself
+# away and runs the copy).
+run() {
+  wine "$@"
+  wineserver -w
+}
+
+run "$setup" /S
+[ -f "$folder/RirAvadera.exe" ] || fail "no program under Program Files"
+[ -f "$folder/unins000.exe" ] || fail "no uninstaller beside the program"
+printf '[settings]\r\nfirstrun=true\r\n' | cmp -s - "$folder/state.dll" || fail "first-run mark"
+[ -f "$shortcut" ] || fail "no Start-menu shortcut"
+[ -f "$task" ] || fail "no logon task"
+wine reg query "$key" /v DisplayVersion | grep -q "$version" || fail "uninstall entry"
+wine reg query "$key" /v UninstallString | grep -q 'unins000.exe' || fail "uninstall string"
+
+# Installing again keeps the password.
+printf '[settings]\r\nfirstrun=no\r\npwd=kept\r\n' >"$folder/state.dll"
+run "$setup" /S
+grep -q 'pwd=kept' "$folder/state.dll" || fail "a second install reset the state file"
+
+printf '127.0.0.1 \tblocked.example\r\n' >"$hosts"
+if [ -n "${DISPLAY:-}" ]; then
+  # The uninstaller waits for a running copy to end.
+  wine 'C:\Program Files\Tamborelle Rir Avadera\RirAvadera.exe' &
+  sleep 3
+  wine "$uninstaller" /S &
+  sleep 3
+  [ -f "$folder/RirAvadera.exe" ] || fail "the uninstaller did not wait for the running copy"
+  wine taskkill /F /IM RirAvadera.exe >/dev/null 2>&1
+fi
+run "$uninstaller" /S
+wineserver -w
+[ ! -e "$folder" ] || fail "files left: $(ls "$folder")"
+[ ! -e "$shortcut" ] || fail "shortcut left"
+[ ! -e "$task" ] || fail "logon task left"
+! wine reg query "$key" >/dev/null 2>&1 || fail "uninstall entry left"
+printf '127.0.0.1 \tblocked.example\r\n' | cmp -s - "$hosts" || fail "the hosts file changed"
+echo "ok: $setup"
