@@ -18,7 +18,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = tamborelle-rir-avadera ] || fail "Package: $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
 [ "$(field Architecture)" = amd64 ] || fail "Architecture: $(field Architecture)"
-for needed in libqt6widgets6 libqt6network6 libssl3 libc6 qt6-qpa-plugins pkexec; do
+for needed in libqt6widgets6 libqt6network6 libssl3 libc6 qt6-qpa-plugins pkexec procps; do
   field Depends | grep -q "$needed" || fail "Depends lacks $needed: $(field Depends)"
 done
 
