@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "blocklist/file_io.h"
@@ -36,31 +38,65 @@ rir::Result<FileBytes> ReadAll(int fd, const std::string& path) {
   }
 }
 
+// Whether the open file holds exactly `text`, read in pieces from its start, so that a file
+// that is already right costs no copy of it in memory. An error reading counts as different:
+// the full read that follows reports it.
+bool HoldsExactly(int fd, std::string_view text) {
+  constexpr std::size_t kPiece = std::size_t{1} << 20;
+  const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
+  std::size_t offset = 0;
+  for (;;) {
+    const ssize_t got = ::pread(fd, piece.get(), kPiece, static_cast<off_t>(offset));
+    if (got < 0) {
+      return false;
+    }
+    if (got == 0) {
+      return offset == text.size();
+    }
+    const auto count = static_cast<std::size_t>(got);
+    if (offset + count > text.size() ||
+        std::memcmp(piece.get(), text.data() + offset, count) != 0) {
+      return false;
+    }
+    offset += count;
+  }
+}
+
 }  // namespace
 
 rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view text) {
   // Readable by all, as a hosts file is: when there is no file yet, the copy becomes it.
-  rir::SiblingFile copy(path);
-  if (auto written = copy.Write(text, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH); !written) {
-    return written;
-  }
-
+  constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
   FileDescriptor target(::open(path.c_str(), O_RDWR | O_CLOEXEC));
   if (!target.valid()) {
     if (errno != ENOENT) {
       return rir::SystemFailure(rir::ErrorCode::kWrite, path);
     }
     // No file yet: the copy becomes it, in one step.
+    rir::SiblingFile copy(path);
+    if (auto written = copy.Write(text, kNewFileMode); !written) {
+      return written;
+    }
     if (auto flushed = copy.Flush(); !flushed) {
       return flushed;
     }
     return copy.MoveOntoTarget();
   }
 
+  // The file holds this text already (Apply without a change, or the second Apply of Exit).
+  if (HoldsExactly(target.get(), text)) {
+    return {};
+  }
   // The old text, to put back should the rewrite fail part way.
   auto old_text = ReadAll(target.get(), path);
   if (!old_text) {
     return old_text.error();
+  }
+  // A flushed copy beside the file proves there is room for the whole new text before a byte
+  // of the file changes.
+  rir::SiblingFile copy(path);
+  if (auto written = copy.Write(text, kNewFileMode); !written) {
+    return written;
   }
   if (auto flushed = copy.Flush(); !flushed) {
     return flushed;

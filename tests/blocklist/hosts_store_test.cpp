@@ -12,6 +12,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -258,6 +259,31 @@ TEST(HostsStoreIdentity, SaveRewritesTheSameFileInPlace) {
   EXPECT_EQ(after.st_mode, before.st_mode);
   // A second name of the same file (as a bind mount would be) sees the new text.
   EXPECT_EQ(ReadBytes(link), "# old\n#127.0.0.1 \ta\n");
+}
+
+TEST(HostsStoreIdentity, TheSameTextIsNotWrittenAgain) {
+  TempFolder folder;
+  const std::string path = folder.File("hosts");
+  WriteBytes(path, "# kept\n127.0.0.1 \ta\n");
+  // A modification time long past shows whether the file was written.
+  const timespec long_ago[2] = {{946684800, 0}, {946684800, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), long_ago, 0), 0);
+  HostsStore store(path);
+  BlockList list;
+  ASSERT_TRUE(store.Load(list).has_value());
+
+  ASSERT_TRUE(store.Save(store.BuildText(list)).has_value());
+  struct stat unchanged {};
+  ASSERT_EQ(::stat(path.c_str(), &unchanged), 0);
+  EXPECT_EQ(unchanged.st_mtim.tv_sec, 946684800);
+
+  list.SetStatus(0, Status::kAllowed);
+  ASSERT_TRUE(store.Save(store.BuildText(list)).has_value());
+  struct stat written {};
+  ASSERT_EQ(::stat(path.c_str(), &written), 0);
+  EXPECT_NE(written.st_mtim.tv_sec, 946684800);
+  EXPECT_EQ(ReadBytes(path), "# kept\n#127.0.0.1 \ta\n");
+  EXPECT_EQ(FilesIn(folder.path()), 1u) << "no copy is left beside the file";
 }
 
 TEST(HostsStoreIdentity, ShorterTextLeavesNoTailOfTheOld) {
