@@ -156,7 +156,8 @@ std::string_view FirstLineEnd(std::string_view text) {
 }  // namespace
 
 std::string FindIniValue(std::string_view text, std::string_view section, std::string_view key) {
-  const Place place = Locate(text, section, key);
+  // The names asked for are trimmed as the names in the file are.
+  const Place place = Locate(text, Trim(section), Trim(key));
   if (!place.key_value) {
     return {};
   }
@@ -170,6 +171,9 @@ std::string FindIniValue(std::string_view text, std::string_view section, std::s
 
 std::string SetIniValue(std::string_view text, std::string_view section, std::string_view key,
                         std::string_view value) {
+  // Written as they will be read: a name with blanks around it would never be found again.
+  section = Trim(section);
+  key = Trim(key);
   const std::string_view line_end = FirstLineEnd(text);
   const Place place = Locate(text, section, key);
   std::string result;
@@ -187,8 +191,9 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
   if (place.section_found && place.section_last_line) {
     const Line& last = *place.section_last_line;
     result.append(text.substr(0, last.end));
-    if (last.end == last.content_end) {
-      result.append(line_end);  // the section ended the text without a line end
+    if (last.end == 0 || text[last.end - 1] != '\n') {
+      // The section ended the text without a line end (a lone CR is none).
+      result.append(line_end);
     }
     result.append(new_line).append(line_end);
     result.append(text.substr(last.end));

@@ -149,6 +149,23 @@ TEST_F(IniFileTest, ValuesComeBackWithoutOuterBlanksAndQuotes) {
   EXPECT_EQ(Read("settings", "b"), "quoted");
 }
 
+TEST_F(IniFileTest, NamesWithBlanksAroundThemAreTheNamesWithout) {
+  ASSERT_TRUE(WriteIniValue(" settings\t", "\fpwd ", "x", path_));
+  EXPECT_EQ(Read("settings", "pwd"), "x");
+  EXPECT_EQ(Read("  settings", "pwd  "), "x");
+  ASSERT_TRUE(WriteIniValue("settings", "pwd", "y", path_));
+  EXPECT_EQ(Read(" settings ", " pwd"), "y") << "one key, not two";
+}
+
+#ifndef _WIN32
+TEST_F(IniFileTest, ALoneCarriageReturnAtTheEndIsNoLineEnd) {
+  Write("[settings]\r\nfirstrun=no\r");
+  ASSERT_TRUE(WriteIniValue("settings", "pwd", "x", path_));
+  EXPECT_EQ(Read("settings", "pwd"), "x");
+  EXPECT_EQ(Read("settings", "firstrun"), "no");
+}
+#endif
+
 TEST_F(IniFileTest, RefusesLineBreaksAndNulThatWouldAddLines) {
   const std::string before = Write("[settings]\r\npwd=old\r\n");
   const std::string original = ReadBytes(before);
