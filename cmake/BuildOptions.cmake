@@ -11,6 +11,13 @@ if(WIN32)
     _WIN32_WINNT=0x0601)
 endif()
 
+if(RIR_FUZZ)
+  # Coverage for libFuzzer in every target; the fuzz targets link the fuzzer's main themselves.
+  target_compile_options(rir_build_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(rir_build_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 if(RIR_SANITIZE)
   target_compile_options(rir_build_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)

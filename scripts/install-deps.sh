@@ -15,8 +15,10 @@ windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64 nsis)
 run_packages=("${linux_packages[@]}")
 # The Debian package and its test: dpkg-dev (dpkg-shlibdeps), lintian and file.
 package_packages=(dpkg-dev lintian file)
-test_packages=("${linux_packages[@]}" "${windows_packages[@]}" "${package_packages[@]}" googletest
-  libbenchmark-dev clang-format xvfb xauth)
+# The fuzz targets: clang with libFuzzer and the sanitizers' runtime.
+fuzz_packages=(clang libclang-rt-14-dev)
+test_packages=("${linux_packages[@]}" "${windows_packages[@]}" "${package_packages[@]}"
+  "${fuzz_packages[@]}" googletest libbenchmark-dev clang-format xvfb xauth)
 # Both programs on a virtual display with a window manager and a notification area.
 screenshot_packages=("${linux_packages[@]}" "${windows_packages[@]}" xvfb xauth xdotool imagemagick
   openbox trayer x11-utils)

@@ -3,6 +3,7 @@
 #   linux    native GCC build
 #   asan     the same with Address and UndefinedBehavior sanitizers
 #   windows  mingw-w64 cross build, tests run as Windows programs under Wine
+#   fuzz     clang and libFuzzer over the core: each fuzz target runs for a bounded time
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,7 +24,7 @@ run_tests() {
 }
 
 status=0
-for preset in linux asan windows; do
+for preset in linux asan windows fuzz; do
   echo "== $preset"
   if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" &&
     run_tests "$preset"; }; then

@@ -1,0 +1,100 @@
+// Fuzzes the hosts file store's text: any bytes, read in pieces split anywhere, must come back
+// byte for byte when applied without a change; after random edits, the applied text must read
+// back as exactly the edited list.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "blocklist/block_list.h"
+#include "blocklist/hosts_format.h"
+
+namespace {
+
+using blocklist::BlockList;
+using blocklist::Status;
+
+struct Shown {
+  std::string website;
+  Status status;
+  bool operator==(const Shown&) const = default;
+};
+
+std::vector<Shown> Entries(const BlockList& list) {
+  std::vector<Shown> entries;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    entries.push_back({std::string(list[i].website), list[i].status});
+  }
+  return entries;
+}
+
+void Require(bool holds) {
+  if (!holds) {
+    std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input(data, size);
+  const std::size_t piece = input.ConsumeIntegralInRange<std::size_t>(1, 64);
+  const int edits = input.ConsumeIntegralInRange<int>(0, 16);
+  std::vector<std::string> websites;
+  for (int i = 0; i < edits; ++i) {
+    websites.push_back(input.ConsumeRandomLengthString(24));
+  }
+  std::vector<std::uint8_t> actions =
+      input.ConsumeBytes<std::uint8_t>(static_cast<std::size_t>(edits) * 2);
+  const std::string file = input.ConsumeRemainingBytesAsString();
+
+  // Load, as the store reads a file: in pieces.
+  BlockList list;
+  blocklist::HostsParser parser(list, file.size());
+  for (std::size_t at = 0; at < file.size(); at += piece) {
+    parser.Feed(std::string_view(file).substr(at, piece));
+  }
+  const blocklist::HostsLayout layout = std::move(parser).Finish();
+  Require(blocklist::BuildHostsText(layout, list) == file);
+
+  // Random edits, as the window's commands make them.
+  actions.resize(static_cast<std::size_t>(edits) * 2);
+  for (int i = 0; i < edits; ++i) {
+    const std::uint8_t what = actions[static_cast<std::size_t>(i) * 2];
+    const std::size_t where = actions[static_cast<std::size_t>(i) * 2 + 1];
+    const bool any = !list.empty();
+    switch (what % 5) {
+      case 0:
+        if (auto added = list.Append(websites[static_cast<std::size_t>(i)]); !added) {
+          Require(!blocklist::IsSingleLine(websites[static_cast<std::size_t>(i)]));
+        }
+        break;
+      case 1:
+        if (any)
+          list.SetStatus(where % list.size(), Status::kAllowed);
+        break;
+      case 2:
+        if (any)
+          list.SetStatus(where % list.size(), Status::kBlocked);
+        break;
+      case 3:
+        if (any)
+          list.Remove(where % list.size());
+        break;
+      default:
+        if (where % 7 == 0)
+          list.Clear();
+        break;
+    }
+  }
+
+  // Apply, then load again: the same entries, in the same order.
+  const std::string applied = blocklist::BuildHostsText(layout, list);
+  BlockList again;
+  const blocklist::HostsLayout again_layout = blocklist::ParseHosts(applied, again);
+  Require(Entries(again) == Entries(list));
+  Require(blocklist::BuildHostsText(again_layout, again) == applied);
+  return 0;
+}
