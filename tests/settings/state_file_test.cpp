@@ -135,3 +135,54 @@ TEST(StateFile, AFailedWriteIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+// Bytes that are no text at all: NULs, high bytes, lone CRs, no line structure.
+std::string NotText() {
+  std::string bytes;
+  for (int i = 0; i < 4096; ++i) {
+    bytes += static_cast<char>((i * 73 + 11) % 256);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+TEST(StateFileFaults, AFileThatIsNoTextReadsAsNoValueAndKeepsItsBytesAcrossAWrite) {
+  testsupport::TempFolder folder;
+  const std::string path = folder.File("state.dll");
+  const std::string garbage = NotText();
+  testsupport::WriteBytes(path, garbage);
+  const settings::StateFile state(path);
+  EXPECT_NE(state.ReadFirstRun(), "true");
+  ASSERT_TRUE(state.StorePassword("Open Sesame").has_value());
+  const auto stored = state.ReadPassword();
+  ASSERT_TRUE(stored.has_value());
+  const auto right = settings::PasswordMatches("Open Sesame", *stored);
+  const auto empty = settings::PasswordMatches("", *stored);
+  ASSERT_TRUE(right.has_value() && empty.has_value());
+  EXPECT_TRUE(*right);
+  EXPECT_FALSE(*empty);
+#ifndef _WIN32
+  // Written as the Windows call writes it: the old bytes stay, the section goes at the end.
+  EXPECT_EQ(testsupport::ReadBytes(path).substr(0, garbage.size()), garbage);
+#endif
+}
+
+TEST(StateFileFaults, ATenMegabyteFileIsReadWhole) {
+  testsupport::TempFolder folder;
+  const std::string path = folder.File("state.dll");
+  std::string text;
+  text.reserve(10 << 20);
+  while (text.size() < (10 << 20)) {
+    text += "; a line that some other program left in the file, many times over\r\n";
+  }
+  text += "[settings]\r\nfirstrun=true\r\n";
+  testsupport::WriteBytes(path, text);
+  const settings::StateFile state(path);
+  EXPECT_EQ(state.ReadFirstRun(), "true");
+  ASSERT_TRUE(state.WriteFirstRun("no").has_value());
+  EXPECT_EQ(state.ReadFirstRun(), "no");
+  EXPECT_EQ(testsupport::ReadBytes(path).size(), text.size() - 2);  // "true" became "no"
+}

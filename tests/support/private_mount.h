@@ -1,0 +1,28 @@
+// Runs part of a test in a child process with a mount namespace of its own, where it may mount
+// a small file system or make one read-only without touching this machine's. As root the child
+// needs nothing more; otherwise it first enters a user namespace in which it is root.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace testsupport {
+
+// The child's exit code when the system allows no private mount namespace: the test skips.
+inline constexpr int kNoPrivateMounts = 77;
+
+// Runs `part` in a child process in a private mount namespace and gives back its exit code
+// (0: it passed; it prints why it did not).
+int InPrivateMounts(const std::function<int()>& part);
+
+// In the child: mounts a tmpfs of `bytes` over `folder`; false (with the reason printed) when
+// it cannot.
+bool MountSmallDisk(const std::string& folder, std::size_t bytes);
+// In the child: makes the file system mounted over `folder` read-only.
+bool MakeReadOnly(const std::string& folder);
+
+// Fills the file system of `folder` until at most `leave` bytes are free.
+void FillUpTo(const std::string& folder, std::size_t leave);
+
+}  // namespace testsupport

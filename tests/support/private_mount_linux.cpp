@@ -1,0 +1,103 @@
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "private_mount.h"
+
+namespace testsupport {
+
+namespace {
+
+bool WriteFile(const char* path, const std::string& text) {
+  std::ofstream out(path);
+  out << text;
+  return static_cast<bool>(out.flush());
+}
+
+bool EnterPrivateMounts() {
+  const uid_t uid = getuid();
+  const gid_t gid = getgid();
+  if (uid != 0) {
+    if (unshare(CLONE_NEWUSER) != 0) {
+      return false;
+    }
+    // Root inside, this user outside.
+    WriteFile("/proc/self/setgroups", "deny");
+    if (!WriteFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+        !WriteFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1")) {
+      return false;
+    }
+  }
+  if (unshare(CLONE_NEWNS) != 0) {
+    return false;
+  }
+  // Nothing mounted here reaches the machine's own mount table.
+  return mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+}  // namespace
+
+int InPrivateMounts(const std::function<int()>& part) {
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child < 0) {
+    return -1;
+  }
+  if (child == 0) {
+    if (!EnterPrivateMounts()) {
+      std::fprintf(stderr, "no private mount namespace: %s\n", std::strerror(errno));
+      _exit(kNoPrivateMounts);
+    }
+    const int code = part();
+    std::fflush(nullptr);
+    _exit(code);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+bool MountSmallDisk(const std::string& folder, std::size_t bytes) {
+  const std::string options = "size=" + std::to_string(bytes) + ",mode=0777";
+  if (mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+    std::fprintf(stderr, "cannot mount a tmpfs on %s: %s\n", folder.c_str(), std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+bool MakeReadOnly(const std::string& folder) {
+  if (mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+    std::fprintf(stderr, "cannot make %s read-only: %s\n", folder.c_str(), std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+void FillUpTo(const std::string& folder, std::size_t leave) {
+  struct statvfs disk {};
+  if (statvfs(folder.c_str(), &disk) != 0) {
+    return;
+  }
+  const std::size_t free_bytes = static_cast<std::size_t>(disk.f_bavail) * disk.f_frsize;
+  if (free_bytes <= leave) {
+    return;
+  }
+  std::ofstream filler(folder + "/filler", std::ios::binary);
+  const std::string block(4096, 'x');
+  for (std::size_t written = 0; written + block.size() <= free_bytes - leave;
+       written += block.size()) {
+    filler.write(block.data(), static_cast<std::streamsize>(block.size()));
+  }
+}
+
+}  // namespace testsupport
