@@ -34,11 +34,6 @@ std::size_t FilesIn(const std::string& folder) {
                                                 std::filesystem::directory_iterator()));
 }
 
-#define SKIP_WITHOUT_PRIVATE_MOUNTS(code)                                 \
-  if ((code) == testsupport::kNoPrivateMounts) {                          \
-    GTEST_SKIP() << "this system allows no private mount namespace here"; \
-  }
-
 TEST(HostsFaults, ADiskThatFillsUpLeavesTheOldTextUntilThereIsRoom) {
   TempFolder folder;
   const std::string disk = folder.File("disk");

@@ -12,6 +12,7 @@
 
 #include "blocklist/hosts_store.h"
 #include "child_checks.h"
+#include "list_entries.h"
 #include "private_mount.h"
 #include "temp_folder.h"
 
@@ -21,19 +22,8 @@ using blocklist::BlockList;
 using blocklist::HostsStore;
 using blocklist::Status;
 
-struct ModelEntry {
-  std::string website;
-  Status status;
-  bool operator==(const ModelEntry&) const = default;
-};
-
-std::vector<ModelEntry> EntriesOf(const BlockList& list) {
-  std::vector<ModelEntry> entries;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    entries.push_back({std::string(list[i].website), list[i].status});
-  }
-  return entries;
-}
+using testsupport::EntriesOf;
+using ModelEntry = testsupport::ListEntry;
 
 // Resident memory, in kB.
 long ResidentKb() {
@@ -118,9 +108,7 @@ TEST(HostsSoak, TenThousandCyclesOfEditsAndApplyMatchTheModel) {
           "files are left beside the hosts file");
     return check.failures();
   });
-  if (code == testsupport::kNoPrivateMounts) {
-    GTEST_SKIP() << "this system allows no private mount namespace here";
-  }
+  SKIP_WITHOUT_PRIVATE_MOUNTS(code);
   EXPECT_EQ(code, 0);
 }
 

@@ -15,25 +15,14 @@
 #include "blocklist/block_list.h"
 #include "blocklist/hosts_format.h"
 #include "blocklist/hosts_store.h"
+#include "list_entries.h"
 
 namespace {
 
 using blocklist::BlockList;
 using blocklist::Status;
 
-struct Shown {
-  std::string website;
-  Status status;
-  bool operator==(const Shown&) const = default;
-};
-
-std::vector<Shown> Entries(const BlockList& list) {
-  std::vector<Shown> entries;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    entries.push_back({std::string(list[i].website), list[i].status});
-  }
-  return entries;
-}
+using testsupport::EntriesOf;
 
 void Require(bool holds) {
   if (!holds) {
@@ -53,7 +42,8 @@ const std::string& FilePath() {
 }
 
 // The store's own way: write the file, load it, apply the edited list, load it again.
-void ThroughTheStore(const std::string& file, const std::vector<Shown>& edited_entries,
+void ThroughTheStore(const std::string& file,
+                     const std::vector<testsupport::ListEntry>& edited_entries,
                      const std::string& applied) {
   {
     std::ofstream out(FilePath(), std::ios::binary | std::ios::trunc);
@@ -66,7 +56,7 @@ void ThroughTheStore(const std::string& file, const std::vector<Shown>& edited_e
   Require(store.Save(applied).has_value());
   BlockList again;
   Require(blocklist::HostsStore(FilePath()).Load(again).has_value());
-  Require(Entries(again) == edited_entries);
+  Require(EntriesOf(again) == edited_entries);
   std::filesystem::remove(FilePath());
 }
 
@@ -129,10 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string applied = blocklist::BuildHostsText(layout, list);
   BlockList again;
   const blocklist::HostsLayout again_layout = blocklist::ParseHosts(applied, again);
-  Require(Entries(again) == Entries(list));
+  Require(EntriesOf(again) == EntriesOf(list));
   Require(blocklist::BuildHostsText(again_layout, again) == applied);
   if (through_file) {
-    ThroughTheStore(file, Entries(list), applied);
+    ThroughTheStore(file, EntriesOf(list), applied);
   }
   return 0;
 }

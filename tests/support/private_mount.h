@@ -12,6 +12,12 @@ namespace testsupport {
 // The child's exit code when the system allows no private mount namespace: the test skips.
 inline constexpr int kNoPrivateMounts = 77;
 
+// Skips the test when the child could not have a private mount namespace.
+#define SKIP_WITHOUT_PRIVATE_MOUNTS(code)                                 \
+  if ((code) == testsupport::kNoPrivateMounts) {                          \
+    GTEST_SKIP() << "this system allows no private mount namespace here"; \
+  }
+
 // Runs `part` in a child process in a private mount namespace and gives back its exit code
 // (0: it passed; it prints why it did not).
 int InPrivateMounts(const std::function<int()>& part);

@@ -46,9 +46,7 @@ TEST(Faults, AFullDiskAtApplyIsToldAndTheListAndTheProgramStay) {
           "and the list is written");
     return check.failures();
   });
-  if (code == testsupport::kNoPrivateMounts) {
-    GTEST_SKIP() << "this system allows no private mount namespace here";
-  }
+  SKIP_WITHOUT_PRIVATE_MOUNTS(code);
   EXPECT_EQ(code, 0);
 }
 
