@@ -62,11 +62,18 @@ bool HoldsExactly(int fd, std::string_view text) {
   }
 }
 
+// Writes `text` into `copy` beside the file and waits until it is on disk. Readable by all, as a
+// hosts file is: when there is no file yet, the copy becomes it.
+rir::Result<void> WriteCopy(rir::SiblingFile& copy, std::string_view text) {
+  if (auto written = copy.Write(text, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH); !written) {
+    return written;
+  }
+  return copy.Flush();
+}
+
 }  // namespace
 
 rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view text) {
-  // Readable by all, as a hosts file is: when there is no file yet, the copy becomes it.
-  constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
   FileDescriptor target(::open(path.c_str(), O_RDWR | O_CLOEXEC));
   if (!target.valid()) {
     if (errno != ENOENT) {
@@ -74,11 +81,8 @@ rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view 
     }
     // No file yet: the copy becomes it, in one step.
     rir::SiblingFile copy(path);
-    if (auto written = copy.Write(text, kNewFileMode); !written) {
+    if (auto written = WriteCopy(copy, text); !written) {
       return written;
-    }
-    if (auto flushed = copy.Flush(); !flushed) {
-      return flushed;
     }
     return copy.MoveOntoTarget();
   }
@@ -95,11 +99,8 @@ rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view 
   // A flushed copy beside the file proves there is room for the whole new text before a byte
   // of the file changes.
   rir::SiblingFile copy(path);
-  if (auto written = copy.Write(text, kNewFileMode); !written) {
+  if (auto written = WriteCopy(copy, text); !written) {
     return written;
-  }
-  if (auto flushed = copy.Flush(); !flushed) {
-    return flushed;
   }
   if (auto rewritten =
           RewriteInPlace(target.get(), path, old_text->view(), text, SystemFileWriteOps());
