@@ -29,10 +29,7 @@ std::string ManyEntries(const char* name, int count) {
   return text;
 }
 
-std::size_t FilesIn(const std::string& folder) {
-  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
-                                                std::filesystem::directory_iterator()));
-}
+using testsupport::FilesIn;
 
 TEST(HostsFaults, ADiskThatFillsUpLeavesTheOldTextUntilThereIsRoom) {
   TempFolder folder;
@@ -127,7 +124,7 @@ TEST(HostsFaults, ADirectoryInTheHostsFilesPlaceIsReportedAndNeverReplaced) {
   EXPECT_EQ(saved.error().path, path);
   EXPECT_NE(saved.error().reason.find("directory"), std::string::npos) << saved.error().reason;
   EXPECT_TRUE(std::filesystem::is_directory(path));
-  EXPECT_EQ(FilesIn(folder.path().string()), 1u);
+  EXPECT_EQ(FilesIn(folder.path()), 1u);
 
   BlockList again;
   EXPECT_FALSE(HostsStore(path).Load(again).has_value()) << "a directory is no empty hosts file";
@@ -148,7 +145,7 @@ TEST(HostsFaults, ASymbolicLinkStaysALinkAndTheFileItNamesGetsTheText) {
 
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(ReadBytes(real), "# kept\n127.0.0.1 \ta.example\n127.0.0.1 \tb.example\n");
-  EXPECT_EQ(FilesIn(folder.path().string()), 2u) << "no copy is left beside either name";
+  EXPECT_EQ(FilesIn(folder.path()), 2u) << "no copy is left beside either name";
 }
 
 }  // namespace

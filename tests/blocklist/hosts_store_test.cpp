@@ -20,6 +20,7 @@
 namespace blocklist {
 namespace {
 
+using testsupport::FilesIn;
 using testsupport::ReadBytes;
 using testsupport::TempFolder;
 using testsupport::WriteBytes;
@@ -32,14 +33,6 @@ rir::Result<void> LoadAndApply(const std::string& path) {
     return loaded;
   }
   return store.Save(store.BuildText(list));
-}
-
-std::size_t FilesIn(const std::filesystem::path& folder) {
-  std::size_t count = 0;
-  for ([[maybe_unused]] const auto& item : std::filesystem::directory_iterator(folder)) {
-    ++count;
-  }
-  return count;
 }
 
 class HostsStoreSamples : public testing::TestWithParam<const char*> {};

@@ -103,9 +103,7 @@ TEST(HostsSoak, TenThousandCyclesOfEditsAndApplyMatchTheModel) {
     // without a leak; LeakSanitizer looks for leaks there instead.)
     check(resident_late - resident_early < 1024, "memory grows with the cycles");
 #endif
-    check(std::distance(std::filesystem::directory_iterator(disk),
-                        std::filesystem::directory_iterator()) == 1,
-          "files are left beside the hosts file");
+    check(testsupport::FilesIn(disk) == 1, "files are left beside the hosts file");
     return check.failures();
   });
   SKIP_WITHOUT_PRIVATE_MOUNTS(code);

@@ -59,4 +59,9 @@ std::string DataFile(std::string_view name) {
   return ReadBytes((std::filesystem::path(RIR_TEST_DATA_DIR) / name).string());
 }
 
+std::size_t FilesIn(const std::filesystem::path& folder) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                std::filesystem::directory_iterator()));
+}
+
 }  // namespace testsupport

@@ -25,6 +25,9 @@ class TempFolder {
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::string_view bytes);
 
+// How many files and folders lie directly in `folder`.
+std::size_t FilesIn(const std::filesystem::path& folder);
+
 // A file from tests/data/ (the folder is compiled in).
 std::string DataFile(std::string_view name);
 
