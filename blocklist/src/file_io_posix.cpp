@@ -73,7 +73,8 @@ rir::Result<void> WriteCopy(rir::SiblingFile& copy, std::string_view text) {
 
 }  // namespace
 
-rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view text) {
+rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view text,
+                                      const std::function<void()>& before_change) {
   FileDescriptor target(::open(path.c_str(), O_RDWR | O_CLOEXEC));
   if (!target.valid()) {
     if (errno != ENOENT) {
@@ -82,14 +83,20 @@ rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view 
     // No file yet: the copy becomes it, in one step.
     rir::SiblingFile copy(path);
     if (auto written = WriteCopy(copy, text); !written) {
-      return written;
+      return written.error();
     }
-    return copy.MoveOntoTarget();
+    if (auto moved = copy.MoveOntoTarget(); !moved) {
+      return moved.error();
+    }
+    return true;
   }
 
   // The file holds this text already (Apply without a change, or the second Apply of Exit).
   if (HoldsExactly(target.get(), text)) {
-    return {};
+    return false;
+  }
+  if (before_change) {
+    before_change();
   }
   // The old text, to put back should the rewrite fail part way.
   auto old_text = ReadAll(target.get(), path);
@@ -100,17 +107,17 @@ rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view 
   // of the file changes.
   rir::SiblingFile copy(path);
   if (auto written = WriteCopy(copy, text); !written) {
-    return written;
+    return written.error();
   }
   if (auto rewritten =
           RewriteInPlace(target.get(), path, old_text->view(), text, SystemFileWriteOps());
       !rewritten) {
-    return rewritten;
+    return rewritten.error();
   }
   if (target.Close() != 0) {
     return rir::SystemFailure(rir::ErrorCode::kFlush, path);
   }
-  return {};
+  return true;
 }
 
 }  // namespace blocklist

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "blocklist/file_io.h"
@@ -62,12 +64,49 @@ bool WriteAll(HANDLE file, std::string_view text) {
   return true;
 }
 
+// Whether the file holds exactly `text`, read in pieces, so that a file that is already right
+// costs no copy of it in memory. A file that cannot be read counts as different: replacing it
+// then reports why.
+bool HoldsExactly(const std::string& path, std::string_view text) {
+  Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  LARGE_INTEGER size{};
+  if (!file.valid() || !GetFileSizeEx(file.get(), &size) ||
+      static_cast<unsigned long long>(size.QuadPart) != text.size()) {
+    return false;
+  }
+  constexpr DWORD kPiece = DWORD{1} << 20;
+  const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
+  std::size_t offset = 0;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), piece.get(), kPiece, &got, nullptr)) {
+      return false;
+    }
+    if (got == 0) {
+      return offset == text.size();
+    }
+    if (offset + got > text.size() || std::memcmp(piece.get(), text.data() + offset, got) != 0) {
+      return false;
+    }
+    offset += got;
+  }
+}
+
 }  // namespace
 
-rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view text) {
+rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view text,
+                                      const std::function<void()>& before_change) {
   const bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (!exists && !IsMissing(GetLastError())) {
     return rir::SystemFailure(rir::ErrorCode::kWrite, path);
+  }
+  // The file holds this text already (Apply without a change, or the second Apply of Exit).
+  if (exists && HoldsExactly(path, text)) {
+    return false;
+  }
+  if (before_change) {
+    before_change();
   }
 
   TemporaryFile temporary;
@@ -100,12 +139,12 @@ rir::Result<void> ReplaceFileContents(const std::string& path, std::string_view 
         MoveFileExA(temporary.path().c_str(), path.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       temporary.Keep();
-      return {};
+      return true;
     }
     return error;
   }
   temporary.Keep();
-  return {};
+  return true;
 }
 
 }  // namespace blocklist

@@ -43,7 +43,7 @@ rir::Result<void> HostsStore::Load(BlockList& list) {
   return {};
 }
 
-rir::Result<void> HostsStore::Save(std::string_view text) const {
+rir::Result<SaveOutcome> HostsStore::Save(std::string_view text) const {
   auto path = Path();
   if (!path) {
     return path.error();
@@ -51,7 +51,19 @@ rir::Result<void> HostsStore::Save(std::string_view text) const {
   if (load_failure_) {
     return rir::Error{rir::ErrorCode::kRefusedAfterFailedLoad, *path, load_failure_->reason};
   }
-  return ReplaceFileContents(*path, text);
+  SaveOutcome outcome;
+  auto replaced = ReplaceFileContents(*path, text, [&] {
+    if (keep_previous_) {
+      if (auto kept = keep_previous_(*path); !kept) {
+        outcome.history_failure = kept.error();
+      }
+    }
+  });
+  if (!replaced) {
+    return replaced.error();
+  }
+  outcome.changed = *replaced;
+  return outcome;
 }
 
 }  // namespace blocklist

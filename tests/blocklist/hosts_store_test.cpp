@@ -32,7 +32,10 @@ rir::Result<void> LoadAndApply(const std::string& path) {
   if (auto loaded = store.Load(list); !loaded) {
     return loaded;
   }
-  return store.Save(store.BuildText(list));
+  if (auto saved = store.Save(store.BuildText(list)); !saved) {
+    return saved.error();
+  }
+  return {};
 }
 
 class HostsStoreSamples : public testing::TestWithParam<const char*> {};

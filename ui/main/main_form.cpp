@@ -137,7 +137,7 @@ void frmRirAvadera::BuildHostsText() {
   m_blnHostsTextBuilt = true;
 }
 
-rir::Result<void> frmRirAvadera::SaveHostsFile() {
+rir::Result<blocklist::SaveOutcome> frmRirAvadera::SaveHostsFile() {
   return hosts_.Save(m_strHostsText);
 }
 

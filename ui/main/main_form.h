@@ -67,7 +67,7 @@ class frmRirAvadera {
   void SetSelectedStatus(blocklist::Status status);
   void LoadHostsFile();
   void BuildHostsText();
-  rir::Result<void> SaveHostsFile();
+  rir::Result<blocklist::SaveOutcome> SaveHostsFile();
   bool Apply();
 
   MainView& view_;

@@ -1,6 +1,7 @@
 // The hosts file: where it lies, reading it into the block list, and writing the hosts text back.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,16 @@ std::string GetSystemPath();
 // than a path on whatever drive is current.
 rir::Result<std::string> SystemHostsPath();
 
+// What a save did besides making the file hold the text.
+struct SaveOutcome {
+  bool changed = false;  // false: the file held the text already, and nothing was written
+  // Why the file's previous text could not be kept before it changed; the save went on.
+  std::optional<rir::Error> history_failure;
+};
+
+// Keeps the hosts file's text as it stands, before a save changes it.
+using KeepPreviousText = std::function<rir::Result<void>(const std::string& hosts_path)>;
+
 class HostsStore {
  public:
   // The system's hosts file, its path worked out anew for every read and write.
@@ -36,13 +47,17 @@ class HostsStore {
   // The hosts text for the list: the file as loaded, with the list's changes.
   std::string BuildText(const BlockList& list) const { return BuildHostsText(layout_, list); }
 
-  // Makes `text` the hosts file's contents; on any failure the file is left as it was.
-  rir::Result<void> Save(std::string_view text) const;
+  // Makes `text` the hosts file's contents; on any failure the file is left as it was. When
+  // the file changes, `KeepPreviousTextWith`'s keeper runs first.
+  rir::Result<SaveOutcome> Save(std::string_view text) const;
+
+  void KeepPreviousTextWith(KeepPreviousText keep) { keep_previous_ = std::move(keep); }
 
  private:
   std::optional<std::string> fixed_path_;
   HostsLayout layout_;
   std::optional<rir::Error> load_failure_;
+  KeepPreviousText keep_previous_;
 };
 
 }  // namespace blocklist
