@@ -88,8 +88,10 @@ void QtServices::ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& 
   tray_icon_.emplace();
   tray_id_ = record.uID;
   if (record.hIcon != 0) {
-    // The main window's icon, which the window keeps while it is loaded.
-    tray_icon_->setIcon(*reinterpret_cast<const QIcon*>(record.hIcon));
+    // The main window's icon, which the window keeps while it is loaded; the record carries it
+    // as a number, as the shell's record carries an icon handle.
+    tray_icon_->setIcon(
+        *reinterpret_cast<const QIcon*>(record.hIcon));  // NOLINT(performance-no-int-to-ptr)
   }
   const auto tip_end = std::find(record.szTip.begin(), record.szTip.end(), '\0');
   tray_icon_->setToolTip(ToQt(std::string_view(

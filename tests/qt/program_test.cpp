@@ -257,7 +257,7 @@ TEST(QtProgram, AMillionEntriesLoadAndEdit) {
   QtProgram program;
   std::string hosts;
   constexpr int kLines = 1'000'000;
-  hosts.reserve(kLines * 28);
+  hosts.reserve(std::size_t{kLines} * 28);
   for (int line = 0; line < kLines; ++line) {
     hosts += "127.0.0.1 \tsite" + std::to_string(line) + ".example\n";
   }
