@@ -35,6 +35,16 @@ std::string_view Pattern(ErrorCode code) {
       return "Cannot compute the password's hash";
     case ErrorCode::kStartProgram:
       return "Cannot start {}";
+    case ErrorCode::kCreateFolder:
+      return "Cannot create the folder {}";
+    case ErrorCode::kListFolder:
+      return "Cannot list the folder {}";
+    case ErrorCode::kRename:
+      return "Cannot rename {}";
+    case ErrorCode::kRemove:
+      return "Cannot remove {}";
+    case ErrorCode::kKeptCopyGone:
+      return "The kept copy {} is no longer there";
   }
   return "Unknown failure with {}";
 }

@@ -18,6 +18,11 @@ enum class ErrorCode {
   kExecutableFolderUnknown,
   kPasswordHash,
   kStartProgram,
+  kCreateFolder,
+  kListFolder,
+  kRename,
+  kRemove,
+  kKeptCopyGone,
 };
 
 struct Error {
