@@ -26,6 +26,10 @@ std::string_view Consequence(Failure failure) {
              "it.";
     case Failure::kStartUninstaller:
       return "The uninstaller was not started; nothing was changed.";
+    case Failure::kKeepHistory:
+      return "The hosts file was written, but the text it held before could not be kept, so "
+             "this change cannot be undone with \"Restore Hosts File...\". This is not told "
+             "again until the program starts again.";
   }
   return "The command did not complete.";
 }

@@ -28,6 +28,7 @@ enum class Failure {
   kStorePassword,
   kWriteFirstRun,
   kStartUninstaller,
+  kKeepHistory,
 };
 
 // Two paragraphs: what did not happen, then what failed, on which path, and the system's reason.

@@ -143,12 +143,24 @@ rir::Result<blocklist::SaveOutcome> frmRirAvadera::SaveHostsFile() {
 
 bool frmRirAvadera::Apply() {
   BuildHostsText();
-  if (auto saved = SaveHostsFile(); !saved) {
+  auto saved = SaveHostsFile();
+  if (!saved) {
     ShowFailure(services_, Failure::kApply, saved.error());
     return false;
   }
+  // The list is applied all the same: only the way back to the old text is missing.
   view_.SetRestartNoticeVisible(true);
+  ReportHistoryFailure(*saved);
   return true;
+}
+
+void frmRirAvadera::ReportHistoryFailure(const blocklist::SaveOutcome& saved) {
+  // Once is enough: the cause (a folder that cannot be written) rarely goes away by itself, and
+  // a box at every Apply would stand in the way of the work it does not stop.
+  if (saved.history_failure && !m_blnHistoryFailureTold) {
+    m_blnHistoryFailureTold = true;
+    ShowFailure(services_, Failure::kKeepHistory, *saved.history_failure);
+  }
 }
 
 void frmRirAvadera::imgApply_Click() {
@@ -163,9 +175,12 @@ void frmRirAvadera::Command1_Click() {
   if (!m_blnHostsTextBuilt) {
     return;
   }
-  if (auto saved = SaveHostsFile(); !saved) {
+  auto saved = SaveHostsFile();
+  if (!saved) {
     ShowFailure(services_, Failure::kSaveOnly, saved.error());
+    return;
   }
+  ReportHistoryFailure(*saved);
 }
 
 void frmRirAvadera::Command3_Click() {

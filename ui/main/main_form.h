@@ -20,6 +20,7 @@ inline constexpr std::int32_t kTrayLeftDoubleClick = 515;
 
 class frmRirAvadera {
  public:
+  // `hosts` keeps its previous text in a history before it changes.
   frmRirAvadera(MainView& view, Forms& forms, PlatformServices& services,
                 blocklist::HostsStore hosts);
   frmRirAvadera(const frmRirAvadera&) = delete;
@@ -69,6 +70,8 @@ class frmRirAvadera {
   void BuildHostsText();
   rir::Result<blocklist::SaveOutcome> SaveHostsFile();
   bool Apply();
+  // Tells, once per run, that a save could not keep the text it replaced.
+  void ReportHistoryFailure(const blocklist::SaveOutcome& saved);
 
   MainView& view_;
   Forms& forms_;
@@ -82,6 +85,7 @@ class frmRirAvadera {
   bool m_blnExitRequested = false;
   TrayRecord nidTray;
   std::optional<rir::Error> m_loadFailure;
+  bool m_blnHistoryFailureTold = false;
 };
 
 }  // namespace ui
