@@ -68,7 +68,8 @@ ui::frmRirAvadera& Application::Main() {
   return Touch(
       main_, [this] { return views_.CreateMainView(*this); },
       [this](ui::MainView& view) {
-        return std::make_unique<ui::frmRirAvadera>(view, *this, services_, KeepingHistory());
+        return std::make_unique<ui::frmRirAvadera>(view, *this, services_, KeepingHistory(),
+                                                   ui::HostsHistoryOfProgram(services_));
       });
 }
 

@@ -9,8 +9,13 @@
 namespace ui {
 
 frmRirAvadera::frmRirAvadera(MainView& view, Forms& forms, PlatformServices& services,
-                             blocklist::HostsStore hosts)
-    : view_(view), forms_(forms), services_(services), hosts_(std::move(hosts)) {}
+                             blocklist::HostsStore hosts,
+                             rir::Result<blocklist::HostsHistory> history)
+    : view_(view),
+      forms_(forms),
+      services_(services),
+      hosts_(std::move(hosts)),
+      history_(std::move(history)) {}
 
 void frmRirAvadera::Form_Load() {
   // The columns come first: each row's status goes into the second one.
