@@ -64,7 +64,7 @@ rir::Result<std::vector<Found>> CopiesIn(const std::string& folder) {
 }
 
 // Copies the file at `from` into a new file at `to`, in pieces. False when there is no file.
-rir::Result<bool> CopyFile(const std::string& from, const std::string& to) {
+rir::Result<bool> CopyWhole(const std::string& from, const std::string& to) {
   history_files::NewFile copy(to);
   std::optional<rir::Error> failure;
   bool opened = false;
@@ -112,7 +112,7 @@ rir::Result<void> HostsHistory::Keep(const std::string& hosts_path) const {
   }
   const std::uint64_t number = copies->empty() ? 1 : copies->back().number + 1;
   const std::string name = CopyName(number);
-  auto kept = CopyFile(hosts_path, rir::FileInFolder(folder_, name));
+  auto kept = CopyWhole(hosts_path, rir::FileInFolder(folder_, name));
   if (!kept) {
     return kept.error();
   }
