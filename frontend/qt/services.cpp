@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "list_chooser.h"
 #include "settings/state_file.h"
 #include "text.h"
 
@@ -123,6 +124,12 @@ rir::Result<void> QtServices::StartProgram(const std::string& path, ui::WindowSt
     return rir::Error{rir::ErrorCode::kStartProgram, path, FromQt(process.errorString())};
   }
   return {};
+}
+
+std::optional<std::size_t> QtServices::ChooseFromList(const ui::FormView& owner,
+                                                      const ui::ListChoice& choice) {
+  ListChooser chooser(QWidget::find(static_cast<WId>(owner.hWnd())), choice);
+  return chooser.Run();
 }
 
 rir::Result<std::string> QtServices::ExecutableFolder() {

@@ -26,6 +26,14 @@ std::string_view Consequence(Failure failure) {
              "it.";
     case Failure::kStartUninstaller:
       return "The uninstaller was not started; nothing was changed.";
+    case Failure::kKeepHistory:
+      return "The hosts file was written, but the text it held before could not be kept, so "
+             "this change cannot be undone with \"Restore Hosts File...\". This is not told "
+             "again until the program starts again.";
+    case Failure::kListHistory:
+      return "The earlier hosts files could not be listed; nothing was changed.";
+    case Failure::kRestore:
+      return "The hosts file was not restored: it and the list are as they were.";
   }
   return "The command did not complete.";
 }
