@@ -41,7 +41,11 @@ std::string_view Consequence(Failure failure) {
 }  // namespace
 
 std::string FailureText(Failure failure, const rir::Error& error) {
-  std::string text(Consequence(failure));
+  // A save that could not put the old text back must not claim the file is as it was.
+  std::string text(error.code == rir::ErrorCode::kLeftPartWritten
+                       ? "The list was not applied, and the hosts file could not be put back as it "
+                         "was."
+                       : Consequence(failure));
   text += "\n\n";
   text += rir::DescribeError(error);
   if (text.back() != '.') {
