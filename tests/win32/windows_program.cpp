@@ -61,7 +61,8 @@ app::Application& WindowsProgram::Start(bool first_run) {
     WriteState("[settings]\r\nfirstrun=true\r\n");
   }
   application_.emplace(*views_, *services_, blocklist::HostsStore(hosts_path));
-  views_->Attach(*application_);
+  views_->OnSessionEnding([this] { application_->EndSession(); });
+  views_->OnAnotherCopyStarted([this] { application_->AnotherCopyStarted(); });
   modGetSystemPath::Main(*application_);
   Pump();
   return *application_;
@@ -102,7 +103,7 @@ void WindowsProgram::Later(std::function<void()> action) {
 }
 
 std::string WindowsProgram::Row(int index) {
-  const HWND list = GetDlgItem(Main(), IDC_LVWWEBSITES);
+  const HWND list = GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites"));
   std::string line;
   for (int column = 0; column < 2; ++column) {
     char text[512] = {};
@@ -118,7 +119,8 @@ std::string WindowsProgram::Row(int index) {
 }
 
 std::vector<std::string> WindowsProgram::Rows() {
-  const auto count = SendMessageA(GetDlgItem(Main(), IDC_LVWWEBSITES), LVM_GETITEMCOUNT, 0, 0);
+  const auto count =
+      SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")), LVM_GETITEMCOUNT, 0, 0);
   std::vector<std::string> rows;
   for (int row = 0; row < count; ++row) {
     rows.push_back(Row(row));
@@ -127,8 +129,15 @@ std::vector<std::string> WindowsProgram::Rows() {
 }
 
 int WindowsProgram::SelectedRow() {
-  return static_cast<int>(SendMessageA(GetDlgItem(Main(), IDC_LVWWEBSITES), LVM_GETNEXTITEM,
-                                       static_cast<WPARAM>(-1), LVNI_SELECTED));
+  return static_cast<int>(SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")),
+                                       LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+HWND WindowsProgram::Control(HWND window, const win32::ControlTable& table,
+                             std::string_view name) const {
+  const ui::layout::Control& row = table.layout[name];
+  const HWND parent = row.container.empty() ? window : Control(window, table, row.container);
+  return parent ? GetDlgItem(parent, table.Id(name)) : nullptr;
 }
 
 RECT WindowsProgram::Placement(HWND control) const {
