@@ -19,7 +19,7 @@ inline constexpr std::array<layout::Control, 13> kMainControls{{
      .rect = {664, 408, 201, 49}},
     // Docked to the bottom edge, full width; its one panel is described below.
     {.name = "StatusBar1", .kind = layout::Kind::kStatusBar, .rect = {0, 563, 575, 25}},
-    // The columns are not part of the design: the window's load adds them.
+    // The columns are not in the table: the window's load adds them.
     {.name = "lvwWebsites",
      .kind = layout::Kind::kListView,
      .rect = {8, 200, 561, 305},
