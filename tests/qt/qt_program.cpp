@@ -2,15 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest/QTest>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
 #include "app/start_up.h"
 #include "text.h"
@@ -84,19 +92,38 @@ void QtProgram::Later(std::function<void()> action) {
   QTimer::singleShot(0, QApplication::instance(), std::move(action));
 }
 
-void QtProgram::InChooser(std::function<void(QWidget& chooser)> act) {
-  Later([act = std::move(act)] {
-    QWidget* chooser = nullptr;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-      if (window->objectName() == QStringLiteral("ListChooser") && window->isVisible()) {
-        chooser = window;
+QWidget* QtProgram::WindowOf(testsupport::Window window) {
+  switch (window) {
+    case testsupport::Window::kMain:
+      return Main();
+    case testsupport::Window::kLogin:
+      return Login();
+    case testsupport::Window::kPassword:
+      return Password();
+    case testsupport::Window::kChooser:
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == QStringLiteral("ListChooser") && top->isVisible()) {
+          return top;
+        }
       }
-    }
+      return nullptr;
+  }
+  return nullptr;
+}
+
+QWidget& QtProgram::Control(testsupport::Window window, std::string_view name) {
+  const std::string text(name);
+  return Find<QWidget>(WindowOf(window), text.c_str());
+}
+
+void QtProgram::InChooser(std::function<void()> act) {
+  Later([this, act = std::move(act)] {
+    QWidget* chooser = WindowOf(testsupport::Window::kChooser);
     if (!chooser) {
       ADD_FAILURE() << "no list chooser is open";
       return;
     }
-    act(*chooser);
+    act();
     if (chooser->isVisible()) {
       ADD_FAILURE() << "the list chooser is still open";
       chooser->close();
@@ -104,8 +131,17 @@ void QtProgram::InChooser(std::function<void(QWidget& chooser)> act) {
   });
 }
 
-std::vector<std::string> QtProgram::ChooserRows(QWidget& chooser) {
-  const auto& list = Find<QTreeWidget>(&chooser, "lvwChoices");
+std::vector<std::string> QtProgram::ChooserColumns() {
+  const auto& list = Find<QTreeWidget>(WindowOf(testsupport::Window::kChooser), "lvwChoices");
+  std::vector<std::string> columns;
+  for (int column = 0; column < list.columnCount(); ++column) {
+    columns.push_back(qtfront::FromQt(list.headerItem()->text(column)));
+  }
+  return columns;
+}
+
+std::vector<std::string> QtProgram::ChooserRows() {
+  const auto& list = Find<QTreeWidget>(WindowOf(testsupport::Window::kChooser), "lvwChoices");
   std::vector<std::string> rows;
   for (int row = 0; row < list.topLevelItemCount(); ++row) {
     QStringList texts;
@@ -115,6 +151,159 @@ std::vector<std::string> QtProgram::ChooserRows(QWidget& chooser) {
     rows.push_back(qtfront::FromQt(texts.join(QLatin1Char('\t'))));
   }
   return rows;
+}
+
+bool QtProgram::ChooserOwnedByMain() {
+  const QWidget* chooser = WindowOf(testsupport::Window::kChooser);
+  return chooser && chooser->isModal() && chooser->parentWidget() == Main();
+}
+
+bool QtProgram::Shown(testsupport::Window window) {
+  const QWidget* widget = WindowOf(window);
+  return widget && widget->isVisible();
+}
+
+bool QtProgram::Minimized() {
+  return application_->IsLoaded(ui::FormId::kMain) &&
+         application_->Main().view().GetWindowState() == ui::WindowState::kMinimized;
+}
+
+bool QtProgram::TakesInput(testsupport::Window window) {
+  QWidget* widget = WindowOf(window);
+  const QWidget* modal = QApplication::activeModalWidget();
+  return widget && widget->isEnabled() && (!modal || modal == widget);
+}
+
+std::string QtProgram::Caption(testsupport::Window window) {
+  return qtfront::FromQt(WindowOf(window)->windowTitle());
+}
+
+void QtProgram::TypeIn(testsupport::Window window, std::string_view control,
+                       std::string_view text) {
+  const std::string name(control);
+  Type(WindowOf(window), name.c_str(), qtfront::ToQt(text));
+}
+
+void QtProgram::PressEnterIn(testsupport::Window window, std::string_view control) {
+  QTest::keyClick(&Control(window, control), Qt::Key_Return);
+}
+
+void QtProgram::ClickOn(testsupport::Window window, std::string_view control) {
+  QWidget& widget = Control(window, control);
+  if (qobject_cast<QAbstractButton*>(&widget)) {
+    QTest::mouseClick(&widget, Qt::LeftButton);
+  } else {
+    QTest::mouseClick(&widget, Qt::LeftButton, {}, QPoint(60, 16));  // a picture's middle
+  }
+}
+
+std::string QtProgram::TextOf(testsupport::Window window, std::string_view control) {
+  QWidget& widget = Control(window, control);
+  if (const auto* edit = qobject_cast<QLineEdit*>(&widget)) {
+    return qtfront::FromQt(edit->text());
+  }
+  if (const auto* text = qobject_cast<QPlainTextEdit*>(&widget)) {
+    return qtfront::FromQt(text->toPlainText());
+  }
+  if (const auto* label = qobject_cast<QLabel*>(&widget)) {
+    return qtfront::FromQt(label->text());
+  }
+  throw std::runtime_error("no text in " + std::string(control));
+}
+
+bool QtProgram::Enabled(testsupport::Window window, std::string_view control) {
+  return Control(window, control).isEnabled();
+}
+
+bool QtProgram::ControlShown(testsupport::Window window, std::string_view control) {
+  return Control(window, control).isVisible();
+}
+
+void QtProgram::Hide(testsupport::Window window, std::string_view control) {
+  Control(window, control).hide();
+}
+
+void QtProgram::ChooseMenu(std::string_view menu, std::string_view item) {
+  const auto& bar = Find<QMenuBar>(Main(), "MenuBar");
+  for (const QAction* title : bar.actions()) {
+    if (title->menu() && title->text() == qtfront::ToQt(menu)) {
+      for (QAction* action : title->menu()->actions()) {
+        if (action->text() == qtfront::ToQt(item)) {
+          action->trigger();
+          return;
+        }
+      }
+    }
+  }
+  throw std::runtime_error("no menu item " + std::string(menu) + ", " + std::string(item));
+}
+
+void QtProgram::CloseWithCloseBox(testsupport::Window window) {
+  WindowOf(window)->close();
+}
+
+void QtProgram::ClickTray(testsupport::TrayClick click) {
+  QSystemTrayIcon* icon = services_->tray_icon();
+  if (!icon) {
+    throw std::runtime_error("no tray icon");
+  }
+  switch (click) {
+    case testsupport::TrayClick::kSingle:
+      emit icon->activated(QSystemTrayIcon::Trigger);
+      break;
+    case testsupport::TrayClick::kContext:
+      emit icon->activated(QSystemTrayIcon::Context);
+      break;
+    case testsupport::TrayClick::kDouble:
+      emit icon->activated(QSystemTrayIcon::DoubleClick);
+      break;
+  }
+}
+
+std::string QtProgram::TrayTip() {
+  return qtfront::FromQt(services_->tray_icon()->toolTip());
+}
+
+int QtProgram::RowCount() {
+  return Find<QTreeView>(Main(), "lvwWebsites").model()->rowCount();
+}
+
+std::string QtProgram::Row(int index) {
+  const QAbstractItemModel& model = *Find<QTreeView>(Main(), "lvwWebsites").model();
+  return qtfront::FromQt(model.index(index, 0).data().toString() + QLatin1Char('\t') +
+                         model.index(index, 1).data().toString());
+}
+
+bool QtProgram::RowInView(int index) {
+  const auto& list = Find<QTreeView>(Main(), "lvwWebsites");
+  return list.viewport()->rect().intersects(list.visualRect(list.model()->index(index, 0)));
+}
+
+void QtProgram::SelectRow(testsupport::Window window, int index) {
+  auto& list = window == testsupport::Window::kChooser
+                   ? Find<QTreeView>(WindowOf(window), "lvwChoices")
+                   : Find<QTreeView>(Main(), "lvwWebsites");
+  if (index < 0) {
+    list.clearSelection();
+    return;
+  }
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                    list.visualRect(list.model()->index(index, 0)).center());
+}
+
+void QtProgram::PlaceUninstaller() {
+  // A stand-in that leaves a mark.
+  const std::string uninstaller = folder.File("unins000.exe");
+  testsupport::WriteBytes(uninstaller, "#!/bin/sh\ntouch '" + folder.File("uninstalled") + "'\n");
+  std::filesystem::permissions(uninstaller, std::filesystem::perms::owner_all);
+}
+
+bool QtProgram::UninstallerRan() {
+  const std::string mark = folder.File("uninstalled");
+  for (int wait = 0; wait < 100 && !std::filesystem::exists(mark); ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return std::filesystem::exists(mark);
 }
 
 void QtProgram::Type(QWidget* window, const char* box, const QString& text) {
@@ -128,39 +317,8 @@ void QtProgram::Type(QWidget* window, const char* box, const QString& text) {
   }
 }
 
-void QtProgram::PressEnter(QWidget* window, const char* control) {
-  QTest::keyClick(&Find<QWidget>(window, control), Qt::Key_Return);
-}
-
-void QtProgram::Click(QWidget* window, const char* button) {
-  QTest::mouseClick(&Find<QPushButton>(window, button), Qt::LeftButton);
-}
-
-void QtProgram::ClickPicture(const char* picture) {
-  QWidget& image = Find<QWidget>(Main(), picture);
-  QTest::mouseClick(&image, Qt::LeftButton, {}, QPoint(60, 16));
-}
-
 void QtProgram::Menu(const char* item) {
   Find<QAction>(Main(), item).trigger();
-}
-
-void QtProgram::DoubleClickTray() {
-  QSystemTrayIcon* icon = services_->tray_icon();
-  if (!icon) {
-    throw std::runtime_error("no tray icon");
-  }
-  emit icon->activated(QSystemTrayIcon::DoubleClick);
-}
-
-std::vector<std::string> QtProgram::Rows() {
-  const QAbstractItemModel& model = *Find<QTreeView>(Main(), "lvwWebsites").model();
-  std::vector<std::string> rows;
-  for (int row = 0; row < model.rowCount(); ++row) {
-    rows.push_back(qtfront::FromQt(model.index(row, 0).data().toString() + QLatin1Char('\t') +
-                                   model.index(row, 1).data().toString()));
-  }
-  return rows;
 }
 
 int QtProgram::SelectedRow() {

@@ -10,30 +10,24 @@
 #include <string>
 #include <vector>
 
-#include "answered_boxes.h"
 #include "app/application.h"
+#include "program_driver.h"
 #include "services.h"
-#include "temp_folder.h"
 #include "view_factory.h"
 
 namespace qttest {
 
-class QtProgram : public testsupport::AnsweredBoxes {
+class QtProgram : public testsupport::ProgramDriver {
  public:
   // `notification_area`: whether the desktop offers one (the offscreen platform has none).
   explicit QtProgram(bool notification_area = true);
-  ~QtProgram();
+  ~QtProgram() override;
 
-  testsupport::TempFolder folder;
-  std::string hosts_path = folder.File("hosts");
-  std::string state_path = folder.File("state.dll");
-
-  void WriteHosts(std::string_view text) const { testsupport::WriteBytes(hosts_path, text); }
-  std::string Hosts() const { return testsupport::ReadBytes(hosts_path); }
+  std::string_view LineEnd() const override { return "\n"; }
 
   // Runs the start-up: on screen on a first run, in the tray otherwise.
-  app::Application& Start(bool first_run);
-  app::Application& app() { return *application_; }
+  app::Application& Start(bool first_run) override;
+  app::Application& app() override { return *application_; }
   qtfront::QtServices& services() { return *services_; }
 
   QWidget* Main();
@@ -52,29 +46,45 @@ class QtProgram : public testsupport::AnsweredBoxes {
 
   // Handles the events waiting.
   void Pump();
-  // Runs `action` once the events queued before it have been handled: a modal window that opens
-  // in between handles it in its own loop.
-  void Later(std::function<void()> action);
-
-  // Runs `act` in the list chooser once it is open; a chooser that `act` leaves open is a
-  // failure, and is cancelled so that the test goes on.
-  void InChooser(std::function<void(QWidget& chooser)> act);
-  // The rows of the chooser's list, each column's text joined by TABs.
-  std::vector<std::string> ChooserRows(QWidget& chooser);
+  void Later(std::function<void()> action) override;
+  void InChooser(std::function<void()> act) override;
+  std::vector<std::string> ChooserColumns() override;
+  std::vector<std::string> ChooserRows() override;
+  bool ChooserOwnedByMain() override;
 
   void Type(QWidget* window, const char* box, const QString& text);
-  void PressEnter(QWidget* window, const char* control);
-  void Click(QWidget* window, const char* button);
-  void ClickPicture(const char* picture);
   void Menu(const char* item);
-  void DoubleClickTray();
 
-  // The rows of the list as it shows them: website, a TAB, status.
-  std::vector<std::string> Rows();
-  int SelectedRow();
+  bool Shown(testsupport::Window window) override;
+  bool Minimized() override;
+  bool TakesInput(testsupport::Window window) override;
+  std::string Caption(testsupport::Window window) override;
+  void TypeIn(testsupport::Window window, std::string_view control, std::string_view text) override;
+  void PressEnterIn(testsupport::Window window, std::string_view control) override;
+  void ClickOn(testsupport::Window window, std::string_view control) override;
+  std::string TextOf(testsupport::Window window, std::string_view control) override;
+  bool Enabled(testsupport::Window window, std::string_view control) override;
+  bool ControlShown(testsupport::Window window, std::string_view control) override;
+  void Hide(testsupport::Window window, std::string_view control) override;
+  void ChooseMenu(std::string_view menu, std::string_view item) override;
+  void CloseWithCloseBox(testsupport::Window window) override;
+  void ClickTray(testsupport::TrayClick click) override;
+  bool HasTrayIcon() override { return services_->tray_icon() != nullptr; }
+  std::string TrayTip() override;
+  bool ProgramEnded() override { return services_->program_ended(); }
+  int RowCount() override;
+  std::string Row(int index) override;
+  int SelectedRow() override;
+  bool RowInView(int index) override;
+  void SelectRow(testsupport::Window window, int index) override;
+  void PlaceUninstaller() override;
+  bool UninstallerRan() override;
 
  private:
   QWidget* WindowOf(ui::FormId id);
+  QWidget* WindowOf(testsupport::Window window);
+  // A control of the window by its name from the tables; throws when it is missing.
+  QWidget& Control(testsupport::Window window, std::string_view name);
 
   std::optional<qtfront::QtServices> services_;
   std::optional<qtfront::QtViewFactory> views_;

@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
 
 #include "app/start_up.h"
+#include "controls.h"
 #include "list_chooser.h"
+#include "form_window.h"
 #include "resource.h"
 #include "ui/login/login_form.h"
 #include "ui/main/main_form.h"
@@ -129,14 +135,109 @@ std::string WindowsProgram::Row(int index) {
   return ListRow(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")), index, 2);
 }
 
-void WindowsProgram::InChooser(std::function<void(HWND chooser)> act) {
-  Later([act = std::move(act)] {
-    const HWND chooser = FindWindowA(win32::kListChooserClass, nullptr);
-    if (!chooser || !IsWindowVisible(chooser)) {
+HWND WindowsProgram::WindowOf(testsupport::Window window) {
+  switch (window) {
+    case testsupport::Window::kMain:
+      return Main();
+    case testsupport::Window::kLogin:
+      return Login();
+    case testsupport::Window::kPassword:
+      return Password();
+    case testsupport::Window::kChooser: {
+      const HWND chooser = FindWindowA(win32::kListChooserClass, nullptr);
+      return chooser && IsWindowVisible(chooser) ? chooser : nullptr;
+    }
+  }
+  return nullptr;
+}
+
+namespace {
+
+struct ControlName {
+  testsupport::Window window;
+  std::string_view name;
+  int id;
+};
+
+// The controls by their names in the layout tables.
+constexpr ControlName kControls[] = {
+    {testsupport::Window::kMain, "Command1", win32::kMainTable.Id("Command1")},
+    {testsupport::Window::kMain, "lvwWebsites", win32::kMainTable.Id("lvwWebsites")},
+    {testsupport::Window::kMain, "txtExport", win32::kMainTable.Id("txtExport")},
+    {testsupport::Window::kMain, "Command3", win32::kMainTable.Id("Command3")},
+    {testsupport::Window::kMain, "cmdAddEntry", win32::kMainTable.Id("cmdAddEntry")},
+    {testsupport::Window::kMain, "txtWebsite", win32::kMainTable.Id("txtWebsite")},
+    {testsupport::Window::kMain, "Picture1", win32::kMainTable.Id("Picture1")},
+    {testsupport::Window::kMain, "lblMessage", win32::kMainTable.Id("lblMessage")},
+    {testsupport::Window::kMain, "imgAllow", win32::kMainTable.Id("imgAllow")},
+    {testsupport::Window::kMain, "imgBlock", win32::kMainTable.Id("imgBlock")},
+    {testsupport::Window::kMain, "imgApply", win32::kMainTable.Id("imgApply")},
+    {testsupport::Window::kLogin, "txtPassword", win32::kLoginTable.Id("txtPassword")},
+    {testsupport::Window::kLogin, "cmdLogin", win32::kLoginTable.Id("cmdLogin")},
+    {testsupport::Window::kPassword, "txtPassword", win32::kPasswordTable.Id("txtPassword")},
+    {testsupport::Window::kPassword, "txtConfirm", win32::kPasswordTable.Id("txtConfirm")},
+    {testsupport::Window::kPassword, "cmdSavePassword", win32::kPasswordTable.Id("cmdSavePassword")},
+    {testsupport::Window::kChooser, "lvwChoices", IDC_CHOOSER_LIST},
+    {testsupport::Window::kChooser, "cmdChoose", IDOK},
+    {testsupport::Window::kChooser, "cmdCancel", IDCANCEL},
+};
+
+struct Search {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchId(HWND child, LPARAM lparam) {
+  auto& search = *reinterpret_cast<Search*>(lparam);
+  if (GetDlgCtrlID(child) == search.id) {
+    search.found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+// The position of the item with that caption in a menu, or -1.
+int ItemOf(HMENU menu, std::string_view caption) {
+  for (int position = 0; position < GetMenuItemCount(menu); ++position) {
+    char text[128] = {};
+    GetMenuStringA(menu, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
+    if (caption == text) {
+      return position;
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
+HWND WindowsProgram::Control(testsupport::Window window, std::string_view name) {
+  for (const ControlName& control : kControls) {
+    if (control.window == window && control.name == name) {
+      // Children of children too: the restart notice lies on the picture.
+      Search search{control.id, nullptr};
+      EnumChildWindows(WindowOf(window), MatchId, reinterpret_cast<LPARAM>(&search));
+      if (search.found) {
+        return search.found;
+      }
+    }
+  }
+  throw std::runtime_error("no control " + std::string(name));
+}
+
+void WindowsProgram::InChooser(std::function<void()> act) {
+  Later([this, act = std::move(act)] {
+    const HWND chooser = WindowOf(testsupport::Window::kChooser);
+    if (!chooser) {
       ADD_FAILURE() << "no list chooser is open";
       return;
     }
-    act(chooser);
+    act();
     if (IsWindow(chooser) && IsWindowVisible(chooser)) {
       ADD_FAILURE() << "the list chooser is still open";
       SendMessageA(chooser, WM_CLOSE, 0, 0);
@@ -144,10 +245,27 @@ void WindowsProgram::InChooser(std::function<void(HWND chooser)> act) {
   });
 }
 
-std::vector<std::string> WindowsProgram::ChooserRows(HWND chooser) {
-  const HWND list = GetDlgItem(chooser, IDC_CHOOSER_LIST);
-  const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-  const auto columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+std::vector<std::string> WindowsProgram::ChooserColumns() {
+  const auto header = reinterpret_cast<HWND>(
+      SendMessageA(Control(testsupport::Window::kChooser, "lvwChoices"), LVM_GETHEADER, 0, 0));
+  std::vector<std::string> columns;
+  const auto count = SendMessageA(header, HDM_GETITEMCOUNT, 0, 0);
+  for (int column = 0; column < count; ++column) {
+    char text[256] = {};
+    HDITEMA item{};
+    item.mask = HDI_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(column),
+                 reinterpret_cast<LPARAM>(&item));
+    columns.emplace_back(text);
+  }
+  return columns;
+}
+
+std::vector<std::string> WindowsProgram::ChooserRows() {
+  const HWND list = Control(testsupport::Window::kChooser, "lvwChoices");
+  const auto columns = static_cast<int>(ChooserColumns().size());
   std::vector<std::string> rows;
   const auto count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
   for (int row = 0; row < count; ++row) {
@@ -156,19 +274,138 @@ std::vector<std::string> WindowsProgram::ChooserRows(HWND chooser) {
   return rows;
 }
 
-std::vector<std::string> WindowsProgram::Rows() {
-  const auto count =
-      SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")), LVM_GETITEMCOUNT, 0, 0);
-  std::vector<std::string> rows;
-  for (int row = 0; row < count; ++row) {
-    rows.push_back(Row(row));
+bool WindowsProgram::ChooserOwnedByMain() {
+  const HWND chooser = WindowOf(testsupport::Window::kChooser);
+  return chooser && GetWindow(chooser, GW_OWNER) == Main();
+}
+
+bool WindowsProgram::Shown(testsupport::Window window) {
+  const HWND handle = WindowOf(window);
+  return handle && IsWindowVisible(handle);
+}
+
+bool WindowsProgram::Minimized() {
+  return Main() && IsIconic(Main());
+}
+
+bool WindowsProgram::TakesInput(testsupport::Window window) {
+  const HWND handle = WindowOf(window);
+  return handle && IsWindowEnabled(handle);
+}
+
+std::string WindowsProgram::Caption(testsupport::Window window) {
+  return win32::TextOf(WindowOf(window));
+}
+
+void WindowsProgram::TypeIn(testsupport::Window window, std::string_view control,
+                            std::string_view text) {
+  Type(Control(window, control), std::string(text));
+}
+
+void WindowsProgram::PressEnterIn(testsupport::Window window, std::string_view control) {
+  const HWND handle = Control(window, control);
+  if (window == testsupport::Window::kChooser) {
+    // The chooser's keys go through its modal loop, which gives Enter to its default button.
+    MSG key{handle, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    win32::DispatchWithDialogKeys(key);
+    return;
   }
-  return rows;
+  PressEnter(handle);
+}
+
+void WindowsProgram::ClickOn(testsupport::Window window, std::string_view control) {
+  const HWND handle = Control(window, control);
+  if (ClassOf(handle) == "Static") {  // a picture that works as a button
+    SendMessageA(GetParent(handle), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(handle), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(handle));
+  } else {
+    Click(handle);
+  }
+}
+
+std::string WindowsProgram::TextOf(testsupport::Window window, std::string_view control) {
+  return win32::TextOf(Control(window, control));
+}
+
+bool WindowsProgram::Enabled(testsupport::Window window, std::string_view control) {
+  return IsWindowEnabled(Control(window, control));
+}
+
+bool WindowsProgram::ControlShown(testsupport::Window window, std::string_view control) {
+  return IsWindowVisible(Control(window, control));
+}
+
+void WindowsProgram::Hide(testsupport::Window window, std::string_view control) {
+  ShowWindow(Control(window, control), SW_HIDE);
+}
+
+void WindowsProgram::ChooseMenu(std::string_view menu, std::string_view item) {
+  const HMENU bar = GetMenu(Main());
+  const int title = ItemOf(bar, menu);
+  const HMENU popup = title >= 0 ? GetSubMenu(bar, title) : nullptr;
+  const int position = popup ? ItemOf(popup, item) : -1;
+  if (position < 0) {
+    throw std::runtime_error("no menu item " + std::string(menu) + ", " + std::string(item));
+  }
+  Menu(static_cast<int>(GetMenuItemID(popup, position)));
+}
+
+void WindowsProgram::CloseWithCloseBox(testsupport::Window window) {
+  SendMessageA(WindowOf(window), WM_CLOSE, 0, 0);
+}
+
+void WindowsProgram::ClickTray(testsupport::TrayClick click) {
+  switch (click) {
+    case testsupport::TrayClick::kSingle:
+      TrayMessage(WM_LBUTTONDOWN);
+      break;
+    case testsupport::TrayClick::kContext:
+      TrayMessage(WM_RBUTTONDBLCLK);
+      break;
+    case testsupport::TrayClick::kDouble:
+      TrayMessage(WM_LBUTTONDBLCLK);
+      break;
+  }
+}
+
+int WindowsProgram::RowCount() {
+  return static_cast<int>(
+      SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")), LVM_GETITEMCOUNT, 0, 0));
+}
+
+bool WindowsProgram::RowInView(int index) {
+  const HWND list = GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites"));
+  const auto top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+  const auto rows = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+  return index >= top && index < top + rows;
+}
+
+void WindowsProgram::SelectRow(testsupport::Window window, int index) {
+  const HWND list = window == testsupport::Window::kChooser ? Control(window, "lvwChoices")
+                                                            : GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites"));
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  state.state = index < 0 ? 0 : LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&state));
+}
+
+void WindowsProgram::PlaceUninstaller() {
+  std::filesystem::copy_file(RIR_FAKE_UNINSTALLER, folder.File("unins000.exe"));
+}
+
+bool WindowsProgram::UninstallerRan() {
+  const std::string marker = folder.File("unins000.started");
+  for (int wait = 0; wait < 200 && !std::filesystem::exists(marker); ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  // It writes how it was asked to show its window: normally.
+  return std::filesystem::exists(marker) && testsupport::ReadBytes(marker) == "show 2";
 }
 
 int WindowsProgram::SelectedRow() {
-  return static_cast<int>(SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")),
-                                       LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  return static_cast<int>(SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")), LVM_GETNEXTITEM,
+                                       static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 HWND WindowsProgram::Control(HWND window, const win32::ControlTable& table,

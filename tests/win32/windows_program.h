@@ -11,32 +11,25 @@
 #include <string>
 #include <vector>
 
-#include "answered_boxes.h"
 #include "app/application.h"
 #include "control_table.h"
+#include "program_driver.h"
 #include "scale.h"
 #include "services.h"
-#include "temp_folder.h"
 #include "view_factory.h"
 
 namespace wintest {
 
-class WindowsProgram : public testsupport::AnsweredBoxes {
+class WindowsProgram : public testsupport::ProgramDriver {
  public:
   explicit WindowsProgram(win32::Scale scale = {96});
-  ~WindowsProgram();
+  ~WindowsProgram() override;
 
-  testsupport::TempFolder folder;
-  std::string hosts_path = folder.File("hosts");
-  std::string state_path = folder.File("state.dll");
-
-  void WriteHosts(std::string_view text) const { testsupport::WriteBytes(hosts_path, text); }
-  std::string Hosts() const { return testsupport::ReadBytes(hosts_path); }
-  void WriteState(std::string_view text) const { testsupport::WriteBytes(state_path, text); }
+  std::string_view LineEnd() const override { return "\r\n"; }
 
   // Runs the start-up: on screen on a first run, in the tray otherwise.
-  app::Application& Start(bool first_run);
-  app::Application& app() { return *application_; }
+  app::Application& Start(bool first_run) override;
+  app::Application& app() override { return *application_; }
   win32::Win32Services& services() { return *services_; }
 
   HWND Main();
@@ -63,23 +56,46 @@ class WindowsProgram : public testsupport::AnsweredBoxes {
   }
   // Posts `action` to run once the messages queued before it have been handled: a modal window
   // that opens in between handles it in its own loop.
-  void Later(std::function<void()> action);
+  void Later(std::function<void()> action) override;
 
-  // Runs `act` in the list chooser once it is open; a chooser that `act` leaves open is a
-  // failure, and is closed so that the test goes on.
-  void InChooser(std::function<void(HWND chooser)> act);
-  // The rows of the chooser's list, each column's text joined by TABs.
-  std::vector<std::string> ChooserRows(HWND chooser);
+  void InChooser(std::function<void()> act) override;
+  std::vector<std::string> ChooserColumns() override;
+  std::vector<std::string> ChooserRows() override;
+  bool ChooserOwnedByMain() override;
 
-  // The rows of the list as it shows them: website, a TAB, status.
-  std::vector<std::string> Rows();
-  std::string Row(int index);
-  int SelectedRow();
+  bool Shown(testsupport::Window window) override;
+  bool Minimized() override;
+  bool TakesInput(testsupport::Window window) override;
+  std::string Caption(testsupport::Window window) override;
+  void TypeIn(testsupport::Window window, std::string_view control, std::string_view text) override;
+  void PressEnterIn(testsupport::Window window, std::string_view control) override;
+  void ClickOn(testsupport::Window window, std::string_view control) override;
+  std::string TextOf(testsupport::Window window, std::string_view control) override;
+  bool Enabled(testsupport::Window window, std::string_view control) override;
+  bool ControlShown(testsupport::Window window, std::string_view control) override;
+  void Hide(testsupport::Window window, std::string_view control) override;
+  void ChooseMenu(std::string_view menu, std::string_view item) override;
+  void CloseWithCloseBox(testsupport::Window window) override;
+  void ClickTray(testsupport::TrayClick click) override;
+  bool HasTrayIcon() override { return services_->tray_icon().has_value(); }
+  std::string TrayTip() override { return std::string(services_->tray_icon()->szTip); }
+  bool ProgramEnded() override { return services_->program_ended(); }
+  int RowCount() override;
+  std::string Row(int index) override;
+  int SelectedRow() override;
+  bool RowInView(int index) override;
+  void SelectRow(testsupport::Window window, int index) override;
+  void PlaceUninstaller() override;
+  bool UninstallerRan() override;
   // Where a control lies in its parent's client area.
   RECT Placement(HWND control) const;
   SIZE ClientSize(HWND window) const;
 
  private:
+  HWND WindowOf(testsupport::Window window);
+  // A control of the window by its name from the layout tables; throws when it is missing.
+  HWND Control(testsupport::Window window, std::string_view name);
+
   static LPARAM Lparam(const std::string& text) { return reinterpret_cast<LPARAM>(text.c_str()); }
 
   std::optional<win32::Win32Services> services_;

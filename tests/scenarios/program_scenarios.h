@@ -1,0 +1,338 @@
+// The program driven as a user drives it, the same in each front end: editing and applying the
+// list, the tray and the login, closing, exit, the password change, restoring a kept hosts file,
+// the uninstaller and a list of a million entries. A front end's test file instantiates them
+// with its driver (a testsupport::ProgramDriver).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "program_driver.h"
+
+namespace scenarios {
+
+using testsupport::TrayClick;
+using testsupport::Window;
+using Rows = std::vector<std::string>;
+
+template <class Program>
+class ProgramScenario : public testing::Test {
+ protected:
+  Program program_;
+};
+
+TYPED_TEST_SUITE_P(ProgramScenario);
+
+TYPED_TEST_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow) {
+  auto& program = this->program_;
+  program.WriteHosts(program.Lines("# kept\n127.0.0.1 \told.com\n"));
+  program.Start(/*first_run=*/true);
+  ASSERT_TRUE(program.Shown(Window::kMain));
+  EXPECT_TRUE(program.Rows().empty()) << "the first run empties the list";
+
+  program.TypeIn(Window::kMain, "txtWebsite", " ");
+  EXPECT_TRUE(program.Enabled(Window::kMain, "cmdAddEntry")) << "blanks count as text";
+  program.TypeIn(Window::kMain, "txtWebsite", "");
+  EXPECT_FALSE(program.Enabled(Window::kMain, "cmdAddEntry"));
+
+  program.TypeIn(Window::kMain, "txtWebsite", "example.com");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+  program.TypeIn(Window::kMain, "txtWebsite", "b.org");
+  program.ClickOn(Window::kMain, "cmdAddEntry");
+  EXPECT_EQ(program.Rows(), (Rows{"example.com\tBlocked", "b.org\tBlocked"}));
+  EXPECT_EQ(program.SelectedRow(), 1);
+  EXPECT_EQ(program.TextOf(Window::kMain, "txtWebsite"), "");
+  EXPECT_FALSE(program.Enabled(Window::kMain, "cmdAddEntry"));
+
+  program.ClickOn(Window::kMain, "imgAllow");
+  EXPECT_EQ(program.Row(1), "b.org\tAllowed");
+  program.SelectRow(Window::kMain, 0);  // in the list itself
+  EXPECT_EQ(program.SelectedRow(), 0);
+  program.ChooseMenu("Edit", "Allow Site");
+  EXPECT_EQ(program.Row(0), "example.com\tAllowed");
+  program.ClickOn(Window::kMain, "imgBlock");
+  EXPECT_EQ(program.Row(0), "example.com\tBlocked");
+  program.ChooseMenu("Edit", "Remove Site");
+  EXPECT_EQ(program.Rows(), (Rows{"b.org\tAllowed"}));
+
+  program.TypeIn(Window::kMain, "txtWebsite", "b.org");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+  ASSERT_EQ(program.boxes.size(), 1u);
+  EXPECT_EQ(program.boxes[0].text, "This entry already exists!");
+  EXPECT_EQ(program.boxes[0].caption, "Tamborelle Rir Avadera");
+  EXPECT_EQ(program.boxes[0].icon, ui::MsgBoxIcon::kCritical);
+  EXPECT_EQ(program.RowCount(), 1);
+
+  EXPECT_FALSE(program.ControlShown(Window::kMain, "lblMessage"));
+  program.ClickOn(Window::kMain, "imgApply");
+  EXPECT_EQ(program.Hosts(), program.Lines("# kept\n#127.0.0.1 \tb.org\n"));
+  EXPECT_TRUE(program.ControlShown(Window::kMain, "lblMessage"));
+
+  program.ChooseMenu("Edit", "Clear All");
+  program.ChooseMenu("Help", "Support");
+  program.ChooseMenu("Help", "About");
+  EXPECT_TRUE(program.Rows().empty());
+  program.ClickOn(Window::kMain, "Command3");
+  EXPECT_EQ(program.TextOf(Window::kMain, "txtExport"), program.Lines("# kept\n"));
+  program.ChooseMenu("File", "Apply Settings");
+  EXPECT_EQ(program.Hosts(), program.Lines("# kept\n"));
+  EXPECT_EQ(program.boxes.size(), 1u);
+}
+
+TYPED_TEST_P(ProgramScenario, TrayDoubleClickAndLogin) {
+  auto& program = this->program_;
+  program.WriteHosts(program.Lines("127.0.0.1 \tkept.com\n"));
+  program.WriteState("[settings]\r\npwd=secret\r\n");
+  program.Start(/*first_run=*/false);
+  EXPECT_FALSE(program.Shown(Window::kMain)) << "every run but the first starts in the tray";
+  EXPECT_TRUE(program.Minimized());
+  ASSERT_TRUE(program.HasTrayIcon());
+  EXPECT_EQ(program.TrayTip(), "Tamborelle Rir Avadera");
+
+  program.ClickTray(TrayClick::kSingle);
+  program.ClickTray(TrayClick::kContext);
+  EXPECT_FALSE(program.app().IsLoaded(ui::FormId::kLogin)) << "only a double-click opens it";
+
+  program.ClickTray(TrayClick::kDouble);
+  ASSERT_TRUE(program.Shown(Window::kLogin));
+  program.TypeIn(Window::kLogin, "txtPassword", "Secret");
+  program.PressEnterIn(Window::kLogin, "txtPassword");
+  ASSERT_EQ(program.boxes.size(), 1u);
+  EXPECT_EQ(program.boxes[0].text, "Password is incorrect");
+  EXPECT_EQ(program.boxes[0].icon, ui::MsgBoxIcon::kNone);
+  EXPECT_FALSE(program.app().IsLoaded(ui::FormId::kLogin)) << "one attempt, then the window goes";
+  EXPECT_FALSE(program.Shown(Window::kMain));
+
+  program.ClickTray(TrayClick::kDouble);
+  ASSERT_TRUE(program.Shown(Window::kLogin));
+  EXPECT_EQ(program.TextOf(Window::kLogin, "txtPassword"), "") << "a fresh window";
+  program.TypeIn(Window::kLogin, "txtPassword", "secret");
+  program.ClickOn(Window::kLogin, "cmdLogin");
+  EXPECT_FALSE(program.app().IsLoaded(ui::FormId::kLogin));
+  EXPECT_TRUE(program.Shown(Window::kMain));
+  EXPECT_FALSE(program.Minimized());
+  EXPECT_EQ(program.app().Main().view().GetWindowState(), ui::WindowState::kNormal);
+  EXPECT_EQ(program.Rows(), (Rows{"kept.com\tBlocked"}));
+  EXPECT_TRUE(program.HasTrayIcon()) << "the icon stays after a restore";
+  EXPECT_EQ(program.boxes.size(), 1u);
+}
+
+TYPED_TEST_P(ProgramScenario, CloseSendsToTheTrayAndAsksFromThere) {
+  auto& program = this->program_;
+  const std::string hosts = program.Lines("127.0.0.1 \told.com\n");
+  program.WriteHosts(hosts);
+  program.Start(/*first_run=*/true);
+  program.TypeIn(Window::kMain, "txtWebsite", "new.com");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+
+  program.CloseWithCloseBox(Window::kMain);
+  EXPECT_FALSE(program.Shown(Window::kMain));
+  EXPECT_TRUE(program.Minimized());
+  EXPECT_TRUE(program.HasTrayIcon());
+  EXPECT_FALSE(program.ProgramEnded());
+  EXPECT_TRUE(program.boxes.empty());
+  EXPECT_EQ(program.Hosts(), hosts) << "closing writes nothing";
+
+  program.answers = {ui::MsgBoxResult::kNo};
+  program.CloseWithCloseBox(Window::kMain);  // while in the tray
+  ASSERT_EQ(program.boxes.size(), 1u);
+  EXPECT_EQ(program.boxes[0].text, "Exit Tamborelle Rir Avadera?");
+  EXPECT_EQ(program.boxes[0].caption, "Exit");
+  EXPECT_EQ(program.boxes[0].buttons, ui::MsgBoxButtons::kYesNo);
+  EXPECT_EQ(program.boxes[0].icon, ui::MsgBoxIcon::kQuestion);
+  EXPECT_TRUE(program.app().IsLoaded(ui::FormId::kMain));
+  EXPECT_FALSE(program.ProgramEnded());
+
+  program.answers = {ui::MsgBoxResult::kYes};
+  program.CloseWithCloseBox(Window::kMain);
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_FALSE(program.HasTrayIcon());
+  EXPECT_TRUE(program.ProgramEnded());
+  EXPECT_EQ(program.Hosts(), hosts) << "Yes applies nothing";
+}
+
+TYPED_TEST_P(ProgramScenario, ConfirmedCloseOfALaterStartEndsWithoutWriting) {
+  auto& program = this->program_;
+  const std::string hosts = program.Lines("127.0.0.1 \ta.com\n");
+  program.WriteHosts(hosts);
+  program.Start(/*first_run=*/false);
+  program.answers = {ui::MsgBoxResult::kYes};
+  program.CloseWithCloseBox(Window::kMain);
+  EXPECT_EQ(program.boxes.size(), 1u);
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_TRUE(program.ProgramEnded());
+  EXPECT_EQ(program.Hosts(), hosts);
+}
+
+TYPED_TEST_P(ProgramScenario, ExitWritesTheListAndEnds) {
+  auto& program = this->program_;
+  program.Start(/*first_run=*/true);
+  program.TypeIn(Window::kMain, "txtWebsite", "late.org");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+
+  program.CloseWithCloseBox(Window::kMain);
+  program.answers = {ui::MsgBoxResult::kNo};
+  program.CloseWithCloseBox(Window::kMain);
+  program.ClickTray(TrayClick::kDouble);
+  program.ClickOn(Window::kLogin, "cmdLogin");  // no password is set: the empty entry is right
+  ASSERT_TRUE(program.Shown(Window::kMain));
+  program.ChooseMenu("File", "Exit");
+  EXPECT_EQ(program.Hosts(), program.Lines("127.0.0.1 \tlate.org\n"));
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_TRUE(program.ProgramEnded());
+  EXPECT_FALSE(program.HasTrayIcon()) << "the icon goes with the main window";
+  EXPECT_EQ(program.boxes.size(), 1u) << "Exit asks nothing";
+}
+
+TYPED_TEST_P(ProgramScenario, ChangesThePasswordInItsModalWindow) {
+  auto& program = this->program_;
+  program.Start(/*first_run=*/true);
+  program.Later([&] {
+    ASSERT_TRUE(program.Shown(Window::kPassword));
+    program.TypeIn(Window::kPassword, "txtPassword", "Open Sesame");
+    program.TypeIn(Window::kPassword, "txtConfirm", "open sesame");
+    program.ClickOn(Window::kPassword, "cmdSavePassword");
+  });
+  program.ChooseMenu("File", "Change Password...");  // returns once the window has unloaded
+  EXPECT_FALSE(program.app().IsLoaded(ui::FormId::kPassword));
+
+  program.Later([&] {
+    ASSERT_TRUE(program.Shown(Window::kPassword));
+    EXPECT_EQ(program.TextOf(Window::kPassword, "txtPassword"), "");
+    program.TypeIn(Window::kPassword, "txtPassword", "Open Sesame");
+    program.TypeIn(Window::kPassword, "txtConfirm", "Open Sesame");
+    program.ClickOn(Window::kPassword, "cmdSavePassword");
+  });
+  program.ChooseMenu("File", "Change Password...");
+  EXPECT_FALSE(program.app().IsLoaded(ui::FormId::kPassword));
+  ASSERT_EQ(program.boxes.size(), 2u);
+  EXPECT_EQ(program.boxes[0].text, "The passwords do not match!");
+  EXPECT_EQ(program.boxes[1].text, "Password Succesfully changed!");
+  const std::string state = program.State();
+  EXPECT_NE(state.find("pwd="), std::string::npos);
+  EXPECT_EQ(state.find("Sesame"), std::string::npos) << "only a hash is kept";
+
+  program.CloseWithCloseBox(Window::kMain);
+  program.ClickTray(TrayClick::kDouble);
+  program.TypeIn(Window::kLogin, "txtPassword", "Open Sesame");
+  program.PressEnterIn(Window::kLogin, "txtPassword");
+  EXPECT_TRUE(program.Shown(Window::kMain)) << "the new password lets the user in";
+  EXPECT_EQ(program.boxes.size(), 2u);
+}
+
+TYPED_TEST_P(ProgramScenario, RestoresAKeptHostsFileThroughItsChooser) {
+  auto& program = this->program_;
+  const std::string original = program.Lines("# kept\n127.0.0.1 \told.com\n");
+  const std::string comment = program.Lines("# kept\n");
+  program.WriteHosts(original);
+  program.Start(/*first_run=*/true);
+  program.ChooseMenu("File", "Apply Settings");  // the first run emptied the list
+  ASSERT_EQ(program.Hosts(), comment);
+  program.Hide(Window::kMain, "lblMessage");  // to see the restore show it again
+
+  // Cancel leaves everything as it was.
+  program.InChooser([&] {
+    EXPECT_EQ(program.Caption(Window::kChooser), "Restore Hosts File");
+    EXPECT_TRUE(program.ChooserOwnedByMain());
+    EXPECT_FALSE(program.TakesInput(Window::kMain)) << "modal over the main window";
+    const std::vector<std::string> columns = program.ChooserColumns();
+    ASSERT_EQ(columns.size(), 4u);
+    EXPECT_EQ(columns[0], "Date");
+    EXPECT_EQ(columns[3], "Entries");
+    const std::vector<std::string> rows = program.ChooserRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_TRUE(rows[0].ends_with("\t" + std::to_string(original.size()) + " bytes\t1")) << rows[0];
+    program.ClickOn(Window::kChooser, "cmdCancel");
+  });
+  program.ChooseMenu("File", "Restore Hosts File...");
+  EXPECT_TRUE(program.TakesInput(Window::kMain));
+  EXPECT_EQ(program.Hosts(), comment);
+  EXPECT_TRUE(program.Rows().empty());
+  EXPECT_FALSE(program.ControlShown(Window::kMain, "lblMessage"));
+
+  // The user picks the copy in the list and presses Restore.
+  program.InChooser([&] {
+    program.SelectRow(Window::kChooser, -1);
+    EXPECT_FALSE(program.Enabled(Window::kChooser, "cmdChoose"))
+        << "nothing picked, nothing to restore";
+    program.SelectRow(Window::kChooser, 0);
+    EXPECT_TRUE(program.Enabled(Window::kChooser, "cmdChoose"));
+    program.ClickOn(Window::kChooser, "cmdChoose");
+  });
+  program.ChooseMenu("File", "Restore Hosts File...");
+  EXPECT_EQ(program.Hosts(), original);
+  EXPECT_EQ(program.Rows(), (Rows{"old.com\tBlocked"}));
+  EXPECT_TRUE(program.ControlShown(Window::kMain, "lblMessage"));
+
+  // The text the restore replaced is the newest copy now, and Enter restores it: the restore is
+  // undone.
+  program.InChooser([&] {
+    const std::vector<std::string> rows = program.ChooserRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(rows[0].ends_with("\t" + std::to_string(comment.size()) + " bytes\t0")) << rows[0];
+    program.PressEnterIn(Window::kChooser, "lvwChoices");
+  });
+  program.ChooseMenu("File", "Restore Hosts File...");
+  EXPECT_EQ(program.Hosts(), comment);
+  EXPECT_TRUE(program.Rows().empty());
+  EXPECT_TRUE(program.boxes.empty());
+}
+
+TYPED_TEST_P(ProgramScenario, UninstallStartsTheUninstallerBesideTheProgram) {
+  auto& program = this->program_;
+  program.Start(/*first_run=*/true);
+  program.TypeIn(Window::kMain, "txtWebsite", "kept.org");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+
+  program.ChooseMenu("Help", "Uninstall Rir Avadera");
+  ASSERT_EQ(program.boxes.size(), 1u) << "a missing uninstaller is told";
+  EXPECT_NE(program.boxes[0].text.find("unins000.exe"), std::string::npos);
+  EXPECT_TRUE(program.app().IsLoaded(ui::FormId::kMain));
+  EXPECT_FALSE(program.ProgramEnded()) << "nothing was started, nothing ends";
+
+  program.PlaceUninstaller();
+  program.ChooseMenu("Help", "Uninstall Rir Avadera");
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_TRUE(program.ProgramEnded());
+  EXPECT_EQ(program.Hosts(), program.Lines("127.0.0.1 \tkept.org\n")) << "the list stays in force";
+  EXPECT_TRUE(program.UninstallerRan());
+}
+
+TYPED_TEST_P(ProgramScenario, AMillionEntriesShowAtOnceAndEdit) {
+  auto& program = this->program_;
+  constexpr int kLines = 1'000'000;
+  std::string hosts;
+  hosts.reserve(std::size_t{kLines} * 30);
+  for (int line = 0; line < kLines; ++line) {
+    hosts += "127.0.0.1 \tsite" + std::to_string(line) + ".example";
+    hosts += program.LineEnd();
+  }
+  program.WriteHosts(hosts);
+  program.WriteState("[settings]\r\npwd=\r\n");
+  program.Start(/*first_run=*/false);
+  program.ClickTray(TrayClick::kDouble);
+  program.ClickOn(Window::kLogin, "cmdLogin");
+  ASSERT_EQ(program.RowCount(), kLines);
+  EXPECT_EQ(program.Row(kLines - 1), "site999999.example\tBlocked");
+
+  program.TypeIn(Window::kMain, "txtWebsite", "new.example");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+  ASSERT_EQ(program.RowCount(), kLines + 1);
+  EXPECT_EQ(program.SelectedRow(), kLines);
+  EXPECT_TRUE(program.RowInView(kLines)) << "the new entry is scrolled into view";
+  program.ChooseMenu("Edit", "Remove Site");
+  EXPECT_EQ(program.RowCount(), kLines);
+  EXPECT_EQ(program.Row(kLines - 1), "site999999.example\tBlocked");
+}
+
+REGISTER_TYPED_TEST_SUITE_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow,
+                            TrayDoubleClickAndLogin, CloseSendsToTheTrayAndAsksFromThere,
+                            ConfirmedCloseOfALaterStartEndsWithoutWriting, ExitWritesTheListAndEnds,
+                            ChangesThePasswordInItsModalWindow,
+                            RestoresAKeptHostsFileThroughItsChooser,
+                            UninstallStartsTheUninstallerBesideTheProgram,
+                            AMillionEntriesShowAtOnceAndEdit);
+
+}  // namespace scenarios

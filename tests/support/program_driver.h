@@ -1,0 +1,119 @@
+// What a user does to one run of the program and what the user sees, in the program's own terms:
+// the windows, their controls by the names of the layout tables, the menu items by their
+// captions, the message boxes, the notification icon and the hosts and state files. Each front
+// end's test fixture drives its real windows behind it, so that one scenario runs in both.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "answered_boxes.h"
+#include "app/application.h"
+#include "temp_folder.h"
+
+namespace testsupport {
+
+// The program's windows, and the list chooser that "Restore Hosts File..." opens.
+enum class Window { kMain, kLogin, kPassword, kChooser };
+
+// How the user clicks the notification icon.
+enum class TrayClick { kSingle, kContext, kDouble };
+
+class ProgramDriver : public AnsweredBoxes {
+ public:
+  ProgramDriver() = default;
+  ProgramDriver(const ProgramDriver&) = delete;
+  ProgramDriver& operator=(const ProgramDriver&) = delete;
+  virtual ~ProgramDriver() = default;
+
+  TempFolder folder;
+  std::string hosts_path = folder.File("hosts");
+  std::string state_path = folder.File("state.dll");
+
+  void WriteHosts(std::string_view text) const { WriteBytes(hosts_path, text); }
+  std::string Hosts() const { return ReadBytes(hosts_path); }
+  void WriteState(std::string_view text) const { WriteBytes(state_path, text); }
+  std::string State() const { return ReadBytes(state_path); }
+
+  // The line end of this system's text files, which a new hosts file gets.
+  virtual std::string_view LineEnd() const = 0;
+  // `text` with each "\n" made this system's line end.
+  std::string Lines(std::string_view text) const {
+    std::string lines;
+    for (const char c : text) {
+      lines += c == '\n' ? std::string(LineEnd()) : std::string(1, c);
+    }
+    return lines;
+  }
+
+  // Runs the start-up: on screen on a first run, in the notification area otherwise.
+  virtual app::Application& Start(bool first_run) = 0;
+  virtual app::Application& app() = 0;
+
+  // Whether the window is loaded and on screen.
+  virtual bool Shown(Window window) = 0;
+  // Whether the main window is minimized.
+  virtual bool Minimized() = 0;
+  // Whether the window takes the user's input (no modal window over it).
+  virtual bool TakesInput(Window window) = 0;
+  virtual std::string Caption(Window window) = 0;
+
+  // The controls, by their names in the layout tables.
+  virtual void TypeIn(Window window, std::string_view control, std::string_view text) = 0;
+  virtual void PressEnterIn(Window window, std::string_view control) = 0;
+  virtual void ClickOn(Window window, std::string_view control) = 0;
+  virtual std::string TextOf(Window window, std::string_view control) = 0;
+  virtual bool Enabled(Window window, std::string_view control) = 0;
+  virtual bool ControlShown(Window window, std::string_view control) = 0;
+  // Hides a control, to see the program show it again.
+  virtual void Hide(Window window, std::string_view control) = 0;
+
+  // A menu item of the main window, by its menu's caption and its own.
+  virtual void ChooseMenu(std::string_view menu, std::string_view item) = 0;
+  // The window's close box.
+  virtual void CloseWithCloseBox(Window window) = 0;
+
+  virtual void ClickTray(TrayClick click) = 0;
+  virtual bool HasTrayIcon() = 0;
+  virtual std::string TrayTip() = 0;
+  // Whether the program has asked to end.
+  virtual bool ProgramEnded() = 0;
+
+  // The main window's list: its rows as shown, website, a TAB, status.
+  virtual int RowCount() = 0;
+  virtual std::string Row(int index) = 0;
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    for (int row = 0; row < RowCount(); ++row) {
+      rows.push_back(Row(row));
+    }
+    return rows;
+  }
+  virtual int SelectedRow() = 0;  // -1: none
+  // Whether the row lies in the visible part of the list.
+  virtual bool RowInView(int index) = 0;
+  // Selects a row of the main window's list or the chooser's as the user does; -1: none.
+  virtual void SelectRow(Window window, int index) = 0;
+
+  // Runs `action` once the events queued before it have been handled: a modal window that opens
+  // in between handles it in its own loop.
+  virtual void Later(std::function<void()> action) = 0;
+  // Runs `act` in the list chooser once it is open; a chooser that `act` leaves open is a
+  // failure, and is cancelled so that the test goes on.
+  virtual void InChooser(std::function<void()> act) = 0;
+  // The chooser's column headers, and its rows with each column's text joined by TABs.
+  virtual std::vector<std::string> ChooserColumns() = 0;
+  virtual std::vector<std::string> ChooserRows() = 0;
+  // Whether the chooser is a modal window of the main window.
+  virtual bool ChooserOwnedByMain() = 0;
+
+  // Puts a stand-in uninstaller where the program looks for it.
+  virtual void PlaceUninstaller() = 0;
+  // Waits a while for the stand-in uninstaller to have run, as the program should start it.
+  virtual bool UninstallerRan() = 0;
+};
+
+}  // namespace testsupport
