@@ -10,8 +10,8 @@
 
 #include "app/start_up.h"
 #include "controls.h"
-#include "list_chooser.h"
 #include "form_window.h"
+#include "list_chooser.h"
 #include "resource.h"
 #include "ui/login/login_form.h"
 #include "ui/main/main_form.h"
@@ -176,7 +176,8 @@ constexpr ControlName kControls[] = {
     {testsupport::Window::kLogin, "cmdLogin", win32::kLoginTable.Id("cmdLogin")},
     {testsupport::Window::kPassword, "txtPassword", win32::kPasswordTable.Id("txtPassword")},
     {testsupport::Window::kPassword, "txtConfirm", win32::kPasswordTable.Id("txtConfirm")},
-    {testsupport::Window::kPassword, "cmdSavePassword", win32::kPasswordTable.Id("cmdSavePassword")},
+    {testsupport::Window::kPassword, "cmdSavePassword",
+     win32::kPasswordTable.Id("cmdSavePassword")},
     {testsupport::Window::kChooser, "lvwChoices", IDC_CHOOSER_LIST},
     {testsupport::Window::kChooser, "cmdChoose", IDOK},
     {testsupport::Window::kChooser, "cmdCancel", IDCANCEL},
@@ -369,8 +370,8 @@ void WindowsProgram::ClickTray(testsupport::TrayClick click) {
 }
 
 int WindowsProgram::RowCount() {
-  return static_cast<int>(
-      SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")), LVM_GETITEMCOUNT, 0, 0));
+  return static_cast<int>(SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")),
+                                       LVM_GETITEMCOUNT, 0, 0));
 }
 
 bool WindowsProgram::RowInView(int index) {
@@ -381,8 +382,9 @@ bool WindowsProgram::RowInView(int index) {
 }
 
 void WindowsProgram::SelectRow(testsupport::Window window, int index) {
-  const HWND list = window == testsupport::Window::kChooser ? Control(window, "lvwChoices")
-                                                            : GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites"));
+  const HWND list = window == testsupport::Window::kChooser
+                        ? Control(window, "lvwChoices")
+                        : GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites"));
   LVITEMA state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   state.state = index < 0 ? 0 : LVIS_SELECTED | LVIS_FOCUSED;
@@ -404,8 +406,8 @@ bool WindowsProgram::UninstallerRan() {
 }
 
 int WindowsProgram::SelectedRow() {
-  return static_cast<int>(SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")), LVM_GETNEXTITEM,
-                                       static_cast<WPARAM>(-1), LVNI_SELECTED));
+  return static_cast<int>(SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")),
+                                       LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 HWND WindowsProgram::Control(HWND window, const win32::ControlTable& table,
