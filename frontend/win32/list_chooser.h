@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <optional>
 
-#include "gdi.h"
 #include "form_window.h"
+#include "gdi.h"
 #include "ui/common/platform_services.h"
 
 namespace win32 {

@@ -3,9 +3,9 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
