@@ -214,12 +214,22 @@ TYPED_TEST_P(ProgramScenario, ChangesThePasswordInItsModalWindow) {
   EXPECT_NE(state.find("pwd="), std::string::npos);
   EXPECT_EQ(state.find("Sesame"), std::string::npos) << "only a hash is kept";
 
+  program.Later([&] {
+    program.TypeIn(Window::kPassword, "txtPassword", "another");
+    program.TypeIn(Window::kPassword, "txtConfirm", "Another");
+    program.ClickOn(Window::kPassword, "cmdSavePassword");
+  });
+  program.ChooseMenu("File", "Change Password...");
+  ASSERT_EQ(program.boxes.size(), 3u);
+  EXPECT_EQ(program.boxes[2].text, "The passwords do not match!");
+  EXPECT_EQ(program.State(), state) << "a later mismatch keeps the password";
+
   program.CloseWithCloseBox(Window::kMain);
   program.ClickTray(TrayClick::kDouble);
   program.TypeIn(Window::kLogin, "txtPassword", "Open Sesame");
   program.PressEnterIn(Window::kLogin, "txtPassword");
   EXPECT_TRUE(program.Shown(Window::kMain)) << "the new password lets the user in";
-  EXPECT_EQ(program.boxes.size(), 2u);
+  EXPECT_EQ(program.boxes.size(), 3u);
 }
 
 TYPED_TEST_P(ProgramScenario, RestoresAKeptHostsFileThroughItsChooser) {
