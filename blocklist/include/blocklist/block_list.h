@@ -25,6 +25,12 @@ enum class LineEnd : std::uint8_t { kNone, kLf, kCr, kCrLf };
 // Where an entry came from: the n-th entry line of the loaded hosts file, or nowhere (added).
 inline constexpr std::size_t kNoOrigin = static_cast<std::size_t>(-1);
 
+// The list's limits, which let it spend 8 bytes on an entry besides its text: 4 GiB of website
+// text in all, and origins below kMostOrigins (an origin from there on reads back as kNoOrigin).
+// The hosts parser keeps the entry lines past either limit as other lines (see hosts_format.h).
+inline constexpr std::size_t kMostWebsiteBytes = 0xFFFF'FFFF;
+inline constexpr std::size_t kMostOrigins = (std::size_t{1} << 29) - 1;
+
 // One entry as the list holds it. The website text is a view into the list: valid until the list
 // next changes.
 struct Entry {
@@ -42,19 +48,24 @@ class BlockList {
   bool empty() const { return records_.empty(); }
   Entry at(std::size_t position) const;  // throws std::out_of_range past the end
   Entry operator[](std::size_t position) const {
-    const Record& record = records_[position];
-    return Entry{TextOf(record), record.status, record.line_end, record.origin};
+    const std::uint32_t flags = records_[position].flags;
+    const std::uint32_t origin = flags >> kOriginShift;
+    return Entry{TextOf(position), static_cast<Status>(flags & kStatusBit),
+                 static_cast<LineEnd>((flags >> kLineEndShift) & 3u),
+                 origin == kMostOrigins ? kNoOrigin : origin};
   }
   // The length of all website texts together.
-  std::size_t website_bytes() const { return text_.size() - garbage_; }
+  std::size_t website_bytes() const { return text_.size(); }
   // Room for `count` entries holding `text_bytes` bytes of website text in all.
   void reserve(std::size_t count, std::size_t text_bytes = 0);
 
   // Appends a website with the given status and returns its position. A text holding CR, LF or
   // NUL is refused and the list is left as it was: written out, it would add lines of its own.
+  // So is one that would take the list's text past kMostWebsiteBytes.
   rir::Result<std::size_t> Append(std::string_view website, Status status = Status::kBlocked);
 
-  // The loader's append: the hosts file store has already split the text into lines.
+  // The loader's append: the hosts file store has already split the text into lines. Throws
+  // std::length_error past kMostWebsiteBytes, as a full container does.
   void AppendLoaded(std::string_view website, Status status, LineEnd line_end, std::size_t origin);
 
   // The position of the LAST entry whose website text equals `website` exactly, if any.
@@ -74,23 +85,29 @@ class BlockList {
   void RemoveSelected();
 
  private:
+  // 8 bytes an entry, so that a list of a million entries costs little more than its text. The
+  // texts lie in text_ one after the other in the list's order, without gaps: an entry's text
+  // begins where the one before it ends.
   struct Record {
-    std::size_t text_offset;
-    std::uint32_t text_size;
-    Status status;
-    LineEnd line_end;
-    std::size_t origin;
+    std::uint32_t text_end;  // where the entry's text ends in text_
+    std::uint32_t flags;     // origin << kOriginShift | line end << kLineEndShift | status
   };
+  static_assert(sizeof(Record) == 8);
+  static constexpr std::uint32_t kStatusBit = 1;
+  static constexpr int kLineEndShift = 1;
+  static constexpr int kOriginShift = 3;
 
-  std::string_view TextOf(const Record& record) const {
-    return std::string_view(text_).substr(record.text_offset, record.text_size);
+  std::size_t TextBegin(std::size_t position) const {
+    return position == 0 ? 0 : records_[position - 1].text_end;
+  }
+  std::string_view TextOf(std::size_t position) const {
+    const std::size_t begin = TextBegin(position);
+    return std::string_view(text_).substr(begin, records_[position].text_end - begin);
   }
   void Push(std::string_view website, Status status, LineEnd line_end, std::size_t origin);
-  void CompactIfMostlyGarbage();
 
   std::vector<Record> records_;
-  std::string text_;         // every entry's website text, one after the other
-  std::size_t garbage_ = 0;  // bytes of text_ that removed entries left behind
+  std::string text_;  // every entry's website text, one after the other
   std::optional<std::size_t> selected_;
 };
 
