@@ -173,9 +173,9 @@ class TextWriter {
     if (size <= kShortLine) {
       // One append for the whole line: most lines are short.
       char line[kShortLine];
-      std::memcpy(line, prefix.data(), prefix.size());
-      std::memcpy(line + prefix.size(), entry.website.data(), entry.website.size());
-      std::memcpy(line + prefix.size() + entry.website.size(), end.data(), end.size());
+      prefix.copy(line, prefix.size());
+      entry.website.copy(line + prefix.size(), entry.website.size());
+      end.copy(line + prefix.size() + entry.website.size(), end.size());
       out_.append(line, size);
     } else {
       Put(prefix);
