@@ -30,7 +30,7 @@ void Main(app::Application& application) {
   // Loading the window reads the hosts file into its list, before the flag is looked at.
   ui::frmRirAvadera& main = application.Main();
   main.view().Show();
-  main.ReportLoadFailure();
+  main.ReportLoad();
 
   if (ReadFirstRun(services) == "true") {
     // The flag goes off before the list is cleared; if it cannot, the list stays as read.

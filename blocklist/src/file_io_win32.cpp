@@ -147,4 +147,9 @@ rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view 
   return true;
 }
 
+// ReplaceFileA swaps the files in one step, so no save here is ever left half done.
+rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(const std::string& /*path*/) {
+  return std::optional<FinishedSave>();
+}
+
 }  // namespace blocklist

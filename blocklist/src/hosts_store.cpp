@@ -18,6 +18,13 @@ rir::Result<void> HostsStore::Load(BlockList& list) {
     load_failure_ = path.error();
     return path.error();
   }
+  auto finished = FinishInterruptedSave(*path);
+  if (!finished) {
+    // The file may be torn; nothing it holds can be trusted, nor written over.
+    load_failure_ = finished.error();
+    return finished.error();
+  }
+  finished_save_ = std::move(*finished);
   // Read into a list of its own, so that a read failing part way leaves `list` as it was.
   BlockList loaded;
   std::optional<HostsParser> parser;

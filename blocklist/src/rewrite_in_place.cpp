@@ -80,6 +80,7 @@ rir::Result<void> RewriteInPlace(int fd, const std::string& path, std::string_vi
   rir::Error error{failed_step, path, rir::LastSystemReason()};
   rir::ErrorCode ignored{};
   if (!WriteTruncateSync(fd, old_text, same, ops, ignored)) {
+    error.code = rir::ErrorCode::kLeftPartWritten;
     error.reason += "; putting the old text back failed as well: " + rir::LastSystemReason();
   }
   return error;

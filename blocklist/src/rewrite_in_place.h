@@ -22,7 +22,8 @@ struct FileWriteOps {
 FileWriteOps SystemFileWriteOps();
 
 // Writes `new_text` over the file open as `fd` (whose contents are `old_text`), truncates and
-// syncs it. If any step fails, writes `old_text` back and returns the first failure.
+// syncs it. If any step fails, writes `old_text` back and returns the first failure; when the old
+// text cannot be put back either, the error is `kLeftPartWritten`, with both reasons.
 rir::Result<void> RewriteInPlace(int fd, const std::string& path, std::string_view old_text,
                                  std::string_view new_text, const FileWriteOps& ops);
 

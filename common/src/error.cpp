@@ -35,6 +35,8 @@ std::string_view Pattern(ErrorCode code) {
       return "Cannot compute the password's hash";
     case ErrorCode::kStartProgram:
       return "Cannot start {}";
+    case ErrorCode::kLeftPartWritten:
+      return "{} is left part old text, part new";
   }
   return "Unknown failure with {}";
 }

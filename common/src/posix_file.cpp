@@ -67,7 +67,7 @@ SiblingFile::~SiblingFile() {
 }
 
 Result<void> SiblingFile::Write(std::string_view text, mode_t mode) {
-  fd_ = FileDescriptor(::mkostemp(path_.data(), O_CLOEXEC));
+  fd_ = FileDescriptor(::mkostemp(path_.data(), O_CLOEXEC | O_NOFOLLOW));
   if (!fd_.valid()) {
     return SystemFailure(ErrorCode::kCreateTemporary, target_);
   }
@@ -88,11 +88,18 @@ Result<void> SiblingFile::Flush() {
   return {};
 }
 
-Result<void> SiblingFile::MoveOntoTarget() {
+int SiblingFile::RenameOntoTarget() {
   if (::rename(path_.c_str(), target_.c_str()) != 0) {
-    return SystemFailure(ErrorCode::kReplace, target_);
+    return errno;
   }
   moved_ = true;
+  return 0;
+}
+
+Result<void> SiblingFile::MoveOntoTarget() {
+  if (const int failure = RenameOntoTarget(); failure != 0) {
+    return Error{ErrorCode::kReplace, target_, SystemReason(failure)};
+  }
   return SyncFolder(target_);
 }
 

@@ -31,52 +31,70 @@ std::string ManyEntries(const char* name, int count) {
 
 using testsupport::FilesIn;
 
+// A file with one name is replaced by a new file, which needs room for the new text beside the
+// old; one with a second name is rewritten in place behind a journal, which needs room for the
+// journal and for the file's growth both.
 TEST(HostsFaults, ADiskThatFillsUpLeavesTheOldTextUntilThereIsRoom) {
-  TempFolder folder;
-  const std::string disk = folder.File("disk");
-  std::filesystem::create_directory(disk);
-  const int code = testsupport::InPrivateMounts([&] {
-    testsupport::ChildChecks check;
-    if (!testsupport::MountSmallDisk(disk, 2 << 20)) {
-      return 2;
-    }
-    const std::string path = disk + "/hosts";
-    const std::string old_text = "# kept\n" + ManyEntries("old", 3000);  // about 70 KB
-    WriteBytes(path, old_text);
-    HostsStore store(path);
-    BlockList list;
-    check(store.Load(list).has_value(), "load");
-    for (int i = 0; i < 9000; ++i) {
-      (void)list.Append("new" + std::to_string(i) + ".example");
-    }
-    const std::string new_text = store.BuildText(list);  // about 280 KB
+  for (const bool second_name : {false, true}) {
+    SCOPED_TRACE(second_name ? "a file with a second name" : "a file with one name");
+    TempFolder folder;
+    const std::string disk = folder.File("disk");
+    std::filesystem::create_directory(disk);
+    const int code = testsupport::InPrivateMounts([&] {
+      testsupport::ChildChecks check;
+      if (!testsupport::MountSmallDisk(disk, 2 << 20)) {
+        return 2;
+      }
+      const std::string path = disk + "/hosts";
+      const std::string old_text = "# kept\n" + ManyEntries("old", 3000);  // about 70 KB
+      WriteBytes(path, old_text);
+      std::size_t files = 2;  // the file and the filler
+      if (second_name) {
+        check(::link(path.c_str(), (disk + "/hosts-link").c_str()) == 0, "second name");
+        ++files;
+      }
+      HostsStore store(path);
+      BlockList list;
+      check(store.Load(list).has_value(), "load");
+      for (int i = 0; i < 9000; ++i) {
+        (void)list.Append("new" + std::to_string(i) + ".example");
+      }
+      const std::string new_text = store.BuildText(list);  // about 280 KB
 
-    // No room even for the copy beside the file.
-    testsupport::FillUpTo(disk, 64 << 10);
-    auto saved = store.Save(new_text);
-    check(!saved.has_value(), "a save onto a full disk succeeded");
-    check(!saved && saved.error().reason.find("No space left") != std::string::npos,
-          "the reason is the full disk");
-    check(ReadBytes(path) == old_text, "the old text stays whole");
-    check(FilesIn(disk) == 2, "nothing is left beside the file");
+      // No room even for the new text beside the file.
+      testsupport::FillUpTo(disk, 64 << 10);
+      auto saved = store.Save(new_text);
+      check(!saved.has_value(), "a save onto a full disk succeeded");
+      check(!saved && saved.error().reason.find("No space left") != std::string::npos,
+            "the reason is the full disk");
+      check(ReadBytes(path) == old_text, "the old text stays whole");
+      check(FilesIn(disk) == files, "nothing is left beside the file");
 
-    // Room for the copy, but not for the copy and the file's growth both: the rewrite fails
-    // part way and the old text is put back.
-    std::filesystem::remove(disk + "/filler");
-    testsupport::FillUpTo(disk, new_text.size() + (96 << 10));
-    saved = store.Save(new_text);
-    check(!saved.has_value(), "a save that runs out of room part way succeeded");
-    check(ReadBytes(path) == old_text, "the old text is back after a rewrite that ran out");
-    check(FilesIn(disk) == 2, "nothing is left beside the file after the rewrite");
+      // Room for the new text beside the file, but not for that and the file's growth both.
+      std::filesystem::remove(disk + "/filler");
+      testsupport::FillUpTo(disk, new_text.size() + (96 << 10));
+      saved = store.Save(new_text);
+      if (second_name) {
+        check(!saved.has_value(), "a rewrite that runs out of room part way succeeded");
+        check(ReadBytes(path) == old_text, "the old text is back after a rewrite that ran out");
+      } else {
+        check(saved.has_value(), "a replacement with room for the new file failed");
+        check(ReadBytes(path) == new_text, "the new text replaced the old");
+      }
+      check(FilesIn(disk) == files, "nothing is left beside the file after the rewrite");
 
-    // With room again, the same Apply goes through.
-    std::filesystem::remove(disk + "/filler");
-    check(store.Save(new_text).has_value(), "a save with room");
-    check(ReadBytes(path) == new_text, "the new text, whole");
-    return check.failures();
-  });
-  SKIP_WITHOUT_PRIVATE_MOUNTS(code);
-  EXPECT_EQ(code, 0);
+      // With room again, the same Apply goes through.
+      std::filesystem::remove(disk + "/filler");
+      check(store.Save(new_text).has_value(), "a save with room");
+      check(ReadBytes(path) == new_text, "the new text, whole");
+      if (second_name) {
+        check(ReadBytes(disk + "/hosts-link") == new_text, "the second name sees the new text");
+      }
+      return check.failures();
+    });
+    SKIP_WITHOUT_PRIVATE_MOUNTS(code);
+    EXPECT_EQ(code, 0);
+  }
 }
 
 TEST(HostsFaults, AFileSystemThatTurnsReadOnlyIsReportedAndLeftAlone) {

@@ -138,6 +138,7 @@ TEST_F(RewriteInPlaceTest, RestoreThatFailsTooSaysSo) {
   int failures_left = 2;
   auto result = RewriteInPlace(fd_, path_, kOld, kNew, FailingAfter(budget, failures_left));
   ASSERT_FALSE(result.has_value());
+  EXPECT_EQ(result.error().code, rir::ErrorCode::kLeftPartWritten);
   EXPECT_NE(result.error().reason.find("putting the old text back failed"), std::string::npos)
       << result.error().reason;
 }

@@ -25,6 +25,8 @@ int InPrivateMounts(const std::function<int()>& part);
 // In the child: mounts a tmpfs of `bytes` over `folder`; false (with the reason printed) when
 // it cannot.
 bool MountSmallDisk(const std::string& folder, std::size_t bytes);
+// In the child: mounts the file `from` over the file `onto`, as a container's /etc/hosts is.
+bool BindFile(const std::string& from, const std::string& onto);
 // In the child: makes the file system mounted over `folder` read-only.
 bool MakeReadOnly(const std::string& folder);
 

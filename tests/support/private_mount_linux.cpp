@@ -75,6 +75,15 @@ bool MountSmallDisk(const std::string& folder, std::size_t bytes) {
   return true;
 }
 
+bool BindFile(const std::string& from, const std::string& onto) {
+  if (mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+    std::fprintf(stderr, "cannot bind %s onto %s: %s\n", from.c_str(), onto.c_str(),
+                 std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
 bool MakeReadOnly(const std::string& folder) {
   if (mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
     std::fprintf(stderr, "cannot make %s read-only: %s\n", folder.c_str(), std::strerror(errno));

@@ -112,6 +112,27 @@ TEST(StartUp, AnUnreadableHostsFileIsReportedOnceTheWindowIsUpAndNeverWrittenOve
   EXPECT_TRUE(std::filesystem::is_directory(program.hosts_path));
 }
 
+#ifndef _WIN32
+TEST(StartUp, AnApplyCutShortIsFinishedFromItsJournalAndTheUserToldOnce) {
+  Program program;
+  const std::string finished = "127.0.0.1 \tads.example.com\r\n127.0.0.1 \tnew.example.com";
+  program.WriteHosts("127.0.0.1 \tads.example.com\r\n127.0.0.1 \tne");  // torn by a crash
+  testsupport::WriteBytes(program.hosts_path + ".rir-journal", finished);
+  program.WriteState("[settings]\r\nfirstrun=no\r\n");
+  program.Start();
+  EXPECT_EQ(program.Hosts(), finished);
+  EXPECT_EQ(program.main_view().Rows(),
+            (std::vector<std::string>{"ads.example.com\tBlocked", "new.example.com\tBlocked"}));
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_NE(program.services.boxes[0].text.find(program.hosts_path + ".rir-journal"),
+            std::string::npos);
+  EXPECT_NE(program.services.boxes[0].text.find("finished"), std::string::npos);
+
+  program.LogIn("");
+  EXPECT_EQ(program.services.boxes.size(), 1u) << "told once";
+}
+#endif
+
 TEST(StartUp, WithoutANotificationAreaTheLoginWindowStandsInForTheIcon) {
   Program program;
   program.services.has_notification_area = false;

@@ -42,6 +42,13 @@ std::string FailureText(Failure failure, const rir::Error& error) {
   return text;
 }
 
+std::string FinishedSaveText(std::string_view journal, std::size_t bytes) {
+  return "The last Apply was cut short before it had written the whole hosts file. It has now "
+         "been finished from " +
+         std::string(journal) + " (" + std::to_string(bytes) +
+         " bytes): the hosts file holds the list as that Apply wrote it.";
+}
+
 void ShowFailure(PlatformServices& services, Failure failure, const rir::Error& error) {
   services.MsgBox(FailureText(failure, error), kApplicationTitle, MsgBoxButtons::kOk,
                   MsgBoxIcon::kCritical);

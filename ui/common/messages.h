@@ -1,6 +1,7 @@
 // Every text the program says to the user in a message box, and how a failure is told.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,9 @@ enum class Failure {
 
 // Two paragraphs: what did not happen, then what failed, on which path, and the system's reason.
 std::string FailureText(Failure failure, const rir::Error& error);
+
+// An Apply that an earlier run did not live to finish, finished at this start from its journal.
+std::string FinishedSaveText(std::string_view journal, std::size_t bytes);
 
 // The failure in a modal message box with the critical icon and the application title.
 void ShowFailure(PlatformServices& services, Failure failure, const rir::Error& error);

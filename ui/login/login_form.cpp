@@ -42,7 +42,7 @@ void frmLogin::cmdLogin_Click() {
     main.view().SetWindowState(WindowState::kNormal);
     services_.SetForegroundWindow(main.view());
     main.view().Show();
-    main.ReportLoadFailure();
+    main.ReportLoad();
   } else {
     ShowMessage(services_, kPasswordIncorrect);
   }

@@ -25,10 +25,15 @@ void frmRirAvadera::LoadHostsFile() {
     // Reported once the window is up; the store refuses to write over the file from now on.
     m_loadFailure = loaded.error();
   }
+  m_finishedSave = hosts_.finished_save();
   view_.ShowRows(list_);
 }
 
-void frmRirAvadera::ReportLoadFailure() {
+void frmRirAvadera::ReportLoad() {
+  if (m_finishedSave) {
+    const blocklist::FinishedSave finished = *std::exchange(m_finishedSave, std::nullopt);
+    ShowMessage(services_, FinishedSaveText(finished.journal, finished.bytes));
+  }
   if (m_loadFailure) {
     const rir::Error failure = *std::exchange(m_loadFailure, std::nullopt);
     ShowFailure(services_, Failure::kLoadHosts, failure);

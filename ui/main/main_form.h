@@ -58,8 +58,9 @@ class frmRirAvadera {
   void MinimizeForm();
   // The start-up's first-run clearing: the same as "Clear All".
   void ClearList() { mmuClearAll_Click(); }
-  // Tells the user, once, that the hosts file could not be read when the window loaded.
-  void ReportLoadFailure();
+  // Tells the user, once, that the hosts file could not be read when the window loaded, or that
+  // an Apply an earlier run did not live to finish had to be finished first.
+  void ReportLoad();
 
  private:
   void AddWebsite();
@@ -82,6 +83,7 @@ class frmRirAvadera {
   bool m_blnExitRequested = false;
   TrayRecord nidTray;
   std::optional<rir::Error> m_loadFailure;
+  std::optional<blocklist::FinishedSave> m_finishedSave;
 };
 
 }  // namespace ui

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "blocklist/block_list.h"
+#include "blocklist/file_io.h"
 #include "blocklist/hosts_format.h"
 #include "rir/result.h"
 
@@ -42,7 +43,11 @@ class HostsStore {
   // Appends one entry per entry line of the file to `list` and remembers the other lines. A file
   // that does not exist loads as empty. A file that cannot be read is reported, and from then on
   // Save refuses to write over it.
+  // A save that an earlier run did not live to finish is finished first (see `finished_save`).
   rir::Result<void> Load(BlockList& list);
+
+  // The interrupted save that the last load finished before reading the file, if any.
+  const std::optional<FinishedSave>& finished_save() const { return finished_save_; }
 
   // The hosts text for the list: the file as loaded, with the list's changes.
   std::string BuildText(const BlockList& list) const { return BuildHostsText(layout_, list); }
@@ -57,6 +62,7 @@ class HostsStore {
   std::optional<std::string> fixed_path_;
   HostsLayout layout_;
   std::optional<rir::Error> load_failure_;
+  std::optional<FinishedSave> finished_save_;
   KeepPreviousText keep_previous_;
 };
 

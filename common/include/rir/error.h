@@ -18,6 +18,7 @@ enum class ErrorCode {
   kExecutableFolderUnknown,
   kPasswordHash,
   kStartProgram,
+  kLeftPartWritten,
 };
 
 struct Error {

@@ -48,12 +48,13 @@ std::string FolderOf(const std::string& path);
 // Makes a rename or a new file in the folder of `path` last through a crash.
 Result<void> SyncFolder(const std::string& path);
 
-// A new file beside a target, which disappears unless it is moved onto the target. Written
-// before the target is touched, it proves there is room, and it is what a crash part way would
-// leave.
+// A new file beside a target, which disappears unless it is moved onto the target. Its name is
+// the target's, `tag`, and six unpredictable characters; it is made with O_EXCL and O_NOFOLLOW,
+// so that nothing put there beforehand (a symbolic link least of all) is ever written through.
 class SiblingFile {
  public:
-  explicit SiblingFile(const std::string& target) : target_(target), path_(target + ".XXXXXX") {}
+  explicit SiblingFile(const std::string& target, std::string_view tag = "")
+      : target_(target), path_(target + std::string(tag) + ".XXXXXX") {}
   SiblingFile(const SiblingFile&) = delete;
   SiblingFile& operator=(const SiblingFile&) = delete;
   ~SiblingFile();
@@ -65,8 +66,13 @@ class SiblingFile {
   Result<void> Flush();
   // Renames the flushed file onto the target, and makes the rename last.
   Result<void> MoveOntoTarget();
+  // The rename alone: 0, or the errno of a rename that failed (the file then stays, to be
+  // removed with this object).
+  int RenameOntoTarget();
 
   const std::string& path() const { return path_; }
+  // The open file, between Write and Flush.
+  int fd() const { return fd_.get(); }
 
  private:
   std::string target_;
