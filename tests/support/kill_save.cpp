@@ -86,6 +86,7 @@ struct Beside {
   bool temporaries = false;
   bool anything = false;  // anything at all
   bool foreign = false;   // neither the journal nor a temporary file named after the file
+  std::string first;      // the first name found besides the file's
 };
 
 Beside LookBeside(const std::filesystem::path& folder, const std::string& name) {
@@ -96,6 +97,9 @@ Beside LookBeside(const std::filesystem::path& folder, const std::string& name) 
     const std::string found = item.path().filename().string();
     if (found == name) {
       continue;
+    }
+    if (!beside.anything) {
+      beside.first = found;
     }
     beside.anything = true;
     if (found == journal) {
@@ -243,7 +247,8 @@ KillCounts RunKills(const KillRun& run) {
 
     const Text before = classify(ReadText(path));
     const Beside beside_before = LookBeside(saved_in, name);
-    const Beside real_before = LookBeside(real, name);
+    // The folder the file really lies in, when that is another: nothing may appear there.
+    const Beside real_before = run.bind_mounted ? LookBeside(real, name) : Beside{};
     counts.torn_before_load += before == Text::kTorn ? 1 : 0;
     counts.journals += beside_before.journal ? 1 : 0;
     counts.temporaries += beside_before.temporaries ? 1 : 0;
@@ -252,9 +257,16 @@ KillCounts RunKills(const KillRun& run) {
     BlockList list;
     const bool loaded = HostsStore(path).Load(list).has_value();
     const Text after = loaded ? classify(ReadText(path)) : Text::kTorn;
-    const bool left = beside_before.foreign || real_before.anything ||
-                      LookBeside(saved_in, name).anything || LookBeside(real, name).anything;
-    counts.leftovers += left ? 1 : 0;
+    const Beside beside_after = LookBeside(saved_in, name);
+    const Beside real_after = run.bind_mounted ? LookBeside(real, name) : Beside{};
+    const bool left = beside_before.foreign || real_before.anything || beside_after.anything ||
+                      real_after.anything;
+    if (left && counts.leftovers++ == 0) {
+      counts.leftover = !beside_after.first.empty()  ? beside_after.first
+                        : !real_after.first.empty()  ? "real/" + real_after.first
+                        : !real_before.first.empty() ? "real/" + real_before.first
+                                                     : beside_before.first;
+    }
     // A plain file is replaced in one step: it is never torn, not even before the next load.
     if (after == Text::kTorn || (!run.bind_mounted && before == Text::kTorn)) {
       ++counts.torn;
@@ -276,10 +288,11 @@ std::string Describe(const KillCounts& counts) {
   }
   return "old " + std::to_string(counts.old_text) + ", new " + std::to_string(counts.new_text) +
          ", torn " + std::to_string(counts.torn) + ", leftovers " +
-         std::to_string(counts.leftovers) + " (before the next load: torn " +
-         std::to_string(counts.torn_before_load) + ", journal " + std::to_string(counts.journals) +
-         ", temporaries " + std::to_string(counts.temporaries) + "; failed saves " +
-         std::to_string(counts.failed_saves) + "; a whole save takes " +
+         std::to_string(counts.leftovers) +
+         (counts.leftover.empty() ? "" : " (first: " + counts.leftover + ")") +
+         " (before the next load: torn " + std::to_string(counts.torn_before_load) + ", journal " +
+         std::to_string(counts.journals) + ", temporaries " + std::to_string(counts.temporaries) +
+         "; failed saves " + std::to_string(counts.failed_saves) + "; a whole save takes " +
          Milliseconds(counts.save_seconds) + ")";
 }
 

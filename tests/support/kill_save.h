@@ -39,6 +39,7 @@ struct KillCounts {
   std::size_t temporaries = 0;  // kills that left `<hosts path>.*` temporary files
   std::size_t torn_before_load = 0;
   std::size_t failed_saves = 0;  // saves that ended with an error instead of being killed
+  std::string leftover;          // the name of the first file left over, if any
   std::string error;             // why the run could not be made; empty when it ran
 };
 
