@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "large_pages.h"
+
 namespace blocklist {
 
 std::string_view StatusText(Status status) {
@@ -24,6 +26,16 @@ Entry BlockList::at(std::size_t position) const {
 void BlockList::reserve(std::size_t count, std::size_t text_bytes) {
   records_.reserve(count);
   text_.reserve(text_bytes);
+  PreferLargePages(records_.data() + records_.size(),
+                   (records_.capacity() - records_.size()) * sizeof(Record));
+  PreferLargePages(text_.data() + text_.size(), text_.capacity() - text_.size());
+}
+
+void BlockList::ReleaseUnusedRoom() {
+  ReleaseUnwritten(records_.data() + records_.size(),
+                   (records_.capacity() - records_.size()) * sizeof(Record));
+  // Past the text's terminating NUL.
+  ReleaseUnwritten(text_.data() + text_.size() + 1, text_.capacity() - text_.size());
 }
 
 rir::Result<std::size_t> BlockList::Append(std::string_view website, Status status) {

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <limits>
 
+#include "large_pages.h"
+
 namespace blocklist {
 
 struct detail::HostsLine {
@@ -147,21 +149,27 @@ bool EndsOpen(std::string_view text) {
   return !text.empty() && text.back() != '\n' && text.back() != '\r';
 }
 
-// Writes the hosts text into a buffer whose room is made once, and never cleared first: each
-// byte is touched once, by its write. A line left without a line end (the file's last line) gets
-// one as soon as anything follows it, so that it is not glued to the next line.
+// Counts the bytes that a TextWriter over a string would append.
+struct ByteCount {
+  std::size_t bytes = 0;
+  void append(std::string_view piece) { bytes += piece.size(); }
+  void append(const char*, std::size_t size) { bytes += size; }
+};
+
+// Lays the hosts text out into `Out` (a std::string, or a ByteCount to size one). A line left
+// without a line end (the file's last line) gets one as soon as anything follows it, so that it
+// is not glued to the next line.
+template <class Out>
 class TextWriter {
  public:
-  TextWriter(std::size_t capacity, LineEnd file_line_end) : line_end_(file_line_end) {
-    out_.reserve(capacity);
-  }
+  TextWriter(Out& out, LineEnd file_line_end) : out_(out), line_end_(file_line_end) {}
 
   void Kept(std::string_view run) {
     if (run.empty()) {
       return;
     }
     CloseOpenLine();
-    Put(run);
+    out_.append(run);
     open_ = EndsOpen(run);
   }
 
@@ -178,34 +186,57 @@ class TextWriter {
       end.copy(line + prefix.size() + entry.website.size(), end.size());
       out_.append(line, size);
     } else {
-      Put(prefix);
-      Put(entry.website);
-      Put(end);
+      out_.append(prefix);
+      out_.append(entry.website);
+      out_.append(end);
     }
     open_ = line_end == LineEnd::kNone;
-  }
-
-  std::string Finish() && {
-    assert(out_.size() <= out_.capacity());
-    return std::move(out_);
   }
 
  private:
   static constexpr std::size_t kShortLine = 128;
 
-  void Put(std::string_view piece) { out_.append(piece); }
-
   void CloseOpenLine() {
     if (open_) {
-      Put(LineEndText(line_end_));
+      out_.append(LineEndText(line_end_));
       open_ = false;
     }
   }
 
-  std::string out_;
+  Out& out_;
   LineEnd line_end_;
   bool open_ = false;
 };
+
+// Entries from the file keep their places among the kept lines. Nothing can move an entry, so
+// their origins rise through the list; one that does not (from another file) counts as new, and
+// new entries follow the last line.
+template <class Out>
+void LayOut(const HostsLayout& layout, const BlockList& list, Out& out) {
+  TextWriter<Out> writer(out, layout.line_end);
+  const std::size_t entry_lines = layout.entry_lines();
+  RunReader runs(layout);
+  std::size_t next_run = 0;  // the runs before this one are written
+  std::vector<std::size_t> appended;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const Entry entry = list[i];
+    if (entry.origin == kNoOrigin || entry.origin < next_run || entry.origin >= entry_lines) {
+      appended.push_back(i);
+      continue;
+    }
+    while (runs.more() && runs.k() <= entry.origin) {
+      writer.Kept(runs.Take());
+    }
+    next_run = entry.origin + 1;
+    writer.EntryLine(entry, entry.line_end);
+  }
+  while (runs.more()) {
+    writer.Kept(runs.Take());
+  }
+  for (const std::size_t i : appended) {
+    writer.EntryLine(list[i], layout.line_end);
+  }
+}
 
 }  // namespace
 
@@ -322,7 +353,9 @@ HostsLayout HostsParser::Finish() && {
     pending_.clear();
   }
   EndRun();
-  // The layout lives as long as the window; give back what the guesses above did not use.
+  // The list and the layout live as long as the window; give back what the guesses above did
+  // not use.
+  list_.ReleaseUnusedRoom();
   layout_.kept.shrink_to_fit();
   layout_.runs.shrink_to_fit();
   return std::move(layout_);
@@ -335,37 +368,15 @@ HostsLayout ParseHosts(std::string_view bytes, BlockList& list) {
 }
 
 std::string BuildHostsText(const HostsLayout& layout, const BlockList& list) {
-  // Every line: the longer prefix, the text, a CR LF; and one line end for a last line that had
-  // none, should anything follow it.
-  constexpr std::size_t kMostPerLine = kAllowedPrefix.size() + 2;
-  TextWriter writer(layout.kept.size() + list.website_bytes() + list.size() * kMostPerLine + 2,
-                    layout.line_end);
-
-  // Entries from the file keep their places among the kept lines. Nothing can move an entry, so
-  // their origins rise through the list; one that does not (from another file) counts as new.
-  const std::size_t entry_lines = layout.entry_lines();
-  RunReader runs(layout);
-  std::size_t next_run = 0;  // the runs before this one are written
-  std::vector<std::size_t> appended;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    const Entry entry = list[i];
-    if (entry.origin == kNoOrigin || entry.origin < next_run || entry.origin >= entry_lines) {
-      appended.push_back(i);
-      continue;
-    }
-    while (runs.more() && runs.k() <= entry.origin) {
-      writer.Kept(runs.Take());
-    }
-    next_run = entry.origin + 1;
-    writer.EntryLine(entry, entry.line_end);
-  }
-  while (runs.more()) {
-    writer.Kept(runs.Take());
-  }
-  for (const std::size_t i : appended) {
-    writer.EntryLine(list[i], layout.line_end);
-  }
-  return std::move(writer).Finish();
+  // Counted first, so that the text is written into room made once for exactly it: a text of
+  // tens of megabytes is then touched once, by its own bytes, in large pages where there are.
+  ByteCount count;
+  LayOut(layout, list, count);
+  std::string text;
+  text.reserve(count.bytes);
+  PreferLargePages(text.data(), count.bytes);
+  LayOut(layout, list, text);
+  return text;
 }
 
 }  // namespace blocklist

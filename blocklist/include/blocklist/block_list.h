@@ -56,8 +56,12 @@ class BlockList {
   }
   // The length of all website texts together.
   std::size_t website_bytes() const { return text_.size(); }
-  // Room for `count` entries holding `text_bytes` bytes of website text in all.
+  // Room for `count` entries holding `text_bytes` bytes of website text in all, to be filled
+  // front to back (the load's guess of a file's entries); large room is backed by large pages
+  // where the system has them, which saves most of its page faults.
   void reserve(std::size_t count, std::size_t text_bytes = 0);
+  // Gives back the memory that such room holds beyond what was filled; the room stays.
+  void ReleaseUnusedRoom();
 
   // Appends a website with the given status and returns its position. A text holding CR, LF or
   // NUL is refused and the list is left as it was: written out, it would add lines of its own.
