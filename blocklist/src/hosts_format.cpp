@@ -149,27 +149,23 @@ bool EndsOpen(std::string_view text) {
   return !text.empty() && text.back() != '\n' && text.back() != '\r';
 }
 
-// Counts the bytes that a TextWriter over a string would append.
-struct ByteCount {
-  std::size_t bytes = 0;
-  void append(std::string_view piece) { bytes += piece.size(); }
-  void append(const char*, std::size_t size) { bytes += size; }
-};
-
-// Lays the hosts text out into `Out` (a std::string, or a ByteCount to size one). A line left
-// without a line end (the file's last line) gets one as soon as anything follows it, so that it
-// is not glued to the next line.
-template <class Out>
+// Writes the hosts text into a string whose room is made. The bytes the text is certain to take
+// are made at once and written through a pointer, which costs far less than an append per line;
+// whatever follows them is appended. A line left without a line end (the file's last line) gets
+// one as soon as anything follows it, so that it is not glued to the next line.
 class TextWriter {
  public:
-  TextWriter(Out& out, LineEnd file_line_end) : out_(out), line_end_(file_line_end) {}
+  TextWriter(std::string& out, std::size_t certain, LineEnd file_line_end)
+      : out_(out), line_end_(file_line_end) {
+    out_.resize(certain);
+  }
 
   void Kept(std::string_view run) {
     if (run.empty()) {
       return;
     }
     CloseOpenLine();
-    out_.append(run);
+    Put(run);
     open_ = EndsOpen(run);
   }
 
@@ -177,43 +173,59 @@ class TextWriter {
     CloseOpenLine();
     const std::string_view prefix = PrefixFor(entry.status);
     const std::string_view end = LineEndText(line_end);
-    const std::size_t size = prefix.size() + entry.website.size() + end.size();
-    if (size <= kShortLine) {
-      // One append for the whole line: most lines are short.
-      char line[kShortLine];
-      prefix.copy(line, prefix.size());
-      entry.website.copy(line + prefix.size(), entry.website.size());
-      end.copy(line + prefix.size() + entry.website.size(), end.size());
-      out_.append(line, size);
+    if (!appending_ && out_.size() - cursor_ >= prefix.size() + entry.website.size() + end.size()) {
+      char* at = out_.data() + cursor_;
+      at += prefix.copy(at, prefix.size());
+      at += entry.website.copy(at, entry.website.size());
+      at += end.copy(at, end.size());
+      cursor_ = static_cast<std::size_t>(at - out_.data());
     } else {
-      out_.append(prefix);
-      out_.append(entry.website);
-      out_.append(end);
+      Put(prefix);
+      Put(entry.website);
+      Put(end);
     }
     open_ = line_end == LineEnd::kNone;
   }
 
+  void Finish() {
+    if (!appending_) {
+      out_.resize(cursor_);
+    }
+  }
+
  private:
-  static constexpr std::size_t kShortLine = 128;
+  void Put(std::string_view piece) {
+    if (!appending_ && out_.size() - cursor_ >= piece.size()) {
+      cursor_ += piece.copy(out_.data() + cursor_, piece.size());
+      return;
+    }
+    if (!appending_) {
+      out_.resize(cursor_);
+      appending_ = true;
+    }
+    out_.append(piece);
+  }
 
   void CloseOpenLine() {
     if (open_) {
-      out_.append(LineEndText(line_end_));
+      Put(LineEndText(line_end_));
       open_ = false;
     }
   }
 
-  Out& out_;
+  std::string& out_;
   LineEnd line_end_;
+  std::size_t cursor_ = 0;  // where the next byte goes, while not appending
+  bool appending_ = false;
   bool open_ = false;
 };
 
 // Entries from the file keep their places among the kept lines. Nothing can move an entry, so
 // their origins rise through the list; one that does not (from another file) counts as new, and
 // new entries follow the last line.
-template <class Out>
-void LayOut(const HostsLayout& layout, const BlockList& list, Out& out) {
-  TextWriter<Out> writer(out, layout.line_end);
+void LayOut(const HostsLayout& layout, const BlockList& list, std::string& out,
+            std::size_t certain) {
+  TextWriter writer(out, certain, layout.line_end);
   const std::size_t entry_lines = layout.entry_lines();
   RunReader runs(layout);
   std::size_t next_run = 0;  // the runs before this one are written
@@ -236,6 +248,7 @@ void LayOut(const HostsLayout& layout, const BlockList& list, Out& out) {
   for (const std::size_t i : appended) {
     writer.EntryLine(list[i], layout.line_end);
   }
+  writer.Finish();
 }
 
 }  // namespace
@@ -368,14 +381,18 @@ HostsLayout ParseHosts(std::string_view bytes, BlockList& list) {
 }
 
 std::string BuildHostsText(const HostsLayout& layout, const BlockList& list) {
-  // Counted first, so that the text is written into room made once for exactly it: a text of
-  // tens of megabytes is then touched once, by its own bytes, in large pages where there are.
-  ByteCount count;
-  LayOut(layout, list, count);
+  // Room for the most the text can take: the longer prefix and a CR LF on every entry line,
+  // and a line end for a last line that had none, should anything follow it. Room that is never
+  // written costs address space, not memory. What the text takes at least (every kept line, and
+  // every entry with the shorter prefix and no line end) is certain to be written, so that part
+  // may take large pages: a text of tens of megabytes then costs a few page faults.
+  constexpr std::size_t kMostPerLine = kAllowedPrefix.size() + 2;
+  const std::size_t least =
+      layout.kept.size() + list.website_bytes() + list.size() * kBlockedPrefix.size();
   std::string text;
-  text.reserve(count.bytes);
-  PreferLargePages(text.data(), count.bytes);
-  LayOut(layout, list, text);
+  text.reserve(least + list.size() * (kMostPerLine - kBlockedPrefix.size()) + 2);
+  PreferLargePages(text.data(), least);
+  LayOut(layout, list, text, least);
   return text;
 }
 
