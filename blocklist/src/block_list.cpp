@@ -1,5 +1,6 @@
 #include "blocklist/block_list.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -7,6 +8,29 @@
 #include "large_pages.h"
 
 namespace blocklist {
+
+void detail::TextBytes::reserve(std::size_t bytes) {
+  if (bytes > capacity_) {
+    auto data = std::make_unique_for_overwrite<char[]>(bytes);
+    if (size_ > 0) {
+      std::memcpy(data.get(), data_.get(), size_);
+    }
+    data_ = std::move(data);
+    capacity_ = bytes;
+  }
+}
+
+void detail::TextBytes::Grow(std::size_t more) {
+  reserve(std::max({capacity_ * 2, size_ + more, std::size_t{64}}));
+}
+
+void detail::TextBytes::Erase(std::size_t begin, std::size_t count) {
+  if (count == 0) {
+    return;
+  }
+  std::memmove(data_.get() + begin, data_.get() + begin + count, size_ - begin - count);
+  size_ -= count;
+}
 
 std::string_view StatusText(Status status) {
   return status == Status::kAllowed ? "Allowed" : "Blocked";
@@ -34,8 +58,7 @@ void BlockList::reserve(std::size_t count, std::size_t text_bytes) {
 void BlockList::ReleaseUnusedRoom() {
   ReleaseUnwritten(records_.data() + records_.size(),
                    (records_.capacity() - records_.size()) * sizeof(Record));
-  // Past the text's terminating NUL.
-  ReleaseUnwritten(text_.data() + text_.size() + 1, text_.capacity() - text_.size());
+  ReleaseUnwritten(text_.data() + text_.size(), text_.capacity() - text_.size());
 }
 
 rir::Result<std::size_t> BlockList::Append(std::string_view website, Status status) {
@@ -46,22 +69,8 @@ rir::Result<std::size_t> BlockList::Append(std::string_view website, Status stat
   return records_.size() - 1;
 }
 
-void BlockList::AppendLoaded(std::string_view website, Status status, LineEnd line_end,
-                             std::size_t origin) {
-  Push(website, status, line_end, origin);
-}
-
-void BlockList::Push(std::string_view website, Status status, LineEnd line_end,
-                     std::size_t origin) {
-  if (website.size() > kMostWebsiteBytes - text_.size()) {
-    throw std::length_error("BlockList: more than 4 GiB of website text");
-  }
-  const std::size_t kept_origin = origin < kMostOrigins ? origin : kMostOrigins;
-  text_.append(website);
-  records_.push_back(Record{static_cast<std::uint32_t>(text_.size()),
-                            static_cast<std::uint32_t>(kept_origin << kOriginShift) |
-                                static_cast<std::uint32_t>(line_end) << kLineEndShift |
-                                static_cast<std::uint32_t>(status)});
+void BlockList::TooMuchText() {
+  throw std::length_error("BlockList: more than 4 GiB of website text");
 }
 
 std::optional<std::size_t> BlockList::FindLast(std::string_view website) const {
@@ -85,7 +94,7 @@ void BlockList::Remove(std::size_t position) {
   // The texts after it move up, so that the texts stay without gaps.
   const std::size_t begin = TextBegin(position);
   const std::uint32_t size = records_[position].text_end - static_cast<std::uint32_t>(begin);
-  text_.erase(begin, size);
+  text_.Erase(begin, size);
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
   for (std::size_t i = position; i < records_.size(); ++i) {
     records_[i].text_end -= size;

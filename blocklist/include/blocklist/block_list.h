@@ -5,9 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "rir/result.h"
@@ -40,6 +43,59 @@ struct Entry {
   std::size_t origin = kNoOrigin;
 };
 
+namespace detail {
+
+// Bytes in room that is not cleared before it is written: the list's website texts, appended by
+// the million when a hosts file loads.
+class TextBytes {
+ public:
+  TextBytes() = default;
+  TextBytes(const TextBytes& other) { Append(other.view()); }
+  TextBytes& operator=(const TextBytes& other) {
+    if (this != &other) {
+      TextBytes copy(other);
+      *this = std::move(copy);
+    }
+    return *this;
+  }
+  TextBytes(TextBytes&& other) noexcept
+      : data_(std::move(other.data_)),
+        size_(std::exchange(other.size_, 0)),
+        capacity_(std::exchange(other.capacity_, 0)) {}
+  TextBytes& operator=(TextBytes&& other) noexcept {
+    data_ = std::move(other.data_);
+    size_ = std::exchange(other.size_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
+    return *this;
+  }
+  ~TextBytes() = default;
+
+  std::string_view view() const { return {data_.get(), size_}; }
+  char* data() { return data_.get(); }
+  std::size_t size() const { return size_; }
+  std::size_t capacity() const { return capacity_; }
+  void reserve(std::size_t bytes);
+  void Append(std::string_view bytes) {
+    if (bytes.size() > capacity_ - size_) {
+      Grow(bytes.size());
+    }
+    if (!bytes.empty()) {
+      std::memcpy(data_.get() + size_, bytes.data(), bytes.size());
+    }
+    size_ += bytes.size();
+  }
+  void Erase(std::size_t begin, std::size_t count);
+
+ private:
+  void Grow(std::size_t more);
+
+  std::unique_ptr<char[]> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+}  // namespace detail
+
 // Positions are 0-based indices into the list. The website texts share one buffer, so that a
 // list of a million entries costs little more than its text.
 class BlockList {
@@ -70,7 +126,9 @@ class BlockList {
 
   // The loader's append: the hosts file store has already split the text into lines. Throws
   // std::length_error past kMostWebsiteBytes, as a full container does.
-  void AppendLoaded(std::string_view website, Status status, LineEnd line_end, std::size_t origin);
+  void AppendLoaded(std::string_view website, Status status, LineEnd line_end, std::size_t origin) {
+    Push(website, status, line_end, origin);
+  }
 
   // The position of the LAST entry whose website text equals `website` exactly, if any.
   std::optional<std::size_t> FindLast(std::string_view website) const;
@@ -106,12 +164,23 @@ class BlockList {
   }
   std::string_view TextOf(std::size_t position) const {
     const std::size_t begin = TextBegin(position);
-    return std::string_view(text_).substr(begin, records_[position].text_end - begin);
+    return text_.view().substr(begin, records_[position].text_end - begin);
   }
-  void Push(std::string_view website, Status status, LineEnd line_end, std::size_t origin);
+  void Push(std::string_view website, Status status, LineEnd line_end, std::size_t origin) {
+    if (website.size() > kMostWebsiteBytes - text_.size()) {
+      TooMuchText();
+    }
+    const std::size_t kept_origin = origin < kMostOrigins ? origin : kMostOrigins;
+    text_.Append(website);
+    records_.push_back(Record{static_cast<std::uint32_t>(text_.size()),
+                              static_cast<std::uint32_t>(kept_origin << kOriginShift) |
+                                  static_cast<std::uint32_t>(line_end) << kLineEndShift |
+                                  static_cast<std::uint32_t>(status)});
+  }
+  [[noreturn]] static void TooMuchText();
 
   std::vector<Record> records_;
-  std::string text_;  // every entry's website text, one after the other
+  detail::TextBytes text_;  // every entry's website text, one after the other
   std::optional<std::size_t> selected_;
 };
 
