@@ -71,6 +71,11 @@ bool HoldsExactly(int fd, std::string_view text) {
   }
 }
 
+bool IsRegularFile(int fd) {
+  struct stat status {};
+  return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+}
+
 // The file a path names: a symbolic link stays a link, and the file it points to is the one
 // replaced, beside which the save's own files go.
 std::string FileNamedBy(const std::string& path) {
@@ -169,10 +174,16 @@ rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view 
   // left alone, as its owner meant.
   FileDescriptor target(::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
   if (!target.valid()) {
-    if (errno != ENOENT) {
-      return rir::SystemFailure(rir::ErrorCode::kWrite, path);
+    if (errno == ENOENT) {
+      return CreateFile(file, text);
     }
-    return CreateFile(file, text);
+    rir::Error refused = rir::SystemFailure(rir::ErrorCode::kWrite, path);
+    // A file that may not be written but already holds the text needs nothing.
+    if (FileDescriptor reading(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        reading.valid() && IsRegularFile(reading.get()) && HoldsExactly(reading.get(), text)) {
+      return false;
+    }
+    return refused;
   }
   struct stat status {};
   if (::fstat(target.get(), &status) != 0) {

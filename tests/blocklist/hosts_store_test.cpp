@@ -212,6 +212,27 @@ TEST(HostsStoreFailure, ReadOnlyFileIsLeftAsItWas) {
   EXPECT_EQ(FilesIn(folder.path()), 1u);
 }
 
+TEST(HostsStore, AnApplyWithoutChangeWritesNothingAndSaysSo) {
+  TempFolder folder;
+  const std::string path = folder.File("hosts");
+  WriteBytes(path, "# kept\r\n127.0.0.1 \ta\r\n");
+  HostsStore store(path);
+  BlockList list;
+  ASSERT_TRUE(store.Load(list).has_value());
+  {
+    // Any write would fail on a file that may not be written.
+    testsupport::ReadOnlyFile read_only(path);
+    auto saved = store.Save(store.BuildText(list));
+    ASSERT_TRUE(saved.has_value()) << rir::DescribeError(saved.error());
+    EXPECT_FALSE(saved->changed);
+  }
+  list.SetStatus(0, Status::kAllowed);
+  auto saved = store.Save(store.BuildText(list));
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_TRUE(saved->changed);
+  EXPECT_EQ(ReadBytes(path), "# kept\r\n#127.0.0.1 \ta\r\n");
+}
+
 #ifndef _WIN32
 TEST(HostsStoreFailure, ReadOnlyFolderIsLeftAsItWas) {
   TempFolder folder;
