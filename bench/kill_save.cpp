@@ -108,6 +108,7 @@ int main(int argc, char** argv) {
       return 2;
     }
     run.folder = folder.path();
+    run.bind_mounted = true;
     const int code = testsupport::InPrivateMounts(
         [&] { return Report("bind", testsupport::RunKills(run)) ? 0 : 1; });
     if (code == testsupport::kNoPrivateMounts) {
