@@ -65,8 +65,11 @@ def every_entry_changed(text):
     return b"\r\n".join(lines)
 
 
-def timed(command):
+def timed(command, cpu=None):
     """Runs `command` as a whole process: its wall time and its peak resident memory in bytes.
+
+    With a list as `cpu`, appends the process's CPU time (user and system) to it, as wait4 reports
+    it for GNU time, whose figure includes the command it waited for.
 
     The command runs under GNU time (`/usr/bin/time -f %M`), every command alike, because the peak
     that wait4 reports for a child of this script includes this script's own memory from before
@@ -80,10 +83,12 @@ def timed(command):
             os.dup2(devnull, 1)
             os.dup2(devnull, 2)
             os.execv("/usr/bin/time", ["/usr/bin/time", "-f", "%M", "-o", report.name, *command])
-        _, status, _ = os.wait4(pid, 0)
+        _, status, usage = os.wait4(pid, 0)
         elapsed = time.perf_counter() - start
         if status != 0:
             sys.exit(f"{' '.join(command)} failed with status {status}")
+        if cpu is not None:
+            cpu.append(usage.ru_utime + usage.ru_stime)
         return elapsed, int(report.read().split()[-1]) * 1024
 
 
@@ -111,14 +116,18 @@ def measure_apply(args):
         for _ in range(args.runs):
             for label, source, options, expected in cases:
                 row = results.setdefault(label, {"dd": [], "apply": [], "hostile": [], "peak": 0,
-                                                  "hostile_peak": 0})
+                                                  "hostile_peak": 0, "cpu": [], "dd_cpu": []})
                 if os.path.exists(copy):
                     os.remove(copy)
-                row["dd"].append(timed(["dd", f"if={source}", f"of={copy}", "bs=4M", "conv=fsync"])[0])
-                # The hosts file as Apply finds it: the text that was loaded.
+                row["dd"].append(timed(["dd", f"if={source}", f"of={copy}", "bs=4M", "conv=fsync"],
+                                       row["dd_cpu"])[0])
+                # The hosts file as Apply finds it: the text that was loaded, long on the disk (a
+                # copy still being written back would hold up the save's own sync).
                 subprocess.run(["cp", source, out], check=True)
+                with open(out, "rb") as f:
+                    os.fsync(f.fileno())
                 before = identity(out)
-                seconds, peak = timed([args.tool, *options, source, out])
+                seconds, peak = timed([args.tool, *options, source, out], row["cpu"])
                 row["apply"].append(seconds)
                 row["peak"] = max(row["peak"], peak)
                 if expected is None:
@@ -136,9 +145,9 @@ def measure_apply(args):
 
     print(f"{args.lines:,} lines; {args.runs} interleaved rounds, medians")
     print()
-    print("| Apply | bytes | dd conv=fsync | hosts_roundtrip | / dd | peak memory | / file size "
-          "| hostile | hostile / roundtrip |")
-    print("|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    print("| Apply | bytes | dd conv=fsync | hosts_roundtrip | / dd | CPU: dd, roundtrip "
+          "| peak memory | / file size | hostile | hostile / roundtrip |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
     for label, row in results.items():
         dd = statistics.median(row["dd"])
         apply = statistics.median(row["apply"])
@@ -147,8 +156,10 @@ def measure_apply(args):
         if row["hostile"]:
             h = statistics.median(row["hostile"])
             hostile_cells = f"| {h * 1000:.0f} ms ({row['hostile_peak'] / 1e6:.0f} MB) | {h / apply:.1f}x |"
+        cpu = f"{statistics.median(row['dd_cpu']) * 1000:.0f} ms, {statistics.median(row['cpu']) * 1000:.0f} ms"
         print(f"| {label} | {sizes[label]:,} | {dd * 1000:.1f} ms | {apply * 1000:.1f} ms "
-              f"| {apply / dd:.2f}x | {peak / 1e6:.1f} MB | {peak / sizes[label]:.2f}x {hostile_cells}")
+              f"| {apply / dd:.2f}x | {cpu} | {peak / 1e6:.1f} MB | {peak / sizes[label]:.2f}x "
+              f"{hostile_cells}")
 
 
 def main():
