@@ -322,7 +322,9 @@ void HostsParser::Take(const Line& line, std::string_view with_end) {
   }
 }
 
-void HostsParser::Feed(std::string_view piece) {
+// Flattened: the line splitting and the entry's append are inlined into the loop over a piece's
+// lines, which a million-line file runs a million times.
+[[gnu::flatten]] void HostsParser::Feed(std::string_view piece) {
   if (piece.empty()) {
     return;
   }
