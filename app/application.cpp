@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "ui/common/program_files.h"
 #include "ui/login/open_login.h"
 
 namespace app {
@@ -53,11 +54,22 @@ void Application::UnloadSlot(S& slot, ui::UnloadMode mode) {
   }
 }
 
+blocklist::HostsStore Application::KeepingHistory() {
+  blocklist::HostsStore hosts = hosts_;
+  // Where the history cannot be, each change says why it was not kept, as a failed copy does.
+  hosts.KeepPreviousTextWith(
+      [history = ui::HostsHistoryOfProgram(services_)](const std::string& hosts_path) {
+        return history ? history->Keep(hosts_path) : rir::Result<void>(history.error());
+      });
+  return hosts;
+}
+
 ui::frmRirAvadera& Application::Main() {
   return Touch(
       main_, [this] { return views_.CreateMainView(*this); },
       [this](ui::MainView& view) {
-        return std::make_unique<ui::frmRirAvadera>(view, *this, services_, hosts_);
+        return std::make_unique<ui::frmRirAvadera>(view, *this, services_, KeepingHistory(),
+                                                   ui::HostsHistoryOfProgram(services_));
       });
 }
 

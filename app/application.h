@@ -56,6 +56,9 @@ class Application final : public ui::Forms {
   auto& Touch(S& slot, MakeView make_view, MakeForm make_form);
   template <class S>
   void UnloadSlot(S& slot, ui::UnloadMode mode);
+  // The main window's store: the hosts file, whose text goes into the program's history before
+  // each change.
+  blocklist::HostsStore KeepingHistory();
 
   ViewFactory& views_;
   ui::PlatformServices& services_;

@@ -35,7 +35,8 @@ namespace {
 // Seconds since boot at which this process started.
 double ProcessStart() {
   std::ifstream stat("/proc/self/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::string text;
+  std::getline(stat, text);  // one line
   // The fields after the command name, which is in parentheses and may hold blanks.
   std::istringstream fields(text.substr(text.rfind(')') + 2));
   std::string field;

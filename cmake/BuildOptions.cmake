@@ -3,7 +3,10 @@
 add_library(rir_build_options INTERFACE)
 target_compile_options(rir_build_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion -Wold-style-cast
-  -Wnon-virtual-dtor -Woverloaded-virtual -Wimplicit-fallthrough)
+  -Wnon-virtual-dtor -Woverloaded-virtual -Wimplicit-fallthrough -Wsuggest-override
+  -Wnull-dereference
+  # GCC's alone; clang builds the fuzz targets.
+  $<$<CXX_COMPILER_ID:GNU>:-Wduplicated-cond -Wduplicated-branches -Wlogical-op>)
 
 if(WIN32)
   # The narrow Windows calls take text in the system's ANSI code page, as our strings hold it.

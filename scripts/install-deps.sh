@@ -18,7 +18,7 @@ package_packages=(dpkg-dev lintian file)
 # The fuzz targets: clang with libFuzzer and the sanitizers' runtime.
 fuzz_packages=(clang libclang-rt-14-dev)
 test_packages=("${linux_packages[@]}" "${windows_packages[@]}" "${package_packages[@]}"
-  "${fuzz_packages[@]}" googletest libbenchmark-dev clang-format xvfb xauth)
+  "${fuzz_packages[@]}" googletest libbenchmark-dev clang-format clang-tidy xvfb xauth)
 # Both programs on a virtual display with a window manager and a notification area.
 screenshot_packages=("${linux_packages[@]}" "${windows_packages[@]}" xvfb xauth xdotool imagemagick
   openbox trayer x11-utils)

@@ -4,6 +4,7 @@
 #   asan     the same with Address and UndefinedBehavior sanitizers
 #   windows  mingw-w64 cross build, tests run as Windows programs under Wine
 #   fuzz     clang and libFuzzer over the core: each fuzz target runs for a bounded time
+# and, after the linux preset, clang-tidy over every source of ours (.clang-tidy)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,6 +31,10 @@ for preset in linux asan windows fuzz; do
     run_tests "$preset"; }; then
     echo "== $preset FAILED" >&2
     status=1
+  fi
+  if [ "$preset" = linux ]; then
+    echo "== clang-tidy"
+    scripts/tidy.sh build/linux || status=1
   fi
 done
 exit $status

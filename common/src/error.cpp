@@ -37,6 +37,16 @@ std::string_view Pattern(ErrorCode code) {
       return "Cannot start {}";
     case ErrorCode::kLeftPartWritten:
       return "{} is left part old text, part new";
+    case ErrorCode::kCreateFolder:
+      return "Cannot create the folder {}";
+    case ErrorCode::kListFolder:
+      return "Cannot list the folder {}";
+    case ErrorCode::kRename:
+      return "Cannot rename {}";
+    case ErrorCode::kRemove:
+      return "Cannot remove {}";
+    case ErrorCode::kKeptCopyGone:
+      return "The kept copy {} is no longer there";
   }
   return "Unknown failure with {}";
 }

@@ -130,6 +130,7 @@ void MainWindow::MakeMenus() {
   QMenu& file = *menu_bar_.addMenu(QStringLiteral("File"));
   file.setObjectName(QStringLiteral("mmuFile"));
   item(file, "cmdApply", "Apply Settings", [](Logic& form) { form.cmdApply_Click(); });
+  item(file, "mmuRestore", "Restore Hosts File...", [](Logic& form) { form.mmuRestore_Click(); });
   item(file, "mmuPassword", "Change Password...", [](Logic& form) { form.mmuPassword_Click(); });
   file.addSeparator()->setObjectName(QStringLiteral("anotherbreak1"));
   item(file, "mmuExit", "Exit", [](Logic& form) { form.mmuExit_Click(); });

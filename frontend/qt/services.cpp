@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "list_chooser.h"
 #include "settings/state_file.h"
 #include "text.h"
 
@@ -88,8 +89,10 @@ void QtServices::ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& 
   tray_icon_.emplace();
   tray_id_ = record.uID;
   if (record.hIcon != 0) {
-    // The main window's icon, which the window keeps while it is loaded.
-    tray_icon_->setIcon(*reinterpret_cast<const QIcon*>(record.hIcon));
+    // The main window's icon, which the window keeps while it is loaded; the record carries it
+    // as a number, as the shell's record carries an icon handle.
+    tray_icon_->setIcon(
+        *reinterpret_cast<const QIcon*>(record.hIcon));  // NOLINT(performance-no-int-to-ptr)
   }
   const auto tip_end = std::find(record.szTip.begin(), record.szTip.end(), '\0');
   tray_icon_->setToolTip(ToQt(std::string_view(
@@ -121,6 +124,12 @@ rir::Result<void> QtServices::StartProgram(const std::string& path, ui::WindowSt
     return rir::Error{rir::ErrorCode::kStartProgram, path, FromQt(process.errorString())};
   }
   return {};
+}
+
+std::optional<std::size_t> QtServices::ChooseFromList(const ui::FormView& owner,
+                                                      const ui::ListChoice& choice) {
+  ListChooser chooser(QWidget::find(static_cast<WId>(owner.hWnd())), choice);
+  return chooser.Run();
 }
 
 rir::Result<std::string> QtServices::ExecutableFolder() {

@@ -272,6 +272,8 @@ void MainWindow::OnCommand(int id, int code) {
   switch (id) {
     case IDM_APPLY:
       return Raise([](Logic& form) { form.cmdApply_Click(); });
+    case IDM_RESTORE:
+      return Raise([](Logic& form) { form.mmuRestore_Click(); });
     case IDM_PASSWORD:
       return Raise([](Logic& form) { form.mmuPassword_Click(); });
     case IDM_EXIT:

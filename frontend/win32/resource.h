@@ -20,6 +20,7 @@
 #define IDM_SUPPORT 208
 #define IDM_UNINSTALL 209
 #define IDM_ABOUT 210
+#define IDM_RESTORE 211
 
 // Controls. None may be IDOK (1) or IDCANCEL (2): the dialog keys send those to the window.
 #define IDC_COMMAND1 300
@@ -48,3 +49,7 @@
 #define IDC_PASSWORD_TXTPASSWORD 502
 #define IDC_PASSWORD_TXTCONFIRM 503
 #define IDC_PASSWORD_CMDSAVEPASSWORD 504
+
+// The list chooser's buttons are IDOK and IDCANCEL, so that Enter and Esc press them.
+#define IDC_CHOOSER_PROMPT 600
+#define IDC_CHOOSER_LIST 601

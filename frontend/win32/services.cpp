@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "list_chooser.h"
 #include "settings/state_file.h"
 
 namespace win32 {
@@ -92,6 +93,12 @@ rir::Result<void> Win32Services::StartProgram(const std::string& path, ui::Windo
   CloseHandle(started.hThread);
   CloseHandle(started.hProcess);
   return {};
+}
+
+std::optional<std::size_t> Win32Services::ChooseFromList(const ui::FormView& owner,
+                                                         const ui::ListChoice& choice) {
+  ListChooser chooser(reinterpret_cast<HWND>(owner.hWnd()), choice, SystemScale());
+  return chooser.Run();
 }
 
 rir::Result<std::string> Win32Services::ExecutableFolder() {

@@ -146,6 +146,10 @@ Section "Uninstall"
   Delete "$INSTDIR\RirAvadera.exe"
   Delete "$INSTDIR\state.dll"
   Delete "$INSTDIR\unins000.exe"
+  ; The hosts file's earlier texts that the program kept; the hosts file itself stays.
+  Delete "$INSTDIR\history\*.hosts"
+  Delete "$INSTDIR\history\*.hosts.partial"
+  RMDir "$INSTDIR\history"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   ; The hosts file stays as the program last wrote it: its entries remain in force.

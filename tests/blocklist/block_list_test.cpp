@@ -27,7 +27,7 @@ TEST(BlockListAppend, NewEntryIsBlockedAndLast) {
 
 TEST(BlockListAppend, RefusesLineBreaksAndNulAndLeavesListAsItWas) {
   BlockList list = ListOf({"a.example"});
-  for (std::string bad :
+  for (const std::string& bad :
        {std::string("x\ry"), std::string("x\ny"), std::string("evil\r\n127.0.0.1"),
         std::string("x\0y", 3), std::string("\n")}) {
     auto result = list.Append(bad);

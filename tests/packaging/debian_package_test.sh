@@ -49,12 +49,17 @@ zcat "$work/root/usr/share/doc/tamborelle-rir-avadera/changelog.gz" | head -1 |
 
 lintian --fail-on error "$deb" >"$work/lintian.txt" 2>&1 || { cat "$work/lintian.txt"; fail lintian; }
 
-# postinst makes the first-run mark and keeps a state file that is there; purging removes it.
+# postinst makes the first-run mark and keeps a state file that is there; removing keeps it and
+# the program's history of the hosts file, purging removes both.
 userns=""
 [ "$(id -u)" -eq 0 ] || userns=--map-root-user
 unshare $userns --mount --propagation private sh -eu -c '
   mount -t tmpfs tmpfs /opt
+  mount -t tmpfs tmpfs /var/lib
   mkdir /opt/tamborelle-rir-avadera
+  history=/var/lib/tamborelle-rir-avadera/history
+  mkdir -p "$history"
+  printf "127.0.0.1 \tkept.example\n" >"$history/000001.hosts"
   state=/opt/tamborelle-rir-avadera/state.dll
   sh "$1/postinst" configure
   printf "[settings]\r\nfirstrun=true\r\n" | cmp -s - "$state" || { echo "first-run mark"; exit 1; }
@@ -63,7 +68,9 @@ unshare $userns --mount --propagation private sh -eu -c '
   grep -q "pwd=x" "$state" || { echo "an upgrade reset the state file"; exit 1; }
   sh "$1/postrm" remove
   [ -f "$state" ] || { echo "removing dropped the password"; exit 1; }
+  [ -f "$history/000001.hosts" ] || { echo "removing dropped the history"; exit 1; }
   sh "$1/postrm" purge
   [ ! -e /opt/tamborelle-rir-avadera ] || { echo "purging left the folder"; exit 1; }
+  [ ! -e /var/lib/tamborelle-rir-avadera ] || { echo "purging left the history"; exit 1; }
 ' sandbox "$work/control" || fail "maintainer scripts"
 echo "ok: $deb"

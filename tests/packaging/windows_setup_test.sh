@@ -54,9 +54,13 @@ if [ -n "${DISPLAY:-}" ]; then
   [ -f "$folder/RirAvadera.exe" ] || fail "the uninstaller did not wait for the running copy"
   wine taskkill /F /IM RirAvadera.exe >/dev/null 2>&1
 fi
+# What the program kept of the hosts file's earlier texts goes with it.
+mkdir -p "$folder/history"
+printf '127.0.0.1 \tkept.example\r\n' >"$folder/history/000001.hosts"
+printf '127.0.0.1 \thalf' >"$folder/history/000002.hosts.partial"
 run "$uninstaller" /S
 wineserver -w
-[ ! -e "$folder" ] || fail "files left: $(ls "$folder")"
+[ ! -e "$folder" ] || fail "files left: $(ls -R "$folder")"
 [ ! -e "$shortcut" ] || fail "shortcut left"
 [ ! -e "$task" ] || fail "logon task left"
 ! wine reg query "$key" >/dev/null 2>&1 || fail "uninstall entry left"

@@ -136,10 +136,11 @@ TEST(QtLayout, MenusHaveTheirCaptionsAndNoKeys) {
       EXPECT_TRUE(item->isEnabled());
     }
   }
-  EXPECT_EQ(shown, (std::vector<std::string>{
-                       "File", "  Apply Settings", "  Change Password...", "  -", "  Exit", "Edit",
-                       "  Allow Site", "  Block Site", "  Remove Site", "  -", "  Clear All",
-                       "Help", "  Support", "  -", "  Uninstall Rir Avadera", "  About"}));
+  EXPECT_EQ(shown,
+            (std::vector<std::string>{
+                "File", "  Apply Settings", "  Restore Hosts File...", "  Change Password...",
+                "  -", "  Exit", "Edit", "  Allow Site", "  Block Site", "  Remove Site", "  -",
+                "  Clear All", "Help", "  Support", "  -", "  Uninstall Rir Avadera", "  About"}));
   for (const std::string& caption : shown) {
     EXPECT_EQ(caption.find('&'), std::string::npos) << "no access key: " << caption;
   }

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QtTest/QTest>
 #include <chrono>
 #include <filesystem>
@@ -212,6 +213,62 @@ TEST(QtProgram, ChangesThePasswordInItsModalWindow) {
   EXPECT_EQ(program.BoxesWith("Password is incorrect"), 0u);
 }
 
+TEST(QtProgram, RestoresAKeptHostsFileThroughItsChooser) {
+  QtProgram program;
+  const std::string original = "# kept\n127.0.0.1 \told.com\n";
+  program.WriteHosts(original);
+  program.Start(/*first_run=*/true);
+  program.Menu("cmdApply");  // the first run emptied the list: only the comment stays
+  ASSERT_EQ(program.Hosts(), "# kept\n");
+  QWidget* main = program.Main();
+  auto& notice = program.Find<QLabel>(main, "lblMessage");
+  notice.hide();  // to see the restore show it again
+
+  // Cancel leaves everything as it was.
+  program.InChooser([&](QWidget& chooser) {
+    EXPECT_EQ(chooser.windowTitle(), "Restore Hosts File");
+    EXPECT_TRUE(chooser.isModal());
+    EXPECT_EQ(chooser.parentWidget(), main);
+    const auto& list = program.Find<QTreeWidget>(&chooser, "lvwChoices");
+    EXPECT_EQ(list.headerItem()->text(0), "Date");
+    EXPECT_EQ(list.headerItem()->text(3), "Entries");
+    const std::vector<std::string> rows = program.ChooserRows(chooser);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_TRUE(rows[0].ends_with("\t26 bytes\t1")) << rows[0];
+    program.Click(&chooser, "cmdCancel");
+  });
+  program.Menu("mmuRestore");
+  EXPECT_EQ(program.Hosts(), "# kept\n");
+  EXPECT_TRUE(program.Rows().empty());
+  EXPECT_FALSE(notice.isVisible());
+
+  // The user clicks the copy and Restore.
+  program.InChooser([&](QWidget& chooser) {
+    auto& list = program.Find<QTreeWidget>(&chooser, "lvwChoices");
+    list.clearSelection();
+    EXPECT_FALSE(program.Find<QPushButton>(&chooser, "cmdChoose").isEnabled());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.topLevelItem(0)).center());
+    program.Click(&chooser, "cmdChoose");
+  });
+  program.Menu("mmuRestore");
+  EXPECT_EQ(program.Hosts(), original);
+  EXPECT_EQ(program.Rows(), (std::vector<std::string>{"old.com\tBlocked"}));
+  EXPECT_TRUE(notice.isVisible());
+
+  // The text the restore replaced is the newest copy now, and Enter restores it.
+  program.InChooser([&](QWidget& chooser) {
+    const std::vector<std::string> rows = program.ChooserRows(chooser);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(rows[0].ends_with("\t7 bytes\t0")) << rows[0];
+    QTest::keyClick(&program.Find<QTreeWidget>(&chooser, "lvwChoices"), Qt::Key_Return);
+  });
+  program.Menu("mmuRestore");
+  EXPECT_EQ(program.Hosts(), "# kept\n");
+  EXPECT_TRUE(program.Rows().empty());
+  EXPECT_TRUE(program.boxes.empty());
+}
+
 TEST(QtProgram, UninstallStartsTheUninstallerBesideTheProgram) {
   QtProgram program;
   program.Start(/*first_run=*/true);
@@ -257,7 +314,7 @@ TEST(QtProgram, AMillionEntriesLoadAndEdit) {
   QtProgram program;
   std::string hosts;
   constexpr int kLines = 1'000'000;
-  hosts.reserve(kLines * 28);
+  hosts.reserve(std::size_t{kLines} * 28);
   for (int line = 0; line < kLines; ++line) {
     hosts += "127.0.0.1 \tsite" + std::to_string(line) + ".example\n";
   }

@@ -1,5 +1,7 @@
 #include "qt_program.h"
 
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QItemSelectionModel>
@@ -7,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QtTest/QTest>
 
 #include "app/start_up.h"
@@ -79,6 +82,39 @@ void QtProgram::Pump() {
 
 void QtProgram::Later(std::function<void()> action) {
   QTimer::singleShot(0, QApplication::instance(), std::move(action));
+}
+
+void QtProgram::InChooser(std::function<void(QWidget& chooser)> act) {
+  Later([act = std::move(act)] {
+    QWidget* chooser = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (window->objectName() == QStringLiteral("ListChooser") && window->isVisible()) {
+        chooser = window;
+      }
+    }
+    if (!chooser) {
+      ADD_FAILURE() << "no list chooser is open";
+      return;
+    }
+    act(*chooser);
+    if (chooser->isVisible()) {
+      ADD_FAILURE() << "the list chooser is still open";
+      chooser->close();
+    }
+  });
+}
+
+std::vector<std::string> QtProgram::ChooserRows(QWidget& chooser) {
+  const auto& list = Find<QTreeWidget>(&chooser, "lvwChoices");
+  std::vector<std::string> rows;
+  for (int row = 0; row < list.topLevelItemCount(); ++row) {
+    QStringList texts;
+    for (int column = 0; column < list.columnCount(); ++column) {
+      texts.push_back(list.topLevelItem(row)->text(column));
+    }
+    rows.push_back(qtfront::FromQt(texts.join(QLatin1Char('\t'))));
+  }
+  return rows;
 }
 
 void QtProgram::Type(QWidget* window, const char* box, const QString& text) {

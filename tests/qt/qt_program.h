@@ -56,6 +56,12 @@ class QtProgram : public testsupport::AnsweredBoxes {
   // in between handles it in its own loop.
   void Later(std::function<void()> action);
 
+  // Runs `act` in the list chooser once it is open; a chooser that `act` leaves open is a
+  // failure, and is cancelled so that the test goes on.
+  void InChooser(std::function<void(QWidget& chooser)> act);
+  // The rows of the chooser's list, each column's text joined by TABs.
+  std::vector<std::string> ChooserRows(QWidget& chooser);
+
   void Type(QWidget* window, const char* box, const QString& text);
   void PressEnter(QWidget* window, const char* control);
   void Click(QWidget* window, const char* button);

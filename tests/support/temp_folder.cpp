@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <sstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
@@ -44,7 +45,9 @@ std::string ReadBytes(const std::string& path) {
   if (!in) {
     throw std::runtime_error("cannot read " + path);
   }
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return std::move(bytes).str();
 }
 
 void WriteBytes(const std::string& path, std::string_view bytes) {

@@ -94,6 +94,25 @@ rir::Result<void> FakeServices::StartProgram(const std::string& path, ui::Window
   return {};
 }
 
+std::optional<std::size_t> FakeServices::ChooseFromList(const ui::FormView& owner,
+                                                        const ui::ListChoice& choice) {
+  choices.push_back(ShownChoice{
+      owner.hWnd(), std::string(choice.title), std::string(choice.prompt),
+      std::string(choice.choose_button),
+      std::vector<std::string>(choice.columns.begin(), choice.columns.end()), choice.rows});
+  log_.push_back("choose: " + std::string(choice.title));
+  if (while_choosing) {
+    while_choosing();
+  }
+  if (picks.empty()) {
+    ADD_FAILURE() << "nobody answers the chooser \"" << choice.title << "\"";
+    return std::nullopt;
+  }
+  const std::optional<std::size_t> pick = picks.front();
+  picks.pop_front();
+  return pick;
+}
+
 void FakeServices::EndProgram() {
   ++ends;
   log_.push_back("end");

@@ -152,6 +152,16 @@ struct ShownBox {
   ui::MsgBoxIcon icon;
 };
 
+// A list chooser as it was shown, its texts copied.
+struct ShownChoice {
+  ui::WindowHandle owner;
+  std::string title;
+  std::string prompt;
+  std::string choose_button;
+  std::vector<std::string> columns;
+  std::vector<std::vector<std::string>> rows;
+};
+
 class FakeServices : public ui::PlatformServices {
  public:
   FakeServices(Log& log, std::string folder) : log_(log), folder_(std::move(folder)) {}
@@ -161,12 +171,17 @@ class FakeServices : public ui::PlatformServices {
   void ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& record) override;
   void SetForegroundWindow(const ui::FormView& window) override;
   rir::Result<void> StartProgram(const std::string& path, ui::WindowStyle style) override;
+  std::optional<std::size_t> ChooseFromList(const ui::FormView& owner,
+                                            const ui::ListChoice& choice) override;
   rir::Result<std::string> ExecutableFolder() override { return folder_; }
   bool HasNotificationArea() override { return has_notification_area; }
   void EndProgram() override;
 
   std::vector<ShownBox> boxes;
   std::deque<ui::MsgBoxResult> answers;  // for Yes/No questions, in order
+  std::vector<ShownChoice> choices;
+  std::deque<std::optional<std::size_t>> picks;  // the user's answer to each chooser, in order
+  std::function<void()> while_choosing;          // what else happens while a chooser is open
   std::map<std::pair<ui::WindowHandle, std::uint32_t>, ui::TrayRecord> icons;  // the shell's
   std::vector<std::pair<std::string, ui::WindowStyle>> started;
   bool has_notification_area = true;

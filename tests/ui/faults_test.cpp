@@ -7,6 +7,7 @@
 #include "child_checks.h"
 #include "private_mount.h"
 #include "program.h"
+#include "ui/common/messages.h"
 #include "ui/main/main_form.h"
 
 namespace {
@@ -48,6 +49,18 @@ TEST(Faults, AFullDiskAtApplyIsToldAndTheListAndTheProgramStay) {
   });
   SKIP_WITHOUT_PRIVATE_MOUNTS(code);
   EXPECT_EQ(code, 0);
+}
+
+TEST(Faults, AFileLeftPartWrittenIsNeverToldAsUnchanged) {
+  const rir::Error torn{rir::ErrorCode::kLeftPartWritten, "/etc/hosts",
+                        "No space left on device; putting the old text back failed as well: "
+                        "Input/output error"};
+  for (const ui::Failure failure : {ui::Failure::kApply, ui::Failure::kSaveOnly}) {
+    const std::string text = ui::FailureText(failure, torn);
+    EXPECT_EQ(text.find("the hosts file is as it was"), std::string::npos) << text;
+    EXPECT_NE(text.find("could not be put back"), std::string::npos) << text;
+    EXPECT_NE(text.find("/etc/hosts is left part old text, part new"), std::string::npos) << text;
+  }
 }
 
 }  // namespace

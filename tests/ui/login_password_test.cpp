@@ -13,7 +13,7 @@ using ui::FormId;
 using ui::WindowState;
 
 // The user types both entries in the password window and presses OK.
-std::function<void(ui::frmPassword&)> Types(std::string password, std::string confirm,
+std::function<void(ui::frmPassword&)> Types(const std::string& password, const std::string& confirm,
                                             Program& program) {
   return [&program, password, confirm](ui::frmPassword& window) {
     program.views.password->password = password;

@@ -159,7 +159,7 @@ TEST(MainWindowLayout, ListColumnsStatusBarAndMenus) {
   const HMENU bar = GetMenu(main);
   ASSERT_EQ(GetMenuItemCount(bar), 3);
   const std::vector<std::vector<std::string>> expected = {
-      {"File", "Apply Settings", "Change Password...", "", "Exit"},
+      {"File", "Apply Settings", "Restore Hosts File...", "Change Password...", "", "Exit"},
       {"Edit", "Allow Site", "Block Site", "Remove Site", "", "Clear All"},
       {"Help", "Support", "", "Uninstall Rir Avadera", "About"}};
   for (UINT menu = 0; menu < 3; ++menu) {

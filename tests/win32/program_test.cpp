@@ -233,6 +233,64 @@ TEST(WindowsProgram, ChangesThePasswordInTheModalWindow) {
   EXPECT_EQ(program.boxes.size(), 2u) << "the new password lets the user in";
 }
 
+TEST(WindowsProgram, RestoresAKeptHostsFileThroughItsChooser) {
+  WindowsProgram program;
+  const std::string original = "# kept\r\n127.0.0.1 \told.com\r\n";
+  program.WriteHosts(original);
+  program.Start(/*first_run=*/true);
+  program.Menu(IDM_APPLY);  // the first run emptied the list: only the comment stays
+  ASSERT_EQ(program.Hosts(), "# kept\r\n");
+  const HWND main = program.Main();
+  const HWND notice = program.Control(program.Control(main, IDC_PICTURE1), IDC_LBLMESSAGE);
+  ShowWindow(notice, SW_HIDE);  // to see the restore show it again
+
+  // Cancel leaves everything as it was.
+  program.InChooser([&](HWND chooser) {
+    EXPECT_EQ(win32::TextOf(chooser), "Restore Hosts File");
+    EXPECT_EQ(GetWindow(chooser, GW_OWNER), main);
+    EXPECT_FALSE(IsWindowEnabled(main)) << "modal over the main window";
+    const std::vector<std::string> rows = program.ChooserRows(chooser);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_TRUE(rows[0].ends_with("\t28 bytes\t1")) << rows[0];
+    program.Click(program.Control(chooser, IDCANCEL));
+  });
+  program.Menu(IDM_RESTORE);
+  EXPECT_TRUE(IsWindowEnabled(main));
+  EXPECT_EQ(program.Hosts(), "# kept\r\n");
+  EXPECT_TRUE(program.Rows().empty());
+  EXPECT_FALSE(IsWindowVisible(notice));
+
+  // The user picks the copy in the list and presses Restore.
+  program.InChooser([&](HWND chooser) {
+    const HWND list = program.Control(chooser, IDC_CHOOSER_LIST);
+    const HWND restore = program.Control(chooser, IDOK);
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    EXPECT_FALSE(IsWindowEnabled(restore)) << "nothing picked, nothing to restore";
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    EXPECT_TRUE(IsWindowEnabled(restore));
+    program.Click(restore);
+  });
+  program.Menu(IDM_RESTORE);
+  EXPECT_EQ(program.Hosts(), original);
+  EXPECT_EQ(program.Rows(), (std::vector<std::string>{"old.com\tBlocked"}));
+  EXPECT_TRUE(IsWindowVisible(notice));
+
+  // The text the restore replaced is the newest copy now; restoring it undoes the restore.
+  program.InChooser([&](HWND chooser) {
+    const std::vector<std::string> rows = program.ChooserRows(chooser);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(rows[0].ends_with("\t8 bytes\t0")) << rows[0];
+    program.Click(program.Control(chooser, IDOK));
+  });
+  program.Menu(IDM_RESTORE);
+  EXPECT_EQ(program.Hosts(), "# kept\r\n");
+  EXPECT_TRUE(program.Rows().empty());
+  EXPECT_TRUE(program.boxes.empty());
+}
+
 TEST(WindowsProgram, UninstallStartsTheUninstallerBesideTheProgram) {
   WindowsProgram program;
   program.Start(/*first_run=*/true);

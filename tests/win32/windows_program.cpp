@@ -1,8 +1,11 @@
 #include "windows_program.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "app/start_up.h"
+#include "list_chooser.h"
 #include "resource.h"
 #include "ui/login/login_form.h"
 #include "ui/main/main_form.h"
@@ -101,10 +104,12 @@ void WindowsProgram::Later(std::function<void()> action) {
   PostMessageA(actions_, kRunAction, 0, 0);
 }
 
-std::string WindowsProgram::Row(int index) {
-  const HWND list = GetDlgItem(Main(), IDC_LVWWEBSITES);
+namespace {
+
+// A row of a report list, its columns' texts joined by TABs.
+std::string ListRow(HWND list, int index, int columns) {
   std::string line;
-  for (int column = 0; column < 2; ++column) {
+  for (int column = 0; column < columns; ++column) {
     char text[512] = {};
     LVITEMA item{};
     item.iSubItem = column;
@@ -112,9 +117,42 @@ std::string WindowsProgram::Row(int index) {
     item.cchTextMax = sizeof text;
     SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(&item));
-    line += column == 0 ? std::string(text) + "\t" : std::string(text);
+    line += column == 0 ? std::string(text) : "\t" + std::string(text);
   }
   return line;
+}
+
+}  // namespace
+
+std::string WindowsProgram::Row(int index) {
+  return ListRow(GetDlgItem(Main(), IDC_LVWWEBSITES), index, 2);
+}
+
+void WindowsProgram::InChooser(std::function<void(HWND chooser)> act) {
+  Later([act = std::move(act)] {
+    const HWND chooser = FindWindowA(win32::kListChooserClass, nullptr);
+    if (!chooser || !IsWindowVisible(chooser)) {
+      ADD_FAILURE() << "no list chooser is open";
+      return;
+    }
+    act(chooser);
+    if (IsWindow(chooser) && IsWindowVisible(chooser)) {
+      ADD_FAILURE() << "the list chooser is still open";
+      SendMessageA(chooser, WM_CLOSE, 0, 0);
+    }
+  });
+}
+
+std::vector<std::string> WindowsProgram::ChooserRows(HWND chooser) {
+  const HWND list = GetDlgItem(chooser, IDC_CHOOSER_LIST);
+  const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  const auto columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+  std::vector<std::string> rows;
+  const auto count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+  for (int row = 0; row < count; ++row) {
+    rows.push_back(ListRow(list, row, columns));
+  }
+  return rows;
 }
 
 std::vector<std::string> WindowsProgram::Rows() {

@@ -61,6 +61,12 @@ class WindowsProgram : public testsupport::AnsweredBoxes {
   // that opens in between handles it in its own loop.
   void Later(std::function<void()> action);
 
+  // Runs `act` in the list chooser once it is open; a chooser that `act` leaves open is a
+  // failure, and is closed so that the test goes on.
+  void InChooser(std::function<void(HWND chooser)> act);
+  // The rows of the chooser's list, each column's text joined by TABs.
+  std::vector<std::string> ChooserRows(HWND chooser);
+
   // The rows of the list as it shows them: website, a TAB, status.
   std::vector<std::string> Rows();
   std::string Row(int index);

@@ -26,6 +26,14 @@ std::string_view Consequence(Failure failure) {
              "it.";
     case Failure::kStartUninstaller:
       return "The uninstaller was not started; nothing was changed.";
+    case Failure::kKeepHistory:
+      return "The hosts file was written, but the text it held before could not be kept, so "
+             "this change cannot be undone with \"Restore Hosts File...\". This is not told "
+             "again until the program starts again.";
+    case Failure::kListHistory:
+      return "The earlier hosts files could not be listed; nothing was changed.";
+    case Failure::kRestore:
+      return "The hosts file was not restored: it and the list are as they were.";
   }
   return "The command did not complete.";
 }
@@ -33,7 +41,11 @@ std::string_view Consequence(Failure failure) {
 }  // namespace
 
 std::string FailureText(Failure failure, const rir::Error& error) {
-  std::string text(Consequence(failure));
+  // A save that could not put the old text back must not claim the file is as it was.
+  std::string text(error.code == rir::ErrorCode::kLeftPartWritten
+                       ? "The list was not applied, and the hosts file could not be put back as it "
+                         "was."
+                       : Consequence(failure));
   text += "\n\n";
   text += rir::DescribeError(error);
   if (text.back() != '.') {

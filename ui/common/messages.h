@@ -1,4 +1,5 @@
-// Every text the program says to the user in a message box, and how a failure is told.
+// Every text the program says to the user in a message box or its list chooser, and how a
+// failure is told.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,15 @@ inline constexpr std::string_view kPasswordsDoNotMatch = "The passwords do not m
 inline constexpr std::string_view kPasswordChanged = "Password Succesfully changed!";
 inline constexpr std::string_view kExitQuestion = "Exit Tamborelle Rir Avadera?";
 inline constexpr std::string_view kExitCaption = "Exit";
+inline constexpr std::string_view kNoKeptCopies =
+    "No earlier hosts file has been kept yet. Each Apply that changes the hosts file keeps the "
+    "text it replaces, which can then be restored here.";
+
+// The chooser of "Restore Hosts File...".
+inline constexpr std::string_view kRestoreTitle = "Restore Hosts File";
+inline constexpr std::string_view kRestorePrompt =
+    "The hosts file as it was before each change, newest first. Choose the one to put back:";
+inline constexpr std::string_view kRestoreButton = "Restore";
 
 // What the user was doing when something failed.
 enum class Failure {
@@ -29,6 +39,9 @@ enum class Failure {
   kStorePassword,
   kWriteFirstRun,
   kStartUninstaller,
+  kKeepHistory,
+  kListHistory,
+  kRestore,
 };
 
 // Two paragraphs: what did not happen, then what failed, on which path, and the system's reason.

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "rir/result.h"
 #include "ui/common/form_view.h"
@@ -33,6 +36,15 @@ struct TrayRecord {
 // How a started program's window is shown (2: minimised, with the focus).
 enum class WindowStyle { kMinimizedFocus = 2 };
 
+// A modal window that shows rows of texts under column headers and lets the user pick one.
+struct ListChoice {
+  std::string_view title;
+  std::string_view prompt;         // above the list
+  std::string_view choose_button;  // the button that confirms the row picked; the other cancels
+  std::vector<std::string_view> columns;
+  std::vector<std::vector<std::string>> rows;  // one text per column; the first row is picked
+};
+
 class PlatformServices {
  public:
   virtual ~PlatformServices() = default;
@@ -45,6 +57,10 @@ class PlatformServices {
   virtual void SetForegroundWindow(const FormView& window) = 0;
   // Starts the program at `path` (no search path) without waiting for it.
   virtual rir::Result<void> StartProgram(const std::string& path, WindowStyle style) = 0;
+  // Shows the choice modally over `owner` and returns the row confirmed; nothing when the user
+  // cancels or closes it.
+  virtual std::optional<std::size_t> ChooseFromList(const FormView& owner,
+                                                    const ListChoice& choice) = 0;
   // The folder that holds the running executable, without a trailing separator.
   virtual rir::Result<std::string> ExecutableFolder() = 0;
   virtual bool HasNotificationArea() = 0;

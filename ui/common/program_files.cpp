@@ -12,6 +12,14 @@ rir::Result<settings::StateFile> StateFileBesideProgram(PlatformServices& servic
   return settings::StateFile(settings::StateFilePathIn(*folder));
 }
 
+rir::Result<blocklist::HostsHistory> HostsHistoryOfProgram(PlatformServices& services) {
+  auto folder = services.ExecutableFolder();
+  if (!folder) {
+    return folder.error();
+  }
+  return blocklist::HostsHistory(blocklist::HistoryFolderFor(*folder));
+}
+
 std::string UninstallerPathIn(const std::string& folder) {
   return rir::FileInFolder(folder, "unins000.exe");
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "blocklist/hosts_history.h"
 #include "rir/result.h"
 #include "settings/state_file.h"
 #include "ui/common/platform_services.h"
@@ -10,6 +11,9 @@
 namespace ui {
 
 rir::Result<settings::StateFile> StateFileBesideProgram(PlatformServices& services);
+
+// The history of the hosts file, in the folder that goes with the program's place.
+rir::Result<blocklist::HostsHistory> HostsHistoryOfProgram(PlatformServices& services);
 
 // The uninstaller that the installer puts beside the program.
 std::string UninstallerPathIn(const std::string& folder);

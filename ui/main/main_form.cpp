@@ -9,8 +9,13 @@
 namespace ui {
 
 frmRirAvadera::frmRirAvadera(MainView& view, Forms& forms, PlatformServices& services,
-                             blocklist::HostsStore hosts)
-    : view_(view), forms_(forms), services_(services), hosts_(std::move(hosts)) {}
+                             blocklist::HostsStore hosts,
+                             rir::Result<blocklist::HostsHistory> history)
+    : view_(view),
+      forms_(forms),
+      services_(services),
+      hosts_(std::move(hosts)),
+      history_(std::move(history)) {}
 
 void frmRirAvadera::Form_Load() {
   // The columns come first: each row's status goes into the second one.
@@ -148,12 +153,24 @@ rir::Result<blocklist::SaveOutcome> frmRirAvadera::SaveHostsFile() {
 
 bool frmRirAvadera::Apply() {
   BuildHostsText();
-  if (auto saved = SaveHostsFile(); !saved) {
+  auto saved = SaveHostsFile();
+  if (!saved) {
     ShowFailure(services_, Failure::kApply, saved.error());
     return false;
   }
+  // The list is applied all the same: only the way back to the old text is missing.
   view_.SetRestartNoticeVisible(true);
+  ReportHistoryFailure(*saved);
   return true;
+}
+
+void frmRirAvadera::ReportHistoryFailure(const blocklist::SaveOutcome& saved) {
+  // Once is enough: the cause (a folder that cannot be written) rarely goes away by itself, and
+  // a box at every Apply would stand in the way of the work it does not stop.
+  if (saved.history_failure && !m_blnHistoryFailureTold) {
+    m_blnHistoryFailureTold = true;
+    ShowFailure(services_, Failure::kKeepHistory, *saved.history_failure);
+  }
 }
 
 void frmRirAvadera::imgApply_Click() {
@@ -168,9 +185,12 @@ void frmRirAvadera::Command1_Click() {
   if (!m_blnHostsTextBuilt) {
     return;
   }
-  if (auto saved = SaveHostsFile(); !saved) {
+  auto saved = SaveHostsFile();
+  if (!saved) {
     ShowFailure(services_, Failure::kSaveOnly, saved.error());
+    return;
   }
+  ReportHistoryFailure(*saved);
 }
 
 void frmRirAvadera::Command3_Click() {

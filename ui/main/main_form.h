@@ -7,6 +7,7 @@
 #include <string>
 
 #include "blocklist/block_list.h"
+#include "blocklist/hosts_history.h"
 #include "blocklist/hosts_store.h"
 #include "rir/error.h"
 #include "ui/common/forms.h"
@@ -20,8 +21,10 @@ inline constexpr std::int32_t kTrayLeftDoubleClick = 515;
 
 class frmRirAvadera {
  public:
+  // `hosts` keeps its previous text in `history` before it changes; `history` is what
+  // "Restore Hosts File..." lists, or why there is none.
   frmRirAvadera(MainView& view, Forms& forms, PlatformServices& services,
-                blocklist::HostsStore hosts);
+                blocklist::HostsStore hosts, rir::Result<blocklist::HostsHistory> history);
   frmRirAvadera(const frmRirAvadera&) = delete;
   frmRirAvadera& operator=(const frmRirAvadera&) = delete;
 
@@ -37,6 +40,7 @@ class frmRirAvadera {
   void imgBlock_Click();
   void imgApply_Click();
   void cmdApply_Click();
+  void mmuRestore_Click();
   void mmuAllow_Click();
   void mmuBlock_Click();
   void mmuRemoveSite_Click();
@@ -70,11 +74,15 @@ class frmRirAvadera {
   void BuildHostsText();
   rir::Result<blocklist::SaveOutcome> SaveHostsFile();
   bool Apply();
+  // Tells, once per run, that a save could not keep the text it replaced.
+  void ReportHistoryFailure(const blocklist::SaveOutcome& saved);
+  void RestoreCopy(const blocklist::KeptCopy& copy);
 
   MainView& view_;
   Forms& forms_;
   PlatformServices& services_;
   blocklist::HostsStore hosts_;
+  rir::Result<blocklist::HostsHistory> history_;
   blocklist::BlockList list_;  // the rows of lvwWebsites
 
   std::int32_t m_lngFoundIndex = 0;  // 1-based, as the list's positions are counted for users
@@ -84,6 +92,7 @@ class frmRirAvadera {
   TrayRecord nidTray;
   std::optional<rir::Error> m_loadFailure;
   std::optional<blocklist::FinishedSave> m_finishedSave;
+  bool m_blnHistoryFailureTold = false;
 };
 
 }  // namespace ui

@@ -19,6 +19,11 @@ enum class ErrorCode {
   kPasswordHash,
   kStartProgram,
   kLeftPartWritten,
+  kCreateFolder,
+  kListFolder,
+  kRename,
+  kRemove,
+  kKeptCopyGone,
 };
 
 struct Error {

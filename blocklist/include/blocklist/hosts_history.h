@@ -1,0 +1,81 @@
+// The history of the hosts file: before the program changes the file, it keeps the file's bytes
+// as a numbered copy in a folder of its own, so that any of its own changes can be undone.
+//
+// Copies are named by their number ("000001.hosts", ...). Numbers only grow: a new copy takes
+// the highest number in the folder plus one. A copy is written under a temporary name, flushed
+// and only then renamed, so that a copy cut short by a crash is never listed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rir/result.h"
+
+namespace blocklist {
+
+// When a copy was kept, in the computer's local time.
+struct KeptTime {
+  int year = 0;
+  int month = 0;  // 1 to 12
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+struct KeptCopy {
+  std::uint64_t number = 0;
+  std::string path;
+  KeptTime kept_at;
+  std::uint64_t size = 0;   // bytes
+  std::size_t entries = 0;  // the program's own entry lines in it
+};
+
+class HostsHistory {
+ public:
+  // The newest copies that pruning leaves, besides the first one ever kept.
+  static constexpr std::size_t kNewestKept = 20;
+
+  explicit HostsHistory(std::string folder) : folder_(std::move(folder)) {}
+
+  const std::string& folder() const { return folder_; }
+
+  // Keeps the bytes of the file at `hosts_path` as the next copy, making the folder when it is
+  // missing, then removes all but the newest copies and the first. A file that is not there
+  // has nothing to keep, and nothing is kept.
+  rir::Result<void> Keep(const std::string& hosts_path) const;
+
+  // The copies, newest first.
+  rir::Result<std::vector<KeptCopy>> List() const;
+
+  // A copy's bytes.
+  rir::Result<std::string> Read(const KeptCopy& copy) const;
+
+ private:
+  std::string folder_;
+};
+
+// Counts the entry lines of a hosts text given in pieces split anywhere, as the hosts parser
+// would find them (a line that begins with the blocked or the allowed prefix and holds no NUL),
+// without building a list.
+class EntryLineCounter {
+ public:
+  void Feed(std::string_view piece);
+  std::size_t Finish();
+
+ private:
+  void EndLine();
+
+  std::size_t count_ = 0;
+  std::size_t matched_ = 0;  // bytes of the line that agree with a prefix so far
+  bool allowed_ = false;     // which prefix the line began with
+  bool other_ = false;       // the line can no longer be an entry (a NUL included)
+};
+
+// The folder that holds the history of a program that runs from `executable_folder`.
+std::string HistoryFolderFor(const std::string& executable_folder);
+
+}  // namespace blocklist

@@ -1,0 +1,161 @@
+#include "list_chooser.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "controls.h"
+#include "resource.h"
+
+namespace win32 {
+
+namespace {
+
+constexpr int kClientWidth = 448;
+constexpr int kClientHeight = 300;
+constexpr int kListWidth = 432;
+
+void SetFont(HWND control, const Font& font) {
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+}
+
+}  // namespace
+
+ListChooser::ListChooser(HWND owner, const ui::ListChoice& choice, const Scale& scale)
+    : NativeWindow(scale), owner_(owner), font_(MakeFont(kDefaultFont, scale)) {
+  const std::string title(choice.title);
+  Create({.class_name = kListChooserClass,
+          .caption = title.c_str(),
+          .client_width = kClientWidth,
+          .client_height = kClientHeight,
+          .owner = owner});
+  if (hwnd()) {
+    MakeControls(choice);
+  }
+}
+
+ListChooser::~ListChooser() {
+  Finish(std::nullopt);
+  Destroy();
+}
+
+void ListChooser::MakeControls(const ui::ListChoice& choice) {
+  const HWND window = hwnd();
+  const Scale& at = scale();
+  const HWND prompt = MakeControl(window, "STATIC", std::string(choice.prompt).c_str(), SS_LEFT,
+                                  IDC_CHOOSER_PROMPT, {8, 8, kListWidth, 28}, at);
+  list_ = MakeControl(window, WC_LISTVIEWA, "",
+                      WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, IDC_CHOOSER_LIST,
+                      {8, 40, kListWidth, 216}, at, WS_EX_CLIENTEDGE);
+  // The buttons answer Enter and Esc through the dialog keys, as a dialog's do.
+  choose_ = MakeControl(window, "BUTTON", std::string(choice.choose_button).c_str(),
+                        WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, {268, 266, 82, 25}, at);
+  const HWND cancel = MakeControl(window, "BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL,
+                                  {358, 266, 82, 25}, at);
+  for (const HWND control : {prompt, list_, choose_, cancel}) {
+    SetFont(control, font_);
+  }
+  SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+
+  // The first column takes what the others leave of the list's width.
+  const int others = static_cast<int>(choice.columns.size()) - 1;
+  const int other_width = 96;
+  for (std::size_t column = 0; column < choice.columns.size(); ++column) {
+    std::string header(choice.columns[column]);
+    LVCOLUMNA added{};
+    added.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    // Numbers line up on the right; the first column is always left-aligned.
+    added.fmt = column >= 2 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    added.pszText = header.data();
+    added.cx = at(column == 0 ? kListWidth - 24 - others * other_width : other_width);
+    SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&added));
+  }
+  for (std::size_t row = 0; row < choice.rows.size(); ++row) {
+    for (std::size_t column = 0; column < choice.rows[row].size(); ++column) {
+      std::string text = choice.rows[row][column];
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(row);
+      item.iSubItem = static_cast<int>(column);
+      item.pszText = text.data();
+      SendMessageA(list_, column == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, column == 0 ? 0 : row,
+                   reinterpret_cast<LPARAM>(&item));
+    }
+  }
+  if (!choice.rows.empty()) {
+    LVITEMA picked{};
+    picked.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    picked.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list_, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&picked));
+  }
+  EnableWindow(choose_, PickedRow().has_value());
+}
+
+std::optional<std::size_t> ListChooser::PickedRow() const {
+  const auto row = SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+  return row >= 0 ? std::optional(static_cast<std::size_t>(row)) : std::nullopt;
+}
+
+std::optional<std::size_t> ListChooser::Run() {
+  if (!hwnd()) {
+    return std::nullopt;
+  }
+  if (owner_) {
+    EnableWindow(owner_, FALSE);
+  }
+  ShowNow();
+  MSG message{};
+  while (!done_ && hwnd()) {
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      // The program is ending: the outer loop must see that too.
+      PostQuitMessage(got == 0 ? static_cast<int>(message.wParam) : 1);
+      break;
+    }
+    DispatchWithDialogKeys(message);
+  }
+  Finish(std::nullopt);  // the program is ending: nothing was chosen
+  return chosen_;
+}
+
+void ListChooser::Finish(std::optional<std::size_t> row) {
+  if (done_) {
+    return;
+  }
+  done_ = true;
+  chosen_ = row;
+  // The owner takes input again before this window goes, so that it gets the activation back.
+  if (owner_ && IsWindow(owner_)) {
+    EnableWindow(owner_, TRUE);
+  }
+  HideNow();
+}
+
+LRESULT ListChooser::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDOK) {
+        if (const auto row = PickedRow()) {
+          Finish(row);
+        }
+      } else if (LOWORD(wparam) == IDCANCEL) {
+        Finish(std::nullopt);
+      }
+      return 0;
+    case WM_NOTIFY: {
+      const auto& header = *reinterpret_cast<const NMHDR*>(lparam);
+      if (header.hwndFrom == list_ && header.code == LVN_ITEMCHANGED) {
+        EnableWindow(choose_, PickedRow().has_value());
+      }
+      return 0;
+    }
+    case WM_CLOSE:
+      Finish(std::nullopt);
+      return 0;
+    default:
+      break;
+  }
+  return NativeWindow::OnMessage(message, wparam, lparam);
+}
+
+}  // namespace win32
