@@ -24,7 +24,7 @@ void PreferLargePages(void* begin, std::size_t bytes) {
   const std::uintptr_t last = (from + bytes) & ~(kLargePage - 1);
   if (first < last) {
     // Only a hint: where the system has no large pages, the buffer works as before.
-    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    ::madvise(static_cast<char*>(begin) + (first - from), last - first, MADV_HUGEPAGE);
   }
 #else
   (void)begin;
@@ -38,7 +38,7 @@ void ReleaseUnwritten(void* begin, std::size_t bytes) {
   const std::uintptr_t first = (from + page - 1) & ~(page - 1);
   const std::uintptr_t last = (from + bytes) & ~(page - 1);
   if (first < last) {
-    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+    ::madvise(static_cast<char*>(begin) + (first - from), last - first, MADV_DONTNEED);
   }
 }
 
