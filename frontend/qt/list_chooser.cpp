@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "controls.h"
-#include "form_widget.h"
+#include "form_window.h"
 #include "text.h"
 
 namespace qtfront {

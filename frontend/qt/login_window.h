@@ -6,14 +6,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "form.h"
 #include "key_down.h"
-#include "qt_form.h"
 #include "ui/common/forms.h"
 #include "ui/login/login_view.h"
 
 namespace qtfront {
 
-class LoginWindow final : public QtForm<ui::LoginView> {
+class LoginWindow final : public Form<ui::LoginView> {
  public:
   explicit LoginWindow(ui::Forms& forms);
 
@@ -24,14 +24,9 @@ class LoginWindow final : public QtForm<ui::LoginView> {
   void Raise(Handler handler);
 
   ui::Forms& forms_;
-  QLabel banner_;
-  QLabel label1_;
-  QLabel label2_;
-  QLabel label3_;
-  QLineEdit password_;
-  QLabel label4_;
-  QPushButton login_;
+  QLabel banner_;  // beneath the labels
   KeyDownFilter password_keys_;
+  QLineEdit& password_;
 };
 
 }  // namespace qtfront

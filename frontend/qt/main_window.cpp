@@ -2,59 +2,54 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <limits>
 
 #include "controls.h"
+#include "picture_box.h"
 #include "text.h"
 #include "ui/main/main_form.h"
+#include "ui/main/main_layout.h"
 
 namespace qtfront {
 
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-constexpr int kStatusPanelWidth = 133;  // 2000 twips
 
 }  // namespace
 
 MainWindow::MainWindow(ui::Forms& forms)
-    : QtForm<ui::MainView>(
-          {.caption = QStringLiteral("Tamborelle Website Durezur"), .client_size = {575, 588}}),
+    : Form<ui::MainView>(ui::kMainLayout),
       forms_(forms),
       icon_(ProgramIcon()),
-      command1_(QStringLiteral("Command1"), &client()),
-      status_bar_(&client()),
-      list_(&client()),
-      export_(&client()),
-      command3_(QStringLiteral("Preview Saved Data"), &client()),
-      add_entry_(QStringLiteral("Add Entry"), &client()),
-      website_(&client()),
-      enter_website_(QStringLiteral("Enter Website:"), &client()),
-      picture1_(&client()),
-      banner_(&picture1_),
-      message_(QStringLiteral("Important: Restart your Web Browser!"), &banner_),
-      allow_(QStringLiteral(":/assets/button-allow.png"), &client()),
-      block_(QStringLiteral(":/assets/button-block.png"), &client()),
-      apply_(QStringLiteral(":/assets/button-apply.png"), &client()),
       website_keys_([this](std::int16_t key_code, std::int16_t shift) {
         Raise([&](ui::frmRirAvadera& form) { form.txtWebsite_KeyDown(key_code, shift); });
-      }) {
-  PlaceControls();
+      }),
+      command1_(Control<QPushButton>("Command1")),
+      list_(Control<QTreeView>("lvwWebsites")),
+      export_(Control<QPlainTextEdit>("txtExport")),
+      command3_(Control<QPushButton>("Command3")),
+      add_entry_(Control<QPushButton>("cmdAddEntry")),
+      website_(Control<QLineEdit>("txtWebsite")),
+      message_(Control<QLabel>("lblMessage")),
+      allow_(Control<PictureButton>("imgAllow")),
+      block_(Control<PictureButton>("imgBlock")),
+      apply_(Control<PictureButton>("imgApply")) {
+  SetUpControls();
   MakeMenus();
   RouteEvents();
 }
 
-void MainWindow::PlaceControls() {
-  PlaceButton(Named(command1_, "Command1"), {664, 408, 201, 49});
+MainWindow::~MainWindow() {
+  // The list outlives the model it shows.
+  list_.setModel(nullptr);
+}
 
-  Named(status_bar_, "StatusBar1").setGeometry(0, 563, 575, 25);
-  status_bar_.setSizeGripEnabled(false);
-  Named(status_panel_, "StatusBar1Panel1").setText(QStringLiteral("www.tamborelle.com"));
-  status_panel_.setFixedWidth(kStatusPanelWidth);
-  status_bar_.addWidget(&status_panel_);
+void MainWindow::SetUpControls() {
+  auto& status_bar = Control<QStatusBar>("StatusBar1");
+  Named(status_panel_, "StatusBar1Panel1").setText(ToQt(ui::kStatusPanelText));
+  status_panel_.setFixedWidth(ui::kStatusPanelWidth);
+  status_bar.addWidget(&status_panel_);
 
-  Named(list_, "lvwWebsites").setGeometry(8, 200, 561, 305);
-  list_.setFont(ProgramFont(QStringLiteral("Verdana"), 9.75, true));
   list_.setRootIsDecorated(false);
   list_.setItemsExpandable(false);
   list_.setUniformRowHeights(true);  // a million rows lay out in no time
@@ -63,54 +58,10 @@ void MainWindow::PlaceControls() {
   list_.header()->setSectionsMovable(false);
   list_.setModel(&model_);
 
-  Named(export_, "txtExport").setGeometry(600, 88, 297, 273);
-  export_.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  export_.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  // The box is never on screen: Tab must lead out of it, not into its hidden text.
-  export_.setTabChangesFocus(true);
-
-  PlaceButton(Named(command3_, "Command3"), {712, 368, 129, 33});
-  PlaceButton(Named(add_entry_, "cmdAddEntry"), {464, 152, 105, 33});
-  add_entry_.setEnabled(false);
-
-  Named(website_, "txtWebsite").setGeometry(8, 152, 449, 33);
-  website_.setFont(ProgramFont(QStringLiteral("Verdana"), 11.25, true));
-  website_.setMaxLength(std::numeric_limits<int>::max());
-  SetColour(website_, QPalette::Text, QColor(0, 0, 255));
-
-  PlaceLabel(Named(enter_website_, "lblEnterWebsite"), {8, 128, 289, 25});
-  enter_website_.setFont(ProgramFont(QStringLiteral("Verdana"), 12, true));
-  enter_website_.setAutoFillBackground(true);
-  // Its box reaches one pixel into the entry box, which stays whole.
-  enter_website_.lower();
-
-  Named(picture1_, "Picture1").setGeometry(0, 0, 576, 121);
-  picture1_.setFrameStyle(QFrame::Box | QFrame::Plain);
-  picture1_.setLineWidth(1);
-  picture1_.setBackgroundRole(QPalette::Base);
-  picture1_.setAutoFillBackground(true);
-  picture1_.setFocusPolicy(Qt::StrongFocus);
-  // The picture lies at the top left of the inner area, its right edge cut off.
-  banner_.setGeometry(picture1_.contentsRect());
-  banner_.setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  banner_.setPixmap(QPixmap(QStringLiteral(":/assets/banner-main.png")));
-  PlaceLabel(Named(message_, "lblMessage"), {144, 88, 257, 17});
-  message_.setFont(ProgramFont(QStringLiteral("Verdana"), 8.25, true));
-  SetColour(message_, QPalette::WindowText, QColor(255, 0, 0));
-  message_.hide();
-
-  Named(allow_, "imgAllow").setGeometry(8, 512, 124, 33);
-  Named(block_, "imgBlock").setGeometry(136, 512, 124, 33);
-  Named(apply_, "imgApply").setGeometry(443, 511, 124, 33);
-
-  // The tab order of the tables; labels, pictures and the status bar take no focus.
-  QWidget::setTabOrder(&command1_, &list_);
-  QWidget::setTabOrder(&list_, &export_);
-  QWidget::setTabOrder(&export_, &command3_);
-  QWidget::setTabOrder(&command3_, &add_entry_);
-  QWidget::setTabOrder(&add_entry_, &website_);
-  QWidget::setTabOrder(&website_, &picture1_);
-  command1_.setFocus();
+  Control<PictureBox>("Picture1").SetPicture(QPixmap(QStringLiteral(":/assets/banner-main.png")));
+  allow_.setPixmap(QPixmap(QStringLiteral(":/assets/button-allow.png")));
+  block_.setPixmap(QPixmap(QStringLiteral(":/assets/button-block.png")));
+  apply_.setPixmap(QPixmap(QStringLiteral(":/assets/button-apply.png")));
 }
 
 void MainWindow::MakeMenus() {
@@ -156,7 +107,7 @@ void MainWindow::MakeMenus() {
 
 void MainWindow::RouteEvents() {
   using Logic = ui::frmRirAvadera;
-  FormWidget& form = window();
+  FormWindow& form = window();
   const auto on_click = [this, &form](QPushButton& button, void (Logic::*handler)()) {
     QObject::connect(&button, &QPushButton::clicked, &form,
                      [this, handler] { Raise([&](Logic& logic) { (logic.*handler)(); }); });
@@ -204,7 +155,7 @@ std::string MainWindow::WebsiteText() const {
 }
 
 void MainWindow::SetWebsiteText(std::string_view text) {
-  FormWidget::Quietly quietly(window());
+  FormWindow::Quietly quietly(window());
   website_.setText(ToQt(text));
 }
 
@@ -213,7 +164,7 @@ void MainWindow::SetAddEntryEnabled(bool enabled) {
 }
 
 void MainWindow::ShowRows(const blocklist::BlockList& list) {
-  FormWidget::Quietly quietly(window());
+  FormWindow::Quietly quietly(window());
   model_.Present(list);
   QItemSelectionModel& selection = *list_.selectionModel();
   if (const auto selected = list.selected(); selected && *selected < list.size()) {

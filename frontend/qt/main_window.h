@@ -2,7 +2,6 @@
 // routing of their events to the window logic.
 #pragma once
 
-#include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,17 +12,20 @@
 #include <QTreeView>
 
 #include "block_list_model.h"
+#include "form.h"
 #include "key_down.h"
 #include "picture_button.h"
-#include "qt_form.h"
 #include "ui/common/forms.h"
 #include "ui/main/main_view.h"
 
 namespace qtfront {
 
-class MainWindow final : public QtForm<ui::MainView> {
+class MainWindow final : public Form<ui::MainView> {
  public:
   explicit MainWindow(ui::Forms& forms);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   void AddColumn(std::string_view header, std::optional<int> width_twips) override;
   std::string WebsiteText() const override;
@@ -38,7 +40,7 @@ class MainWindow final : public QtForm<ui::MainView> {
   std::uintptr_t Icon() const override;
 
  private:
-  void PlaceControls();
+  void SetUpControls();
   void MakeMenus();
   void RouteEvents();
   // Runs a handler of the window logic for an event of the window, unless the program itself
@@ -50,23 +52,20 @@ class MainWindow final : public QtForm<ui::MainView> {
   ui::Forms& forms_;
   QIcon icon_;
   QMenuBar menu_bar_;
-  QPushButton command1_;
-  QStatusBar status_bar_;
   QLabel status_panel_;
   BlockListModel model_;
-  QTreeView list_;
-  QPlainTextEdit export_;
-  QPushButton command3_;
-  QPushButton add_entry_;
-  QLineEdit website_;
-  QLabel enter_website_;
-  QFrame picture1_;
-  QLabel banner_;
-  QLabel message_;
-  PictureButton allow_;
-  PictureButton block_;
-  PictureButton apply_;
   KeyDownFilter website_keys_;
+  // The controls of the table that the window reaches, found by name.
+  QPushButton& command1_;
+  QTreeView& list_;
+  QPlainTextEdit& export_;
+  QPushButton& command3_;
+  QPushButton& add_entry_;
+  QLineEdit& website_;
+  QLabel& message_;
+  PictureButton& allow_;
+  PictureButton& block_;
+  PictureButton& apply_;
 };
 
 }  // namespace qtfront

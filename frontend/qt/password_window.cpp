@@ -2,41 +2,25 @@
 
 #include <QWindow>
 
-#include "controls.h"
 #include "text.h"
 #include "ui/password/password_form.h"
+#include "ui/password/password_layout.h"
 
 namespace qtfront {
 
 PasswordWindow::PasswordWindow(ui::Forms& forms, QWidget* owner)
-    : QtForm<ui::PasswordView>(
-          {.caption = QStringLiteral("Change Password"), .client_size = {337, 113}}),
+    : Form<ui::PasswordView>(ui::kPasswordLayout),
       forms_(forms),
-      label1_(QStringLiteral("Password:"), &client()),
-      label2_(QStringLiteral("Confirm:"), &client()),
-      password_(&client()),
-      confirm_(&client()),
-      save_(QStringLiteral("OK"), &client()) {
-  // Made first, the labels lie beneath the boxes they reach into.
-  PlaceLabel(Named(label1_, "Label1"), {8, 24, 89, 17});
-  PlaceLabel(Named(label2_, "Label2"), {8, 56, 89, 17});
-  Named(password_, "txtPassword").setGeometry(72, 16, 257, 25);
-  Named(confirm_, "txtConfirm").setGeometry(72, 48, 257, 25);
-  PlaceButton(Named(save_, "cmdSavePassword"), {232, 80, 97, 25});
-  MakePasswordBox(password_);
-  MakePasswordBox(confirm_);
-  QWidget::setTabOrder(&password_, &confirm_);
-  QWidget::setTabOrder(&confirm_, &save_);
-  password_.setFocus();
-
-  FormWidget& form = window();
+      password_(Control<QLineEdit>("txtPassword")),
+      confirm_(Control<QLineEdit>("txtConfirm")) {
+  FormWindow& form = window();
   if (owner) {
     // Modal to the main window only: the login window stays usable.
     form.winId();
     form.windowHandle()->setTransientParent(owner->windowHandle());
     form.setWindowModality(Qt::WindowModal);
   }
-  QObject::connect(&save_, &QPushButton::clicked, &form, [this] {
+  QObject::connect(&Control<QPushButton>("cmdSavePassword"), &QPushButton::clicked, &form, [this] {
     if (!window().quiet() && forms_.IsLoaded(ui::FormId::kPassword)) {
       forms_.Password().cmdSavePassword_Click();
     }
@@ -68,7 +52,7 @@ void PasswordWindow::ShowModal() {
 }
 
 void PasswordWindow::Unload() {
-  QtForm<ui::PasswordView>::Unload();
+  Form<ui::PasswordView>::Unload();
   if (modal_loop_) {
     modal_loop_->quit();
   }

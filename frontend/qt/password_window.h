@@ -3,17 +3,16 @@
 #pragma once
 
 #include <QEventLoop>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "qt_form.h"
+#include "form.h"
 #include "ui/common/forms.h"
 #include "ui/password/password_view.h"
 
 namespace qtfront {
 
-class PasswordWindow final : public QtForm<ui::PasswordView> {
+class PasswordWindow final : public Form<ui::PasswordView> {
  public:
   // `owner`: the main window, which takes no input while this one is open; may be null.
   PasswordWindow(ui::Forms& forms, QWidget* owner);
@@ -25,11 +24,8 @@ class PasswordWindow final : public QtForm<ui::PasswordView> {
 
  private:
   ui::Forms& forms_;
-  QLabel label1_;
-  QLabel label2_;
-  QLineEdit password_;
-  QLineEdit confirm_;
-  QPushButton save_;
+  QLineEdit& password_;
+  QLineEdit& confirm_;
   QEventLoop* modal_loop_ = nullptr;  // while ShowModal waits
 };
 

@@ -4,8 +4,7 @@
 
 namespace qtfront {
 
-PictureButton::PictureButton(const QString& picture, QWidget* parent) : QLabel(parent) {
-  setPixmap(QPixmap(picture));
+PictureButton::PictureButton(QWidget* parent) : QLabel(parent) {
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
   setFocusPolicy(Qt::NoFocus);
 }

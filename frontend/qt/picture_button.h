@@ -9,7 +9,7 @@ namespace qtfront {
 
 class PictureButton final : public QLabel {
  public:
-  PictureButton(const QString& picture, QWidget* parent);
+  explicit PictureButton(QWidget* parent);
 
   void OnClick(std::function<void()> handler) { clicked_ = std::move(handler); }
 

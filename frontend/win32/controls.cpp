@@ -15,11 +15,12 @@ Scale SystemScale() {
   return scale;
 }
 
-Font MakeFont(const FontStyle& font, const Scale& scale) {
+Font MakeFont(const ui::layout::Font& font, const Scale& scale) {
+  const std::string face(font.face);
   return Font(CreateFontA(scale.FontHeight(font.centipoints), 0, 0, 0,
                           font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, font.face));
+                          DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
 }
 
 void RegisterClassOnce(const char* class_name, WNDPROC procedure, int background_colour) {
@@ -40,14 +41,14 @@ void RegisterClassOnce(const char* class_name, WNDPROC procedure, int background
 }
 
 HWND MakeControl(HWND parent, const char* window_class, const char* text, DWORD style, int id,
-                 const Layout& layout, const Scale& scale, DWORD ex_style) {
+                 const ui::layout::Rect& rect, const Scale& scale, DWORD ex_style) {
   // Edges are scaled rather than sizes, so that controls that meet at 96 DPI meet at any DPI.
-  const int left = scale(layout.left);
-  const int top = scale(layout.top);
-  return CreateWindowExA(
-      ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, left, top,
-      scale(layout.left + layout.width) - left, scale(layout.top + layout.height) - top, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+  const int left = scale(rect.left);
+  const int top = scale(rect.top);
+  return CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, left, top,
+                         scale(rect.right()) - left, scale(rect.bottom()) - top, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleA(nullptr), nullptr);
 }
 
 std::string TextOf(HWND window) {

@@ -11,33 +11,21 @@
 
 #include "gdi.h"
 #include "scale.h"
+#include "ui/common/layout.h"
 
 namespace win32 {
 
-// A rectangle as the layout gives it: pixels at 96 DPI, relative to the parent's client area.
-struct Layout {
-  int left;
-  int top;
-  int width;
-  int height;
-};
+using ui::layout::kDefaultFont;
 
-struct FontStyle {
-  const char* face;
-  int centipoints;  // 8.25 pt is 825
-  bool bold = false;
-};
-
-inline constexpr FontStyle kDefaultFont{"MS Sans Serif", 825};
-
-Font MakeFont(const FontStyle& font, const Scale& scale);
+// A font of the layout tables at the screen's scale.
+Font MakeFont(const ui::layout::Font& font, const Scale& scale);
 
 // Registers a window class of this program the first time it is asked for.
 void RegisterClassOnce(const char* class_name, WNDPROC procedure, int background_colour);
 
-// A child control, visible, placed at `layout` scaled for the screen.
+// A child control, visible, placed at `rect` (in the parent's client area) scaled for the screen.
 HWND MakeControl(HWND parent, const char* window_class, const char* text, DWORD style, int id,
-                 const Layout& layout, const Scale& scale, DWORD ex_style = 0);
+                 const ui::layout::Rect& rect, const Scale& scale, DWORD ex_style = 0);
 
 std::string TextOf(HWND window);
 void SetText(HWND window, std::string_view text);

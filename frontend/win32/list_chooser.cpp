@@ -22,7 +22,7 @@ void SetFont(HWND control, const Font& font) {
 }  // namespace
 
 ListChooser::ListChooser(HWND owner, const ui::ListChoice& choice, const Scale& scale)
-    : NativeWindow(scale), owner_(owner), font_(MakeFont(kDefaultFont, scale)) {
+    : FormWindow(scale), owner_(owner), font_(MakeFont(kDefaultFont, scale)) {
   const std::string title(choice.title);
   Create({.class_name = kListChooserClass,
           .caption = title.c_str(),
@@ -155,7 +155,7 @@ LRESULT ListChooser::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
       break;
   }
-  return NativeWindow::OnMessage(message, wparam, lparam);
+  return FormWindow::OnMessage(message, wparam, lparam);
 }
 
 }  // namespace win32

@@ -8,14 +8,14 @@
 #include <optional>
 
 #include "gdi.h"
-#include "native_window.h"
+#include "form_window.h"
 #include "ui/common/platform_services.h"
 
 namespace win32 {
 
 inline constexpr const char* kListChooserClass = "TamborelleRirAvadera.ListChooser";
 
-class ListChooser final : public NativeWindow {
+class ListChooser final : public FormWindow {
  public:
   // Made hidden, centred, owned by `owner`, with the first row picked.
   ListChooser(HWND owner, const ui::ListChoice& choice, const Scale& scale);

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include "controls.h"
+#include "form_window.h"
 #include "gdi.h"
-#include "native_window.h"
 #include "ui/common/forms.h"
 #include "ui/login/login_view.h"
 
@@ -21,23 +21,13 @@ class LoginWindow final : public Form<ui::LoginView> {
 
  private:
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
-  HWND FirstFocus() const override { return password_; }
-  void MakeControls();
   void PaintBanner(HDC dc);
 
   ui::Forms& forms_;
-  Font default_font_;
-  Font large_font_;
   Bitmap banner_;
   Brush banner_brush_;
   KeyDownHandler password_key_down_;
-
-  HWND label1_ = nullptr;
-  HWND label2_ = nullptr;
-  HWND label3_ = nullptr;
   HWND password_ = nullptr;
-  HWND label4_ = nullptr;
-  HWND login_ = nullptr;
 };
 
 }  // namespace win32

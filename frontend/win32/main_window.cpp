@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "picture_box.h"
 #include "resource.h"
@@ -14,22 +15,17 @@ namespace win32 {
 
 namespace {
 
-constexpr const char* kCaption = "Tamborelle Website Durezur";
-constexpr int kClientWidth = 575;
-constexpr int kClientHeight = 588;  // below the menu bar
-constexpr const char* kMakersAddress = "www.tamborelle.com";
-constexpr int kStatusPanelWidth = 133;  // 2000 twips
 constexpr int kDefaultColumnWidth = 96;
 constexpr int kTwipsPerPixel = 15;
 constexpr COLORREF kPictureFaceKey = RGB(192, 192, 192);
 
-constexpr FontStyle kListFont{"Verdana", 975, true};
-constexpr FontStyle kWebsiteFont{"Verdana", 1125, true};
-constexpr FontStyle kEnterWebsiteFont{"Verdana", 1200, true};
-constexpr FontStyle kMessageFont{"Verdana", 825, true};
+// The list asks for each row's text as it paints it, straight from the block list.
+DWORD OwnStyle(const ui::layout::Control& control) {
+  return control.kind == ui::layout::Kind::kListView ? LVS_OWNERDATA : 0;
+}
 
-void SetFont(HWND control, const Font& font) {
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+void ShowPicture(HWND picture_button, const Bitmap& picture) {
+  SendMessageA(picture_button, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get()));
 }
 
 HMENU LoadMainMenu() {
@@ -38,17 +34,14 @@ HMENU LoadMainMenu() {
 
 }  // namespace
 
-MainWindow::MainWindow(app::Application& application, Win32Services& services, const Scale& scale)
+MainWindow::MainWindow(ui::Forms& forms, Win32Services& services, const ProgramEvents& events,
+                       const Scale& scale)
     : Form<ui::MainView>(scale),
-      application_(application),
+      forms_(forms),
       services_(services),
+      events_(events),
       taskbar_created_(RegisterWindowMessageA("TaskbarCreated")),
       open_login_(OpenLoginMessage()),
-      default_font_(MakeFont(kDefaultFont, scale)),
-      list_font_(MakeFont(kListFont, scale)),
-      website_font_(MakeFont(kWebsiteFont, scale)),
-      enter_website_font_(MakeFont(kEnterWebsiteFont, scale)),
-      message_font_(MakeFont(kMessageFont, scale)),
       banner_(LoadPicture(IDB_BANNER_MAIN, scale)),
       allow_picture_(LoadPicture(IDB_ALLOW, scale, kPictureFaceKey)),
       block_picture_(LoadPicture(IDB_BLOCK, scale, kPictureFaceKey)),
@@ -56,15 +49,11 @@ MainWindow::MainWindow(app::Application& application, Win32Services& services, c
       website_key_down_([this](std::int16_t key_code, std::int16_t shift) {
         Raise([&](ui::frmRirAvadera& form) { form.txtWebsite_KeyDown(key_code, shift); });
       }) {
-  Create({.class_name = kMainWindowClass,
-          .caption = kCaption,
-          .client_width = kClientWidth,
-          .client_height = kClientHeight,
-          .menu = LoadMainMenu()});
-  if (hwnd()) {
+  if (CreateFromTable({.class_name = kMainWindowClass, .table = kMainTable, .menu = LoadMainMenu()},
+                      OwnStyle)) {
     // Explorer runs without administrator rights; its message must still reach us.
     ChangeWindowMessageFilterEx(hwnd(), taskbar_created_, MSGFLT_ALLOW, nullptr);
-    MakeControls();
+    SetUpControls();
   }
 }
 
@@ -72,66 +61,30 @@ MainWindow::~MainWindow() {
   Destroy();
 }
 
-void MainWindow::MakeControls() {
-  const HWND window = hwnd();
-  const Scale& at = scale();
-  // Made in tab order, which is also the order in which the Tab key moves the focus.
-  command1_ = MakeControl(window, "BUTTON", "Command1", WS_TABSTOP | BS_PUSHBUTTON, IDC_COMMAND1,
-                          {664, 408, 201, 49}, at);
-  status_bar_ =
-      MakeControl(window, STATUSCLASSNAMEA, "", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
-                  IDC_STATUSBAR1, {0, 563, 575, 25}, at);
-  list_ =
-      MakeControl(window, WC_LISTVIEWA, "", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA,
-                  IDC_LVWWEBSITES, {8, 200, 561, 305}, at, WS_EX_CLIENTEDGE);
-  export_ = MakeControl(window, "EDIT", "", WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL,
-                        IDC_TXTEXPORT, {600, 88, 297, 273}, at, WS_EX_CLIENTEDGE);
-  command3_ = MakeControl(window, "BUTTON", "Preview Saved Data", WS_TABSTOP | BS_PUSHBUTTON,
-                          IDC_COMMAND3, {712, 368, 129, 33}, at);
-  add_entry_ = MakeControl(window, "BUTTON", "Add Entry", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED,
-                           IDC_CMDADDENTRY, {464, 152, 105, 33}, at);
-  website_ = MakeControl(window, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, IDC_TXTWEBSITE,
-                         {8, 152, 449, 33}, at, WS_EX_CLIENTEDGE);
-  enter_website_ = MakeControl(window, "STATIC", "Enter Website:", SS_LEFT, IDC_LBLENTERWEBSITE,
-                               {8, 128, 289, 25}, at);
-  picture1_ = MakePictureBox(window, IDC_PICTURE1, banner_.get(), {0, 0, 576, 121}, at);
-  message_ = MakeControl(picture1_, "STATIC", "Important: Restart your Web Browser!", SS_LEFT,
-                         IDC_LBLMESSAGE, {144, 88, 257, 17}, at);
-  ShowWindow(message_, SW_HIDE);
-  // The label's box reaches one pixel into the entry box below it.
-  SetWindowLongPtrA(enter_website_, GWL_STYLE,
-                    GetWindowLongPtrA(enter_website_, GWL_STYLE) | WS_CLIPSIBLINGS);
-  const DWORD picture_button = SS_BITMAP | SS_NOTIFY | SS_REALSIZECONTROL;
-  allow_ = MakeControl(window, "STATIC", "", picture_button, IDC_IMGALLOW, {8, 512, 124, 33}, at);
-  block_ = MakeControl(window, "STATIC", "", picture_button, IDC_IMGBLOCK, {136, 512, 124, 33}, at);
-  apply_ = MakeControl(window, "STATIC", "", picture_button, IDC_IMGAPPLY, {443, 511, 124, 33}, at);
-  SendMessageA(allow_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(allow_picture_.get()));
-  SendMessageA(block_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(block_picture_.get()));
-  SendMessageA(apply_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(apply_picture_.get()));
+void MainWindow::SetUpControls() {
+  list_ = Control("lvwWebsites");
+  export_ = Control("txtExport");
+  add_entry_ = Control("cmdAddEntry");
+  website_ = Control("txtWebsite");
+  message_ = Control("lblMessage");
 
-  for (const HWND control : {command1_, status_bar_, export_, command3_, add_entry_}) {
-    SetFont(control, default_font_);
-  }
-  SetFont(list_, list_font_);
-  SetFont(website_, website_font_);
-  SetFont(enter_website_, enter_website_font_);
-  SetFont(message_, message_font_);
-
-  // Neither box has a length limit.
-  SendMessageA(website_, EM_SETLIMITTEXT, 0, 0);
-  SendMessageA(export_, EM_SETLIMITTEXT, 0, 0);
+  SetBoxPicture(Control("Picture1"), banner_.get());
+  ShowPicture(Control("imgAllow"), allow_picture_);
+  ShowPicture(Control("imgBlock"), block_picture_);
+  ShowPicture(Control("imgApply"), apply_picture_);
   ForwardKeyDown(website_, website_key_down_);
-  LetTabLeave(export_);
 
-  int panel_edge = at(kStatusPanelWidth);
-  SendMessageA(status_bar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panel_edge));
-  SendMessageA(status_bar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(kMakersAddress));
+  const HWND status_bar = Control("StatusBar1");
+  int panel_edge = scale()(ui::kStatusPanelWidth);
+  SendMessageA(status_bar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panel_edge));
+  SendMessageA(status_bar, SB_SETTEXTA, 0,
+               reinterpret_cast<LPARAM>(std::string(ui::kStatusPanelText).c_str()));
 }
 
 template <class Handler>
 void MainWindow::Raise(Handler handler) {
-  if (!quiet() && application_.IsLoaded(ui::FormId::kMain)) {
-    handler(application_.Main());
+  if (!quiet() && forms_.IsLoaded(ui::FormId::kMain)) {
+    handler(forms_.Main());
   }
 }
 
@@ -291,7 +244,7 @@ void MainWindow::OnCommand(int id, int code) {
     case IDM_SUPPORT:
     case IDM_ABOUT:
       return;  // present, and bound to nothing
-    case IDC_TXTWEBSITE:
+    case kMainTable.Id("txtWebsite"):
       if (code == EN_CHANGE) {
         Raise([](Logic& form) { form.txtWebsite_Change(); });
       }
@@ -301,17 +254,17 @@ void MainWindow::OnCommand(int id, int code) {
   }
   if (code == BN_CLICKED) {  // also STN_CLICKED, which has the same number
     switch (id) {
-      case IDC_CMDADDENTRY:
+      case kMainTable.Id("cmdAddEntry"):
         return Raise([](Logic& form) { form.cmdAddEntry_Click(); });
-      case IDC_COMMAND1:
+      case kMainTable.Id("Command1"):
         return Raise([](Logic& form) { form.Command1_Click(); });
-      case IDC_COMMAND3:
+      case kMainTable.Id("Command3"):
         return Raise([](Logic& form) { form.Command3_Click(); });
-      case IDC_IMGALLOW:
+      case kMainTable.Id("imgAllow"):
         return Raise([](Logic& form) { form.imgAllow_Click(); });
-      case IDC_IMGBLOCK:
+      case kMainTable.Id("imgBlock"):
         return Raise([](Logic& form) { form.imgBlock_Click(); });
-      case IDC_IMGAPPLY:
+      case kMainTable.Id("imgApply"):
         return Raise([](Logic& form) { form.imgApply_Click(); });
       default:
         return;
@@ -326,39 +279,23 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
-    case WM_CTLCOLORSTATIC: {
-      const auto dc = reinterpret_cast<HDC>(wparam);
-      const auto control = reinterpret_cast<HWND>(lparam);
-      if (control == message_) {
-        return reinterpret_cast<LRESULT>(TransparentLabelColours(dc, RGB(255, 0, 0)));
-      }
-      break;
-    }
-    case WM_CTLCOLOREDIT:
-      if (reinterpret_cast<HWND>(lparam) == website_) {
-        const auto dc = reinterpret_cast<HDC>(wparam);
-        SetTextColor(dc, RGB(0, 0, 255));
-        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-      }
-      break;
     case WM_CLOSE:
       if (!quiet()) {
-        application_.Unload(ui::FormId::kMain, ui::UnloadMode::kControlMenu);
+        forms_.Unload(ui::FormId::kMain, ui::UnloadMode::kControlMenu);
       }
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;  // never refused: the list is written when the session ends
     case WM_ENDSESSION:
-      if (wparam && !quiet()) {
-        application_.EndSession();
+      if (wparam && !quiet() && events_.session_ending) {
+        events_.session_ending();
       }
       return 0;
     case kTrayCallbackMessage:
       Raise([&](ui::frmRirAvadera& form) { form.nidTray_MouseMessage(LOWORD(lparam)); });
       return 0;
     case WM_SIZE: {
-      const LRESULT result = NativeWindow::OnMessage(message, wparam, lparam);
+      const LRESULT result = FormWindow::OnMessage(message, wparam, lparam);
       if (wparam == SIZE_MINIMIZED) {
         Raise([](ui::frmRirAvadera& form) { form.Form_Resize(); });
       }
@@ -370,14 +307,14 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
       }
       if (message == open_login_ && open_login_ != 0) {
-        if (!quiet()) {
-          application_.AnotherCopyStarted();
+        if (!quiet() && events_.another_copy_started) {
+          events_.another_copy_started();
         }
         return 0;
       }
       break;
   }
-  return NativeWindow::OnMessage(message, wparam, lparam);
+  return FormWindow::OnMessage(message, wparam, lparam);
 }
 
 }  // namespace win32

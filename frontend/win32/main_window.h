@@ -5,20 +5,31 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/application.h"
+#include <functional>
+
 #include "controls.h"
+#include "form_window.h"
 #include "gdi.h"
-#include "native_window.h"
 #include "services.h"
+#include "ui/common/forms.h"
 #include "ui/main/main_view.h"
 
 namespace win32 {
 
 inline constexpr const char* kMainWindowClass = "TamborelleRirAvadera.Main";
 
+// What the main window hears of that is no event of its logic; win_main.cpp decides what each
+// does.
+struct ProgramEvents {
+  std::function<void()> session_ending;        // the user's session ends
+  std::function<void()> another_copy_started;  // a second start of the program woke this one
+};
+
 class MainWindow final : public Form<ui::MainView> {
  public:
-  MainWindow(app::Application& application, Win32Services& services, const Scale& scale);
+  // `events` must outlive the window.
+  MainWindow(ui::Forms& forms, Win32Services& services, const ProgramEvents& events,
+             const Scale& scale);
   ~MainWindow() override;
 
   void AddColumn(std::string_view header, std::optional<int> width_twips) override;
@@ -34,9 +45,8 @@ class MainWindow final : public Form<ui::MainView> {
 
  private:
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
-  HWND FirstFocus() const override { return command1_; }
 
-  void MakeControls();
+  void SetUpControls();
   // Runs a handler of the window logic for an event of the window, unless the program itself
   // caused it.
   template <class Handler>
@@ -47,36 +57,25 @@ class MainWindow final : public Form<ui::MainView> {
   int FindRow(const NMLVFINDITEMA& request) const;
   void SelectionMoved();
 
-  app::Application& application_;
+  ui::Forms& forms_;
   Win32Services& services_;
+  const ProgramEvents& events_;
   const blocklist::BlockList* rows_ = nullptr;
   UINT taskbar_created_ = 0;
   UINT open_login_ = 0;
 
-  Font default_font_;
-  Font list_font_;
-  Font website_font_;
-  Font enter_website_font_;
-  Font message_font_;
   Bitmap banner_;
   Bitmap allow_picture_;
   Bitmap block_picture_;
   Bitmap apply_picture_;
   KeyDownHandler website_key_down_;
 
-  HWND command1_ = nullptr;
-  HWND status_bar_ = nullptr;
+  // The controls the window reaches after it was made, found in the table by name.
   HWND list_ = nullptr;
   HWND export_ = nullptr;
-  HWND command3_ = nullptr;
   HWND add_entry_ = nullptr;
   HWND website_ = nullptr;
-  HWND enter_website_ = nullptr;
-  HWND picture1_ = nullptr;
   HWND message_ = nullptr;
-  HWND allow_ = nullptr;
-  HWND block_ = nullptr;
-  HWND apply_ = nullptr;
 };
 
 }  // namespace win32

@@ -1,7 +1,5 @@
 #include "password_window.h"
 
-#include "picture_box.h"
-#include "resource.h"
 #include "ui/password/password_form.h"
 
 namespace win32 {
@@ -13,36 +11,11 @@ constexpr const char* kPasswordWindowClass = "TamborelleRirAvadera.Password";
 }  // namespace
 
 PasswordWindow::PasswordWindow(ui::Forms& forms, HWND owner, const Scale& scale)
-    : Form<ui::PasswordView>(scale),
-      forms_(forms),
-      owner_(owner),
-      default_font_(MakeFont(kDefaultFont, scale)) {
-  Create({.class_name = kPasswordWindowClass,
-          .caption = "Change Password",
-          .client_width = 337,
-          .client_height = 113,
-          .owner = owner});
-  const HWND window = hwnd();
-  if (!window) {
-    return;
-  }
-  const HWND label1 = MakeControl(window, "STATIC", "Password:", SS_LEFT, IDC_PASSWORD_LABEL1,
-                                  {8, 24, 89, 17}, scale);
-  const HWND label2 = MakeControl(window, "STATIC", "Confirm:", SS_LEFT, IDC_PASSWORD_LABEL2,
-                                  {8, 56, 89, 17}, scale);
-  password_ = MakeControl(window, "EDIT", "", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL,
-                          IDC_PASSWORD_TXTPASSWORD, {72, 16, 257, 25}, scale, WS_EX_CLIENTEDGE);
-  confirm_ = MakeControl(window, "EDIT", "", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL,
-                         IDC_PASSWORD_TXTCONFIRM, {72, 48, 257, 25}, scale, WS_EX_CLIENTEDGE);
-  const HWND save = MakeControl(window, "BUTTON", "OK", WS_TABSTOP | BS_PUSHBUTTON,
-                                IDC_PASSWORD_CMDSAVEPASSWORD, {232, 80, 97, 25}, scale);
-  for (const HWND control : {label1, label2, password_, confirm_, save}) {
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(default_font_.get()), FALSE);
-  }
-  PutLabelsBeneath({label1, label2});
-  for (const HWND box : {password_, confirm_}) {
-    SendMessageA(box, EM_SETPASSWORDCHAR, '*', 0);
-    SendMessageA(box, EM_SETLIMITTEXT, 0, 0);
+    : Form<ui::PasswordView>(scale), forms_(forms), owner_(owner) {
+  if (CreateFromTable(
+          {.class_name = kPasswordWindowClass, .table = kPasswordTable, .owner = owner})) {
+    password_ = Control("txtPassword");
+    confirm_ = Control("txtConfirm");
   }
 }
 
@@ -98,7 +71,7 @@ LRESULT PasswordWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
       // Enter and Esc mean nothing here; only the OK button does.
-      if (LOWORD(wparam) == IDC_PASSWORD_CMDSAVEPASSWORD && HIWORD(wparam) == BN_CLICKED &&
+      if (LOWORD(wparam) == kPasswordTable.Id("cmdSavePassword") && HIWORD(wparam) == BN_CLICKED &&
           !quiet() && forms_.IsLoaded(ui::FormId::kPassword)) {
         forms_.Password().cmdSavePassword_Click();
       }
@@ -111,7 +84,7 @@ LRESULT PasswordWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
       break;
   }
-  return NativeWindow::OnMessage(message, wparam, lparam);
+  return FormWindow::OnMessage(message, wparam, lparam);
 }
 
 }  // namespace win32

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include "controls.h"
+#include "form_window.h"
 #include "gdi.h"
-#include "native_window.h"
 #include "ui/common/forms.h"
 #include "ui/password/password_view.h"
 
@@ -25,13 +25,11 @@ class PasswordWindow final : public Form<ui::PasswordView> {
 
  private:
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
-  HWND FirstFocus() const override { return password_; }
   void EndModal();
 
   ui::Forms& forms_;
   HWND owner_;
   bool modal_ = false;
-  Font default_font_;
 
   HWND password_ = nullptr;
   HWND confirm_ = nullptr;

@@ -1,5 +1,7 @@
 #include "picture_box.h"
 
+#include "controls.h"
+
 namespace win32 {
 
 namespace {
@@ -34,13 +36,14 @@ LRESULT CALLBACK PictureBoxProcedure(HWND box, UINT message, WPARAM wparam, LPAR
 
 }  // namespace
 
-HWND MakePictureBox(HWND parent, int id, HBITMAP picture, const Layout& layout,
-                    const Scale& scale) {
+const char* PictureBoxClass() {
   RegisterClassOnce(kPictureBoxClass, PictureBoxProcedure, COLOR_WINDOW);
-  const HWND box =
-      MakeControl(parent, kPictureBoxClass, "", WS_BORDER | WS_TABSTOP, id, layout, scale);
+  return kPictureBoxClass;
+}
+
+void SetBoxPicture(HWND box, HBITMAP picture) {
   SetWindowLongPtrA(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
-  return box;
+  InvalidateRect(box, nullptr, TRUE);
 }
 
 HBRUSH TransparentLabelColours(HDC label_dc, COLORREF text_colour) {
@@ -49,12 +52,10 @@ HBRUSH TransparentLabelColours(HDC label_dc, COLORREF text_colour) {
   return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 
-void PutLabelsBeneath(std::initializer_list<HWND> labels) {
-  for (const HWND label : labels) {
-    SetWindowLongPtrA(label, GWL_STYLE, GetWindowLongPtrA(label, GWL_STYLE) | WS_CLIPSIBLINGS);
-    SetWindowPos(label, HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  }
+void PutLabelBeneath(HWND label) {
+  SetWindowLongPtrA(label, GWL_STYLE, GetWindowLongPtrA(label, GWL_STYLE) | WS_CLIPSIBLINGS);
+  SetWindowPos(label, HWND_BOTTOM, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 }  // namespace win32

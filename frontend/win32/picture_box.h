@@ -5,13 +5,12 @@
 
 #include <windows.h>
 
-#include <initializer_list>
-
-#include "controls.h"
-
 namespace win32 {
 
-HWND MakePictureBox(HWND parent, int id, HBITMAP picture, const Layout& layout, const Scale& scale);
+// The window class of a picture box, registered the first time it is asked for.
+const char* PictureBoxClass();
+// The picture a box shows; it must live as long as the box.
+void SetBoxPicture(HWND box, HBITMAP picture);
 
 // Colours for a label drawn over a picture: only its text, over what its parent painted.
 HBRUSH TransparentLabelColours(HDC label_dc, COLORREF text_colour);
@@ -19,6 +18,6 @@ HBRUSH TransparentLabelColours(HDC label_dc, COLORREF text_colour);
 // Labels lie beneath the other controls and are cut by them, as labels drawn on the window's
 // own surface would be: where a label's box overlaps a text box, the text box shows whole. Labels
 // take no focus, so the order of the Tab key does not change.
-void PutLabelsBeneath(std::initializer_list<HWND> labels);
+void PutLabelBeneath(HWND label);
 
 }  // namespace win32

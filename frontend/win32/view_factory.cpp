@@ -1,19 +1,13 @@
 #include "view_factory.h"
 
-#include <stdexcept>
-
 #include "login_window.h"
-#include "main_window.h"
 #include "password_window.h"
 #include "ui/main/main_form.h"
 
 namespace win32 {
 
-std::unique_ptr<ui::MainView> Win32ViewFactory::CreateMainView(ui::Forms& /*forms*/) {
-  if (!application_) {
-    throw std::logic_error("the views were asked for before the application was attached");
-  }
-  return std::make_unique<MainWindow>(*application_, services_, scale_);
+std::unique_ptr<ui::MainView> Win32ViewFactory::CreateMainView(ui::Forms& forms) {
+  return std::make_unique<MainWindow>(forms, services_, events_, scale_);
 }
 
 std::unique_ptr<ui::LoginView> Win32ViewFactory::CreateLoginView(ui::Forms& forms) {

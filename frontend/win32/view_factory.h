@@ -1,8 +1,11 @@
 // Makes the native view of each window when the window logic loads it.
 #pragma once
 
-#include "app/application.h"
+#include <functional>
+#include <utility>
+
 #include "app/view_factory.h"
+#include "main_window.h"
 #include "scale.h"
 #include "services.h"
 
@@ -13,9 +16,14 @@ class Win32ViewFactory final : public app::ViewFactory {
   Win32ViewFactory(Win32Services& services, const Scale& scale)
       : services_(services), scale_(scale) {}
 
-  // The application whose windows these are; the main window reports the session's end and a
-  // second start to it. Call before the first window loads.
-  void Attach(app::Application& application) { application_ = &application; }
+  // What the main window does when the user's session ends and when a second start of the
+  // program wakes this one. Set before the first window loads.
+  void OnSessionEnding(std::function<void()> handler) {
+    events_.session_ending = std::move(handler);
+  }
+  void OnAnotherCopyStarted(std::function<void()> handler) {
+    events_.another_copy_started = std::move(handler);
+  }
 
   std::unique_ptr<ui::MainView> CreateMainView(ui::Forms& forms) override;
   std::unique_ptr<ui::LoginView> CreateLoginView(ui::Forms& forms) override;
@@ -24,7 +32,7 @@ class Win32ViewFactory final : public app::ViewFactory {
  private:
   Win32Services& services_;
   Scale scale_;
-  app::Application* application_ = nullptr;
+  ProgramEvents events_;
 };
 
 }  // namespace win32

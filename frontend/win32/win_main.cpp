@@ -5,7 +5,7 @@
 
 #include "app/application.h"
 #include "app/start_up.h"
-#include "native_window.h"
+#include "form_window.h"
 #include "services.h"
 #include "single_copy.h"
 #include "view_factory.h"
@@ -23,7 +23,8 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   win32::Win32Services services;
   win32::Win32ViewFactory views(services, win32::SystemScale());
   app::Application application(views, services);
-  views.Attach(application);
+  views.OnSessionEnding([&application] { application.EndSession(); });
+  views.OnAnotherCopyStarted([&application] { application.AnotherCopyStarted(); });
   modGetSystemPath::Main(application);
   if (!application.AnyLoaded()) {
     return 0;

@@ -1,50 +1,25 @@
-// The three windows as they are laid out: sizes, frames, controls, fonts, menus and the order in
-// which the focus moves, at the usual 96 DPI and scaled for a larger one.
+// The three windows as the layout tables give them: every row of each table checked against the
+// native control that the window made of it (its parent, place, size, caption, font, colours,
+// state and kind), at the usual 96 DPI and scaled for a larger one, and the order of the Tab key
+// walked with the real dialog keys. The numbers live in the tables only.
+#include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "control_table.h"
 #include "controls.h"
-#include "native_window.h"
+#include "form_window.h"
 #include "resource.h"
 #include "windows_program.h"
 
 namespace {
 
+using ui::layout::Kind;
+using win32::ControlTable;
 using wintest::WindowsProgram;
-
-struct Expected {
-  int id;
-  RECT where;  // left, top, right, bottom in the parent's client area
-};
-
-RECT At(int left, int top, int width, int height) {
-  return RECT{left, top, left + width, top + height};
-}
-
-void ExpectPlaced(const WindowsProgram& program, HWND window, const std::vector<Expected>& table) {
-  for (const Expected& expected : table) {
-    const HWND control = GetDlgItem(window, expected.id);
-    ASSERT_NE(control, nullptr) << "control " << expected.id;
-    const RECT where = program.Placement(control);
-    EXPECT_EQ(where.left, expected.where.left) << "control " << expected.id;
-    EXPECT_EQ(where.top, expected.where.top) << "control " << expected.id;
-    EXPECT_EQ(where.right, expected.where.right) << "control " << expected.id;
-    EXPECT_EQ(where.bottom, expected.where.bottom) << "control " << expected.id;
-  }
-}
-
-void ExpectFixedFrame(HWND window, const char* caption) {
-  const auto style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
-  EXPECT_TRUE(style & WS_SYSMENU);
-  EXPECT_TRUE(style & WS_CAPTION);
-  EXPECT_FALSE(style & WS_THICKFRAME) << "the user cannot resize it";
-  EXPECT_FALSE(style & WS_MINIMIZEBOX);
-  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-  EXPECT_EQ(win32::TextOf(window), caption);
-  EXPECT_NE(SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
-}
 
 LOGFONTA FontOf(HWND control) {
   LOGFONTA font{};
@@ -52,19 +27,155 @@ LOGFONTA FontOf(HWND control) {
   return font;
 }
 
-void ExpectFont(HWND control, const char* face, int height, bool bold) {
-  const LOGFONTA font = FontOf(control);
-  EXPECT_STREQ(font.lfFaceName, face);
-  EXPECT_EQ(font.lfHeight, height);
-  EXPECT_EQ(font.lfWeight >= FW_BOLD, bold);
+COLORREF ToColorRef(const ui::layout::Colour& colour) {
+  return RGB(colour.red, colour.green, colour.blue);
 }
 
-std::vector<int> ChildrenInTabOrder(HWND window) {
-  std::vector<int> ids;
-  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    ids.push_back(GetDlgCtrlID(child));
+void ExpectFixedFrame(HWND window, const ui::layout::FormLayout& layout, win32::Scale scale) {
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_CAPTION);
+  EXPECT_FALSE(style & WS_THICKFRAME) << "the user cannot resize it";
+  EXPECT_FALSE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_EQ(win32::TextOf(window), layout.caption);
+  EXPECT_NE(SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, scale(layout.client_width));
+  EXPECT_EQ(client.bottom, scale(layout.client_height))
+      << "the client area lies below any menu bar";
+  if (const HMENU menu = GetMenu(window)) {
+    MENUBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    ASSERT_TRUE(GetMenuBarInfo(window, OBJID_MENU, 0, &bar));
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    // The bar's rectangle takes in the one-pixel line between it and the client area.
+    EXPECT_GE(origin.y + 1, bar.rcBar.bottom) << "the controls start below the menu bar";
   }
-  return ids;
+}
+
+// The colours the window gives a control as it paints, as its parent answers the control's
+// WM_CTLCOLOR message.
+struct Painted {
+  COLORREF text;
+  int background_mode;
+};
+
+Painted PaintedColours(HWND control, bool edit) {
+  const HDC dc = CreateCompatibleDC(nullptr);
+  SetTextColor(dc, RGB(1, 2, 3));
+  SetBkMode(dc, OPAQUE);
+  SendMessageA(GetParent(control), edit ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC,
+               reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+  const Painted painted{GetTextColor(dc), GetBkMode(dc)};
+  DeleteDC(dc);
+  return painted;
+}
+
+// One row of a table against the control the window made of it.
+void ExpectRow(const WindowsProgram& program, HWND window, const ControlTable& table,
+               const ui::layout::Control& row, win32::Scale scale) {
+  SCOPED_TRACE(std::string(row.name));
+  const HWND parent =
+      row.container.empty() ? window : program.Control(window, table, row.container);
+  ASSERT_NE(parent, nullptr);
+  const HWND control = GetDlgItem(parent, table.Id(row.name));
+  ASSERT_NE(control, nullptr) << "not a child of its container";
+
+  // Edges are scaled, not sizes: controls that meet at 96 DPI meet at any DPI.
+  const RECT where = program.Placement(control);
+  EXPECT_EQ(where.left, scale(row.rect.left));
+  EXPECT_EQ(where.top, scale(row.rect.top));
+  EXPECT_EQ(where.right, scale(row.rect.right()));
+  EXPECT_EQ(where.bottom, scale(row.rect.bottom()));
+
+  if (row.kind == Kind::kPushButton || row.kind == Kind::kLabel) {
+    EXPECT_EQ(win32::TextOf(control), row.caption);
+  }
+  if (row.kind != Kind::kPictureBox && row.kind != Kind::kPictureButton) {
+    const LOGFONTA font = FontOf(control);
+    EXPECT_EQ(std::string(font.lfFaceName), row.font.face);
+    EXPECT_EQ(font.lfHeight, scale.FontHeight(row.font.centipoints));
+    EXPECT_EQ(font.lfWeight >= FW_BOLD, row.font.bold);
+  }
+  EXPECT_EQ(IsWindowVisible(control) != FALSE, row.shown && IsWindowVisible(window));
+  EXPECT_EQ(IsWindowEnabled(control) != FALSE, row.enabled);
+
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(control, GWL_STYLE));
+  EXPECT_EQ((style & WS_TABSTOP) != 0, ui::layout::TakesFocus(row.kind));
+  if (row.kind == Kind::kPasswordBox) {
+    EXPECT_TRUE(style & ES_PASSWORD);
+    EXPECT_EQ(SendMessageA(control, EM_GETPASSWORDCHAR, 0, 0), '*');
+  }
+  if (row.kind == Kind::kTextBox || row.kind == Kind::kPasswordBox ||
+      row.kind == Kind::kMultiLineTextBox) {
+    EXPECT_EQ((style & ES_MULTILINE) != 0, row.kind == Kind::kMultiLineTextBox);
+    EXPECT_FALSE(style & (WS_VSCROLL | WS_HSCROLL)) << "no scroll bars";
+    EXPECT_GE(static_cast<DWORD>(SendMessageA(control, EM_GETLIMITTEXT, 0, 0)), 0x7FFFFFFEu)
+        << "no length limit";
+    const Painted painted = PaintedColours(control, /*edit=*/true);
+    if (row.text_colour) {
+      EXPECT_EQ(painted.text, ToColorRef(*row.text_colour));
+    }
+  }
+  if (row.kind == Kind::kLabel && !row.transparent) {
+    // An opaque label lies beneath the controls its box reaches into, which show whole.
+    EXPECT_TRUE(style & WS_CLIPSIBLINGS);
+    RECT label{};
+    GetWindowRect(control, &label);
+    for (HWND below = GetWindow(control, GW_HWNDNEXT); below;
+         below = GetWindow(below, GW_HWNDNEXT)) {
+      RECT other{};
+      RECT common{};
+      GetWindowRect(below, &other);
+      EXPECT_FALSE(IntersectRect(&common, &label, &other))
+          << "control " << GetDlgCtrlID(below) << " lies beneath the label it touches";
+    }
+  }
+  if (row.kind == Kind::kLabel) {
+    const Painted painted = PaintedColours(control, /*edit=*/false);
+    EXPECT_EQ(painted.background_mode, row.transparent ? TRANSPARENT : OPAQUE);
+    EXPECT_EQ(painted.text,
+              row.text_colour ? ToColorRef(*row.text_colour) : GetSysColor(COLOR_WINDOWTEXT));
+  }
+}
+
+void ExpectTable(const WindowsProgram& program, HWND window, const ControlTable& table,
+                 win32::Scale scale) {
+  ASSERT_NE(window, nullptr);
+  ExpectFixedFrame(window, table.layout, scale);
+  for (const ui::layout::Control& row : table.layout.controls) {
+    ExpectRow(program, window, table, row, scale);
+  }
+}
+
+// The names of the controls the Tab key stops at, from the first that takes the focus around to
+// it again, walked with the real dialog keys. Disabled controls are enabled first, as they
+// would be in use, so that the whole order is walked.
+std::vector<std::string_view> WalkTabKey(const WindowsProgram& program, HWND window,
+                                         const ControlTable& table) {
+  std::vector<std::string_view> expected;
+  for (const ui::layout::Control& row : table.layout.controls) {
+    if (ui::layout::TakesFocus(row.kind) && row.shown) {
+      EnableWindow(program.Control(window, table, row.name), TRUE);
+      expected.push_back(row.name);
+    }
+  }
+  const HWND first = program.Control(window, table, expected.front());
+  SetFocus(first);
+  std::vector<std::string_view> walked;
+  HWND focus = first;
+  do {
+    const auto row = table.RowOfId(GetDlgCtrlID(focus));
+    walked.push_back(row ? table.layout.controls[*row].name : "(not in the table)");
+    MSG tab{focus, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    win32::DispatchWithDialogKeys(tab);
+    focus = GetFocus();
+  } while (focus != first && focus && walked.size() <= table.layout.controls.size());
+  EXPECT_EQ(walked, expected) << "the Tab key follows the table";
+  return walked;
 }
 
 std::string MenuText(HMENU menu, UINT position) {
@@ -73,65 +184,49 @@ std::string MenuText(HMENU menu, UINT position) {
   return text;
 }
 
-TEST(MainWindowLayout, MatchesTheWindowsTableAt96Dpi) {
-  WindowsProgram program;
+class MainWindowLayout : public testing::TestWithParam<int> {};
+
+TEST_P(MainWindowLayout, EveryRowOfTheTableAtTheScreensDpi) {
+  const win32::Scale scale{GetParam()};
+  WindowsProgram program(scale);
   program.Start(/*first_run=*/true);
   const HWND main = program.Main();
-  ExpectFixedFrame(main, "Tamborelle Website Durezur");
-  const SIZE client = program.ClientSize(main);
-  EXPECT_EQ(client.cx, 575);
-  EXPECT_EQ(client.cy, 588);
+  ExpectTable(program, main, win32::kMainTable, scale);
+  // The first control that takes the focus holds it when the window first shows.
+  EXPECT_EQ(GetFocus(), program.Control(main, win32::kMainTable, "Command1"));
+  WalkTabKey(program, main, win32::kMainTable);
 
-  ExpectPlaced(program, main,
-               {{IDC_COMMAND1, At(664, 408, 201, 49)},
-                {IDC_STATUSBAR1, At(0, 563, 575, 25)},
-                {IDC_LVWWEBSITES, At(8, 200, 561, 305)},
-                {IDC_TXTEXPORT, At(600, 88, 297, 273)},
-                {IDC_COMMAND3, At(712, 368, 129, 33)},
-                {IDC_CMDADDENTRY, At(464, 152, 105, 33)},
-                {IDC_TXTWEBSITE, At(8, 152, 449, 33)},
-                {IDC_LBLENTERWEBSITE, At(8, 128, 289, 25)},
-                {IDC_PICTURE1, At(0, 0, 576, 121)},
-                {IDC_IMGALLOW, At(8, 512, 124, 33)},
-                {IDC_IMGBLOCK, At(136, 512, 124, 33)},
-                {IDC_IMGAPPLY, At(443, 511, 124, 33)}});
-  const HWND picture1 = program.Control(main, IDC_PICTURE1);
-  ExpectPlaced(program, picture1, {{IDC_LBLMESSAGE, At(144, 88, 257, 17)}});
-  EXPECT_EQ(program.ClientSize(picture1).cx, 574) << "a one-pixel border around the banner";
+  // The banner lies inside a one-pixel border.
+  const ui::layout::Control& banner = ui::kMainLayout["Picture1"];
+  EXPECT_EQ(program.ClientSize(program.Control(main, win32::kMainTable, "Picture1")).cx,
+            scale(banner.rect.right()) - scale(banner.rect.left) - 2);
+  // The pictures grow with their controls.
+  const ui::layout::Control& apply = ui::kMainLayout["imgApply"];
+  BITMAP picture{};
+  GetObjectA(
+      reinterpret_cast<HBITMAP>(SendMessageA(program.Control(main, win32::kMainTable, "imgApply"),
+                                             STM_GETIMAGE, IMAGE_BITMAP, 0)),
+      sizeof picture, &picture);
+  EXPECT_EQ(picture.bmWidth, scale(apply.rect.width));
+  EXPECT_EQ(picture.bmHeight, scale(apply.rect.height));
 
-  // Created in the table's order, which is the order of the Tab key.
-  EXPECT_EQ(ChildrenInTabOrder(main),
-            (std::vector<int>{IDC_COMMAND1, IDC_STATUSBAR1, IDC_LVWWEBSITES, IDC_TXTEXPORT,
-                              IDC_COMMAND3, IDC_CMDADDENTRY, IDC_TXTWEBSITE, IDC_LBLENTERWEBSITE,
-                              IDC_PICTURE1, IDC_IMGALLOW, IDC_IMGBLOCK, IDC_IMGAPPLY}));
-  EXPECT_EQ(GetFocus(), program.Control(main, IDC_COMMAND1));
-  // Tab goes past the status bar, the disabled "Add Entry" and the labels.
-  const std::vector<int> tab_stops = {IDC_LVWWEBSITES, IDC_TXTEXPORT, IDC_COMMAND3,
-                                      IDC_TXTWEBSITE,  IDC_PICTURE1,  IDC_COMMAND1};
-  for (const int expected : tab_stops) {
-    MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
-    win32::DispatchWithDialogKeys(tab);
-    EXPECT_EQ(GetDlgCtrlID(GetFocus()), expected);
-  }
-
-  EXPECT_FALSE(IsWindowEnabled(program.Control(main, IDC_CMDADDENTRY)));
-  EXPECT_FALSE(IsWindowVisible(program.Control(picture1, IDC_LBLMESSAGE)));
-  EXPECT_EQ(win32::TextOf(program.Control(picture1, IDC_LBLMESSAGE)),
-            "Important: Restart your Web Browser!");
-  EXPECT_EQ(win32::TextOf(program.Control(main, IDC_COMMAND3)), "Preview Saved Data");
-  ExpectFont(program.Control(main, IDC_LVWWEBSITES), "Verdana", -13, true);
-  ExpectFont(program.Control(main, IDC_TXTWEBSITE), "Verdana", -15, true);
-  ExpectFont(program.Control(main, IDC_LBLENTERWEBSITE), "Verdana", -16, true);
-  ExpectFont(program.Control(picture1, IDC_LBLMESSAGE), "Verdana", -11, true);
-  ExpectFont(program.Control(main, IDC_CMDADDENTRY), "MS Sans Serif", -11, false);
+  const HWND status_bar = program.Control(main, win32::kMainTable, "StatusBar1");
+  int edges[4] = {};
+  EXPECT_EQ(SendMessageA(status_bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 1);
+  EXPECT_EQ(edges[0], scale(ui::kStatusPanelWidth));
+  char address[128] = {};
+  SendMessageA(status_bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(address));
+  EXPECT_EQ(std::string(address), ui::kStatusPanelText);
 }
 
-TEST(MainWindowLayout, ListColumnsStatusBarAndMenus) {
+INSTANTIATE_TEST_SUITE_P(At96And144Dpi, MainWindowLayout, testing::Values(96, 144));
+
+TEST(MainWindowLayout, ListColumnsAndMenus) {
   WindowsProgram program;
   program.Start(/*first_run=*/true);
   const HWND main = program.Main();
 
-  const HWND list = program.Control(main, IDC_LVWWEBSITES);
+  const HWND list = program.Control(main, win32::kMainTable, "lvwWebsites");
   const auto style = static_cast<DWORD>(GetWindowLongPtrA(list, GWL_STYLE));
   EXPECT_EQ(style & LVS_TYPEMASK, static_cast<DWORD>(LVS_REPORT));
   EXPECT_TRUE(style & LVS_SINGLESEL);
@@ -147,14 +242,6 @@ TEST(MainWindowLayout, ListColumnsStatusBarAndMenus) {
   ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column)));
   EXPECT_STREQ(header, "Status");
   EXPECT_FALSE(SendMessageA(list, LVM_GETCOLUMNA, 2, reinterpret_cast<LPARAM>(&column)));
-
-  const HWND status_bar = program.Control(main, IDC_STATUSBAR1);
-  int edges[4] = {};
-  EXPECT_EQ(SendMessageA(status_bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 1);
-  EXPECT_EQ(edges[0], 133);
-  char address[128] = {};
-  SendMessageA(status_bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(address));
-  EXPECT_STREQ(address, "www.tamborelle.com");
 
   const HMENU bar = GetMenu(main);
   ASSERT_EQ(GetMenuItemCount(bar), 3);
@@ -175,64 +262,28 @@ TEST(MainWindowLayout, ListColumnsStatusBarAndMenus) {
   }
 }
 
-TEST(MainWindowLayout, GrowsWithTheScreensDpi) {
-  WindowsProgram program(win32::Scale{144});
-  program.Start(/*first_run=*/true);
-  const HWND main = program.Main();
-  const SIZE client = program.ClientSize(main);
-  EXPECT_EQ(client.cx, 863);
-  EXPECT_EQ(client.cy, 882);
-  ExpectPlaced(program, main,
-               {{IDC_LVWWEBSITES, RECT{12, 300, 854, 758}},
-                {IDC_IMGAPPLY, RECT{665, 767, 851, 816}},
-                {IDC_STATUSBAR1, RECT{0, 845, 863, 882}}});
-  ExpectFont(program.Control(main, IDC_LVWWEBSITES), "Verdana", -20, true);
-  // The pictures grow with their controls.
-  BITMAP picture{};
-  GetObjectA(reinterpret_cast<HBITMAP>(
-                 SendMessageA(program.Control(main, IDC_IMGAPPLY), STM_GETIMAGE, IMAGE_BITMAP, 0)),
-             sizeof picture, &picture);
-  EXPECT_EQ(picture.bmWidth, 186);
-  EXPECT_EQ(picture.bmHeight, 50);
-}
+class LoginAndPasswordLayout : public testing::TestWithParam<int> {};
 
-TEST(LoginAndPasswordLayout, MatchTheirTables) {
-  WindowsProgram program;
+TEST_P(LoginAndPasswordLayout, EveryRowOfTheirTables) {
+  const win32::Scale scale{GetParam()};
+  WindowsProgram program(scale);
   program.WriteState("[settings]\r\npwd=\r\n");
   program.Start(/*first_run=*/false);
   program.TrayMessage(WM_LBUTTONDBLCLK);
   const HWND login = program.Login();
-  ASSERT_NE(login, nullptr);
-  ExpectFixedFrame(login, "Login");
-  EXPECT_EQ(program.ClientSize(login).cx, 406);
-  EXPECT_EQ(program.ClientSize(login).cy, 111);
-  ExpectPlaced(program, login,
-               {{IDC_LOGIN_LABEL1, At(96, 8, 241, 25)},
-                {IDC_LOGIN_LABEL2, At(104, 16, 41, 41)},
-                {IDC_LOGIN_LABEL3, At(144, 16, 97, 41)},
-                {IDC_LOGIN_TXTPASSWORD, At(168, 48, 233, 25)},
-                {IDC_LOGIN_LABEL4, At(112, 56, 81, 25)},
-                {IDC_LOGIN_CMDLOGIN, At(328, 80, 73, 25)}});
-  EXPECT_EQ(SendMessageA(program.Control(login, IDC_LOGIN_TXTPASSWORD), EM_GETPASSWORDCHAR, 0, 0),
-            '*');
-  ExpectFont(program.Control(login, IDC_LOGIN_LABEL2), "MS Sans Serif", -16, true);
-  EXPECT_EQ(win32::TextOf(program.Control(login, IDC_LOGIN_LABEL2)), "Web");
-  program.Click(program.Control(login, IDC_LOGIN_CMDLOGIN));  // the empty password is right
+  ExpectTable(program, login, win32::kLoginTable, scale);
+  EXPECT_EQ(GetFocus(), program.Control(login, win32::kLoginTable, "txtPassword"))
+      << "the caret starts in the password box";
+  WalkTabKey(program, login, win32::kLoginTable);
+  program.Click(program.Control(login, win32::kLoginTable, "cmdLogin"));  // the empty password
   ASSERT_TRUE(IsWindowVisible(program.Main()));
 
   bool checked = false;
   program.Later([&] {
     const HWND password = program.Password();
-    ASSERT_NE(password, nullptr);
-    ExpectFixedFrame(password, "Change Password");
-    EXPECT_EQ(program.ClientSize(password).cx, 337);
-    EXPECT_EQ(program.ClientSize(password).cy, 113);
-    ExpectPlaced(program, password,
-                 {{IDC_PASSWORD_LABEL1, At(8, 24, 89, 17)},
-                  {IDC_PASSWORD_LABEL2, At(8, 56, 89, 17)},
-                  {IDC_PASSWORD_TXTPASSWORD, At(72, 16, 257, 25)},
-                  {IDC_PASSWORD_TXTCONFIRM, At(72, 48, 257, 25)},
-                  {IDC_PASSWORD_CMDSAVEPASSWORD, At(232, 80, 97, 25)}});
+    ExpectTable(program, password, win32::kPasswordTable, scale);
+    EXPECT_EQ(GetFocus(), program.Control(password, win32::kPasswordTable, "txtPassword"));
+    WalkTabKey(program, password, win32::kPasswordTable);
     EXPECT_EQ(GetWindow(password, GW_OWNER), program.Main());
     EXPECT_FALSE(IsWindowEnabled(program.Main())) << "modal over the main window";
     checked = true;
@@ -243,5 +294,7 @@ TEST(LoginAndPasswordLayout, MatchTheirTables) {
   EXPECT_EQ(program.Password(), nullptr);
   EXPECT_TRUE(IsWindowEnabled(program.Main()));
 }
+
+INSTANTIATE_TEST_SUITE_P(At96And144Dpi, LoginAndPasswordLayout, testing::Values(96, 144));
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "control_table.h"
 #include "controls.h"
 #include "resource.h"
 #include "single_copy.h"
@@ -24,8 +25,8 @@ TEST(WindowsProgram, AddsEditsAndAppliesThroughTheWindow) {
   ASSERT_TRUE(IsWindowVisible(main));
   EXPECT_TRUE(program.Rows().empty()) << "the first run empties the list";
 
-  const HWND website = program.Control(main, IDC_TXTWEBSITE);
-  const HWND add_entry = program.Control(main, IDC_CMDADDENTRY);
+  const HWND website = program.Control(main, win32::kMainTable.Id("txtWebsite"));
+  const HWND add_entry = program.Control(main, win32::kMainTable.Id("cmdAddEntry"));
   program.Type(website, " ");
   EXPECT_TRUE(IsWindowEnabled(add_entry)) << "blanks count as text";
   program.Type(website, "");
@@ -40,16 +41,16 @@ TEST(WindowsProgram, AddsEditsAndAppliesThroughTheWindow) {
   EXPECT_EQ(win32::TextOf(website), "");
   EXPECT_FALSE(IsWindowEnabled(add_entry));
 
-  program.ClickPicture(main, IDC_IMGALLOW);
+  program.ClickPicture(main, win32::kMainTable.Id("imgAllow"));
   EXPECT_EQ(program.Rows()[1], "b.org\tAllowed");
   // The user selects the first row in the list itself.
   LVITEMA selected{};
   selected.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   selected.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(program.Control(main, IDC_LVWWEBSITES), LVM_SETITEMSTATE, 0,
+  SendMessageA(program.Control(main, win32::kMainTable.Id("lvwWebsites")), LVM_SETITEMSTATE, 0,
                reinterpret_cast<LPARAM>(&selected));
   program.Menu(IDM_ALLOW);
-  program.ClickPicture(main, IDC_IMGBLOCK);
+  program.ClickPicture(main, win32::kMainTable.Id("imgBlock"));
   EXPECT_EQ(program.Rows()[0], "example.com\tBlocked");
   program.Menu(IDM_REMOVE_SITE);
   EXPECT_EQ(program.Rows(), (std::vector<std::string>{"b.org\tAllowed"}));
@@ -61,9 +62,9 @@ TEST(WindowsProgram, AddsEditsAndAppliesThroughTheWindow) {
   EXPECT_EQ(program.boxes[0].icon, ui::MsgBoxIcon::kCritical);
   EXPECT_EQ(program.Rows().size(), 1u);
 
-  const HWND notice = program.Control(program.Control(main, IDC_PICTURE1), IDC_LBLMESSAGE);
+  const HWND notice = program.Control(main, win32::kMainTable, "lblMessage");
   EXPECT_FALSE(IsWindowVisible(notice));
-  program.ClickPicture(main, IDC_IMGAPPLY);
+  program.ClickPicture(main, win32::kMainTable.Id("imgApply"));
   EXPECT_EQ(program.Hosts(), "# kept\r\n#127.0.0.1 \tb.org\r\n");
   EXPECT_TRUE(IsWindowVisible(notice));
 
@@ -71,8 +72,8 @@ TEST(WindowsProgram, AddsEditsAndAppliesThroughTheWindow) {
   program.Menu(IDM_SUPPORT);
   program.Menu(IDM_ABOUT);
   EXPECT_TRUE(program.Rows().empty());
-  program.Click(program.Control(main, IDC_COMMAND3));
-  EXPECT_EQ(win32::TextOf(program.Control(main, IDC_TXTEXPORT)), "# kept\r\n");
+  program.Click(program.Control(main, win32::kMainTable.Id("Command3")));
+  EXPECT_EQ(win32::TextOf(program.Control(main, win32::kMainTable.Id("txtExport"))), "# kept\r\n");
   program.Menu(IDM_APPLY);
   EXPECT_EQ(program.Hosts(), "# kept\r\n");
   EXPECT_EQ(program.boxes.size(), 1u);
@@ -90,8 +91,8 @@ TEST(WindowsProgram, AMillionLineHostsFileShowsAtOnce) {
   program.WriteState("[settings]\r\npwd=\r\n");
   program.Start(/*first_run=*/false);
   program.TrayMessage(WM_LBUTTONDBLCLK);
-  program.Click(program.Control(program.Login(), IDC_LOGIN_CMDLOGIN));
-  const HWND list = program.Control(program.Main(), IDC_LVWWEBSITES);
+  program.Click(program.Control(program.Login(), win32::kLoginTable.Id("cmdLogin")));
+  const HWND list = program.Control(program.Main(), win32::kMainTable.Id("lvwWebsites"));
   EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), kLines);
   SendMessageA(list, LVM_ENSUREVISIBLE, kLines - 1, FALSE);
   UpdateWindow(list);
@@ -122,7 +123,7 @@ TEST(WindowsProgram, TrayIconOpensTheLoginWindow) {
   program.TrayMessage(WM_LBUTTONDBLCLK);
   ASSERT_NE(program.Login(), nullptr);
   EXPECT_TRUE(IsWindowVisible(program.Login()));
-  HWND password = program.Control(program.Login(), IDC_LOGIN_TXTPASSWORD);
+  HWND password = program.Control(program.Login(), win32::kLoginTable.Id("txtPassword"));
   program.Type(password, "Secret");
   program.PressEnter(password);
   EXPECT_EQ(program.BoxesWith("Password is incorrect"), 1u);
@@ -130,9 +131,9 @@ TEST(WindowsProgram, TrayIconOpensTheLoginWindow) {
   EXPECT_FALSE(IsWindowVisible(main));
 
   program.TrayMessage(WM_LBUTTONDBLCLK);
-  password = program.Control(program.Login(), IDC_LOGIN_TXTPASSWORD);
+  password = program.Control(program.Login(), win32::kLoginTable.Id("txtPassword"));
   program.Type(password, "secret");
-  program.Click(program.Control(program.Login(), IDC_LOGIN_CMDLOGIN));
+  program.Click(program.Control(program.Login(), win32::kLoginTable.Id("cmdLogin")));
   EXPECT_EQ(program.Login(), nullptr);
   EXPECT_TRUE(IsWindowVisible(main));
   EXPECT_FALSE(IsIconic(main));
@@ -159,8 +160,8 @@ TEST(WindowsProgram, CloseSendsToTheTrayAndAsksFromThere) {
   program.WriteHosts("127.0.0.1 \told.com\r\n");
   program.Start(/*first_run=*/true);
   const HWND main = program.Main();
-  program.Type(program.Control(main, IDC_TXTWEBSITE), "new.com");
-  program.PressEnter(program.Control(main, IDC_TXTWEBSITE));
+  program.Type(program.Control(main, win32::kMainTable.Id("txtWebsite")), "new.com");
+  program.PressEnter(program.Control(main, win32::kMainTable.Id("txtWebsite")));
 
   SendMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindowVisible(main));
@@ -190,8 +191,8 @@ TEST(WindowsProgram, ExitAndTheSessionsEndWriteTheListAndEnd) {
     WindowsProgram program;
     program.Start(/*first_run=*/true);
     const HWND main = program.Main();
-    program.Type(program.Control(main, IDC_TXTWEBSITE), "new.com");
-    program.PressEnter(program.Control(main, IDC_TXTWEBSITE));
+    program.Type(program.Control(main, win32::kMainTable.Id("txtWebsite")), "new.com");
+    program.PressEnter(program.Control(main, win32::kMainTable.Id("txtWebsite")));
     if (session_end) {
       EXPECT_EQ(SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
       SendMessageA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
@@ -212,9 +213,9 @@ TEST(WindowsProgram, ChangesThePasswordInTheModalWindow) {
     program.Later([&] {
       const HWND window = program.Password();
       ASSERT_NE(window, nullptr);
-      program.Type(program.Control(window, IDC_PASSWORD_TXTPASSWORD), "n3w pass");
-      program.Type(program.Control(window, IDC_PASSWORD_TXTCONFIRM), confirm);
-      program.Click(program.Control(window, IDC_PASSWORD_CMDSAVEPASSWORD));
+      program.Type(program.Control(window, win32::kPasswordTable.Id("txtPassword")), "n3w pass");
+      program.Type(program.Control(window, win32::kPasswordTable.Id("txtConfirm")), confirm);
+      program.Click(program.Control(window, win32::kPasswordTable.Id("cmdSavePassword")));
     });
     program.Menu(IDM_PASSWORD);
     EXPECT_EQ(program.Password(), nullptr);
@@ -228,8 +229,8 @@ TEST(WindowsProgram, ChangesThePasswordInTheModalWindow) {
 
   program.TrayMessage(WM_LBUTTONDBLCLK);
   const HWND login = program.Login();
-  program.Type(program.Control(login, IDC_LOGIN_TXTPASSWORD), "n3w pass");
-  program.Click(program.Control(login, IDC_LOGIN_CMDLOGIN));
+  program.Type(program.Control(login, win32::kLoginTable.Id("txtPassword")), "n3w pass");
+  program.Click(program.Control(login, win32::kLoginTable.Id("cmdLogin")));
   EXPECT_EQ(program.boxes.size(), 2u) << "the new password lets the user in";
 }
 
@@ -241,7 +242,7 @@ TEST(WindowsProgram, RestoresAKeptHostsFileThroughItsChooser) {
   program.Menu(IDM_APPLY);  // the first run emptied the list: only the comment stays
   ASSERT_EQ(program.Hosts(), "# kept\r\n");
   const HWND main = program.Main();
-  const HWND notice = program.Control(program.Control(main, IDC_PICTURE1), IDC_LBLMESSAGE);
+  const HWND notice = program.Control(main, win32::kMainTable, "lblMessage");
   ShowWindow(notice, SW_HIDE);  // to see the restore show it again
 
   // Cancel leaves everything as it was.

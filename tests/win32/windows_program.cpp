@@ -64,7 +64,8 @@ app::Application& WindowsProgram::Start(bool first_run) {
     WriteState("[settings]\r\nfirstrun=true\r\n");
   }
   application_.emplace(*views_, *services_, blocklist::HostsStore(hosts_path));
-  views_->Attach(*application_);
+  views_->OnSessionEnding([this] { application_->EndSession(); });
+  views_->OnAnotherCopyStarted([this] { application_->AnotherCopyStarted(); });
   modGetSystemPath::Main(*application_);
   Pump();
   return *application_;
@@ -125,7 +126,7 @@ std::string ListRow(HWND list, int index, int columns) {
 }  // namespace
 
 std::string WindowsProgram::Row(int index) {
-  return ListRow(GetDlgItem(Main(), IDC_LVWWEBSITES), index, 2);
+  return ListRow(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")), index, 2);
 }
 
 void WindowsProgram::InChooser(std::function<void(HWND chooser)> act) {
@@ -156,7 +157,8 @@ std::vector<std::string> WindowsProgram::ChooserRows(HWND chooser) {
 }
 
 std::vector<std::string> WindowsProgram::Rows() {
-  const auto count = SendMessageA(GetDlgItem(Main(), IDC_LVWWEBSITES), LVM_GETITEMCOUNT, 0, 0);
+  const auto count =
+      SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")), LVM_GETITEMCOUNT, 0, 0);
   std::vector<std::string> rows;
   for (int row = 0; row < count; ++row) {
     rows.push_back(Row(row));
@@ -165,8 +167,15 @@ std::vector<std::string> WindowsProgram::Rows() {
 }
 
 int WindowsProgram::SelectedRow() {
-  return static_cast<int>(SendMessageA(GetDlgItem(Main(), IDC_LVWWEBSITES), LVM_GETNEXTITEM,
-                                       static_cast<WPARAM>(-1), LVNI_SELECTED));
+  return static_cast<int>(SendMessageA(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")),
+                                       LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+HWND WindowsProgram::Control(HWND window, const win32::ControlTable& table,
+                             std::string_view name) const {
+  const ui::layout::Control& row = table.layout[name];
+  const HWND parent = row.container.empty() ? window : Control(window, table, row.container);
+  return parent ? GetDlgItem(parent, table.Id(name)) : nullptr;
 }
 
 RECT WindowsProgram::Placement(HWND control) const {

@@ -13,6 +13,7 @@
 
 #include "answered_boxes.h"
 #include "app/application.h"
+#include "control_table.h"
 #include "scale.h"
 #include "services.h"
 #include "temp_folder.h"
@@ -42,6 +43,9 @@ class WindowsProgram : public testsupport::AnsweredBoxes {
   HWND Login();     // null while the login window is not loaded
   HWND Password();  // null while the password window is not loaded
   HWND Control(HWND window, int id) const { return GetDlgItem(window, id); }
+  // A control of `window` by its name in the window's table, looked for in the container the
+  // table names: null when it is not there.
+  HWND Control(HWND window, const win32::ControlTable& table, std::string_view name) const;
 
   // Handles every message waiting; the program's end is kept, not acted on.
   void Pump();

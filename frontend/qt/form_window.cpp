@@ -1,9 +1,11 @@
-#include "form_widget.h"
+#include "form_window.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
+
+#include "text.h"
 
 namespace qtfront {
 
@@ -16,7 +18,7 @@ constexpr Qt::WindowFlags kFixedWindow = Qt::Window | Qt::CustomizeWindowHint |
 
 }  // namespace
 
-FormWidget::FormWidget(const Description& description) : QWidget(nullptr, kFixedWindow) {
+FormWindow::FormWindow(const Description& description) : QWidget(nullptr, kFixedWindow) {
   setWindowTitle(description.caption);
   setWindowIcon(ProgramIcon());
   setFont(DefaultFont());
@@ -28,12 +30,18 @@ FormWidget::FormWidget(const Description& description) : QWidget(nullptr, kFixed
   Centre();
 }
 
-void FormWidget::SetMenuBar(QMenuBar& bar) {
+FormWindow::FormWindow(const ui::layout::FormLayout& layout)
+    : FormWindow(Description{.caption = ToQt(layout.caption),
+                             .client_size = {layout.client_width, layout.client_height}}) {
+  setFont(ProgramFont(layout.font));
+}
+
+void FormWindow::SetMenuBar(QMenuBar& bar) {
   layout_.setMenuBar(&bar);
   Centre();
 }
 
-void FormWidget::Centre() {
+void FormWindow::Centre() {
   layout_.activate();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect placed(QPoint(0, 0), size());
@@ -42,7 +50,7 @@ void FormWidget::Centre() {
   }
 }
 
-void FormWidget::SetState(ui::WindowState state) {
+void FormWindow::SetState(ui::WindowState state) {
   state_ = state;
   // Minimised, the program's windows leave the screen at once (the logic hides them). Asking the
   // window manager to iconify a window that is being withdrawn races with the withdrawal: its
@@ -53,7 +61,7 @@ void FormWidget::SetState(ui::WindowState state) {
   }
 }
 
-void FormWidget::ShowNow() {
+void FormWindow::ShowNow() {
   if (unloaded_) {
     return;
   }
@@ -66,19 +74,19 @@ void FormWidget::ShowNow() {
   }
 }
 
-void FormWidget::HideNow() {
+void FormWindow::HideNow() {
   Quietly quietly(*this);
   hide();
 }
 
-void FormWidget::Unload() {
+void FormWindow::Unload() {
   // The widget itself goes with the window's view, once no handler of the window can be on the
   // stack.
   unloaded_ = true;
   hide();
 }
 
-void FormWidget::closeEvent(QCloseEvent* event) {
+void FormWindow::closeEvent(QCloseEvent* event) {
   // The window's logic decides, and unloads the window itself when it lets it close.
   event->ignore();
   if (!quiet() && close_request_) {
@@ -86,7 +94,7 @@ void FormWidget::closeEvent(QCloseEvent* event) {
   }
 }
 
-void FormWidget::changeEvent(QEvent* event) {
+void FormWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() != QEvent::WindowStateChange || quiet()) {
     return;
@@ -102,14 +110,14 @@ void FormWidget::changeEvent(QEvent* event) {
 }
 
 QFont DefaultFont() {
-  return ProgramFont(QStringLiteral("MS Sans Serif"), 8.25, false);
+  return ProgramFont(ui::layout::kDefaultFont);
 }
 
-QFont ProgramFont(const QString& family, double points, bool bold) {
-  QFont font(family);
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
+QFont ProgramFont(const ui::layout::Font& font) {
+  QFont made(ToQt(font.face));
+  made.setPointSizeF(font.points());
+  made.setBold(font.bold);
+  return made;
 }
 
 QIcon ProgramIcon() {

@@ -1,6 +1,7 @@
-// A top-level window of the program: made hidden and centred with an exact, fixed client size
-// below an optional menu bar, with the program's icon and default font. It keeps the window
-// state that the logic reads and tells its owner of close requests and of the user minimising it.
+// A top-level window of the program: made hidden and centred with the exact, fixed client size of
+// its layout table below an optional menu bar, with the program's icon and the table's font. It
+// keeps the window state that the logic reads and tells its owner of close requests and of the user
+// minimising it.
 #pragma once
 
 #include <QMenuBar>
@@ -9,17 +10,21 @@
 #include <functional>
 
 #include "ui/common/form_view.h"
+#include "ui/common/layout.h"
 
 namespace qtfront {
 
-class FormWidget final : public QWidget {
+class FormWindow final : public QWidget {
  public:
   struct Description {
     QString caption;
     QSize client_size;  // at 96 DPI
   };
 
-  explicit FormWidget(const Description& description);
+  // A window in the default font.
+  explicit FormWindow(const Description& description);
+  // A window of a layout table: its caption, client size and font.
+  explicit FormWindow(const ui::layout::FormLayout& layout);
 
   // Where the controls go: the area below the menu bar.
   QWidget& client() { return client_; }
@@ -43,13 +48,13 @@ class FormWidget final : public QWidget {
   bool quiet() const { return quiet_ > 0 || unloaded_; }
   class Quietly {
    public:
-    explicit Quietly(FormWidget& window) : window_(window) { ++window_.quiet_; }
+    explicit Quietly(FormWindow& window) : window_(window) { ++window_.quiet_; }
     Quietly(const Quietly&) = delete;
     Quietly& operator=(const Quietly&) = delete;
     ~Quietly() { --window_.quiet_; }
 
    private:
-    FormWidget& window_;
+    FormWindow& window_;
   };
 
  protected:
@@ -71,8 +76,8 @@ class FormWidget final : public QWidget {
 
 // The default font of every window, "MS Sans Serif" 8.25 pt, or the system's stand-in for it.
 QFont DefaultFont();
-// A font of the tables, by family, size in points and weight.
-QFont ProgramFont(const QString& family, double points, bool bold);
+// A font of the tables, or the system's stand-in for it.
+QFont ProgramFont(const ui::layout::Font& font);
 // The program's icon, as every window and the tray show it.
 QIcon ProgramIcon();
 

@@ -1,4 +1,4 @@
-#include "native_window.h"
+#include "form_window.h"
 
 #include <exception>
 #include <string>
@@ -13,17 +13,17 @@ constexpr DWORD kFixedWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 }  // namespace
 
-NativeWindow::~NativeWindow() {
+FormWindow::~FormWindow() {
   Destroy();
 }
 
-NativeWindow::NativeWindow(const Scale& scale)
+FormWindow::FormWindow(const Scale& scale)
     : scale_(scale),
       big_icon_(LoadProgramIcon(scale(32))),
       small_icon_(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON))) {}
 
-void NativeWindow::Create(const Description& description) {
-  RegisterClassOnce(description.class_name, &NativeWindow::Procedure, COLOR_BTNFACE);
+void FormWindow::Create(const Description& description) {
+  RegisterClassOnce(description.class_name, &FormWindow::Procedure, COLOR_BTNFACE);
   const DWORD style = kFixedWindowStyle | (description.clip_children ? WS_CLIPCHILDREN : 0);
   const int width = scale_(description.client_width);
   const int height = scale_(description.client_height);
@@ -33,7 +33,7 @@ void NativeWindow::Create(const Description& description) {
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   const int outer_width = frame.right - frame.left;
   const int outer_height = frame.bottom - frame.top;
-  CreateWindowExA(0, description.class_name, description.caption, style,
+  CreateWindowExA(0, description.class_name, std::string(description.caption).c_str(), style,
                   work.left + (work.right - work.left - outer_width) / 2,
                   work.top + (work.bottom - work.top - outer_height) / 2, outer_width, outer_height,
                   description.owner, description.menu, GetModuleHandleA(nullptr), this);
@@ -54,7 +54,24 @@ void NativeWindow::Create(const Description& description) {
   SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
 }
 
-void NativeWindow::SetState(ui::WindowState state) {
+bool FormWindow::CreateFromTable(const TableDescription& description,
+                                 const FormControls::OwnStyle& own_style) {
+  const ui::layout::FormLayout& layout = description.table.layout;
+  Create({.class_name = description.class_name,
+          .caption = layout.caption,
+          .client_width = layout.client_width,
+          .client_height = layout.client_height,
+          .menu = description.menu,
+          .owner = description.owner,
+          .clip_children = description.clip_children});
+  if (!hwnd_) {
+    return false;
+  }
+  controls_.emplace(hwnd_, description.table, scale_, own_style);
+  return true;
+}
+
+void FormWindow::SetState(ui::WindowState state) {
   state_ = state;
   if (!Visible()) {
     return;  // takes effect when the window is shown
@@ -63,7 +80,7 @@ void NativeWindow::SetState(ui::WindowState state) {
   ShowWindow(hwnd_, state == ui::WindowState::kMinimized ? SW_MINIMIZE : SW_RESTORE);
 }
 
-void NativeWindow::ShowNow() {
+void FormWindow::ShowNow() {
   if (!hwnd_) {
     return;
   }
@@ -75,28 +92,28 @@ void NativeWindow::ShowNow() {
   }
 }
 
-void NativeWindow::HideNow() {
+void FormWindow::HideNow() {
   if (hwnd_) {
     Quietly quietly(*this);
     ShowWindow(hwnd_, SW_HIDE);
   }
 }
 
-void NativeWindow::Repaint() {
+void FormWindow::Repaint() {
   if (hwnd_) {
     RedrawWindow(hwnd_, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   }
 }
 
-void NativeWindow::Destroy() {
+void FormWindow::Destroy() {
   destroying_ = true;
   if (hwnd_) {
     DestroyWindow(hwnd_);
   }
 }
 
-LRESULT NativeWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT FormWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_ACTIVATE:
       if (LOWORD(wparam) == WA_INACTIVE) {
@@ -110,6 +127,15 @@ LRESULT NativeWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         if (focus) {
           SetFocus(focus);
           return 0;
+        }
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+      if (controls_) {
+        if (const auto brush =
+                controls_->Colours(reinterpret_cast<HWND>(lparam), reinterpret_cast<HDC>(wparam))) {
+          return reinterpret_cast<LRESULT>(*brush);
         }
       }
       break;
@@ -128,14 +154,13 @@ LRESULT NativeWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcA(hwnd_, message, wparam, lparam);
 }
 
-LRESULT CALLBACK NativeWindow::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK FormWindow::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
-    auto* self =
-        static_cast<NativeWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    auto* self = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
     self->hwnd_ = window;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<NativeWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!self) {
     return DefWindowProcA(window, message, wparam, lparam);
   }
