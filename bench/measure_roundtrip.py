@@ -9,6 +9,15 @@ interleaved run by run so that both see the same machine: `dd if=IN of=OUT bs=4M
 that already holds the same text, over one that differs from its second line on (so all of it is
 rewritten), and onto a new one. Prints the medians, their ratios, and the tool's peak resident memory
 against the file's size.
+
+    bench/measure_roundtrip.py --apply [--runs 11] [--lines 1000000] [--hostile]
+
+measures Apply as the program does it to the hosts file, against `dd conv=fsync` of the same file,
+interleaved: `hosts_roundtrip --change-every-entry` on a file of the program's own lines (every
+entry changes, so the whole file is written), and `hosts_roundtrip` over an identical file on the
+generated mixed file (nothing changes, and the file must be left alone: its inode and modification
+time are checked). With --hostile, `node bench/node/hostile_roundtrip.js` joins the same rounds.
+Prints a Markdown table: medians, ratios, peak resident memory against the file's size.
 """
 import argparse
 import os
@@ -37,19 +46,120 @@ def generate(path, lines):
             out.write(line.encode() + b"\r\n")
 
 
-def timed(command):
-    start = time.perf_counter()
-    pid = os.fork()
-    if pid == 0:
-        devnull = os.open(os.devnull, os.O_WRONLY)
-        os.dup2(devnull, 1)
-        os.dup2(devnull, 2)
-        os.execvp(command[0], command)
-    _, status, usage = os.wait4(pid, 0)
-    elapsed = time.perf_counter() - start
-    if status != 0:
-        sys.exit(f"{' '.join(command)} failed with status {status}")
-    return elapsed, usage.ru_maxrss * 1024
+def generate_own(path, lines):
+    """The program's own lines only, CR LF, alternately blocked and allowed."""
+    with open(path, "wb") as out:
+        for i in range(lines):
+            prefix = "127.0.0.1 \t" if i % 2 == 0 else "#127.0.0.1 \t"
+            out.write(f"{prefix}site{i}.example{i % 97}.com\r\n".encode())
+
+
+def every_entry_changed(text):
+    """What the program writes once every entry of `text` has changed status."""
+    lines = text.split(b"\r\n")
+    for i, line in enumerate(lines):
+        if line.startswith(b"127.0.0.1 \t"):
+            lines[i] = b"#" + line
+        elif line.startswith(b"#127.0.0.1 \t"):
+            lines[i] = line[1:]
+    return b"\r\n".join(lines)
+
+
+def timed(command, cpu=None):
+    """Runs `command` as a whole process: its wall time and its peak resident memory in bytes.
+
+    With a list as `cpu`, appends the process's CPU time (user and system) to it, as wait4 reports
+    it for GNU time, whose figure includes the command it waited for.
+
+    The command runs under GNU time (`/usr/bin/time -f %M`), every command alike, because the peak
+    that wait4 reports for a child of this script includes this script's own memory from before
+    the exec. The time therefore includes starting GNU time, about a millisecond.
+    """
+    with tempfile.NamedTemporaryFile("r") as report, open(os.devnull, "wb") as devnull:
+        start = time.perf_counter()
+        # posix_spawn, so that no copy of this script's memory is made and torn down again in the
+        # child (which a fork would charge to the child's CPU time).
+        pid = os.posix_spawn("/usr/bin/time",
+                             ["/usr/bin/time", "-f", "%M", "-o", report.name, *command], os.environ,
+                             file_actions=[(os.POSIX_SPAWN_DUP2, devnull.fileno(), 1),
+                                           (os.POSIX_SPAWN_DUP2, devnull.fileno(), 2)])
+        _, status, usage = os.wait4(pid, 0)
+        elapsed = time.perf_counter() - start
+        if status != 0:
+            sys.exit(f"{' '.join(command)} failed with status {status}")
+        if cpu is not None:
+            cpu.append(usage.ru_utime + usage.ru_stime)
+        return elapsed, int(report.read().split()[-1]) * 1024
+
+
+def identity(path):
+    info = os.stat(path)
+    return info.st_ino, info.st_mtime_ns, info.st_size
+
+
+def measure_apply(args):
+    hostile = os.path.join(os.path.dirname(os.path.abspath(__file__)), "node", "hostile_roundtrip.js")
+    if args.hostile and not os.path.exists(os.path.join(os.path.dirname(hostile), "node_modules")):
+        sys.exit("run `npm install` in bench/node first")
+    with tempfile.TemporaryDirectory(dir=args.folder) as folder:
+        own = os.path.join(folder, "own.hosts")
+        mixed = os.path.join(folder, "mixed.hosts")
+        generate_own(own, args.lines)
+        generate(mixed, args.lines)
+        with open(own, "rb") as f:
+            own_changed = every_entry_changed(f.read())
+        out = os.path.join(folder, "hosts")
+        copy = os.path.join(folder, "dd.hosts")
+        cases = [("every entry changed", own, ["--change-every-entry"], own_changed),
+                 ("unchanged", mixed, [], None)]
+        results = {}
+        for _ in range(args.runs):
+            for label, source, options, expected in cases:
+                row = results.setdefault(label, {"dd": [], "apply": [], "hostile": [], "peak": 0,
+                                                  "hostile_peak": 0, "cpu": [], "dd_cpu": []})
+                if os.path.exists(copy):
+                    os.remove(copy)
+                row["dd"].append(timed(["dd", f"if={source}", f"of={copy}", "bs=4M", "conv=fsync"],
+                                       row["dd_cpu"])[0])
+                # The hosts file as Apply finds it: the text that was loaded, long on the disk (a
+                # copy still being written back would hold up the save's own sync).
+                subprocess.run(["cp", source, out], check=True)
+                with open(out, "rb") as f:
+                    os.fsync(f.fileno())
+                before = identity(out)
+                seconds, peak = timed([args.tool, *options, source, out], row["cpu"])
+                row["apply"].append(seconds)
+                row["peak"] = max(row["peak"], peak)
+                if expected is None:
+                    if identity(out) != before:
+                        sys.exit("an Apply without a change wrote the file")
+                else:
+                    with open(out, "rb") as f:
+                        if f.read() != expected:
+                            sys.exit("the Apply did not write every entry changed")
+                if args.hostile:
+                    seconds, peak = timed(["node", hostile, source, out])
+                    row["hostile"].append(seconds)
+                    row["hostile_peak"] = max(row["hostile_peak"], peak)
+        sizes = {label: os.path.getsize(source) for label, source, _, _ in cases}
+
+    print(f"{args.lines:,} lines; {args.runs} interleaved rounds, medians")
+    print()
+    print("| Apply | bytes | dd conv=fsync | hosts_roundtrip | / dd | CPU: dd, roundtrip "
+          "| peak memory | / file size | hostile | hostile / roundtrip |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+    for label, row in results.items():
+        dd = statistics.median(row["dd"])
+        apply = statistics.median(row["apply"])
+        peak = row["peak"]
+        hostile_cells = "| - | - |"
+        if row["hostile"]:
+            h = statistics.median(row["hostile"])
+            hostile_cells = f"| {h * 1000:.0f} ms ({row['hostile_peak'] / 1e6:.0f} MB) | {h / apply:.1f}x |"
+        cpu = f"{statistics.median(row['dd_cpu']) * 1000:.0f} ms, {statistics.median(row['cpu']) * 1000:.0f} ms"
+        print(f"| {label} | {sizes[label]:,} | {dd * 1000:.1f} ms | {apply * 1000:.1f} ms "
+              f"| {apply / dd:.2f}x | {cpu} | {peak / 1e6:.1f} MB | {peak / sizes[label]:.2f}x "
+              f"{hostile_cells}")
 
 
 def main():
@@ -58,7 +168,13 @@ def main():
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--lines", type=int, default=1_000_000)
     parser.add_argument("--folder", default=None, help="where to put the files (default: a temp folder)")
+    parser.add_argument("--apply", action="store_true",
+                        help="Apply with every entry changed and unchanged, against dd conv=fsync")
+    parser.add_argument("--hostile", action="store_true", help="with --apply: hostile as well")
     args = parser.parse_args()
+    if args.apply:
+        measure_apply(args)
+        return
 
     with tempfile.TemporaryDirectory(dir=args.folder) as folder:
         source = os.path.join(folder, "in.hosts")

@@ -1,10 +1,36 @@
 #include "blocklist/block_list.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 #include <utility>
 
+#include "large_pages.h"
+
 namespace blocklist {
+
+void detail::TextBytes::reserve(std::size_t bytes) {
+  if (bytes > capacity_) {
+    auto data = std::make_unique_for_overwrite<char[]>(bytes);
+    if (size_ > 0) {
+      std::memcpy(data.get(), data_.get(), size_);
+    }
+    data_ = std::move(data);
+    capacity_ = bytes;
+  }
+}
+
+void detail::TextBytes::Grow(std::size_t more) {
+  reserve(std::max({capacity_ * 2, size_ + more, std::size_t{64}}));
+}
+
+void detail::TextBytes::Erase(std::size_t begin, std::size_t count) {
+  if (count == 0) {
+    return;
+  }
+  std::memmove(data_.get() + begin, data_.get() + begin + count, size_ - begin - count);
+  size_ -= count;
+}
 
 std::string_view StatusText(Status status) {
   return status == Status::kAllowed ? "Allowed" : "Blocked";
@@ -24,31 +50,32 @@ Entry BlockList::at(std::size_t position) const {
 void BlockList::reserve(std::size_t count, std::size_t text_bytes) {
   records_.reserve(count);
   text_.reserve(text_bytes);
+  PreferLargePages(records_.data() + records_.size(),
+                   (records_.capacity() - records_.size()) * sizeof(Record));
+  PreferLargePages(text_.data() + text_.size(), text_.capacity() - text_.size());
+}
+
+void BlockList::ReleaseUnusedRoom() {
+  ReleaseUnwritten(records_.data() + records_.size(),
+                   (records_.capacity() - records_.size()) * sizeof(Record));
+  ReleaseUnwritten(text_.data() + text_.size(), text_.capacity() - text_.size());
 }
 
 rir::Result<std::size_t> BlockList::Append(std::string_view website, Status status) {
-  if (!IsSingleLine(website) || website.size() > std::numeric_limits<std::uint32_t>::max()) {
+  if (!IsSingleLine(website) || website.size() > kMostWebsiteBytes - text_.size()) {
     return rir::Error{rir::ErrorCode::kInvalidText, {}, {}};
   }
   Push(website, status, LineEnd::kNone, kNoOrigin);
   return records_.size() - 1;
 }
 
-void BlockList::AppendLoaded(std::string_view website, Status status, LineEnd line_end,
-                             std::size_t origin) {
-  Push(website, status, line_end, origin);
-}
-
-void BlockList::Push(std::string_view website, Status status, LineEnd line_end,
-                     std::size_t origin) {
-  records_.push_back(
-      Record{text_.size(), static_cast<std::uint32_t>(website.size()), status, line_end, origin});
-  text_.append(website);
+void BlockList::TooMuchText() {
+  throw std::length_error("BlockList: more than 4 GiB of website text");
 }
 
 std::optional<std::size_t> BlockList::FindLast(std::string_view website) const {
   for (std::size_t position = records_.size(); position-- > 0;) {
-    if (TextOf(records_[position]) == website) {
+    if (TextOf(position) == website) {
       return position;
     }
   }
@@ -56,15 +83,22 @@ std::optional<std::size_t> BlockList::FindLast(std::string_view website) const {
 }
 
 void BlockList::SetStatus(std::size_t position, Status status) {
-  records_.at(position).status = status;
+  std::uint32_t& flags = records_.at(position).flags;
+  flags = (flags & ~kStatusBit) | static_cast<std::uint32_t>(status);
 }
 
 void BlockList::Remove(std::size_t position) {
   if (position >= records_.size()) {
     throw std::out_of_range("BlockList::Remove");
   }
-  garbage_ += records_[position].text_size;
+  // The texts after it move up, so that the texts stay without gaps.
+  const std::size_t begin = TextBegin(position);
+  const std::uint32_t size = records_[position].text_end - static_cast<std::uint32_t>(begin);
+  text_.Erase(begin, size);
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(position));
+  for (std::size_t i = position; i < records_.size(); ++i) {
+    records_[i].text_end -= size;
+  }
   if (selected_) {
     if (*selected_ == position) {
       selected_.reset();
@@ -72,29 +106,11 @@ void BlockList::Remove(std::size_t position) {
       --*selected_;
     }
   }
-  CompactIfMostlyGarbage();
-}
-
-// Removed entries leave their text behind; once it is most of the buffer, copy out the rest.
-void BlockList::CompactIfMostlyGarbage() {
-  if (garbage_ < 4096 || garbage_ < text_.size() / 2) {
-    return;
-  }
-  std::string live;
-  live.reserve(text_.size() - garbage_);
-  for (Record& record : records_) {
-    const std::size_t offset = live.size();
-    live.append(TextOf(record));
-    record.text_offset = offset;
-  }
-  text_ = std::move(live);
-  garbage_ = 0;
 }
 
 void BlockList::Clear() {
   records_ = {};
   text_ = {};
-  garbage_ = 0;
   selected_.reset();
 }
 
@@ -107,7 +123,7 @@ void BlockList::Select(std::size_t position) {
 
 void BlockList::SetSelectedStatus(Status status) {
   if (selected_) {
-    records_[*selected_].status = status;
+    SetStatus(*selected_, status);
   }
 }
 

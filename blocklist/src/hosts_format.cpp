@@ -9,6 +9,8 @@
 #include <cstring>
 #include <limits>
 
+#include "large_pages.h"
+
 namespace blocklist {
 
 struct detail::HostsLine {
@@ -71,7 +73,7 @@ Line NextLine(std::string_view bytes, std::size_t from) {
 
 bool IsEntryLine(const Line& line_read, Status& status, std::string_view& website) {
   const std::string_view line = line_read.text;
-  if (line_read.has_nul || line.size() > std::numeric_limits<std::uint32_t>::max()) {
+  if (line_read.has_nul) {
     return false;  // a text the list could neither show nor take back; leave the line alone
   }
   if (line.substr(0, kBlockedPrefix.size()) == kBlockedPrefix) {
@@ -87,6 +89,58 @@ bool IsEntryLine(const Line& line_read, Status& status, std::string_view& websit
   return false;
 }
 
+// The numbers of HostsLayout::runs.
+void PutNumber(std::string& out, std::size_t number) {
+  while (number >= 0x80) {
+    out.push_back(static_cast<char>((number & 0x7F) | 0x80));
+    number >>= 7;
+  }
+  out.push_back(static_cast<char>(number));
+}
+
+std::size_t GetNumber(std::string_view in, std::size_t& at) {
+  std::size_t number = 0;
+  for (int shift = 0; at < in.size(); shift += 7) {
+    const auto byte = static_cast<unsigned char>(in[at++]);
+    number |= static_cast<std::size_t>(byte & 0x7F) << shift;
+    if ((byte & 0x80) == 0) {
+      break;
+    }
+  }
+  return number;
+}
+
+// The layout's runs that are not empty, one after the other.
+class RunReader {
+ public:
+  explicit RunReader(const HostsLayout& layout) : layout_(layout) { ReadNext(); }
+
+  bool more() const { return more_; }
+  std::size_t k() const { return k_; }  // the next run's
+  std::string_view Take() {
+    const std::string_view run = std::string_view(layout_.kept).substr(offset_, size_);
+    offset_ += size_;
+    ReadNext();
+    return run;
+  }
+
+ private:
+  void ReadNext() {
+    more_ = at_ < layout_.runs.size();
+    if (more_) {
+      k_ += GetNumber(layout_.runs, at_);
+      size_ = GetNumber(layout_.runs, at_);
+    }
+  }
+
+  const HostsLayout& layout_;
+  std::size_t at_ = 0;  // in layout_.runs
+  std::size_t k_ = 0;
+  std::size_t size_ = 0;
+  std::size_t offset_ = 0;  // in layout_.kept
+  bool more_ = false;
+};
+
 std::string_view PrefixFor(Status status) {
   return status == Status::kAllowed ? kAllowedPrefix : kBlockedPrefix;
 }
@@ -95,12 +149,16 @@ bool EndsOpen(std::string_view text) {
   return !text.empty() && text.back() != '\n' && text.back() != '\r';
 }
 
-// Writes the hosts text into a buffer sized once; a line left without a line end (the file's last
-// line) gets one as soon as anything follows it, so that it is not glued to the next line.
+// Writes the hosts text into a string whose room is made. The bytes the text is certain to take
+// are made at once and written through a pointer, which costs far less than an append per line;
+// whatever follows them is appended. A line left without a line end (the file's last line) gets
+// one as soon as anything follows it, so that it is not glued to the next line.
 class TextWriter {
  public:
-  TextWriter(std::size_t capacity, LineEnd file_line_end)
-      : out_(capacity, '\0'), cursor_(out_.data()), line_end_(file_line_end) {}
+  TextWriter(std::string& out, std::size_t certain, LineEnd file_line_end)
+      : out_(out), line_end_(file_line_end) {
+    out_.resize(certain);
+  }
 
   void Kept(std::string_view run) {
     if (run.empty()) {
@@ -113,24 +171,39 @@ class TextWriter {
 
   void EntryLine(const Entry& entry, LineEnd line_end) {
     CloseOpenLine();
-    Put(PrefixFor(entry.status));
-    Put(entry.website);
-    Put(LineEndText(line_end));
+    const std::string_view prefix = PrefixFor(entry.status);
+    const std::string_view end = LineEndText(line_end);
+    if (!appending_ && out_.size() - cursor_ >= prefix.size() + entry.website.size() + end.size()) {
+      char* at = out_.data() + cursor_;
+      at += prefix.copy(at, prefix.size());
+      at += entry.website.copy(at, entry.website.size());
+      at += end.copy(at, end.size());
+      cursor_ = static_cast<std::size_t>(at - out_.data());
+    } else {
+      Put(prefix);
+      Put(entry.website);
+      Put(end);
+    }
     open_ = line_end == LineEnd::kNone;
   }
 
-  std::string Finish() && {
-    out_.resize(static_cast<std::size_t>(cursor_ - out_.data()));
-    return std::move(out_);
+  void Finish() {
+    if (!appending_) {
+      out_.resize(cursor_);
+    }
   }
 
  private:
   void Put(std::string_view piece) {
-    assert(piece.size() <= static_cast<std::size_t>(out_.data() + out_.size() - cursor_));
-    if (!piece.empty()) {
-      std::memcpy(cursor_, piece.data(), piece.size());
-      cursor_ += piece.size();
+    if (!appending_ && out_.size() - cursor_ >= piece.size()) {
+      cursor_ += piece.copy(out_.data() + cursor_, piece.size());
+      return;
     }
+    if (!appending_) {
+      out_.resize(cursor_);
+      appending_ = true;
+    }
+    out_.append(piece);
   }
 
   void CloseOpenLine() {
@@ -140,11 +213,43 @@ class TextWriter {
     }
   }
 
-  std::string out_;
-  char* cursor_;
+  std::string& out_;
   LineEnd line_end_;
+  std::size_t cursor_ = 0;  // where the next byte goes, while not appending
+  bool appending_ = false;
   bool open_ = false;
 };
+
+// Entries from the file keep their places among the kept lines. Nothing can move an entry, so
+// their origins rise through the list; one that does not (from another file) counts as new, and
+// new entries follow the last line.
+void LayOut(const HostsLayout& layout, const BlockList& list, std::string& out,
+            std::size_t certain) {
+  TextWriter writer(out, certain, layout.line_end);
+  const std::size_t entry_lines = layout.entry_lines();
+  RunReader runs(layout);
+  std::size_t next_run = 0;  // the runs before this one are written
+  std::vector<std::size_t> appended;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const Entry entry = list[i];
+    if (entry.origin == kNoOrigin || entry.origin < next_run || entry.origin >= entry_lines) {
+      appended.push_back(i);
+      continue;
+    }
+    while (runs.more() && runs.k() <= entry.origin) {
+      writer.Kept(runs.Take());
+    }
+    next_run = entry.origin + 1;
+    writer.EntryLine(entry, entry.line_end);
+  }
+  while (runs.more()) {
+    writer.Kept(runs.Take());
+  }
+  for (const std::size_t i : appended) {
+    writer.EntryLine(list[i], layout.line_end);
+  }
+  writer.Finish();
+}
 
 }  // namespace
 
@@ -171,8 +276,14 @@ std::string_view LineEndText(LineEnd line_end) {
 }
 
 std::string_view HostsLayout::run(std::size_t k) const {
-  const std::size_t end = k + 1 < run_begin.size() ? run_begin[k + 1] : kept.size();
-  return std::string_view(kept).substr(run_begin[k], end - run_begin[k]);
+  for (RunReader reader(*this); reader.more() && reader.k() <= k;) {
+    const bool wanted = reader.k() == k;
+    const std::string_view text = reader.Take();
+    if (wanted) {
+      return text;
+    }
+  }
+  return {};
 }
 
 HostsParser::HostsParser(BlockList& list, std::size_t size_hint) : list_(list) {
@@ -180,8 +291,18 @@ HostsParser::HostsParser(BlockList& list, std::size_t size_hint) : list_(list) {
   // that is never touched costs address space, not memory.
   const std::size_t most_entries = size_hint / kBlockedPrefix.size() + 1;
   list_.reserve(list_.size() + most_entries, list_.website_bytes() + size_hint);
-  layout_.run_begin.reserve(most_entries + 1);
   layout_.kept.reserve(size_hint);
+}
+
+// Records the run read since the last entry line, unless it is empty.
+void HostsParser::EndRun() {
+  if (layout_.kept.size() == run_start_) {
+    return;
+  }
+  PutNumber(layout_.runs, layout_.entry_line_count - last_run_);
+  PutNumber(layout_.runs, layout_.kept.size() - run_start_);
+  last_run_ = layout_.entry_line_count;
+  run_start_ = layout_.kept.size();
 }
 
 void HostsParser::Take(const Line& line, std::string_view with_end) {
@@ -191,15 +312,19 @@ void HostsParser::Take(const Line& line, std::string_view with_end) {
   }
   Status status{};
   std::string_view website;
-  if (IsEntryLine(line, status, website)) {
-    list_.AppendLoaded(website, status, line.line_end, entry_lines_++);
-    layout_.run_begin.push_back(layout_.kept.size());
+  if (IsEntryLine(line, status, website) &&
+      website.size() <= kMostWebsiteBytes - list_.website_bytes() &&
+      layout_.entry_line_count < kMostOrigins) {
+    EndRun();
+    list_.AppendLoaded(website, status, line.line_end, layout_.entry_line_count++);
   } else {
     layout_.kept.append(with_end);
   }
 }
 
-void HostsParser::Feed(std::string_view piece) {
+// Flattened: the line splitting and the entry's append are inlined into the loop over a piece's
+// lines, which a million-line file runs a million times.
+[[gnu::flatten]] void HostsParser::Feed(std::string_view piece) {
   if (piece.empty()) {
     return;
   }
@@ -242,9 +367,12 @@ HostsLayout HostsParser::Finish() && {
     Take(NextLine(pending_, 0), pending_);
     pending_.clear();
   }
-  // The layout lives as long as the window; give back what the guesses above did not use.
+  EndRun();
+  // The list and the layout live as long as the window; give back what the guesses above did
+  // not use.
+  list_.ReleaseUnusedRoom();
   layout_.kept.shrink_to_fit();
-  layout_.run_begin.shrink_to_fit();
+  layout_.runs.shrink_to_fit();
   return std::move(layout_);
 }
 
@@ -255,35 +383,19 @@ HostsLayout ParseHosts(std::string_view bytes, BlockList& list) {
 }
 
 std::string BuildHostsText(const HostsLayout& layout, const BlockList& list) {
-  // Every line: the longer prefix, the text, a CR LF; and one line end for a last line that had
-  // none, should anything follow it.
+  // Room for the most the text can take: the longer prefix and a CR LF on every entry line,
+  // and a line end for a last line that had none, should anything follow it. Room that is never
+  // written costs address space, not memory. What the text takes at least (every kept line, and
+  // every entry with the shorter prefix and no line end) is certain to be written, so that part
+  // may take large pages: a text of tens of megabytes then costs a few page faults.
   constexpr std::size_t kMostPerLine = kAllowedPrefix.size() + 2;
-  TextWriter writer(layout.kept.size() + list.website_bytes() + list.size() * kMostPerLine + 2,
-                    layout.line_end);
-
-  // Entries from the file keep their places among the kept lines. Nothing can move an entry, so
-  // their origins rise through the list; one that does not (from another file) counts as new.
-  const std::size_t runs = layout.run_begin.size();
-  std::size_t next_run = 0;
-  std::vector<std::size_t> appended;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    const Entry entry = list[i];
-    if (entry.origin == kNoOrigin || entry.origin < next_run || entry.origin + 1 >= runs) {
-      appended.push_back(i);
-      continue;
-    }
-    while (next_run <= entry.origin) {
-      writer.Kept(layout.run(next_run++));
-    }
-    writer.EntryLine(entry, entry.line_end);
-  }
-  while (next_run < runs) {
-    writer.Kept(layout.run(next_run++));
-  }
-  for (const std::size_t i : appended) {
-    writer.EntryLine(list[i], layout.line_end);
-  }
-  return std::move(writer).Finish();
+  const std::size_t least =
+      layout.kept.size() + list.website_bytes() + list.size() * kBlockedPrefix.size();
+  std::string text;
+  text.reserve(least + list.size() * (kMostPerLine - kBlockedPrefix.size()) + 2);
+  PreferLargePages(text.data(), least);
+  LayOut(layout, list, text, least);
+  return text;
 }
 
 }  // namespace blocklist

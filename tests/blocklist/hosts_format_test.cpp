@@ -240,7 +240,8 @@ void ExpectSameParse(const Parsed& expected, const Parsed& actual, const std::st
     EXPECT_EQ(actual.list.at(i).line_end, expected.list.at(i).line_end) << label;
   }
   EXPECT_EQ(actual.layout.kept, expected.layout.kept) << label;
-  EXPECT_EQ(actual.layout.run_begin, expected.layout.run_begin) << label;
+  EXPECT_EQ(actual.layout.runs, expected.layout.runs) << label;
+  EXPECT_EQ(actual.layout.entry_lines(), expected.layout.entry_lines()) << label;
   EXPECT_EQ(actual.layout.line_end, expected.layout.line_end) << label;
 }
 

@@ -1,0 +1,299 @@
+#include "kill_save.h"
+
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "blocklist/block_list.h"
+#include "blocklist/hosts_store.h"
+#include "rir/file_read.h"
+
+namespace testsupport {
+
+namespace {
+
+using blocklist::BlockList;
+using blocklist::HostsStore;
+using blocklist::Status;
+using Clock = std::chrono::steady_clock;
+
+// Files of tens of megabytes, read and written once per kill.
+std::string ReadText(const std::string& path) {
+  auto read = rir::ReadSmallFile(path);
+  return read && *read ? std::move(**read) : std::string("(no file)");
+}
+
+bool WriteText(const std::string& path, std::string_view text) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    return false;
+  }
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}
+
+void ChangeEveryEntry(BlockList& list) {
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    list.SetStatus(i, list[i].status == Status::kBlocked ? Status::kAllowed : Status::kBlocked);
+  }
+}
+
+// Child exit codes besides 0.
+constexpr int kLoadFailed = 3;
+constexpr int kSaveFailed = 4;
+
+// What Apply does once the user has changed every entry: load, change, build, save.
+pid_t StartSave(const std::string& path) {
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    HostsStore store(path);
+    BlockList list;
+    if (!store.Load(list)) {
+      ::_exit(kLoadFailed);
+    }
+    ChangeEveryEntry(list);
+    const auto saved = store.Save(store.BuildText(list));
+    ::_exit(saved ? 0 : kSaveFailed);
+  }
+  return child;
+}
+
+int WaitFor(pid_t child) {
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return status;
+}
+
+enum class Text { kOld, kNew, kTorn };
+
+// What lies in one folder besides the file named `name`.
+struct Beside {
+  bool journal = false;
+  bool temporaries = false;
+  bool anything = false;  // anything at all
+  bool foreign = false;   // neither the journal nor a temporary file named after the file
+  std::string first;      // the first name found besides the file's
+};
+
+Beside LookBeside(const std::filesystem::path& folder, const std::string& name) {
+  Beside beside;
+  const std::string journal = name + ".rir-journal";
+  const std::string temporary = name + ".";
+  for (const auto& item : std::filesystem::directory_iterator(folder)) {
+    const std::string found = item.path().filename().string();
+    if (found == name) {
+      continue;
+    }
+    if (!beside.anything) {
+      beside.first = found;
+    }
+    beside.anything = true;
+    if (found == journal) {
+      beside.journal = true;
+    } else if (found.rfind(temporary, 0) == 0) {
+      beside.temporaries = true;
+    } else {
+      beside.foreign = true;
+    }
+  }
+  return beside;
+}
+
+void RemoveAllBut(const std::filesystem::path& folder, const std::string& name) {
+  for (const auto& item : std::filesystem::directory_iterator(folder)) {
+    if (item.path().filename() != name) {
+      std::filesystem::remove_all(item.path());
+    }
+  }
+}
+
+// Unmounts the bind mount when the run ends.
+class BindMount {
+ public:
+  BindMount(const std::string& source, const std::string& target) : target_(target) {
+    mounted_ = ::mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) == 0;
+  }
+  BindMount(const BindMount&) = delete;
+  BindMount& operator=(const BindMount&) = delete;
+  ~BindMount() {
+    if (mounted_) {
+      ::umount2(target_.c_str(), MNT_DETACH);
+    }
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string target_;
+  bool mounted_ = false;
+};
+
+std::string Milliseconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f ms", seconds * 1000);
+  return text;
+}
+
+}  // namespace
+
+std::string OwnLinesText(std::size_t lines) {
+  std::string text;
+  text.reserve(lines * 40);
+  for (std::size_t i = 0; i < lines; ++i) {
+    text += i % 2 == 0 ? "127.0.0.1 \t" : "#127.0.0.1 \t";
+    text += "site";
+    text += std::to_string(i);
+    text += ".example";
+    text += std::to_string(i % 97);
+    text += ".com\r\n";
+  }
+  return text;
+}
+
+KillCounts RunKills(const KillRun& run) {
+  KillCounts counts;
+  const std::filesystem::path root(run.folder);
+  // Plain: the file is saved where it lies. Bind-mounted: the file lies in `real` and is saved
+  // through its mount in `etc`, as a container sees a hosts file its host provides.
+  const std::filesystem::path real = run.bind_mounted ? root / "real" : root;
+  const std::filesystem::path saved_in = run.bind_mounted ? root / "etc" : root;
+  std::filesystem::create_directories(real);
+  std::filesystem::create_directories(saved_in);
+  const std::string name = "hosts";
+  const std::string path = (saved_in / name).string();
+
+  const std::string old_text = OwnLinesText(run.lines);
+  if (!WriteText((real / name).string(), old_text) || (run.bind_mounted && !WriteText(path, ""))) {
+    counts.error = "cannot write the files in " + run.folder;
+    return counts;
+  }
+  std::optional<BindMount> mount;
+  if (run.bind_mounted) {
+    mount.emplace((real / name).string(), path);
+    if (!mount->mounted()) {
+      counts.error = "cannot bind-mount the file: " + std::string(std::strerror(errno));
+      return counts;
+    }
+  }
+
+  std::string new_text;
+  {
+    HostsStore store(path);
+    BlockList list;
+    if (!store.Load(list)) {
+      counts.error = "cannot load " + path;
+      return counts;
+    }
+    ChangeEveryEntry(list);
+    new_text = store.BuildText(list);
+  }
+  const auto reset = [&] {
+    RemoveAllBut(real, name);
+    RemoveAllBut(saved_in, name);
+    return WriteText(path, old_text);  // through the mount, when there is one: the same file
+  };
+  const std::string reset_failed = "cannot write the old text again into " + path;
+
+  // How long a whole save takes, from the fork to the child's end.
+  std::vector<double> calibration;
+  for (int i = 0; i < 5; ++i) {
+    if (!reset()) {
+      counts.error = reset_failed;
+      return counts;
+    }
+    const auto start = Clock::now();
+    const int status = WaitFor(StartSave(path));
+    calibration.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || ReadText(path) != new_text) {
+      counts.error = "a save that was left alone did not write the new text";
+      return counts;
+    }
+  }
+  std::sort(calibration.begin(), calibration.end());
+  counts.save_seconds = calibration[calibration.size() / 2];
+
+  std::mt19937 random(run.seed);
+  std::uniform_real_distribution<double> delay(0, counts.save_seconds);
+  const auto classify = [&](const std::string& text) {
+    return text == old_text ? Text::kOld : text == new_text ? Text::kNew : Text::kTorn;
+  };
+  for (std::size_t kill = 0; kill < run.kills; ++kill) {
+    if (!reset()) {
+      counts.error = reset_failed;
+      return counts;
+    }
+    const auto wait = std::chrono::duration<double>(delay(random));
+    const auto start = Clock::now();
+    const pid_t child = StartSave(path);
+    std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(wait));
+    ::kill(child, SIGKILL);
+    const int status = WaitFor(child);
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+      ++counts.failed_saves;
+    }
+
+    const Text before = classify(ReadText(path));
+    const Beside beside_before = LookBeside(saved_in, name);
+    // The folder the file really lies in, when that is another: nothing may appear there.
+    const Beside real_before = run.bind_mounted ? LookBeside(real, name) : Beside{};
+    counts.torn_before_load += before == Text::kTorn ? 1 : 0;
+    counts.journals += beside_before.journal ? 1 : 0;
+    counts.temporaries += beside_before.temporaries ? 1 : 0;
+
+    // The next start of the program.
+    BlockList list;
+    const bool loaded = HostsStore(path).Load(list).has_value();
+    const Text after = loaded ? classify(ReadText(path)) : Text::kTorn;
+    const Beside beside_after = LookBeside(saved_in, name);
+    const Beside real_after = run.bind_mounted ? LookBeside(real, name) : Beside{};
+    const bool left = beside_before.foreign || real_before.anything || beside_after.anything ||
+                      real_after.anything;
+    if (left && counts.leftovers++ == 0) {
+      counts.leftover = !beside_after.first.empty()  ? beside_after.first
+                        : !real_after.first.empty()  ? "real/" + real_after.first
+                        : !real_before.first.empty() ? "real/" + real_before.first
+                                                     : beside_before.first;
+    }
+    // A plain file is replaced in one step: it is never torn, not even before the next load.
+    if (after == Text::kTorn || (!run.bind_mounted && before == Text::kTorn)) {
+      ++counts.torn;
+    } else if (after == Text::kOld) {
+      ++counts.old_text;
+    } else {
+      ++counts.new_text;
+    }
+  }
+  if (!reset()) {
+    counts.error = reset_failed;
+  }
+  return counts;
+}
+
+std::string Describe(const KillCounts& counts) {
+  if (!counts.error.empty()) {
+    return counts.error;
+  }
+  return "old " + std::to_string(counts.old_text) + ", new " + std::to_string(counts.new_text) +
+         ", torn " + std::to_string(counts.torn) + ", leftovers " +
+         std::to_string(counts.leftovers) +
+         (counts.leftover.empty() ? "" : " (first: " + counts.leftover + ")") +
+         " (before the next load: torn " + std::to_string(counts.torn_before_load) + ", journal " +
+         std::to_string(counts.journals) + ", temporaries " + std::to_string(counts.temporaries) +
+         "; failed saves " + std::to_string(counts.failed_saves) + "; a whole save takes " +
+         Milliseconds(counts.save_seconds) + ")";
+}
+
+}  // namespace testsupport

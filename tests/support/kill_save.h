@@ -1,0 +1,54 @@
+// Kills a save at random moments and looks at what it leaves: the hosts file must be exactly
+// its old text or exactly its new one, and nothing may be left beside it once the next load has
+// tidied up. Used by the kill test (a short run) and by bench/kill_save (a long one).
+//
+// Each save runs in a child process: it loads a file of the program's own lines, changes every
+// entry (blocked <-> allowed), builds the text and saves it through HostsStore. The run first
+// times whole saves, then kills one save per round with SIGKILL after a delay drawn uniformly
+// over that time. After each kill it reads the file and its folder, loads the file once more
+// through HostsStore (which finishes or undoes what the killed save left) and looks again.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace testsupport {
+
+struct KillRun {
+  std::string folder;           // an empty folder for the run's files
+  std::size_t lines = 100'000;  // lines of the hosts file
+  std::size_t kills = 20;
+  std::uint32_t seed = 1;
+  // Save through a bind mount of the file, so that a rename onto it fails (EBUSY). Needs a
+  // private mount namespace: call it from testsupport::InPrivateMounts.
+  bool bind_mounted = false;
+};
+
+struct KillCounts {
+  double save_seconds = 0;   // a whole save's time, the median of the calibration runs
+  std::size_t old_text = 0;  // kills after which the file held its old text
+  std::size_t new_text = 0;  // ... its new text
+  std::size_t torn = 0;      // ... anything else, or a plain file torn before the next load
+  // Kills after which something other than the file was left in its folder: before the next
+  // load, anything but the journal and temporary files named after the hosts file; after it,
+  // anything at all.
+  std::size_t leftovers = 0;
+  // Seen before the next load, which is allowed to remove them.
+  std::size_t journals = 0;     // kills that left `<hosts path>.rir-journal`
+  std::size_t temporaries = 0;  // kills that left `<hosts path>.*` temporary files
+  std::size_t torn_before_load = 0;
+  std::size_t failed_saves = 0;  // saves that ended with an error instead of being killed
+  std::string leftover;          // the name of the first file left over, if any
+  std::string error;             // why the run could not be made; empty when it ran
+};
+
+// The program's own lines, CR LF, alternately blocked and allowed.
+std::string OwnLinesText(std::size_t lines);
+
+KillCounts RunKills(const KillRun& run);
+
+// One line of counts, for people.
+std::string Describe(const KillCounts& counts);
+
+}  // namespace testsupport
