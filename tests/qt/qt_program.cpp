@@ -134,6 +134,7 @@ void QtProgram::InChooser(std::function<void()> act) {
 std::vector<std::string> QtProgram::ChooserColumns() {
   const auto& list = Find<QTreeWidget>(WindowOf(testsupport::Window::kChooser), "lvwChoices");
   std::vector<std::string> columns;
+  columns.reserve(static_cast<std::size_t>(list.columnCount()));
   for (int column = 0; column < list.columnCount(); ++column) {
     columns.push_back(qtfront::FromQt(list.headerItem()->text(column)));
   }
