@@ -39,11 +39,9 @@ class NewFile {
   rir::Result<void> Commit();
 
  private:
-  struct State;  // the platform's open file
+  struct State;  // the platform's temporary file
   std::string path_;
-  std::string temporary_;
   std::unique_ptr<State> state_;
-  bool committed_ = false;
 };
 
 }  // namespace blocklist::history_files

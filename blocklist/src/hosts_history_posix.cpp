@@ -97,46 +97,29 @@ rir::Result<void> RemoveFile(const std::string& path) {
 }
 
 struct NewFile::State {
-  rir::FileDescriptor fd{-1};
+  explicit State(const std::string& path) : file(path, ".partial") {}
+  rir::SiblingFile file;  // removed unless moved onto the copy's name
 };
 
 NewFile::NewFile(std::string path)
-    : path_(std::move(path)), temporary_(path_ + ".partial"), state_(std::make_unique<State>()) {}
+    : path_(std::move(path)), state_(std::make_unique<State>(path_)) {}
 
-NewFile::~NewFile() {
-  state_->fd.Close();
-  if (!committed_) {
-    ::unlink(temporary_.c_str());
-  }
-}
+NewFile::~NewFile() = default;
 
 rir::Result<void> NewFile::Open() {
-  // A temporary file that a crash left under this name is written over.
-  state_->fd = rir::FileDescriptor(
-      ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kCopyMode));
-  if (!state_->fd.valid()) {
-    return rir::SystemFailure(rir::ErrorCode::kCreateTemporary, path_);
-  }
-  return {};
+  return state_->file.Create(kCopyMode);
 }
 
 rir::Result<void> NewFile::Write(std::string_view piece) {
-  if (!rir::WriteAll(state_->fd.get(), piece)) {
-    return rir::SystemFailure(rir::ErrorCode::kWrite, temporary_);
-  }
-  return {};
+  return state_->file.Append(piece);
 }
 
 rir::Result<void> NewFile::Commit() {
-  if (::fsync(state_->fd.get()) != 0 || state_->fd.Close() != 0) {
-    return rir::SystemFailure(rir::ErrorCode::kFlush, temporary_);
+  if (auto flushed = state_->file.Flush(); !flushed) {
+    return flushed;
   }
-  if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
-    return rir::SystemFailure(rir::ErrorCode::kRename, temporary_);
-  }
-  committed_ = true;
   // The copy counts from here on; the folder's record of its name is made to last too.
-  return rir::SyncFolder(path_);
+  return state_->file.MoveOntoTarget();
 }
 
 }  // namespace blocklist::history_files

@@ -111,24 +111,27 @@ rir::Result<void> RemoveFile(const std::string& path) {
 }
 
 struct NewFile::State {
+  explicit State(const std::string& path) : temporary(path + ".partial") {}
+  std::string temporary;
   std::optional<rir::Handle> file;
+  bool committed = false;
 };
 
 NewFile::NewFile(std::string path)
-    : path_(std::move(path)), temporary_(path_ + ".partial"), state_(std::make_unique<State>()) {}
+    : path_(std::move(path)), state_(std::make_unique<State>(path_)) {}
 
 NewFile::~NewFile() {
   state_->file.reset();
-  if (!committed_) {
-    DeleteFileA(temporary_.c_str());
+  if (!state_->committed) {
+    DeleteFileA(state_->temporary.c_str());
   }
 }
 
 rir::Result<void> NewFile::Open() {
   // A temporary file that a crash left under this name is written over.
   state_->file.reset();
-  state_->file.emplace(CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  state_->file.emplace(CreateFileA(state_->temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!state_->file->valid()) {
     return rir::SystemFailure(rir::ErrorCode::kCreateTemporary, path_);
   }
@@ -140,7 +143,7 @@ rir::Result<void> NewFile::Write(std::string_view piece) {
     const DWORD chunk = piece.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(piece.size());
     DWORD written = 0;
     if (!WriteFile(state_->file->get(), piece.data(), chunk, &written, nullptr) || written == 0) {
-      return rir::SystemFailure(rir::ErrorCode::kWrite, temporary_);
+      return rir::SystemFailure(rir::ErrorCode::kWrite, state_->temporary);
     }
     piece.remove_prefix(written);
   }
@@ -149,13 +152,13 @@ rir::Result<void> NewFile::Write(std::string_view piece) {
 
 rir::Result<void> NewFile::Commit() {
   if (!FlushFileBuffers(state_->file->get()) || !state_->file->Close()) {
-    return rir::SystemFailure(rir::ErrorCode::kFlush, temporary_);
+    return rir::SystemFailure(rir::ErrorCode::kFlush, state_->temporary);
   }
-  if (!MoveFileExA(temporary_.c_str(), path_.c_str(),
+  if (!MoveFileExA(state_->temporary.c_str(), path_.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return rir::SystemFailure(rir::ErrorCode::kRename, temporary_);
+    return rir::SystemFailure(rir::ErrorCode::kRename, state_->temporary);
   }
-  committed_ = true;
+  state_->committed = true;
   return {};
 }
 

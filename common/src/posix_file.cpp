@@ -66,14 +66,31 @@ SiblingFile::~SiblingFile() {
   }
 }
 
-Result<void> SiblingFile::Write(std::string_view text, mode_t mode) {
+Result<void> SiblingFile::Create(mode_t mode) {
   fd_ = FileDescriptor(::mkostemp(path_.data(), O_CLOEXEC | O_NOFOLLOW));
   if (!fd_.valid()) {
     return SystemFailure(ErrorCode::kCreateTemporary, target_);
   }
   created_ = true;
-  if (!WriteAll(fd_.get(), text) || ::fchmod(fd_.get(), mode) != 0) {
+  if (::fchmod(fd_.get(), mode) != 0) {
     return SystemFailure(ErrorCode::kWrite, path_);
+  }
+  return {};
+}
+
+Result<void> SiblingFile::Append(std::string_view text) {
+  if (!WriteAll(fd_.get(), text)) {
+    return SystemFailure(ErrorCode::kWrite, path_);
+  }
+  return {};
+}
+
+Result<void> SiblingFile::Write(std::string_view text, mode_t mode) {
+  if (auto created = Create(mode); !created) {
+    return created;
+  }
+  if (auto appended = Append(text); !appended) {
+    return appended;
   }
 #ifdef __linux__
   ::sync_file_range(fd_.get(), 0, 0, SYNC_FILE_RANGE_WRITE);  // only a head start for Flush

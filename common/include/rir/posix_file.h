@@ -62,6 +62,9 @@ class SiblingFile {
   // Creates and writes the file with `mode`, and sets its flush going while the caller does
   // other work.
   Result<void> Write(std::string_view text, mode_t mode);
+  // The same in steps, for text that comes in pieces: creates the empty file, then adds to it.
+  Result<void> Create(mode_t mode);
+  Result<void> Append(std::string_view text);
   // Waits until the file is on disk.
   Result<void> Flush();
   // Renames the flushed file onto the target, and makes the rename last.
