@@ -16,6 +16,7 @@
 #include "file_bytes.h"
 #include "file_metadata_posix.h"
 #include "rewrite_in_place.h"
+#include "rir/file_read.h"
 #include "rir/posix_file.h"
 #include "save_journal_posix.h"
 
@@ -30,8 +31,14 @@ using rir::ReadSome;
 rir::Result<FileBytes> ReadAll(int fd, const std::string& path) {
   // Sized from the file, but read on to the end in case the file grew meanwhile.
   const std::size_t size = FileSize(fd);
+  if (size > rir::kMostFileBytes) {
+    return rir::Error{rir::ErrorCode::kTooLarge, path, "It holds more than 2 GB"};
+  }
   FileBytes bytes(size > 0 ? size + 1 : std::size_t{1} << 16);
   for (;;) {
+    if (bytes.view().size() > rir::kMostFileBytes) {
+      return rir::Error{rir::ErrorCode::kTooLarge, path, "It grew past 2 GB while it was read"};
+    }
     char* const target = bytes.Space();
     const ssize_t got = ReadSome(fd, target, bytes.space());
     if (got < 0) {
@@ -190,7 +197,7 @@ rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view 
     return rir::SystemFailure(rir::ErrorCode::kWrite, path);
   }
   if (!S_ISREG(status.st_mode)) {
-    return rir::Error{rir::ErrorCode::kWrite, path, "It is not a regular file"};
+    return rir::Error{rir::ErrorCode::kNotRegularFile, path, {}};
   }
   // The file holds this text already (Apply without a change, or the second Apply of Exit).
   if (HoldsExactly(target.get(), text)) {
@@ -209,16 +216,37 @@ rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view 
   return RewriteBehindJournal(target, file, text);
 }
 
+rir::Result<FileStamp> StampOf(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) {
+      return FileStamp{};
+    }
+    return rir::SystemFailure(rir::ErrorCode::kOpenForReading, path);
+  }
+  constexpr std::int64_t kBillion = 1'000'000'000;
+  return FileStamp{true,
+                   S_ISREG(status.st_mode),
+                   static_cast<std::uint64_t>(status.st_dev),
+                   static_cast<std::uint64_t>(status.st_ino),
+                   static_cast<std::uint64_t>(status.st_size),
+                   status.st_mtim.tv_sec * kBillion + status.st_mtim.tv_nsec};
+}
+
 rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(const std::string& path) {
   const std::string file = FileNamedBy(path);
   RemoveUnfinishedFiles(file);
   const std::string journal_path = JournalPath(file);
-  FileDescriptor journal(::open(journal_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  FileDescriptor journal(
+      ::open(journal_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   if (!journal.valid()) {
     if (errno == ENOENT) {
       return std::optional<FinishedSave>();
     }
     return rir::SystemFailure(rir::ErrorCode::kOpenForReading, journal_path);
+  }
+  if (!IsRegularFile(journal.get())) {
+    return rir::Error{rir::ErrorCode::kNotRegularFile, journal_path, {}};
   }
   auto text = ReadAll(journal.get(), journal_path);
   if (!text) {
@@ -227,6 +255,9 @@ rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(const std::string
   FileDescriptor target(::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
   if (!target.valid()) {
     return rir::SystemFailure(rir::ErrorCode::kWrite, path);
+  }
+  if (!IsRegularFile(target.get())) {
+    return rir::Error{rir::ErrorCode::kNotRegularFile, path, {}};
   }
   if (!HoldsExactly(target.get(), text->view())) {
     auto old_text = ReadAll(target.get(), file);

@@ -147,6 +147,35 @@ rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view 
   return true;
 }
 
+rir::Result<FileStamp> StampOf(const std::string& path) {
+  // Attributes only, shared with every other opener, so that no writer is held up.
+  Handle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) {
+    if (IsMissing(GetLastError())) {
+      return FileStamp{};
+    }
+    return rir::SystemFailure(rir::ErrorCode::kOpenForReading, path);
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file.get(), &info)) {
+    return rir::SystemFailure(rir::ErrorCode::kOpenForReading, path);
+  }
+  const auto join = [](DWORD high, DWORD low) {
+    return static_cast<std::uint64_t>(high) << 32 | low;
+  };
+  return FileStamp{
+      true,
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0,
+      info.dwVolumeSerialNumber,
+      join(info.nFileIndexHigh, info.nFileIndexLow),
+      join(info.nFileSizeHigh, info.nFileSizeLow),
+      static_cast<std::int64_t>(
+          join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)),
+  };
+}
+
 // ReplaceFileA swaps the files in one step, so no save here is ever left half done.
 rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(const std::string& /*path*/) {
   return std::optional<FinishedSave>();

@@ -1,5 +1,7 @@
 #include "blocklist/hosts_store.h"
 
+#include <new>
+
 #include "blocklist/file_io.h"
 #include "rir/file_read.h"
 
@@ -25,15 +27,35 @@ rir::Result<void> HostsStore::Load(BlockList& list) {
     return finished.error();
   }
   finished_save_ = std::move(*finished);
+  // Taken before the read: a change made while the file is read shows at the next save.
+  known_stamp_ = StampOf(*path);
   // Read into a list of its own, so that a read failing part way leaves `list` as it was.
   BlockList loaded;
   std::optional<HostsParser> parser;
-  auto found = rir::ReadFileInPieces(*path, [&](std::string_view piece, std::size_t file_size) {
-    if (!parser) {
-      parser.emplace(loaded, file_size);
-    }
-    parser->Feed(piece);
-  });
+  bool utf16 = false;
+  rir::Result<bool> found = false;
+  try {
+    found = rir::ReadFileInPieces(*path, [&](std::string_view piece, std::size_t file_size) {
+      if (utf16) {
+        return;
+      }
+      if (!parser) {
+        // Read as 8-bit text, such a file would be written back with new lines in another
+        // encoding between its own, which no resolver reads.
+        if (piece.starts_with("\xFF\xFE") || piece.starts_with("\xFE\xFF")) {
+          utf16 = true;
+          return;
+        }
+        parser.emplace(loaded, file_size);
+      }
+      parser->Feed(piece);
+    });
+  } catch (const std::bad_alloc&) {
+    found = rir::Error{rir::ErrorCode::kOutOfMemory, *path, {}};
+  }
+  if (found && utf16) {
+    found = rir::Error{rir::ErrorCode::kUtf16Text, *path, {}};
+  }
   if (!found) {
     load_failure_ = found.error();
     return found.error();
@@ -50,13 +72,28 @@ rir::Result<void> HostsStore::Load(BlockList& list) {
   return {};
 }
 
-rir::Result<SaveOutcome> HostsStore::Save(std::string_view text) const {
+rir::Result<SaveOutcome> HostsStore::Save(std::string_view text,
+                                          ChangedElsewhere changed_elsewhere) {
   auto path = Path();
   if (!path) {
     return path.error();
   }
   if (load_failure_) {
     return rir::Error{rir::ErrorCode::kRefusedAfterFailedLoad, *path, load_failure_->reason};
+  }
+  if (known_stamp_ && changed_elsewhere == ChangedElsewhere::kRefuse) {
+    if (!*known_stamp_) {
+      return known_stamp_->error();
+    }
+    auto now = StampOf(*path);
+    if (!now) {
+      return now.error();
+    }
+    // A file since removed held no lines to lose; what is no file any more is reported by the
+    // save itself.
+    if (now->exists && now->regular && *now != **known_stamp_) {
+      return rir::Error{rir::ErrorCode::kChangedSinceLoad, *path, {}};
+    }
   }
   SaveOutcome outcome;
   auto replaced = ReplaceFileContents(*path, text, [&] {
@@ -66,6 +103,10 @@ rir::Result<SaveOutcome> HostsStore::Save(std::string_view text) const {
       }
     }
   });
+  // Whatever the save did, success or not, was our own doing.
+  if (known_stamp_) {
+    known_stamp_ = StampOf(*path);
+  }
   if (!replaced) {
     return replaced.error();
   }

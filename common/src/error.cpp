@@ -47,6 +47,18 @@ std::string_view Pattern(ErrorCode code) {
       return "Cannot remove {}";
     case ErrorCode::kKeptCopyGone:
       return "The kept copy {} is no longer there";
+    case ErrorCode::kNotRegularFile:
+      return "{} is not a regular file (a device, a pipe or a folder), so it is neither read nor "
+             "written";
+    case ErrorCode::kTooLarge:
+      return "{} is too large to read";
+    case ErrorCode::kOutOfMemory:
+      return "There is not enough memory to read {}";
+    case ErrorCode::kChangedSinceLoad:
+      return "{} was changed by another program after the list was loaded";
+    case ErrorCode::kUtf16Text:
+      return "{} is written in UTF-16, which this program can neither read nor write without "
+             "mixing encodings; it is left as it is";
   }
   return "Unknown failure with {}";
 }

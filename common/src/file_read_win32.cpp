@@ -20,12 +20,21 @@ Result<bool> ReadFileInPieces(
     }
     return SystemFailure(ErrorCode::kOpenForReading, path);
   }
+  // A name such as NUL or a pipe's opens too, and would read nothing or wait.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+    return Error{ErrorCode::kNotRegularFile, path, {}};
+  }
   LARGE_INTEGER size{};
-  const std::size_t file_size = GetFileSizeEx(file.get(), &size) && size.QuadPart > 0
-                                    ? static_cast<std::size_t>(size.QuadPart)
-                                    : 0;
+  if (!GetFileSizeEx(file.get(), &size)) {
+    return SystemFailure(ErrorCode::kRead, path);
+  }
+  if (static_cast<unsigned long long>(size.QuadPart) > kMostFileBytes) {
+    return Error{ErrorCode::kTooLarge, path, "It holds more than 2 GB"};
+  }
+  const auto file_size = static_cast<std::size_t>(size.QuadPart);
   constexpr DWORD kPiece = 1u << 20;
   const auto buffer = std::make_unique_for_overwrite<char[]>(kPiece);
+  std::size_t total = 0;
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(file.get(), buffer.get(), kPiece, &got, nullptr)) {
@@ -33,6 +42,10 @@ Result<bool> ReadFileInPieces(
     }
     if (got == 0) {
       return true;
+    }
+    total += got;
+    if (total > kMostFileBytes) {
+      return Error{ErrorCode::kTooLarge, path, "It grew past 2 GB while it was read"};
     }
     consume(std::string_view(buffer.get(), got), file_size);
   }

@@ -169,4 +169,42 @@ TEST(MainWindow, PreviewShowsTheTextAndSaveOnlyWritesOnlyWhatWasBuilt) {
   EXPECT_TRUE(program.main_view().restart_notice);
 }
 
+TEST(MainWindow, AnApplyAfterAnotherProgramsEditAsksToLoadTheFileAgain) {
+  Program program;
+  program.WriteHosts("127.0.0.1 \tkept.com\r\n");
+  program.Start();
+  program.LogIn("");
+  auto& main = program.Main();
+  program.AddWebsite("new.com");
+  const std::string edited = "127.0.0.1 \tkept.com\r\n10.0.0.1 nas\r\n";
+  program.WriteHosts(edited);
+
+  // No: nothing is written, and the list stays as the user made it.
+  program.services.answers = {ui::MsgBoxResult::kNo};
+  main.imgApply_Click();
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_EQ(program.services.boxes[0].buttons, ui::MsgBoxButtons::kYesNo);
+  EXPECT_NE(program.services.boxes[0].text.find("another program changed"), std::string::npos);
+  EXPECT_NE(program.services.boxes[0].text.find(program.hosts_path), std::string::npos);
+  EXPECT_EQ(program.Hosts(), edited);
+  EXPECT_EQ(program.main_view().Rows().size(), 2u);
+  EXPECT_FALSE(program.main_view().restart_notice);
+  program.services.answers = {ui::MsgBoxResult::kNo};
+  main.mmuExit_Click();
+  EXPECT_EQ(program.Hosts(), edited) << "Exit applies too, and must not drop the line either";
+  EXPECT_EQ(program.services.ends, 0);
+
+  // Yes: the list shows the file as it now is; save only has nothing built to write; the next
+  // Apply keeps the other program's line.
+  program.services.answers = {ui::MsgBoxResult::kYes};
+  main.imgApply_Click();
+  EXPECT_EQ(program.main_view().Rows(), std::vector<std::string>{"kept.com\tBlocked"});
+  main.Command1_Click();
+  EXPECT_EQ(program.Hosts(), edited);
+  program.AddWebsite("new.com");
+  main.imgApply_Click();
+  EXPECT_EQ(program.Hosts(), edited + "127.0.0.1 \tnew.com\r\n");
+  EXPECT_TRUE(program.main_view().restart_notice);
+}
+
 }  // namespace

@@ -54,6 +54,14 @@ std::string FailureText(Failure failure, const rir::Error& error) {
   return text;
 }
 
+std::string ChangedElsewhereQuestion(std::string_view hosts_path) {
+  return "The list was not applied: another program changed " + std::string(hosts_path) +
+         " after the list was loaded, and applying the list now would remove what it wrote.\n\n"
+         "Load the hosts file again? The list will then show the file as it now is, and the "
+         "changes made to the list since it was loaded are lost. Choose No to keep the list as "
+         "it is; it can be applied once the file has been loaded again.";
+}
+
 std::string FinishedSaveText(std::string_view journal, std::size_t bytes) {
   return "The last Apply was cut short before it had written the whole hosts file. It has now "
          "been finished from " +

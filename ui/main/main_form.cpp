@@ -154,6 +154,10 @@ rir::Result<blocklist::SaveOutcome> frmRirAvadera::SaveHostsFile() {
 bool frmRirAvadera::Apply() {
   BuildHostsText();
   auto saved = SaveHostsFile();
+  if (!saved && saved.error().code == rir::ErrorCode::kChangedSinceLoad) {
+    OfferReload(saved.error().path);
+    return false;
+  }
   if (!saved) {
     ShowFailure(services_, Failure::kApply, saved.error());
     return false;
@@ -162,6 +166,21 @@ bool frmRirAvadera::Apply() {
   view_.SetRestartNoticeVisible(true);
   ReportHistoryFailure(*saved);
   return true;
+}
+
+void frmRirAvadera::OfferReload(std::string_view hosts_path) {
+  // The other program's lines are never dropped behind the user's back: either the list takes
+  // them in by loading the file again, or nothing is written.
+  if (services_.MsgBox(ChangedElsewhereQuestion(hosts_path), kApplicationTitle,
+                       MsgBoxButtons::kYesNo, MsgBoxIcon::kQuestion) != MsgBoxResult::kYes) {
+    return;
+  }
+  list_.Clear();
+  LoadHostsFile();
+  ReportLoad();
+  // The text built before would drop those lines too, were "save only" to write it.
+  m_strHostsText.clear();
+  m_blnHostsTextBuilt = false;
 }
 
 void frmRirAvadera::ReportHistoryFailure(const blocklist::SaveOutcome& saved) {

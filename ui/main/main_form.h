@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "blocklist/block_list.h"
 #include "blocklist/hosts_history.h"
@@ -76,6 +77,7 @@ class frmRirAvadera {
   bool Apply();
   // Tells, once per run, that a save could not keep the text it replaced.
   void ReportHistoryFailure(const blocklist::SaveOutcome& saved);
+  void OfferReload(std::string_view hosts_path);
   void RestoreCopy(const blocklist::KeptCopy& copy);
 
   MainView& view_;

@@ -76,7 +76,8 @@ void frmRirAvadera::RestoreCopy(const blocklist::KeptCopy& copy) {
     ShowFailure(services_, Failure::kRestore, text.error());
     return;
   }
-  auto saved = hosts_.Save(*text);
+  // The file as it stands now is kept in the history first, whoever last wrote it.
+  auto saved = hosts_.Save(*text, blocklist::ChangedElsewhere::kWriteOver);
   if (!saved) {
     ShowFailure(services_, Failure::kRestore, saved.error());
     return;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,6 +24,23 @@ namespace blocklist {
 // and the result is true.
 rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view text,
                                       const std::function<void()>& before_change = {});
+
+// What tells one state of a file from another without reading it: which file the path names, its
+// size and when its bytes last changed. Not the change time, which a new mode or owner moves on
+// as well.
+struct FileStamp {
+  bool exists = false;
+  bool regular = false;  // a file of bytes, not a folder or a device
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;  // in the system's own units
+  bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the file `path` names (through a symbolic link); `exists` is false when there is
+// no such file.
+rir::Result<FileStamp> StampOf(const std::string& path);
 
 // A save that was interrupted (the process killed, the power gone) and has now been finished.
 struct FinishedSave {

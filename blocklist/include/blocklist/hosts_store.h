@@ -28,6 +28,13 @@ struct SaveOutcome {
   std::optional<rir::Error> history_failure;
 };
 
+// What a save does with a hosts file that another program changed after it was loaded: the list
+// was built on the old text, so writing it would drop that program's lines.
+enum class ChangedElsewhere {
+  kRefuse,     // an Apply: the user is asked to load the file again
+  kWriteOver,  // a restore, which puts a whole earlier file back on purpose
+};
+
 // Keeps the hosts file's text as it stands, before a save changes it.
 using KeepPreviousText = std::function<rir::Result<void>(const std::string& hosts_path)>;
 
@@ -53,8 +60,12 @@ class HostsStore {
   std::string BuildText(const BlockList& list) const { return BuildHostsText(layout_, list); }
 
   // Makes `text` the hosts file's contents; on any failure the file is left as it was. When
-  // the file changes, `KeepPreviousTextWith`'s keeper runs first.
-  rir::Result<SaveOutcome> Save(std::string_view text) const;
+  // the file changes, `KeepPreviousTextWith`'s keeper runs first. After a load, a file whose
+  // bytes changed since (checked by its stamp, not read) is refused with kChangedSinceLoad,
+  // unless `changed_elsewhere` says otherwise; a file since removed is made anew. A store never
+  // loaded writes whatever is there.
+  rir::Result<SaveOutcome> Save(std::string_view text,
+                                ChangedElsewhere changed_elsewhere = ChangedElsewhere::kRefuse);
 
   void KeepPreviousTextWith(KeepPreviousText keep) { keep_previous_ = std::move(keep); }
 
@@ -62,6 +73,9 @@ class HostsStore {
   std::optional<std::string> fixed_path_;
   HostsLayout layout_;
   std::optional<rir::Error> load_failure_;
+  // The file as the list knows it: at the load, then as each save left it. Nothing before a
+  // load; an error when that could not be found out, which refuses the next save.
+  std::optional<rir::Result<FileStamp>> known_stamp_;
   std::optional<FinishedSave> finished_save_;
   KeepPreviousText keep_previous_;
 };

@@ -24,6 +24,11 @@ enum class ErrorCode {
   kRename,
   kRemove,
   kKeptCopyGone,
+  kNotRegularFile,
+  kTooLarge,
+  kOutOfMemory,
+  kUtf16Text,
+  kChangedSinceLoad,
 };
 
 struct Error {

@@ -11,8 +11,13 @@
 
 namespace rir {
 
+// The most any file is read to: more is no hosts or state file, and would exhaust the memory.
+inline constexpr std::size_t kMostFileBytes = std::size_t{2} << 30;
+
 // Reads the file in pieces, handing each to `consume` with the size the file had when it was
-// opened. False when there is no such file (or no such folder).
+// opened. False when there is no such file (or no such folder). Only regular files are read (a
+// pipe would block, a device read on without end), and none past kMostFileBytes, even one that
+// grows while it is read.
 Result<bool> ReadFileInPieces(
     const std::string& path,
     const std::function<void(std::string_view piece, std::size_t file_size)>& consume);
