@@ -51,6 +51,14 @@ void ThroughTheStore(const std::string& file,
   }
   blocklist::HostsStore store(FilePath());
   BlockList list;
+  // A UTF-16 file is refused whole, and never written over.
+  if (file.starts_with("\xFF\xFE") || file.starts_with("\xFE\xFF")) {
+    const auto loaded = store.Load(list);
+    Require(!loaded && loaded.error().code == rir::ErrorCode::kUtf16Text);
+    Require(!store.Save(applied).has_value());
+    std::filesystem::remove(FilePath());
+    return;
+  }
   Require(store.Load(list).has_value());
   Require(store.BuildText(list) == file);
   Require(store.Save(applied).has_value());
