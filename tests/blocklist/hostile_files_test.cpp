@@ -114,7 +114,7 @@ TEST(HostsChangedElsewhere, AnEditAfterTheLoadIsNeverWrittenOver) {
     EXPECT_TRUE(store.Load(list).has_value());
     (void)list.Append("b.example");
     edit();
-    const std::string edited = ReadBytes(path);
+    std::string edited = ReadBytes(path);
     const auto saved = store.Save(store.BuildText(list));
     EXPECT_FALSE(saved.has_value());
     if (!saved) {

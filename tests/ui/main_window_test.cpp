@@ -69,11 +69,27 @@ TEST(MainWindow, AddEntryFollowsTheBoxAndEnterInAnEmptyBoxDoesNothing) {
   EXPECT_FALSE(view.list_has_focus);
   EXPECT_TRUE(program.services.boxes.empty());
 
-  // Shift held with Enter adds as well; the text is kept exactly.
-  program.TypeWebsite("my site");
+  // Shift held with Enter adds as well, the name the resolver asks for; the user is told when
+  // that is not what was typed.
+  program.TypeWebsite("https://Shop.Example/cart");
   program.Main().txtWebsite_KeyDown(ui::kKeyEnter, 1);
   program.Main().txtWebsite_KeyDown(65, 0);  // any other key: nothing
-  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"my site\tBlocked"}));
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"shop.example\tBlocked"}));
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_EQ(program.services.boxes[0].text,
+            "\"https://Shop.Example/cart\" was added as shop.example, the name that the system "
+            "looks up.");
+  program.AddWebsite("plain.example");
+  EXPECT_EQ(program.services.boxes.size(), 1u) << "nothing to tell when the text is the name";
+
+  // A text that names no website is refused with why, and stays in the box to be put right.
+  program.AddWebsite("my site");
+  ASSERT_EQ(program.services.boxes.size(), 2u);
+  EXPECT_EQ(program.services.boxes[1].text,
+            "The website was not added.\n\n\"my site\" is not the name of a website: It holds a "
+            "blank.");
+  EXPECT_EQ(view.website, "my site");
+  EXPECT_EQ(view.Rows().size(), 2u);
 }
 
 TEST(MainWindow, ADuplicateIsPointedOutAtItsLastPosition) {
@@ -84,13 +100,13 @@ TEST(MainWindow, ADuplicateIsPointedOutAtItsLastPosition) {
   program.Start();
   program.LogIn("");
 
-  program.AddWebsite("Example.com");  // a different text: added
-  program.AddWebsite("example.com");
+  // The same name, whatever its case, a trailing dot or the address around it.
+  program.AddWebsite("https://Example.com./");
   auto& view = program.main_view();
   ASSERT_EQ(program.services.boxes.size(), 1u);
   EXPECT_EQ(program.services.boxes[0].text, "This entry already exists!");
   EXPECT_EQ(program.services.boxes[0].icon, ui::MsgBoxIcon::kCritical);
-  EXPECT_EQ(view.Rows().size(), 7u);
+  EXPECT_EQ(view.Rows().size(), 6u);
   EXPECT_EQ(view.visible_row, 4u);  // position 5
   EXPECT_EQ(program.Main().lvwWebsites().selected(), 4u);
   EXPECT_EQ(view.website, "");

@@ -54,6 +54,11 @@ std::string FailureText(Failure failure, const rir::Error& error) {
   return text;
 }
 
+std::string AddedAsText(std::string_view typed, std::string_view host) {
+  return "\"" + std::string(typed) + "\" was added as " + std::string(host) +
+         ", the name that the system looks up.";
+}
+
 std::string ChangedElsewhereQuestion(std::string_view hosts_path) {
   return "The list was not applied: another program changed " + std::string(hosts_path) +
          " after the list was loaded, and applying the list now would remove what it wrote.\n\n"

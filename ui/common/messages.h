@@ -22,6 +22,9 @@ inline constexpr std::string_view kNoKeptCopies =
     "No earlier hosts file has been kept yet. Each Apply that changes the hosts file keeps the "
     "text it replaces, which can then be restored here.";
 
+// Told when the name added differs from what was typed.
+std::string AddedAsText(std::string_view typed, std::string_view host);
+
 // Asked when an Apply finds that another program changed the hosts file after it was loaded.
 std::string ChangedElsewhereQuestion(std::string_view hosts_path);
 

@@ -2,8 +2,10 @@
 #include "ui/main/main_form.h"
 
 #include <limits>
+#include <optional>
 #include <utility>
 
+#include "blocklist/host_name.h"
 #include "ui/common/messages.h"
 
 namespace ui {
@@ -60,10 +62,18 @@ void frmRirAvadera::cmdAddEntry_Click() {
 }
 
 void frmRirAvadera::AddWebsite() {
-  const std::string website = view_.WebsiteText();
-  if (website.empty()) {
+  const std::string typed = view_.WebsiteText();
+  if (typed.empty()) {
     return;
   }
+  // A hosts line blocks only the exact name the resolver asks for; "https://Example.com/" as
+  // typed would block nothing. What cannot be a name stays in the box, to be put right.
+  auto host = blocklist::HostNameOf(typed);
+  if (!host) {
+    ShowFailure(services_, Failure::kAddWebsite, host.error());
+    return;
+  }
+  const std::string& website = *host;
   std::size_t shown = 0;
   if (!FindWebsite(website)) {
     auto added = list_.Append(website, blocklist::Status::kBlocked);
@@ -72,6 +82,9 @@ void frmRirAvadera::AddWebsite() {
       return;
     }
     shown = *added;
+    if (website != typed) {
+      ShowMessage(services_, AddedAsText(typed, website));
+    }
   } else {
     ShowMessage(services_, kEntryExists, MsgBoxIcon::kCritical);
     shown = static_cast<std::size_t>(m_lngFoundIndex - 1);
@@ -85,7 +98,14 @@ void frmRirAvadera::AddWebsite() {
 }
 
 bool frmRirAvadera::FindWebsite(std::string_view website) {
-  const auto found = list_.FindLast(website);
+  // Entries loaded from the file may differ from the name in case or a trailing dot only.
+  std::optional<std::size_t> found;
+  for (std::size_t i = list_.size(); i-- > 0;) {
+    if (blocklist::NamesHost(list_[i].website, website)) {
+      found = i;
+      break;
+    }
+  }
   if (!found) {
     return false;  // m_lngFoundIndex keeps what it held
   }

@@ -29,6 +29,7 @@ enum class ErrorCode {
   kOutOfMemory,
   kUtf16Text,
   kChangedSinceLoad,
+  kNotAHostName,
 };
 
 struct Error {

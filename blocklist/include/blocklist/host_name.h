@@ -1,0 +1,28 @@
+// Website text as people type it ("https://www.Example.com/page", " example.com. ", a name in
+// their own script), made the host name a resolver looks up: that is what a hosts line must
+// hold to block anything.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "rir/result.h"
+
+namespace blocklist {
+
+// The host name in `typed`: blanks around it, a scheme, a user, a port, a path and a trailing
+// dot dropped, lower case, an internationalised name in its ASCII form (through the platform's
+// own call). A text that names no host (blanks inside, "*", an address) is a kNotAHostName
+// error whose reason says why.
+rir::Result<std::string> HostNameOf(std::string_view typed);
+
+// Whether an entry's text names `host` (a result of HostNameOf): the same name whatever its
+// case, with or without a trailing dot.
+bool NamesHost(std::string_view entry_text, std::string_view host);
+
+namespace detail {
+// The ASCII form of a name holding bytes past ASCII, in the system's 8-bit code page.
+rir::Result<std::string> IdnToAscii(const std::string& name);
+}  // namespace detail
+
+}  // namespace blocklist
