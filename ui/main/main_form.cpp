@@ -75,16 +75,14 @@ void frmRirAvadera::AddWebsite() {
   }
   const std::string& website = *host;
   std::size_t shown = 0;
-  if (!FindWebsite(website)) {
+  const bool is_new = !FindWebsite(website);
+  if (is_new) {
     auto added = list_.Append(website, blocklist::Status::kBlocked);
     if (!added) {
       ShowFailure(services_, Failure::kAddWebsite, added.error());
       return;
     }
     shown = *added;
-    if (website != typed) {
-      ShowMessage(services_, AddedAsText(typed, website));
-    }
   } else {
     ShowMessage(services_, kEntryExists, MsgBoxIcon::kCritical);
     shown = static_cast<std::size_t>(m_lngFoundIndex - 1);
@@ -95,6 +93,10 @@ void frmRirAvadera::AddWebsite() {
   view_.FocusList();
   view_.SetWebsiteText("");
   txtWebsite_Change();
+  // Told once the list shows the name, so that the box points at what is there.
+  if (is_new && website != typed) {
+    ShowMessage(services_, AddedAsText(typed, website));
+  }
 }
 
 bool frmRirAvadera::FindWebsite(std::string_view website) {
