@@ -54,6 +54,8 @@ std::string_view Pattern(ErrorCode code) {
       return "{} is too large to read";
     case ErrorCode::kOutOfMemory:
       return "There is not enough memory to read {}";
+    case ErrorCode::kFlushResolverCache:
+      return "Cannot empty the name cache through {}";
     case ErrorCode::kNotAHostName:
       return "\"{}\" is not the name of a website";
     case ErrorCode::kChangedSinceLoad:

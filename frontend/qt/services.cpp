@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "blocklist/resolver_cache.h"
 #include "list_chooser.h"
 #include "settings/state_file.h"
 #include "text.h"
@@ -141,6 +142,10 @@ rir::Result<std::string> QtServices::ExecutableFolder() {
 
 bool QtServices::HasNotificationArea() {
   return options_.notification_area.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+std::vector<rir::Error> QtServices::FlushResolverCaches() {
+  return blocklist::FlushResolverCaches();
 }
 
 void QtServices::EndProgram() {

@@ -43,6 +43,7 @@ class QtServices final : public ui::PlatformServices {
                                             const ui::ListChoice& choice) override;
   rir::Result<std::string> ExecutableFolder() override;
   bool HasNotificationArea() override;
+  std::vector<rir::Error> FlushResolverCaches() override;
   void EndProgram() override;
 
   // The icon while it is in the notification area.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "blocklist/resolver_cache.h"
 #include "list_chooser.h"
 #include "settings/state_file.h"
 
@@ -106,6 +107,10 @@ rir::Result<std::string> Win32Services::ExecutableFolder() {
     return options_.executable_folder;
   }
   return settings::ExecutableFolder();
+}
+
+std::vector<rir::Error> Win32Services::FlushResolverCaches() {
+  return blocklist::FlushResolverCaches();
 }
 
 bool Win32Services::HasNotificationArea() {

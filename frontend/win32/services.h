@@ -47,6 +47,7 @@ class Win32Services final : public ui::PlatformServices {
                                             const ui::ListChoice& choice) override;
   rir::Result<std::string> ExecutableFolder() override;
   bool HasNotificationArea() override;
+  std::vector<rir::Error> FlushResolverCaches() override;
   void EndProgram() override;
 
   // Explorer started again and has forgotten every icon: ours comes back if it was there.

@@ -175,6 +175,10 @@ class FakeServices : public ui::PlatformServices {
                                             const ui::ListChoice& choice) override;
   rir::Result<std::string> ExecutableFolder() override { return folder_; }
   bool HasNotificationArea() override { return has_notification_area; }
+  std::vector<rir::Error> FlushResolverCaches() override {
+    ++flushes;
+    return flush_failures;
+  }
   void EndProgram() override;
 
   std::vector<ShownBox> boxes;
@@ -185,6 +189,8 @@ class FakeServices : public ui::PlatformServices {
   std::map<std::pair<ui::WindowHandle, std::uint32_t>, ui::TrayRecord> icons;  // the shell's
   std::vector<std::pair<std::string, ui::WindowStyle>> started;
   bool has_notification_area = true;
+  int flushes = 0;
+  std::vector<rir::Error> flush_failures;  // what each flush answers
   int ends = 0;
 
  private:

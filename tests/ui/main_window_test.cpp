@@ -223,4 +223,28 @@ TEST(MainWindow, AnApplyAfterAnotherProgramsEditAsksToLoadTheFileAgain) {
   EXPECT_TRUE(program.main_view().restart_notice);
 }
 
+TEST(MainWindow, AnApplyThatChangesTheFileEmptiesTheNameCachesAndToldOnceWhenItCannot) {
+  Program program;
+  program.WriteHosts("127.0.0.1 \tkept.com\r\n");
+  program.Start();
+  program.LogIn("");
+  auto& main = program.Main();
+  main.imgApply_Click();
+  EXPECT_EQ(program.services.flushes, 0) << "an Apply that changed nothing has nothing to forget";
+
+  program.services.flush_failures = {
+      {rir::ErrorCode::kFlushResolverCache, "/usr/sbin/nscd", "It ended with status 1"}};
+  program.AddWebsite("new.com");
+  main.imgApply_Click();
+  EXPECT_EQ(program.services.flushes, 1);
+  ASSERT_EQ(program.BoxesWith("could not be emptied"), 1u);
+  EXPECT_EQ(program.BoxesWith("/usr/sbin/nscd: It ended with status 1"), 1u);
+  EXPECT_TRUE(program.main_view().restart_notice) << "the list was applied all the same";
+
+  program.AddWebsite("other.com");
+  main.imgApply_Click();
+  EXPECT_EQ(program.services.flushes, 2);
+  EXPECT_EQ(program.BoxesWith("could not be emptied"), 1u) << "told once";
+}
+
 }  // namespace

@@ -32,6 +32,10 @@ std::string_view Consequence(Failure failure) {
              "again until the program starts again.";
     case Failure::kListHistory:
       return "The earlier hosts files could not be listed; nothing was changed.";
+    case Failure::kFlushResolverCaches:
+      return "The list was applied, but a cache of names could not be emptied: until it forgets "
+             "them by itself, names looked up before may still reach their sites. This is not "
+             "told again until the program starts again.";
     case Failure::kRestore:
       return "The hosts file was not restored: it and the list are as they were.";
   }

@@ -48,6 +48,7 @@ enum class Failure {
   kKeepHistory,
   kListHistory,
   kRestore,
+  kFlushResolverCaches,
 };
 
 // Two paragraphs: what did not happen, then what failed, on which path, and the system's reason.

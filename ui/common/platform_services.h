@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "rir/error.h"
 #include "rir/result.h"
 #include "ui/common/form_view.h"
 
@@ -64,6 +65,9 @@ class PlatformServices {
   // The folder that holds the running executable, without a trailing separator.
   virtual rir::Result<std::string> ExecutableFolder() = 0;
   virtual bool HasNotificationArea() = 0;
+  // Empties the machine's name caches after the hosts file changed; why each that could not be
+  // emptied was not.
+  virtual std::vector<rir::Error> FlushResolverCaches() = 0;
   // The last window has unloaded: the event loop ends and the program with it.
   virtual void EndProgram() = 0;
 };

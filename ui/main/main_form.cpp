@@ -186,7 +186,7 @@ bool frmRirAvadera::Apply() {
   }
   // The list is applied all the same: only the way back to the old text is missing.
   view_.SetRestartNoticeVisible(true);
-  ReportHistoryFailure(*saved);
+  AfterSave(*saved);
   return true;
 }
 
@@ -205,12 +205,22 @@ void frmRirAvadera::OfferReload(std::string_view hosts_path) {
   m_blnHostsTextBuilt = false;
 }
 
-void frmRirAvadera::ReportHistoryFailure(const blocklist::SaveOutcome& saved) {
-  // Once is enough: the cause (a folder that cannot be written) rarely goes away by itself, and
-  // a box at every Apply would stand in the way of the work it does not stop.
+void frmRirAvadera::AfterSave(const blocklist::SaveOutcome& saved) {
+  // Once each is enough: the causes (a folder that cannot be written, a cache service that
+  // refuses) rarely go away by themselves, and a box at every Apply would stand in the way of
+  // the work they do not stop.
   if (saved.history_failure && !m_blnHistoryFailureTold) {
     m_blnHistoryFailureTold = true;
     ShowFailure(services_, Failure::kKeepHistory, *saved.history_failure);
+  }
+  if (!saved.changed) {
+    return;  // nothing new for a cache to forget
+  }
+  // A cache would go on answering with what the file said before, blocked names included.
+  const std::vector<rir::Error> failures = services_.FlushResolverCaches();
+  if (!failures.empty() && !m_blnFlushFailureTold) {
+    m_blnFlushFailureTold = true;
+    ShowFailure(services_, Failure::kFlushResolverCaches, failures.front());
   }
 }
 
@@ -231,7 +241,7 @@ void frmRirAvadera::Command1_Click() {
     ShowFailure(services_, Failure::kSaveOnly, saved.error());
     return;
   }
-  ReportHistoryFailure(*saved);
+  AfterSave(*saved);
 }
 
 void frmRirAvadera::Command3_Click() {

@@ -76,7 +76,7 @@ class frmRirAvadera {
   rir::Result<blocklist::SaveOutcome> SaveHostsFile();
   bool Apply();
   // Tells, once per run, that a save could not keep the text it replaced.
-  void ReportHistoryFailure(const blocklist::SaveOutcome& saved);
+  void AfterSave(const blocklist::SaveOutcome& saved);
   void OfferReload(std::string_view hosts_path);
   void RestoreCopy(const blocklist::KeptCopy& copy);
 
@@ -95,6 +95,7 @@ class frmRirAvadera {
   std::optional<rir::Error> m_loadFailure;
   std::optional<blocklist::FinishedSave> m_finishedSave;
   bool m_blnHistoryFailureTold = false;
+  bool m_blnFlushFailureTold = false;
 };
 
 }  // namespace ui

@@ -90,7 +90,7 @@ void frmRirAvadera::RestoreCopy(const blocklist::KeptCopy& copy) {
   m_strHostsText = std::move(*text);
   m_blnHostsTextBuilt = true;
   view_.SetRestartNoticeVisible(true);
-  ReportHistoryFailure(*saved);
+  AfterSave(*saved);
 }
 
 }  // namespace ui

@@ -30,6 +30,7 @@ enum class ErrorCode {
   kUtf16Text,
   kChangedSinceLoad,
   kNotAHostName,
+  kFlushResolverCache,
 };
 
 struct Error {
