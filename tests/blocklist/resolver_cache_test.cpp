@@ -23,7 +23,7 @@ using testsupport::WriteBytes;
 
 // A command that writes its arguments to `log` and ends with `status`.
 std::string StubCommand(const TempFolder& folder, const std::string& name, int status) {
-  const std::string path = folder.File(name);
+  std::string path = folder.File(name);
   WriteBytes(path, "#!/bin/sh\necho \"$0 $*\" >> '" + folder.File("log") + "'\nexit " +
                        std::to_string(status) + "\n");
   ::chmod(path.c_str(), 0755);
