@@ -47,6 +47,8 @@ std::string_view Pattern(ErrorCode code) {
       return "Cannot remove {}";
     case ErrorCode::kKeptCopyGone:
       return "The kept copy {} is no longer there";
+    case ErrorCode::kDamagedPasswordHash:
+      return "The password hash in {} is damaged";
   }
   return "Unknown failure with {}";
 }

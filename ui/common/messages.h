@@ -36,6 +36,7 @@ enum class Failure {
   kAddWebsite,
   kReadPassword,
   kCheckPassword,
+  kDamagedPassword,
   kStorePassword,
   kWriteFirstRun,
   kStartUninstaller,
