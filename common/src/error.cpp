@@ -47,6 +47,8 @@ std::string_view Pattern(ErrorCode code) {
       return "Cannot remove {}";
     case ErrorCode::kKeptCopyGone:
       return "The kept copy {} is no longer there";
+    case ErrorCode::kUnclearPassword:
+      return "The password in {} cannot be found for certain";
     case ErrorCode::kDamagedPasswordHash:
       return "The password hash in {} is damaged";
   }

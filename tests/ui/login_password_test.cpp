@@ -85,6 +85,19 @@ TEST(Login, ADamagedHashLetsNobodyInAndTheWindowSaysWhy) {
                 " is damaged: its iteration count is not a whole number from 1 to 20000000.");
 }
 
+TEST(Login, APasswordTheReaderCannotPlaceLetsNobodyIn) {
+  Program program;
+  program.WriteState("[settings]\r\nfirstrun=no\r\n[settings]\r\npwd=" + std::string(43, 'A') +
+                     "\r\n");
+  program.Start();
+  program.LogIn("");
+  EXPECT_FALSE(program.main_view().IsVisible());
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_EQ(program.services.boxes[0].icon, ui::MsgBoxIcon::kCritical);
+  EXPECT_EQ(program.BoxesWith("no password can be accepted"), 1u);
+  EXPECT_EQ(program.BoxesWith(program.state_path), 1u);
+}
+
 TEST(PasswordWindow, EntriesThatDifferStoreNothing) {
   Program program;
   program.WriteState("[settings]\r\nfirstrun=true\r\npwd=old\r\n");

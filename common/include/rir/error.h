@@ -24,6 +24,7 @@ enum class ErrorCode {
   kRename,
   kRemove,
   kKeptCopyGone,
+  kUnclearPassword,
   kDamagedPasswordHash,
 };
 
