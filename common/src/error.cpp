@@ -47,6 +47,10 @@ std::string_view Pattern(ErrorCode code) {
       return "Cannot remove {}";
     case ErrorCode::kKeptCopyGone:
       return "The kept copy {} is no longer there";
+    case ErrorCode::kNotAPlainFile:
+      return "{} is not a plain file";
+    case ErrorCode::kFileTooLarge:
+      return "{} is too large";
     case ErrorCode::kUnclearPassword:
       return "The password in {} cannot be found for certain";
     case ErrorCode::kDamagedPasswordHash:

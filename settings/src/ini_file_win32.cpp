@@ -1,12 +1,17 @@
 #include <windows.h>
 
 #include "ini_file_check.h"
+#include "plain_file.h"
 #include "settings/ini_file.h"
 
 namespace modINIFile {
 
 std::string ReadIniValue(const std::string& section, const std::string& key,
                          const std::string& path) {
+  // The system's call follows links and reads whatever it opens; only a plain file is read.
+  if (const auto plain = settings::ReadPlainFile(path, settings::kMostIniFileBytes); !plain) {
+    return {};
+  }
   char buffer[kMaxValueLength + 1] = {};
   const DWORD copied = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer,
                                                 sizeof buffer, path.c_str());
@@ -17,6 +22,17 @@ rir::Result<void> WriteIniValue(const std::string& section, const std::string& k
                                 const std::string& value, const std::string& path) {
   if (auto checked = settings::CheckIniWrite(section, key, value, path); !checked) {
     return checked;
+  }
+  const auto old = settings::ReadPlainFile(path, settings::kMostIniFileBytes);
+  if (!old) {
+    return old.error();
+  }
+  // What the write would make, at most, must still be read back.
+  const std::size_t most_after =
+      (old->has_value() ? (*old)->size() : 0) + section.size() + key.size() + value.size() + 8;
+  if (most_after > settings::kMostIniFileBytes) {
+    return rir::Error{rir::ErrorCode::kFileTooLarge, path,
+                      settings::TooLargeReason(settings::kMostIniFileBytes)};
   }
   if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str())) {
     return rir::SystemFailure(rir::ErrorCode::kWrite, path);

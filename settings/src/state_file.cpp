@@ -1,7 +1,7 @@
 #include "settings/state_file.h"
 
 #include "key_presence.h"
-#include "rir/file_read.h"
+#include "plain_file.h"
 #include "rir/path.h"
 #include "settings/ini_file.h"
 #include "settings/password.h"
@@ -53,7 +53,7 @@ rir::Result<std::string> StateFile::ReadPassword() const {
   // Read after the value: a password stored in between can only make the check below refuse.
   // The INI calls read an unreadable file as empty, which here would be the empty password.
   // Read, not only opened: a folder in the file's place opens on Linux but cannot be read.
-  const auto text = rir::ReadSmallFile(*path);
+  const auto text = ReadPlainFile(*path, kMostIniFileBytes);
   if (!text) {
     return text.error();
   }

@@ -24,6 +24,8 @@ enum class ErrorCode {
   kRename,
   kRemove,
   kKeptCopyGone,
+  kNotAPlainFile,
+  kFileTooLarge,
   kUnclearPassword,
   kDamagedPasswordHash,
 };

@@ -1,6 +1,9 @@
 // One value of an INI file, read or written at the moment of the call; nothing is kept between
 // calls. On Windows these are the system's private-profile calls; elsewhere our own reader and
 // writer, which behave the same way.
+//
+// The file must be a plain file of at most 64 KB: a symbolic link, a pipe, a device or anything
+// larger reads as no values and is never written.
 #pragma once
 
 #include <cstddef>
