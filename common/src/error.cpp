@@ -55,6 +55,8 @@ std::string_view Pattern(ErrorCode code) {
       return "The password in {} cannot be found for certain";
     case ErrorCode::kDamagedPasswordHash:
       return "The password hash in {} is damaged";
+    case ErrorCode::kLock:
+      return "Cannot lock {}";
   }
   return "Unknown failure with {}";
 }

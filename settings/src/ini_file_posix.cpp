@@ -1,4 +1,5 @@
 #include "ini_file_check.h"
+#include "ini_lock.h"
 #include "ini_text.h"
 #include "plain_file.h"
 #include "rir/posix_file.h"
@@ -23,6 +24,11 @@ rir::Result<void> WriteIniValue(const std::string& section, const std::string& k
                                 const std::string& value, const std::string& path) {
   if (auto checked = settings::CheckIniWrite(section, key, value, path); !checked) {
     return checked;
+  }
+  // From the read to the rename: another writer's value read in between would be lost.
+  const auto lock = settings::IniLock::ForWriting(path);
+  if (!lock) {
+    return lock.error();
   }
   const auto text = settings::ReadPlainFile(path, settings::kMostIniFileBytes);
   if (!text) {

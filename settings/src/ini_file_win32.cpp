@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "ini_file_check.h"
+#include "ini_lock.h"
 #include "plain_file.h"
 #include "settings/ini_file.h"
 
@@ -8,6 +9,10 @@ namespace modINIFile {
 
 std::string ReadIniValue(const std::string& section, const std::string& key,
                          const std::string& path) {
+  const auto lock = settings::IniLock::ForReading(path);
+  if (!lock) {
+    return {};
+  }
   // The system's call follows links and reads whatever it opens; only a plain file is read.
   if (const auto plain = settings::ReadPlainFile(path, settings::kMostIniFileBytes); !plain) {
     return {};
@@ -22,6 +27,10 @@ rir::Result<void> WriteIniValue(const std::string& section, const std::string& k
                                 const std::string& value, const std::string& path) {
   if (auto checked = settings::CheckIniWrite(section, key, value, path); !checked) {
     return checked;
+  }
+  const auto lock = settings::IniLock::ForWriting(path);
+  if (!lock) {
+    return lock.error();
   }
   const auto old = settings::ReadPlainFile(path, settings::kMostIniFileBytes);
   if (!old) {

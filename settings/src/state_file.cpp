@@ -1,5 +1,6 @@
 #include "settings/state_file.h"
 
+#include "ini_lock.h"
 #include "key_presence.h"
 #include "plain_file.h"
 #include "rir/path.h"
@@ -48,6 +49,10 @@ rir::Result<std::string> StateFile::ReadPassword() const {
   const auto path = Path();
   if (!path) {
     return path.error();
+  }
+  const auto lock = IniLock::ForReading(*path);
+  if (!lock) {
+    return lock.error();
   }
   std::string value = modINIFile::ReadIniValue(kSection, kPasswordKey, *path);
   // Read after the value: a password stored in between can only make the check below refuse.

@@ -28,6 +28,7 @@ enum class ErrorCode {
   kFileTooLarge,
   kUnclearPassword,
   kDamagedPasswordHash,
+  kLock,
 };
 
 struct Error {

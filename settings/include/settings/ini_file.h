@@ -3,7 +3,8 @@
 // writer, which behave the same way.
 //
 // The file must be a plain file of at most 64 KB: a symbolic link, a pipe, a device or anything
-// larger reads as no values and is never written.
+// larger reads as no values and is never written. Writers wait for one another, in this process
+// and others, so that two writes of different values both last.
 #pragma once
 
 #include <cstddef>
