@@ -57,6 +57,8 @@ std::string_view Pattern(ErrorCode code) {
       return "The password hash in {} is damaged";
     case ErrorCode::kLock:
       return "Cannot lock {}";
+    case ErrorCode::kRestrictAccess:
+      return "Cannot make {} readable by administrators only";
   }
   return "Unknown failure with {}";
 }

@@ -2,6 +2,7 @@
 #include "ini_lock.h"
 #include "ini_text.h"
 #include "plain_file.h"
+#include "private_file.h"
 #include "rir/posix_file.h"
 #include "settings/ini_file.h"
 
@@ -41,7 +42,7 @@ rir::Result<void> WriteIniValue(const std::string& section, const std::string& k
     return rir::Error{rir::ErrorCode::kFileTooLarge, path,
                       settings::TooLargeReason(settings::kMostIniFileBytes)};
   }
-  return rir::ReplaceFileByRename(path, changed);
+  return rir::ReplaceFileByRename(path, changed, settings::kPrivateFileMode);
 }
 
 }  // namespace modINIFile

@@ -3,6 +3,7 @@
 #include "ini_file_check.h"
 #include "ini_lock.h"
 #include "plain_file.h"
+#include "private_file.h"
 #include "settings/ini_file.h"
 
 namespace modINIFile {
@@ -46,7 +47,7 @@ rir::Result<void> WriteIniValue(const std::string& section, const std::string& k
   if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str())) {
     return rir::SystemFailure(rir::ErrorCode::kWrite, path);
   }
-  return {};
+  return settings::KeepForAdministratorsOnly(path);
 }
 
 }  // namespace modINIFile

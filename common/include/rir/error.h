@@ -29,6 +29,7 @@ enum class ErrorCode {
   kUnclearPassword,
   kDamagedPasswordHash,
   kLock,
+  kRestrictAccess,
 };
 
 struct Error {

@@ -4,7 +4,9 @@
 //
 // The file must be a plain file of at most 64 KB: a symbolic link, a pipe, a device or anything
 // larger reads as no values and is never written. Writers wait for one another, in this process
-// and others, so that two writes of different values both last.
+// and others, so that two writes of different values both last. Each write leaves the file
+// readable by nobody but its owner (mode 0600), or on Windows by Administrators and SYSTEM
+// only.
 #pragma once
 
 #include <cstddef>
