@@ -5,6 +5,7 @@
 
 #include "settings/state_file.h"
 #include "temp_folder.h"
+#include "wine.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -39,6 +40,11 @@ std::string AccessList(const std::string& path) {
 }
 
 void ExpectPrivate(const std::string& path) {
+  if (testsupport::RunningUnderWine()) {
+    // Wine 8 takes the list without an error but keeps none: it reads back one made from the
+    // Unix mode. Only Windows itself can show the list here.
+    return;
+  }
   EXPECT_EQ(AccessList(path), "D:P(A;;FA;;;BA)(A;;FA;;;SY)");
 }
 
