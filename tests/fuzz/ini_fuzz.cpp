@@ -52,14 +52,19 @@ std::string Lower(std::string_view text) {
 }
 
 // Whether every line of `before` that does not mention `key` (in any letter case) is in
-// `after`, in order.
+// `after`, in order, with its line end. Lines end as the reader ends them: at every CR and
+// every LF, a CR LF pair once.
 bool OtherLinesSurvive(std::string_view before, std::string_view after, std::string_view key) {
   const std::string lower_key = Lower(key);
   std::size_t from = 0;
   std::size_t at = 0;
   while (at < before.size()) {
-    std::size_t end = before.find('\n', at);
-    end = end == std::string_view::npos ? before.size() : end + 1;
+    std::size_t end = before.find_first_of("\r\n", at);
+    if (end == std::string_view::npos) {
+      end = before.size();
+    } else {
+      end += before.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+    }
     const std::string_view line = before.substr(at, end - at);
     at = end;
     if (Lower(line).find(lower_key) != std::string::npos ||
