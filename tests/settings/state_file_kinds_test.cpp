@@ -46,7 +46,7 @@ class StateFileKinds : public ::testing::Test {
 
 TEST_F(StateFileKinds, AFileOfMoreThan64KilobytesIsRefused) {
   std::string text = "[settings]\r\nfirstrun=true\r\n";
-  text.resize(64 * 1024, ';');
+  text.resize(std::size_t{64} << 10, ';');
   WriteBytes(path_, text);
   EXPECT_EQ(state_.ReadFirstRun(), "true") << "64 KB exactly is still read";
   EXPECT_TRUE(state_.ReadPassword());

@@ -20,6 +20,7 @@ TEST(StateFileRace, WritersOfDifferentKeysAllLast) {
   constexpr int kWriters = 6;
   constexpr int kKeysEach = 15;
   std::vector<std::thread> writers;
+  writers.reserve(kWriters);
   std::atomic<int> failures = 0;
   for (int writer = 0; writer < kWriters; ++writer) {
     writers.emplace_back([&, writer] {
