@@ -32,9 +32,11 @@ build=build/run
 cmake --preset linux -B "$build" -DRIR_BUILD_TESTS=OFF -DRIR_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" --target rir-avadera
 program="$PWD/$build/frontend/qt/rir-avadera"
-# What an installer leaves beside the program: the mark of the first run.
+# What an installer leaves beside the program: the mark of the first run, readable by its owner
+# only, since the password's hash joins it later. (An older one keeps its mode until the
+# program next writes it, which makes it 0600.)
 state="$(dirname "$program")/state.dll"
-[ -f "$state" ] || printf '[settings]\r\nfirstrun=true\r\n' >"$state"
+[ -f "$state" ] || (umask 077 && printf '[settings]\r\nfirstrun=true\r\n' >"$state")
 
 if [ -z "$mode" ]; then
   [ "$(id -u)" -eq 0 ] || echo "Not root: the program can show /etc/hosts but not write it." >&2

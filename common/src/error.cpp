@@ -48,10 +48,9 @@ std::string_view Pattern(ErrorCode code) {
     case ErrorCode::kKeptCopyGone:
       return "The kept copy {} is no longer there";
     case ErrorCode::kNotRegularFile:
-      return "{} is not a regular file (a device, a pipe or a folder), so it is neither read nor "
-             "written";
+      return "{} is not a regular file, so it is neither read nor written";
     case ErrorCode::kTooLarge:
-      return "{} is too large to read";
+      return "{} is too large";
     case ErrorCode::kOutOfMemory:
       return "There is not enough memory to read {}";
     case ErrorCode::kFlushResolverCache:
@@ -63,6 +62,14 @@ std::string_view Pattern(ErrorCode code) {
     case ErrorCode::kUtf16Text:
       return "{} is written in UTF-16, which this program can neither read nor write without "
              "mixing encodings; it is left as it is";
+    case ErrorCode::kUnclearPassword:
+      return "The password in {} cannot be found for certain";
+    case ErrorCode::kDamagedPasswordHash:
+      return "The password hash in {} is damaged";
+    case ErrorCode::kLock:
+      return "Cannot lock {}";
+    case ErrorCode::kRestrictAccess:
+      return "Cannot make {} readable by administrators only";
   }
   return "Unknown failure with {}";
 }

@@ -120,14 +120,13 @@ Result<void> SiblingFile::MoveOntoTarget() {
   return SyncFolder(target_);
 }
 
-Result<void> ReplaceFileByRename(const std::string& path, std::string_view text) {
-  // A rename would get past a file that may not be written; its owner meant it to stay.
-  if (FileDescriptor existing(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+Result<void> ReplaceFileByRename(const std::string& path, std::string_view text, mode_t mode) {
+  // A rename would get past a file that may not be written; its owner meant it to stay. The
+  // rename would also put a file where a symbolic link was, which nobody asked for.
+  if (FileDescriptor existing(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
       !existing.valid() && errno != ENOENT) {
     return SystemFailure(ErrorCode::kWrite, path);
   }
-  struct stat old {};
-  const mode_t mode = ::stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : S_IRUSR | S_IWUSR;
   SiblingFile sibling(path);
   if (auto written = sibling.Write(text, mode); !written) {
     return written;

@@ -101,6 +101,15 @@ Section "Install"
     FileWrite $0 "[settings]$\r$\nfirstrun=true$\r$\n"
     FileClose $0
   ${EndIf}
+  ; Readable by Administrators and SYSTEM only, nothing inherited from Program Files (which lets
+  ; every user read): the password's hash joins it later. A file kept from an older version is
+  ; made so too; the program sets the same access list whenever it writes the file.
+  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\state.dll" /inheritance:r /grant:r *S-1-5-32-544:F *S-1-5-18:F'
+  Pop $0
+  ${If} $0 != 0
+    DetailPrint "The state file's access list could not be set (icacls: $0)."
+    SetErrorLevel 2
+  ${EndIf}
   WriteUninstaller "$INSTDIR\unins000.exe"
 
   CreateShortcut "$SMPROGRAMS\${SHORT_NAME}.lnk" "$INSTDIR\RirAvadera.exe"

@@ -1,6 +1,8 @@
 #include "ini_file_check.h"
+#include "ini_lock.h"
 #include "ini_text.h"
-#include "rir/file_read.h"
+#include "plain_file.h"
+#include "private_file.h"
 #include "rir/posix_file.h"
 #include "settings/ini_file.h"
 
@@ -8,7 +10,7 @@ namespace modINIFile {
 
 std::string ReadIniValue(const std::string& section, const std::string& key,
                          const std::string& path) {
-  const auto text = rir::ReadSmallFile(path);
+  const auto text = settings::ReadPlainFile(path, settings::kMostIniFileBytes);
   if (!text || !text->has_value()) {
     return {};  // as with the Windows call: an unreadable file has no values
   }
@@ -24,12 +26,23 @@ rir::Result<void> WriteIniValue(const std::string& section, const std::string& k
   if (auto checked = settings::CheckIniWrite(section, key, value, path); !checked) {
     return checked;
   }
-  const auto text = rir::ReadSmallFile(path);
+  // From the read to the rename: another writer's value read in between would be lost.
+  const auto lock = settings::IniLock::ForWriting(path);
+  if (!lock) {
+    return lock.error();
+  }
+  const auto text = settings::ReadPlainFile(path, settings::kMostIniFileBytes);
   if (!text) {
     return text.error();
   }
-  return rir::ReplaceFileByRename(
-      path, settings::SetIniValue(text->value_or(std::string()), section, key, value));
+  const std::string changed =
+      settings::SetIniValue(text->value_or(std::string()), section, key, value);
+  if (changed.size() > settings::kMostIniFileBytes) {
+    // It could not be read back.
+    return rir::Error{rir::ErrorCode::kTooLarge, path,
+                      settings::TooLargeReason(settings::kMostIniFileBytes)};
+  }
+  return rir::ReplaceFileByRename(path, changed, settings::kPrivateFileMode);
 }
 
 }  // namespace modINIFile

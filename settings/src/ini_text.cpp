@@ -21,6 +21,14 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+// The Windows calls skip one UTF-8 byte order mark at the start of the file. (They also read the
+// values after it as UTF-8; here values are bytes, whatever their encoding.)
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+std::size_t MarkLength(std::string_view text) {
+  return text.starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0;
+}
+
 char LowerAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -71,21 +79,22 @@ ParsedLine Parse(std::string_view content) {
   return {LineKind::kEntry, Trim(trimmed.substr(0, equals)), trimmed.substr(equals + 1)};
 }
 
-// Walks the lines of a text.
+// Walks the lines of a text, after the UTF-8 byte order mark that may stand before the first.
 class Lines {
  public:
-  explicit Lines(std::string_view text) : text_(text) {}
+  explicit Lines(std::string_view text) : text_(text), position_(MarkLength(text)) {}
 
+  // As the Windows calls read a file: every CR and every LF ends a line, a CR LF pair once.
   std::optional<Line> Next() {
     if (position_ >= text_.size()) {
       return std::nullopt;
     }
     const std::size_t begin = position_;
-    const auto newline = text_.find('\n', begin);
-    const std::size_t end = newline == std::string_view::npos ? text_.size() : newline + 1;
-    std::size_t content_end = newline == std::string_view::npos ? end : newline;
-    if (content_end > begin && text_[content_end - 1] == '\r') {
-      --content_end;
+    const auto found = text_.find_first_of("\r\n", begin);
+    const std::size_t content_end = found == std::string_view::npos ? text_.size() : found;
+    std::size_t end = content_end;
+    if (end < text_.size()) {
+      end += text_.compare(end, 2, "\r\n") == 0 ? std::size_t{2} : std::size_t{1};
     }
     position_ = end;
     return Line{begin, content_end, end};
@@ -97,7 +106,7 @@ class Lines {
 
  private:
   std::string_view text_;
-  std::size_t position_ = 0;
+  std::size_t position_;
 };
 
 // Where a section and a key were found in a text.
@@ -145,12 +154,11 @@ Place Locate(std::string_view text, std::string_view section, std::string_view k
 }
 
 std::string_view FirstLineEnd(std::string_view text) {
-  const auto newline = text.find('\n');
-  if (newline == std::string_view::npos) {
+  const auto end = text.find_first_of("\r\n");
+  if (end == std::string_view::npos || text.compare(end, 2, "\r\n") == 0) {
     return "\r\n";  // what the Windows calls write
   }
-  return newline > 0 && text[newline - 1] == '\r' ? std::string_view("\r\n")
-                                                  : std::string_view("\n");
+  return text[end] == '\r' ? std::string_view("\r") : std::string_view("\n");
 }
 
 }  // namespace
@@ -162,6 +170,8 @@ std::string FindIniValue(std::string_view text, std::string_view section, std::s
     return {};
   }
   std::string_view value = Trim(*place.key_value);
+  // The Windows calls give back a value up to its first NUL, then take off its quotes.
+  value = value.substr(0, value.find('\0'));
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
@@ -191,8 +201,8 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
   if (place.section_found && place.section_last_line) {
     const Line& last = *place.section_last_line;
     result.append(text.substr(0, last.end));
-    if (last.end == 0 || text[last.end - 1] != '\n') {
-      // The section ended the text without a line end (a lone CR is none).
+    if (last.end == last.content_end) {
+      // The section ended the text without a line end.
       result.append(line_end);
     }
     result.append(new_line).append(line_end);
@@ -200,12 +210,14 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
     return result;
   }
   if (place.section_found) {
-    // The nameless section with no lines yet: the key goes first.
-    return new_line + std::string(line_end) + std::string(text);
+    // The nameless section with no lines yet: the key goes first, after the byte order mark.
+    const std::size_t mark = MarkLength(text);
+    return std::string(text.substr(0, mark)) + new_line + std::string(line_end) +
+           std::string(text.substr(mark));
   }
 
   result.append(text);
-  if (!text.empty() && text.back() != '\n') {
+  if (text.size() > MarkLength(text) && text.back() != '\n' && text.back() != '\r') {
     result.append(line_end);
   }
   result.append("[").append(section).append("]").append(line_end);

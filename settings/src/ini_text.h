@@ -7,7 +7,9 @@
 namespace settings {
 
 // The whole value of the first `key` in the first `section` (letter case ignored in both),
-// trimmed of blanks and of one pair of enclosing quotes; "" when there is none.
+// trimmed of blanks, cut at a NUL and then of one pair of enclosing quotes; "" when there is
+// none. Every CR and every LF ends a line, and a UTF-8 byte order mark before the first line is
+// no part of it, as with the Windows calls.
 std::string FindIniValue(std::string_view text, std::string_view section, std::string_view key);
 
 // `text` with `key` in `section` set to `value`; every other line stays byte for byte.

@@ -1,6 +1,8 @@
 #include "settings/state_file.h"
 
-#include "rir/file_read.h"
+#include "ini_lock.h"
+#include "key_presence.h"
+#include "plain_file.h"
 #include "rir/path.h"
 #include "settings/ini_file.h"
 #include "settings/password.h"
@@ -48,12 +50,23 @@ rir::Result<std::string> StateFile::ReadPassword() const {
   if (!path) {
     return path.error();
   }
+  const auto lock = IniLock::ForReading(*path);
+  if (!lock) {
+    return lock.error();
+  }
+  std::string value = modINIFile::ReadIniValue(kSection, kPasswordKey, *path);
+  // Read after the value: a password stored in between can only make the check below refuse.
   // The INI calls read an unreadable file as empty, which here would be the empty password.
   // Read, not only opened: a folder in the file's place opens on Linux but cannot be read.
-  if (auto readable = rir::ReadSmallFile(*path); !readable) {
-    return readable.error();
+  const auto text = ReadPlainFile(*path, kMostIniFileBytes);
+  if (!text) {
+    return text.error();
   }
-  return modINIFile::ReadIniValue(kSection, kPasswordKey, *path);
+  if (value.empty() && text->has_value() && MightGiveKeyAValue(**text, kPasswordKey)) {
+    return rir::Error{rir::ErrorCode::kUnclearPassword, *path,
+                      "a line gives \"pwd\" a value, but not where the INI calls read it"};
+  }
+  return value;
 }
 
 rir::Result<void> StateFile::StorePassword(std::string_view typed) const {

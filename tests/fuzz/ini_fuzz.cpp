@@ -1,6 +1,7 @@
 // Fuzzes the INI reader and writer: reading any text never fails; a written value reads back
 // without its outer blanks and one pair of enclosing quotes, as the Windows calls give it back;
-// every line that does not hold the key survives the write.
+// every line that does not hold the key survives the write, and so does every other value. A
+// text that the password check takes to give a key no value gives it none in the reader.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "ini_text.h"
+#include "key_presence.h"
 
 namespace {
 
@@ -50,14 +52,19 @@ std::string Lower(std::string_view text) {
 }
 
 // Whether every line of `before` that does not mention `key` (in any letter case) is in
-// `after`, in order.
+// `after`, in order, with its line end. Lines end as the reader ends them: at every CR and
+// every LF, a CR LF pair once.
 bool OtherLinesSurvive(std::string_view before, std::string_view after, std::string_view key) {
   const std::string lower_key = Lower(key);
   std::size_t from = 0;
   std::size_t at = 0;
   while (at < before.size()) {
-    std::size_t end = before.find('\n', at);
-    end = end == std::string_view::npos ? before.size() : end + 1;
+    std::size_t end = before.find_first_of("\r\n", at);
+    if (end == std::string_view::npos) {
+      end = before.size();
+    } else {
+      end += before.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+    }
     const std::string_view line = before.substr(at, end - at);
     at = end;
     if (Lower(line).find(lower_key) != std::string::npos ||
@@ -84,7 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Reading any text, under any names, never fails.
   (void)settings::FindIniValue(text, section, key);
-  (void)settings::FindIniValue(text, "settings", "pwd");
+  // Where the check sees no value for the password, no reader finds one: else a state file
+  // would open with the empty password while holding another.
+  if (!settings::MightGiveKeyAValue(text, "pwd")) {
+    Require(settings::FindIniValue(text, "settings", "pwd").empty());
+    Require(settings::FindIniValue(text, section, "pwd").empty());
+  }
 
   // Names the writers accept: no line breaks, no NUL, and such as a section and key can be.
   // (Blanks around a name are dropped on both sides; that is checked by the unit tests.)
@@ -104,5 +116,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string written = settings::SetIniValue(text, section, key, value);
   Require(settings::FindIniValue(written, section, key) == AsReadBack(value));
   Require(OtherLinesSurvive(text, written, key));
+  // The new line ends no other line early and joins none to the next.
+  for (const std::string_view other : {"firstrun", "pwd"}) {
+    if (Lower(other) != Lower(key)) {
+      Require(settings::FindIniValue(written, section, other) ==
+              settings::FindIniValue(text, section, other));
+    }
+    if (Lower(section) != "settings") {
+      Require(settings::FindIniValue(written, "settings", other) ==
+              settings::FindIniValue(text, "settings", other));
+    }
+  }
   return 0;
 }

@@ -63,9 +63,13 @@ unshare $userns --mount --propagation private sh -eu -c '
   state=/opt/tamborelle-rir-avadera/state.dll
   sh "$1/postinst" configure
   printf "[settings]\r\nfirstrun=true\r\n" | cmp -s - "$state" || { echo "first-run mark"; exit 1; }
+  [ "$(stat -c %a "$state")" = 600 ] || { echo "the first-run mark is readable by others"; exit 1; }
   printf "[settings]\r\nfirstrun=no\r\npwd=x\r\n" >"$state"
+  chmod 644 "$state"
   sh "$1/postinst" configure ""
   grep -q "pwd=x" "$state" || { echo "an upgrade reset the state file"; exit 1; }
+  [ "$(stat -c %a "$state")" = 600 ] || { echo "an upgrade left the password readable"; exit 1; }
+  : >"$state.lock"
   sh "$1/postrm" remove
   [ -f "$state" ] || { echo "removing dropped the password"; exit 1; }
   [ -f "$history/000001.hosts" ] || { echo "removing dropped the history"; exit 1; }

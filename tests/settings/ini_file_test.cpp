@@ -158,7 +158,7 @@ TEST_F(IniFileTest, NamesWithBlanksAroundThemAreTheNamesWithout) {
 }
 
 #ifndef _WIN32
-TEST_F(IniFileTest, ALoneCarriageReturnAtTheEndIsNoLineEnd) {
+TEST_F(IniFileTest, ALoneCarriageReturnAtTheEndEndsTheLine) {
   Write("[settings]\r\nfirstrun=no\r");
   ASSERT_TRUE(WriteIniValue("settings", "pwd", "x", path_));
   EXPECT_EQ(Read("settings", "pwd"), "x");

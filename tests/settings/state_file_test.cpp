@@ -169,20 +169,3 @@ TEST(StateFileFaults, AFileThatIsNoTextReadsAsNoValueAndKeepsItsBytesAcrossAWrit
   EXPECT_EQ(testsupport::ReadBytes(path).substr(0, garbage.size()), garbage);
 #endif
 }
-
-TEST(StateFileFaults, ATenMegabyteFileIsReadWhole) {
-  testsupport::TempFolder folder;
-  const std::string path = folder.File("state.dll");
-  std::string text;
-  text.reserve(10 << 20);
-  while (text.size() < (10 << 20)) {
-    text += "; a line that some other program left in the file, many times over\r\n";
-  }
-  text += "[settings]\r\nfirstrun=true\r\n";
-  testsupport::WriteBytes(path, text);
-  const settings::StateFile state(path);
-  EXPECT_EQ(state.ReadFirstRun(), "true");
-  ASSERT_TRUE(state.WriteFirstRun("no").has_value());
-  EXPECT_EQ(state.ReadFirstRun(), "no");
-  EXPECT_EQ(testsupport::ReadBytes(path).size(), text.size() - 2);  // "true" became "no"
-}

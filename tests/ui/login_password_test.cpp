@@ -63,6 +63,41 @@ TEST(Login, AStateFileThatCannotBeReadLetsNobodyIn) {
   EXPECT_FALSE(program.Loaded(FormId::kLogin));
 }
 
+TEST(Login, ADamagedHashLetsNobodyInAndTheWindowSaysWhy) {
+  const std::string stored =
+      "pbkdf2-sha256$0$AAECAwQFBgcICQoLDA0ODw$lqWQTC4IyNpCMF28xdfPGOrSY21J9ZUmtgbyZpYoFHM";
+  Program program;
+  program.WriteState("[settings]\r\nfirstrun=no\r\npwd=" + stored + "\r\n");
+  program.Start();
+  for (const std::string& attempt : {stored, std::string()}) {
+    program.LogIn(attempt);
+    EXPECT_FALSE(program.main_view().IsVisible());
+    EXPECT_FALSE(program.Loaded(FormId::kLogin));
+  }
+  ASSERT_EQ(program.services.boxes.size(), 2u);
+  const auto& box = program.services.boxes[0];
+  EXPECT_EQ(box.icon, ui::MsgBoxIcon::kCritical);
+  EXPECT_EQ(box.text,
+            "The stored password is damaged, so no password can be accepted until an "
+            "administrator repairs the state file or removes its \"pwd\" line.\n\n"
+            "The password hash in " +
+                program.state_path +
+                " is damaged: its iteration count is not a whole number from 1 to 20000000.");
+}
+
+TEST(Login, APasswordTheReaderCannotPlaceLetsNobodyIn) {
+  Program program;
+  program.WriteState("[settings]\r\nfirstrun=no\r\n[settings]\r\npwd=" + std::string(43, 'A') +
+                     "\r\n");
+  program.Start();
+  program.LogIn("");
+  EXPECT_FALSE(program.main_view().IsVisible());
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_EQ(program.services.boxes[0].icon, ui::MsgBoxIcon::kCritical);
+  EXPECT_EQ(program.BoxesWith("no password can be accepted"), 1u);
+  EXPECT_EQ(program.BoxesWith(program.state_path), 1u);
+}
+
 TEST(PasswordWindow, EntriesThatDifferStoreNothing) {
   Program program;
   program.WriteState("[settings]\r\nfirstrun=true\r\npwd=old\r\n");

@@ -19,6 +19,9 @@ std::string_view Consequence(Failure failure) {
       return "The stored password could not be read, so no password can be accepted.";
     case Failure::kCheckPassword:
       return "The password could not be checked.";
+    case Failure::kDamagedPassword:
+      return "The stored password is damaged, so no password can be accepted until an "
+             "administrator repairs the state file or removes its \"pwd\" line.";
     case Failure::kStorePassword:
       return "The password was not changed.";
     case Failure::kWriteFirstRun:

@@ -42,6 +42,7 @@ enum class Failure {
   kAddWebsite,
   kReadPassword,
   kCheckPassword,
+  kDamagedPassword,
   kStorePassword,
   kWriteFirstRun,
   kStartUninstaller,

@@ -16,6 +16,9 @@ void frmLogin::Form_Load() {
     m_readFailure = state.error();
     return;
   }
+  if (auto path = state->Path()) {
+    state_path_ = std::move(*path);
+  }
   auto stored = state->ReadPassword();
   if (!stored) {
     // Never the empty password: a file that cannot be read lets nobody in.
@@ -36,7 +39,13 @@ void frmLogin::cmdLogin_Click() {
   if (m_readFailure) {
     ShowFailure(services_, Failure::kReadPassword, *m_readFailure);
   } else if (auto matches = settings::PasswordMatches(attempt, m_strPassword); !matches) {
-    ShowFailure(services_, Failure::kCheckPassword, matches.error());
+    if (matches.error().code == rir::ErrorCode::kDamagedPasswordHash) {
+      rir::Error damaged = matches.error();
+      damaged.path = state_path_;
+      ShowFailure(services_, Failure::kDamagedPassword, damaged);
+    } else {
+      ShowFailure(services_, Failure::kCheckPassword, matches.error());
+    }
   } else if (*matches) {
     frmRirAvadera& main = forms_.Main();
     main.view().SetWindowState(WindowState::kNormal);

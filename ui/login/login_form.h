@@ -30,6 +30,7 @@ class frmLogin {
   PlatformServices& services_;
   std::string m_strPassword;  // the stored value, read once at load
   std::optional<rir::Error> m_readFailure;
+  std::string state_path_;  // where m_strPassword was read, for a damaged hash's message
 };
 
 }  // namespace ui

@@ -31,6 +31,10 @@ enum class ErrorCode {
   kChangedSinceLoad,
   kNotAHostName,
   kFlushResolverCache,
+  kUnclearPassword,
+  kDamagedPasswordHash,
+  kLock,
+  kRestrictAccess,
 };
 
 struct Error {

@@ -86,8 +86,8 @@ class SiblingFile {
 };
 
 // Puts `text` in place of the file in one step (a flushed sibling, then a rename), so that a
-// failure or a crash leaves the old file whole. The new file keeps the old one's mode; a new
-// file is readable by its owner only. A file that may not be written is left alone.
-Result<void> ReplaceFileByRename(const std::string& path, std::string_view text);
+// failure or a crash leaves the old file whole. The new file has `mode`, whatever the old one's
+// was. A file that may not be written is left alone, and so is a symbolic link.
+Result<void> ReplaceFileByRename(const std::string& path, std::string_view text, mode_t mode);
 
 }  // namespace rir

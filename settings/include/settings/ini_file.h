@@ -1,6 +1,12 @@
 // One value of an INI file, read or written at the moment of the call; nothing is kept between
 // calls. On Windows these are the system's private-profile calls; elsewhere our own reader and
 // writer, which behave the same way.
+//
+// The file must be a plain file of at most 64 KB: a symbolic link, a pipe, a device or anything
+// larger reads as no values and is never written. Writers wait for one another, in this process
+// and others, so that two writes of different values both last. Each write leaves the file
+// readable by nobody but its owner (mode 0600), or on Windows by Administrators and SYSTEM
+// only.
 #pragma once
 
 #include <cstddef>

@@ -23,8 +23,11 @@ rir::Result<std::string> HashPasswordWithSalt(std::string_view typed,
                                               std::span<const unsigned char> salt,
                                               std::uint32_t iterations);
 
-// Whether `attempt` is the password that `stored` keeps. A stored value without the hash form
-// (written by an older version, or by hand) is the password itself; "" is the empty password.
+// Whether `attempt` is the password that `stored` keeps. A stored value that does not begin with
+// "pbkdf2-sha256$" (written by an older version, or by hand) is the password itself; "" is the
+// empty password. One that begins so but is no whole hash (an iteration count of 0 or over
+// 20,000,000, a salt or hash that is not base64, a hash cut short) matches no attempt at all:
+// it is a kDamagedPasswordHash error, with what is wrong as its reason.
 rir::Result<bool> PasswordMatches(std::string_view attempt, std::string_view stored);
 
 }  // namespace settings

@@ -34,7 +34,10 @@ class StateFile {
   rir::Result<void> WriteFirstRun(const std::string& value) const;
 
   // The stored password value ("" when there is none: the empty password). A state file that
-  // exists but cannot be read is an error here, never the empty password.
+  // exists but cannot be read, is no plain file or is too large, is an error here, never the
+  // empty password; and so is one where the INI calls find no value but some line gives "pwd"
+  // one all the same (kUnclearPassword): a password was stored there, and it cannot be told
+  // which.
   rir::Result<std::string> ReadPassword() const;
   // Stores a salted hash of `typed`, exactly as typed.
   rir::Result<void> StorePassword(std::string_view typed) const;
