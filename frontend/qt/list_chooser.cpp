@@ -11,7 +11,6 @@ namespace qtfront {
 
 namespace {
 
-constexpr int kListWidth = 432;
 constexpr int kOtherColumnWidth = 96;
 
 // A fixed dialog with a close box, like the program's other windows.
@@ -26,15 +25,16 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
       prompt_(ToQt(choice.prompt), this),
       list_(this),
       choose_(ToQt(choice.choose_button), this),
-      cancel_(QStringLiteral("Cancel"), this) {
+      cancel_(ToQt(choice.cancel_button), this) {
   setObjectName(QStringLiteral("ListChooser"));
   setWindowTitle(ToQt(choice.title));
   setWindowIcon(ProgramIcon());
   setFont(DefaultFont());
-  setFixedSize(448, 300);
+  setFixedSize(choice.client_width, 300);
+  const int list_width = choice.client_width - 16;
 
-  PlaceLabel(Named(prompt_, "lblPrompt"), {8, 8, kListWidth, 28});
-  Named(list_, "lvwChoices").setGeometry(8, 40, kListWidth, 216);
+  PlaceLabel(Named(prompt_, "lblPrompt"), {8, 8, list_width, 28});
+  Named(list_, "lvwChoices").setGeometry(8, 40, list_width, 216);
   list_.setRootIsDecorated(false);
   list_.setItemsExpandable(false);
   list_.setUniformRowHeights(true);
@@ -48,12 +48,18 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
     headers.push_back(ToQt(column));
   }
   list_.setHeaderLabels(headers);
-  // The first column takes what the others leave; numbers line up on the right.
+  // Unless the choice says otherwise, the first column takes what the others leave, and
+  // numbers line up on the right.
+  const bool given = !choice.column_widths.empty();
+  const bool numbers = !given;
   const int others = static_cast<int>(choice.columns.size()) - 1;
   for (int column = 0; column < list_.columnCount(); ++column) {
+    const auto at = static_cast<std::size_t>(column);
     list_.header()->resizeSection(
-        column, column == 0 ? kListWidth - 24 - others * kOtherColumnWidth : kOtherColumnWidth);
-    if (column >= 2) {
+        column, given && at < choice.column_widths.size() ? choice.column_widths[at]
+                : column == 0 ? list_width - 24 - others * kOtherColumnWidth
+                              : kOtherColumnWidth);
+    if (numbers && column >= 2) {
       list_.headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     }
   }
@@ -62,7 +68,7 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
     for (std::size_t column = 0; column < texts.size(); ++column) {
       const int at = static_cast<int>(column);
       item->setText(at, ToQt(texts[column]));
-      if (column >= 2) {
+      if (numbers && column >= 2) {
         item->setTextAlignment(at, Qt::AlignRight | Qt::AlignVCenter);
       }
     }
@@ -72,11 +78,15 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
     list_.setCurrentItem(list_.topLevelItem(0));
   }
 
-  // Enter presses Restore, Esc cancels, as in any dialog.
-  Named(choose_, "cmdChoose").setGeometry(268, 266, 82, 25);
-  choose_.setDefault(true);
-  Named(cancel_, "cmdCancel").setGeometry(358, 266, 82, 25);
+  // Enter presses Restore, Esc cancels, as in any dialog. A list only to be read has its one
+  // button, which closes it, where the other one would be.
+  const int right = choice.client_width - 8;
+  Named(choose_, "cmdChoose").setGeometry(right - 172, 266, 82, 25);
+  choose_.setDefault(!choice.choose_button.empty());
+  choose_.setVisible(!choice.choose_button.empty());
+  Named(cancel_, "cmdCancel").setGeometry(right - 82, 266, 82, 25);
   cancel_.setAutoDefault(false);
+  cancel_.setDefault(choice.choose_button.empty());
   choose_.setEnabled(PickedRow().has_value());
   QObject::connect(&list_, &QTreeWidget::itemSelectionChanged, this,
                    [this] { choose_.setEnabled(PickedRow().has_value()); });

@@ -31,6 +31,7 @@ MainWindow::MainWindow(ui::Forms& forms)
       add_entry_(Control<QPushButton>("cmdAddEntry")),
       website_(Control<QLineEdit>("txtWebsite")),
       message_(Control<QLabel>("lblMessage")),
+      browser_warning_(Control<QLabel>("lblBrowserWarning")),
       allow_(Control<PictureButton>("imgAllow")),
       block_(Control<PictureButton>("imgBlock")),
       apply_(Control<PictureButton>("imgApply")) {
@@ -93,6 +94,9 @@ void MainWindow::MakeMenus() {
   item(edit, "mmuRemoveSite", "Remove Site", [](Logic& form) { form.mmuRemoveSite_Click(); });
   edit.addSeparator()->setObjectName(QStringLiteral("anotherbreak"));
   item(edit, "mmuClearAll", "Clear All", [](Logic& form) { form.mmuClearAll_Click(); });
+  edit.addSeparator()->setObjectName(QStringLiteral("anotherbreak2"));
+  item(edit, "mmuCheckBlocking", "Check Blocking...",
+       [](Logic& form) { form.mmuCheckBlocking_Click(); });
 
   QMenu& help = *menu_bar_.addMenu(QStringLiteral("Help"));
   help.setObjectName(QStringLiteral("mmuHelp"));
@@ -189,6 +193,11 @@ void MainWindow::FocusList() {
 
 void MainWindow::SetRestartNoticeVisible(bool visible) {
   message_.setVisible(visible);
+}
+
+void MainWindow::SetBrowserWarning(std::string_view text) {
+  browser_warning_.setText(ToQt(text));
+  browser_warning_.setVisible(!text.empty());
 }
 
 void MainWindow::SetExportText(std::string_view text) {

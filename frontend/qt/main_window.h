@@ -35,6 +35,7 @@ class MainWindow final : public Form<ui::MainView> {
   void EnsureRowVisible(std::size_t position) override;
   void FocusList() override;
   void SetRestartNoticeVisible(bool visible) override;
+  void SetBrowserWarning(std::string_view text) override;
   void SetExportText(std::string_view text) override;
   // The address of the window's QIcon, which the tray shows.
   std::uintptr_t Icon() const override;
@@ -63,6 +64,7 @@ class MainWindow final : public Form<ui::MainView> {
   QPushButton& add_entry_;
   QLineEdit& website_;
   QLabel& message_;
+  QLabel& browser_warning_;
   PictureButton& allow_;
   PictureButton& block_;
   PictureButton& apply_;

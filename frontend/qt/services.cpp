@@ -12,8 +12,10 @@
 
 #include "blocklist/resolver_cache.h"
 #include "list_chooser.h"
+#include "progress_window.h"
 #include "settings/state_file.h"
 #include "text.h"
+#include "ui/common/system_block_check.h"
 
 namespace qtfront {
 
@@ -146,6 +148,23 @@ bool QtServices::HasNotificationArea() {
 
 std::vector<rir::Error> QtServices::FlushResolverCaches() {
   return blocklist::FlushResolverCaches();
+}
+
+std::unique_ptr<ui::BlockCheckRun> QtServices::StartBlockCheck(std::vector<std::string> names,
+                                                               const std::string& hosts_path) {
+  if (options_.start_block_check) {
+    return options_.start_block_check(std::move(names), hosts_path);
+  }
+  return ui::StartSystemBlockCheck(std::move(names), hosts_path);
+}
+
+std::vector<blocklist::BypassingBrowser> QtServices::FindBrowsersThatBypassHosts() {
+  return blocklist::FindBrowsersThatBypassHosts(
+      options_.firefox_folders ? *options_.firefox_folders : blocklist::FirefoxFolders());
+}
+
+void QtServices::WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) {
+  qtfront::WatchProgress(QWidget::find(static_cast<WId>(owner.hWnd())), watch);
 }
 
 void QtServices::EndProgram() {

@@ -5,9 +5,11 @@
 #include <QSystemTrayIcon>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/common/platform_services.h"
 
@@ -17,6 +19,8 @@ class QtServices final : public ui::PlatformServices {
  public:
   using MessageBoxAnswer = std::function<ui::MsgBoxResult(
       std::string_view text, std::string_view caption, ui::MsgBoxButtons, ui::MsgBoxIcon)>;
+  using BlockCheckStarter = std::function<std::unique_ptr<ui::BlockCheckRun>(
+      std::vector<std::string> names, const std::string& hosts_path)>;
   // A mouse message on the tray icon, as Windows numbers them (515: double-click, left button).
   using TrayHandler = std::function<void(std::int32_t mouse_message)>;
 
@@ -25,6 +29,10 @@ class QtServices final : public ui::PlatformServices {
   struct Options {
     MessageBoxAnswer answer_message_boxes;
     std::string executable_folder;
+    // Tests look the names up in a resolver of their own, since the system's does not read
+    // their hosts files, and read browsers' settings from folders of their own.
+    BlockCheckStarter start_block_check{};
+    std::optional<std::vector<std::string>> firefox_folders{};
     std::optional<bool> notification_area;
   };
 
@@ -44,6 +52,10 @@ class QtServices final : public ui::PlatformServices {
   rir::Result<std::string> ExecutableFolder() override;
   bool HasNotificationArea() override;
   std::vector<rir::Error> FlushResolverCaches() override;
+  std::unique_ptr<ui::BlockCheckRun> StartBlockCheck(std::vector<std::string> names,
+                                                     const std::string& hosts_path) override;
+  void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
+  std::vector<blocklist::BypassingBrowser> FindBrowsersThatBypassHosts() override;
   void EndProgram() override;
 
   // The icon while it is in the notification area.

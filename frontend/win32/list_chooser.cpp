@@ -11,9 +11,7 @@ namespace win32 {
 
 namespace {
 
-constexpr int kClientWidth = 448;
 constexpr int kClientHeight = 300;
-constexpr int kListWidth = 432;
 
 void SetFont(HWND control, const Font& font) {
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
@@ -26,7 +24,7 @@ ListChooser::ListChooser(HWND owner, const ui::ListChoice& choice, const Scale& 
   const std::string title(choice.title);
   Create({.class_name = kListChooserClass,
           .caption = title.c_str(),
-          .client_width = kClientWidth,
+          .client_width = choice.client_width,
           .client_height = kClientHeight,
           .owner = owner});
   if (hwnd()) {
@@ -42,32 +40,45 @@ ListChooser::~ListChooser() {
 void ListChooser::MakeControls(const ui::ListChoice& choice) {
   const HWND window = hwnd();
   const Scale& at = scale();
+  const int list_width = choice.client_width - 16;
   const HWND prompt = MakeControl(window, "STATIC", std::string(choice.prompt).c_str(), SS_LEFT,
-                                  IDC_CHOOSER_PROMPT, {8, 8, kListWidth, 28}, at);
+                                  IDC_CHOOSER_PROMPT, {8, 8, list_width, 28}, at);
   list_ = MakeControl(window, WC_LISTVIEWA, "",
                       WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, IDC_CHOOSER_LIST,
-                      {8, 40, kListWidth, 216}, at, WS_EX_CLIENTEDGE);
-  // The buttons answer Enter and Esc through the dialog keys, as a dialog's do.
+                      {8, 40, list_width, 216}, at, WS_EX_CLIENTEDGE);
+  // The buttons answer Enter and Esc through the dialog keys, as a dialog's do. A list only to
+  // be read has its one button, which closes it, where the other one would be.
+  choosing_ = !choice.choose_button.empty();
+  const int right = choice.client_width - 8;
   choose_ = MakeControl(window, "BUTTON", std::string(choice.choose_button).c_str(),
-                        WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, {268, 266, 82, 25}, at);
-  const HWND cancel = MakeControl(window, "BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL,
-                                  {358, 266, 82, 25}, at);
+                        WS_TABSTOP | (choosing_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), IDOK,
+                        {right - 172, 266, 82, 25}, at);
+  if (!choosing_) {
+    ShowWindow(choose_, SW_HIDE);
+  }
+  const HWND cancel = MakeControl(window, "BUTTON", std::string(choice.cancel_button).c_str(),
+                                  WS_TABSTOP | (choosing_ ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON),
+                                  IDCANCEL, {right - 82, 266, 82, 25}, at);
   for (const HWND control : {prompt, list_, choose_, cancel}) {
     SetFont(control, font_);
   }
   SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 
-  // The first column takes what the others leave of the list's width.
+  // Unless the choice says otherwise, the first column takes what the others leave of the
+  // list's width, and numbers line up on the right.
+  const bool given = !choice.column_widths.empty();
   const int others = static_cast<int>(choice.columns.size()) - 1;
   const int other_width = 96;
   for (std::size_t column = 0; column < choice.columns.size(); ++column) {
     std::string header(choice.columns[column]);
     LVCOLUMNA added{};
     added.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    // Numbers line up on the right; the first column is always left-aligned.
-    added.fmt = column >= 2 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    added.fmt = !given && column >= 2 ? LVCFMT_RIGHT : LVCFMT_LEFT;
     added.pszText = header.data();
-    added.cx = at(column == 0 ? kListWidth - 24 - others * other_width : other_width);
+    const int width = given && column < choice.column_widths.size() ? choice.column_widths[column]
+                      : column == 0 ? list_width - 24 - others * other_width
+                                    : other_width;
+    added.cx = at(width);
     SendMessageA(list_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&added));
   }
   for (std::size_t row = 0; row < choice.rows.size(); ++row) {
@@ -88,7 +99,7 @@ void ListChooser::MakeControls(const ui::ListChoice& choice) {
     picked.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageA(list_, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&picked));
   }
-  EnableWindow(choose_, PickedRow().has_value());
+  EnableWindow(choose_, choosing_ && PickedRow().has_value());
 }
 
 std::optional<std::size_t> ListChooser::PickedRow() const {
@@ -134,7 +145,9 @@ void ListChooser::Finish(std::optional<std::size_t> row) {
 LRESULT ListChooser::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
-      if (LOWORD(wparam) == IDOK) {
+      if (LOWORD(wparam) == IDOK && !choosing_) {
+        Finish(std::nullopt);  // the list was only to be read
+      } else if (LOWORD(wparam) == IDOK) {
         if (const auto row = PickedRow()) {
           Finish(row);
         }
@@ -145,7 +158,7 @@ LRESULT ListChooser::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_NOTIFY: {
       const auto& header = *reinterpret_cast<const NMHDR*>(lparam);
       if (header.hwndFrom == list_ && header.code == LVN_ITEMCHANGED) {
-        EnableWindow(choose_, PickedRow().has_value());
+        EnableWindow(choose_, choosing_ && PickedRow().has_value());
       }
       return 0;
     }

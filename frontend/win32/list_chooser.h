@@ -35,6 +35,7 @@ class ListChooser final : public FormWindow {
   Font font_;
   HWND list_ = nullptr;
   HWND choose_ = nullptr;
+  bool choosing_ = true;  // false: a list only to be read, whose one button closes it
   bool done_ = false;
   std::optional<std::size_t> chosen_;
 };

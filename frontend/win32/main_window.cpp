@@ -67,6 +67,7 @@ void MainWindow::SetUpControls() {
   add_entry_ = Control("cmdAddEntry");
   website_ = Control("txtWebsite");
   message_ = Control("lblMessage");
+  browser_warning_ = Control("lblBrowserWarning");
 
   SetBoxPicture(Control("Picture1"), banner_.get());
   ShowPicture(Control("imgAllow"), allow_picture_);
@@ -139,6 +140,11 @@ void MainWindow::FocusList() {
 
 void MainWindow::SetRestartNoticeVisible(bool visible) {
   ShowWindow(message_, visible ? SW_SHOW : SW_HIDE);
+}
+
+void MainWindow::SetBrowserWarning(std::string_view text) {
+  SetText(browser_warning_, text);
+  ShowWindow(browser_warning_, text.empty() ? SW_HIDE : SW_SHOW);
 }
 
 void MainWindow::SetExportText(std::string_view text) {
@@ -239,6 +245,8 @@ void MainWindow::OnCommand(int id, int code) {
       return Raise([](Logic& form) { form.mmuRemoveSite_Click(); });
     case IDM_CLEAR_ALL:
       return Raise([](Logic& form) { form.mmuClearAll_Click(); });
+    case IDM_CHECK_BLOCKING:
+      return Raise([](Logic& form) { form.mmuCheckBlocking_Click(); });
     case IDM_UNINSTALL:
       return Raise([](Logic& form) { form.mmuUninstall_Click(); });
     case IDM_SUPPORT:

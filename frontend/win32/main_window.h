@@ -40,6 +40,7 @@ class MainWindow final : public Form<ui::MainView> {
   void EnsureRowVisible(std::size_t position) override;
   void FocusList() override;
   void SetRestartNoticeVisible(bool visible) override;
+  void SetBrowserWarning(std::string_view text) override;
   void SetExportText(std::string_view text) override;
   std::uintptr_t Icon() const override;
 
@@ -76,6 +77,7 @@ class MainWindow final : public Form<ui::MainView> {
   HWND add_entry_ = nullptr;
   HWND website_ = nullptr;
   HWND message_ = nullptr;
+  HWND browser_warning_ = nullptr;
 };
 
 }  // namespace win32

@@ -21,6 +21,7 @@
 #define IDM_UNINSTALL 209
 #define IDM_ABOUT 210
 #define IDM_RESTORE 211
+#define IDM_CHECK_BLOCKING 212
 
 // The windows' controls take their ids from their layout tables (control_table.h), from 300 on;
 // none may be IDOK (1) or IDCANCEL (2): the dialog keys send those to the window.
@@ -28,3 +29,5 @@
 // The list chooser's buttons are IDOK and IDCANCEL, so that Enter and Esc press them.
 #define IDC_CHOOSER_PROMPT 600
 #define IDC_CHOOSER_LIST 601
+#define IDC_PROGRESS_TEXT 610
+#define IDC_PROGRESS_BAR 611

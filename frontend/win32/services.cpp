@@ -4,7 +4,9 @@
 
 #include "blocklist/resolver_cache.h"
 #include "list_chooser.h"
+#include "progress_window.h"
 #include "settings/state_file.h"
+#include "ui/common/system_block_check.h"
 
 namespace win32 {
 
@@ -111,6 +113,23 @@ rir::Result<std::string> Win32Services::ExecutableFolder() {
 
 std::vector<rir::Error> Win32Services::FlushResolverCaches() {
   return blocklist::FlushResolverCaches();
+}
+
+std::unique_ptr<ui::BlockCheckRun> Win32Services::StartBlockCheck(std::vector<std::string> names,
+                                                                  const std::string& hosts_path) {
+  if (options_.start_block_check) {
+    return options_.start_block_check(std::move(names), hosts_path);
+  }
+  return ui::StartSystemBlockCheck(std::move(names), hosts_path);
+}
+
+std::vector<blocklist::BypassingBrowser> Win32Services::FindBrowsersThatBypassHosts() {
+  return blocklist::FindBrowsersThatBypassHosts(
+      options_.firefox_folders ? *options_.firefox_folders : blocklist::FirefoxFolders());
+}
+
+void Win32Services::WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) {
+  win32::WatchProgress(reinterpret_cast<HWND>(owner.hWnd()), watch, SystemScale());
 }
 
 bool Win32Services::HasNotificationArea() {

@@ -6,9 +6,11 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/common/platform_services.h"
 
@@ -27,12 +29,18 @@ class Win32Services final : public ui::PlatformServices {
  public:
   using MessageBoxAnswer = std::function<ui::MsgBoxResult(
       std::string_view text, std::string_view caption, ui::MsgBoxButtons, ui::MsgBoxIcon)>;
+  using BlockCheckStarter = std::function<std::unique_ptr<ui::BlockCheckRun>(
+      std::vector<std::string> names, const std::string& hosts_path)>;
 
   // Tests answer the message boxes themselves and keep the state file in a folder of their own;
   // the program leaves both empty.
   struct Options {
     MessageBoxAnswer answer_message_boxes;
     std::string executable_folder;
+    // Tests look the names up in a resolver of their own, since the system's does not read
+    // their hosts files, and read browsers' settings from folders of their own.
+    BlockCheckStarter start_block_check{};
+    std::optional<std::vector<std::string>> firefox_folders{};
   };
 
   Win32Services() = default;
@@ -48,6 +56,10 @@ class Win32Services final : public ui::PlatformServices {
   rir::Result<std::string> ExecutableFolder() override;
   bool HasNotificationArea() override;
   std::vector<rir::Error> FlushResolverCaches() override;
+  std::unique_ptr<ui::BlockCheckRun> StartBlockCheck(std::vector<std::string> names,
+                                                     const std::string& hosts_path) override;
+  void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
+  std::vector<blocklist::BypassingBrowser> FindBrowsersThatBypassHosts() override;
   void EndProgram() override;
 
   // Explorer started again and has forgotten every icon: ours comes back if it was there.

@@ -214,10 +214,11 @@ TEST(QtLayout, MenusHaveTheirCaptionsAndNoKeys) {
     }
   }
   EXPECT_EQ(shown,
-            (std::vector<std::string>{
-                "File", "  Apply Settings", "  Restore Hosts File...", "  Change Password...",
-                "  -", "  Exit", "Edit", "  Allow Site", "  Block Site", "  Remove Site", "  -",
-                "  Clear All", "Help", "  Support", "  -", "  Uninstall Rir Avadera", "  About"}));
+            (std::vector<std::string>{"File", "  Apply Settings", "  Restore Hosts File...",
+                                      "  Change Password...", "  -", "  Exit", "Edit",
+                                      "  Allow Site", "  Block Site", "  Remove Site", "  -",
+                                      "  Clear All", "  -", "  Check Blocking...", "Help",
+                                      "  Support", "  -", "  Uninstall Rir Avadera", "  About"}));
   for (const std::string& caption : shown) {
     EXPECT_EQ(caption.find('&'), std::string::npos) << "no access key: " << caption;
   }

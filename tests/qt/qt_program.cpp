@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -21,6 +22,7 @@
 #include <thread>
 
 #include "app/start_up.h"
+#include "fake_block_check.h"
 #include "text.h"
 #include "ui/login/login_form.h"
 #include "ui/main/main_form.h"
@@ -34,6 +36,12 @@ QtProgram::QtProgram(bool notification_area) {
           [this](std::string_view text, std::string_view caption, ui::MsgBoxButtons buttons,
                  ui::MsgBoxIcon icon) { return Answer(text, caption, buttons, icon); },
       .executable_folder = folder.path().string(),
+      .start_block_check =
+          [this](std::vector<std::string> names, const std::string& /*hosts_path*/) {
+            return std::make_unique<testsupport::FakeBlockCheck>(
+                names, leaking, check_stops_after.value_or(static_cast<std::size_t>(-1)));
+          },
+      .firefox_folders = std::vector<std::string>{firefox_folder},
       .notification_area = notification_area});
   views_.emplace(*services_);
 }
@@ -101,12 +109,17 @@ QWidget* QtProgram::WindowOf(testsupport::Window window) {
     case testsupport::Window::kPassword:
       return Password();
     case testsupport::Window::kChooser:
+    case testsupport::Window::kProgress: {
+      const QString name = window == testsupport::Window::kChooser
+                               ? QStringLiteral("ListChooser")
+                               : QStringLiteral("ProgressWindow");
       for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (top->objectName() == QStringLiteral("ListChooser") && top->isVisible()) {
+        if (top->objectName() == name && top->isVisible()) {
           return top;
         }
       }
       return nullptr;
+    }
   }
   return nullptr;
 }
@@ -114,6 +127,25 @@ QWidget* QtProgram::WindowOf(testsupport::Window window) {
 QWidget& QtProgram::Control(testsupport::Window window, std::string_view name) {
   const std::string text(name);
   return Find<QWidget>(WindowOf(window), text.c_str());
+}
+
+void QtProgram::WhenShown(testsupport::Window window, std::function<void()> act) {
+  LookFor(window, std::move(act), std::chrono::steady_clock::now() + std::chrono::seconds(10));
+}
+
+// Looks again each time the loop runs, until the window is there or the time is up.
+void QtProgram::LookFor(testsupport::Window window, std::function<void()> act,
+                        std::chrono::steady_clock::time_point until) {
+  Later([this, window, act = std::move(act), until] {
+    if (WindowOf(window)) {
+      act();
+    } else if (std::chrono::steady_clock::now() > until) {
+      ADD_FAILURE() << "the window did not come";
+    } else {
+      QThread::msleep(20);
+      LookFor(window, act, until);
+    }
+  });
 }
 
 void QtProgram::InChooser(std::function<void()> act) {
@@ -208,6 +240,9 @@ std::string QtProgram::TextOf(testsupport::Window window, std::string_view contr
   }
   if (const auto* label = qobject_cast<QLabel*>(&widget)) {
     return qtfront::FromQt(label->text());
+  }
+  if (const auto* button = qobject_cast<QAbstractButton*>(&widget)) {
+    return qtfront::FromQt(button->text());
   }
   throw std::runtime_error("no text in " + std::string(control));
 }

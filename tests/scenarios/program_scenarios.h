@@ -1,11 +1,12 @@
 // The program driven as a user drives it, the same in each front end: editing and applying the
 // list, the tray and the login, closing, exit, the password change, restoring a kept hosts file,
-// the uninstaller and a list of a million entries. A front end's test file instantiates them
-// with its driver (a testsupport::ProgramDriver).
+// the uninstaller, a list of a million entries and the check of the blocks. A front end's test file
+// instantiates them with its driver (a testsupport::ProgramDriver).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -337,12 +338,68 @@ TYPED_TEST_P(ProgramScenario, AMillionEntriesShowAtOnceAndEdit) {
   EXPECT_EQ(program.Row(kLines - 1), "site999999.example\tBlocked");
 }
 
+TYPED_TEST_P(ProgramScenario, ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem) {
+  auto& program = this->program_;
+  // A Firefox profile of the user's that sends names through DNS over HTTPS.
+  std::filesystem::create_directories(std::filesystem::path(program.firefox_folder) / "p1");
+  testsupport::WriteBytes(program.firefox_folder + "/profiles.ini",
+                          "[Profile0]\nName=default-release\nIsRelative=1\nPath=p1\n");
+  testsupport::WriteBytes(program.firefox_folder + "/p1/prefs.js",
+                          "user_pref(\"network.trr.mode\", 2);\n");
+  program.Start(/*first_run=*/true);
+  program.TypeIn(Window::kMain, "txtWebsite", "safe.org");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+  program.TypeIn(Window::kMain, "txtWebsite", "leaky.org");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+  EXPECT_FALSE(program.ControlShown(Window::kMain, "lblBrowserWarning"));
+
+  // The Apply checks the blocks, and lists the name that still leads elsewhere.
+  program.leaking = {"leaky.org"};
+  program.InChooser([&] {
+    EXPECT_EQ(program.Caption(Window::kChooser), "Check Blocking");
+    EXPECT_TRUE(program.ChooserOwnedByMain());
+    EXPECT_FALSE(program.ControlShown(Window::kChooser, "cmdChoose")) << "only to be read";
+    EXPECT_EQ(program.TextOf(Window::kChooser, "cmdCancel"), "Close");
+    EXPECT_EQ(program.ChooserColumns(), (Rows{"Website", "For", "Leads to", "Why"}));
+    const Rows rows = program.ChooserRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_TRUE(rows[0].starts_with("leaky.org\tIPv6\t2001:db8::1\t")) << rows[0];
+    program.ClickOn(Window::kChooser, "cmdCancel");
+  });
+  program.ChooseMenu("File", "Apply Settings");
+  EXPECT_TRUE(program.TakesInput(Window::kMain));
+  EXPECT_TRUE(program.ControlShown(Window::kMain, "lblMessage"));
+  EXPECT_TRUE(program.ControlShown(Window::kMain, "lblBrowserWarning"));
+  EXPECT_NE(program.TextOf(Window::kMain, "lblBrowserWarning").find("Firefox"), std::string::npos);
+
+  // Asked from the menu, a check that finds nothing says so.
+  program.leaking.clear();
+  program.ChooseMenu("Edit", "Check Blocking...");
+  ASSERT_EQ(program.boxes.size(), 1u);
+  EXPECT_NE(program.boxes[0].text.find("All 2 blocked websites"), std::string::npos);
+
+  // A long check shows how far it has come, and Cancel stops it.
+  program.check_stops_after = 1;
+  program.WhenShown(Window::kProgress, [&] {
+    EXPECT_EQ(program.Caption(Window::kProgress), "Check Blocking");
+    EXPECT_NE(program.TextOf(Window::kProgress, "lblProgress").find("1 of 4"), std::string::npos)
+        << program.TextOf(Window::kProgress, "lblProgress");
+    EXPECT_FALSE(program.TakesInput(Window::kMain)) << "modal over the main window";
+    program.ClickOn(Window::kProgress, "cmdCancel");
+  });
+  program.ChooseMenu("Edit", "Check Blocking...");
+  EXPECT_FALSE(program.Shown(Window::kProgress));
+  EXPECT_TRUE(program.TakesInput(Window::kMain));
+  EXPECT_EQ(program.boxes.size(), 1u) << "a check stopped early proves nothing";
+}
+
 REGISTER_TYPED_TEST_SUITE_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow,
                             TrayDoubleClickAndLogin, CloseSendsToTheTrayAndAsksFromThere,
                             ConfirmedCloseOfALaterStartEndsWithoutWriting, ExitWritesTheListAndEnds,
                             ChangesThePasswordInItsModalWindow,
                             RestoresAKeptHostsFileThroughItsChooser,
                             UninstallStartsTheUninstallerBesideTheProgram,
-                            AMillionEntriesShowAtOnceAndEdit);
+                            AMillionEntriesShowAtOnceAndEdit,
+                            ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem);
 
 }  // namespace scenarios

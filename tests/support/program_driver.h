@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +17,9 @@
 
 namespace testsupport {
 
-// The program's windows, and the list chooser that "Restore Hosts File..." opens.
-enum class Window { kMain, kLogin, kPassword, kChooser };
+// The program's windows, the list chooser that "Restore Hosts File..." and a check of the blocks
+// open, and the window that follows that check.
+enum class Window { kMain, kLogin, kPassword, kChooser, kProgress };
 
 // How the user clicks the notification icon.
 enum class TrayClick { kSingle, kContext, kDouble };
@@ -32,6 +34,13 @@ class ProgramDriver : public AnsweredBoxes {
   TempFolder folder;
   std::string hosts_path = folder.File("hosts");
   std::string state_path = folder.File("state.dll");
+
+  // The system's resolver does not read the test's hosts file: the check of the blocks finds
+  // these names leaking, for IPv6, and stops after this many look-ups to wait for Cancel.
+  std::vector<std::string> leaking;
+  std::optional<std::size_t> check_stops_after;
+  // Where the program looks for the user's Firefox profiles.
+  std::string firefox_folder = folder.File("firefox");
 
   void WriteHosts(std::string_view text) const { WriteBytes(hosts_path, text); }
   std::string Hosts() const { return ReadBytes(hosts_path); }
@@ -104,6 +113,9 @@ class ProgramDriver : public AnsweredBoxes {
   // Runs `act` in the list chooser once it is open; a chooser that `act` leaves open is a
   // failure, and is cancelled so that the test goes on.
   virtual void InChooser(std::function<void()> act) = 0;
+  // Runs `act` once `window` is on screen (a window a long task opens after a moment); a failure
+  // when it does not come within seconds.
+  virtual void WhenShown(Window window, std::function<void()> act) = 0;
   // The chooser's column headers, and its rows with each column's text joined by TABs.
   virtual std::vector<std::string> ChooserColumns() = 0;
   virtual std::vector<std::string> ChooserRows() = 0;

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 
+#include "fake_block_check.h"
 #include "ui/password/password_form.h"
 
 namespace fakes {
@@ -94,11 +97,31 @@ rir::Result<void> FakeServices::StartProgram(const std::string& path, ui::Window
   return {};
 }
 
+std::unique_ptr<ui::BlockCheckRun> FakeServices::StartBlockCheck(std::vector<std::string> names,
+                                                                 const std::string& hosts_path) {
+  checks.emplace_back(names, hosts_path);
+  log_.push_back("check blocking");
+  return std::make_unique<testsupport::FakeBlockCheck>(names, leaking,
+                                                       cancel_after.value_or(SIZE_MAX));
+}
+
+void FakeServices::WatchProgress(const ui::FormView& /*owner*/, const ui::ProgressWatch& watch) {
+  for (int looks = 0; looks < 3; ++looks) {
+    const ui::ProgressState state = watch.poll();
+    progress_texts.push_back(state.text);
+    if (state.finished) {
+      return;
+    }
+    watch.cancel();
+  }
+  ADD_FAILURE() << "the task goes on after Cancel";
+}
+
 std::optional<std::size_t> FakeServices::ChooseFromList(const ui::FormView& owner,
                                                         const ui::ListChoice& choice) {
   choices.push_back(ShownChoice{
       owner.hWnd(), std::string(choice.title), std::string(choice.prompt),
-      std::string(choice.choose_button),
+      std::string(choice.choose_button), std::string(choice.cancel_button),
       std::vector<std::string>(choice.columns.begin(), choice.columns.end()), choice.rows});
   log_.push_back("choose: " + std::string(choice.title));
   if (while_choosing) {

@@ -85,6 +85,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   void EnsureRowVisible(std::size_t position) override { visible_row = position; }
   void FocusList() override { list_has_focus = true; }
   void SetRestartNoticeVisible(bool shown) override { restart_notice = shown; }
+  void SetBrowserWarning(std::string_view text) override { browser_warning = text; }
   void SetExportText(std::string_view text) override { export_text = text; }
   std::uintptr_t Icon() const override { return kIcon; }
 
@@ -98,6 +99,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   std::optional<std::size_t> visible_row;
   bool list_has_focus = false;
   bool restart_notice = false;
+  std::string browser_warning;
   std::string export_text;
 };
 
@@ -158,6 +160,7 @@ struct ShownChoice {
   std::string title;
   std::string prompt;
   std::string choose_button;
+  std::string cancel_button;
   std::vector<std::string> columns;
   std::vector<std::vector<std::string>> rows;
 };
@@ -179,6 +182,12 @@ class FakeServices : public ui::PlatformServices {
     ++flushes;
     return flush_failures;
   }
+  std::unique_ptr<ui::BlockCheckRun> StartBlockCheck(std::vector<std::string> names,
+                                                     const std::string& hosts_path) override;
+  void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
+  std::vector<blocklist::BypassingBrowser> FindBrowsersThatBypassHosts() override {
+    return bypassing_browsers;
+  }
   void EndProgram() override;
 
   std::vector<ShownBox> boxes;
@@ -191,6 +200,13 @@ class FakeServices : public ui::PlatformServices {
   bool has_notification_area = true;
   int flushes = 0;
   std::vector<rir::Error> flush_failures;  // what each flush answers
+  // Each blocking check: the names it was given, and the hosts file named.
+  std::vector<std::pair<std::vector<std::string>, std::string>> checks;
+  std::vector<std::string> leaking;  // the names that the checks find leaking
+  // The user presses Cancel once the progress window has seen this many look-ups done.
+  std::optional<std::size_t> cancel_after;
+  std::vector<std::string> progress_texts;  // what the progress window showed
+  std::vector<blocklist::BypassingBrowser> bypassing_browsers;
   int ends = 0;
 
  private:

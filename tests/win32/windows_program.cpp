@@ -10,8 +10,10 @@
 
 #include "app/start_up.h"
 #include "controls.h"
+#include "fake_block_check.h"
 #include "form_window.h"
 #include "list_chooser.h"
+#include "progress_window.h"
 #include "resource.h"
 #include "ui/login/login_form.h"
 #include "ui/main/main_form.h"
@@ -46,7 +48,13 @@ WindowsProgram::WindowsProgram(win32::Scale scale) {
       .answer_message_boxes =
           [this](std::string_view text, std::string_view caption, ui::MsgBoxButtons buttons,
                  ui::MsgBoxIcon icon) { return Answer(text, caption, buttons, icon); },
-      .executable_folder = folder.path().string()});
+      .executable_folder = folder.path().string(),
+      .start_block_check =
+          [this](std::vector<std::string> names, const std::string& /*hosts_path*/) {
+            return std::make_unique<testsupport::FakeBlockCheck>(
+                names, leaking, check_stops_after.value_or(static_cast<std::size_t>(-1)));
+          },
+      .firefox_folders = std::vector<std::string>{firefox_folder}});
   views_.emplace(*services_, scale);
 
   WNDCLASSA actions_class{};
@@ -147,6 +155,10 @@ HWND WindowsProgram::WindowOf(testsupport::Window window) {
       const HWND chooser = FindWindowA(win32::kListChooserClass, nullptr);
       return chooser && IsWindowVisible(chooser) ? chooser : nullptr;
     }
+    case testsupport::Window::kProgress: {
+      const HWND progress = FindWindowA(win32::kProgressWindowClass, nullptr);
+      return progress && IsWindowVisible(progress) ? progress : nullptr;
+    }
   }
   return nullptr;
 }
@@ -169,6 +181,7 @@ constexpr ControlName kControls[] = {
     {testsupport::Window::kMain, "txtWebsite", win32::kMainTable.Id("txtWebsite")},
     {testsupport::Window::kMain, "Picture1", win32::kMainTable.Id("Picture1")},
     {testsupport::Window::kMain, "lblMessage", win32::kMainTable.Id("lblMessage")},
+    {testsupport::Window::kMain, "lblBrowserWarning", win32::kMainTable.Id("lblBrowserWarning")},
     {testsupport::Window::kMain, "imgAllow", win32::kMainTable.Id("imgAllow")},
     {testsupport::Window::kMain, "imgBlock", win32::kMainTable.Id("imgBlock")},
     {testsupport::Window::kMain, "imgApply", win32::kMainTable.Id("imgApply")},
@@ -181,6 +194,8 @@ constexpr ControlName kControls[] = {
     {testsupport::Window::kChooser, "lvwChoices", IDC_CHOOSER_LIST},
     {testsupport::Window::kChooser, "cmdChoose", IDOK},
     {testsupport::Window::kChooser, "cmdCancel", IDCANCEL},
+    {testsupport::Window::kProgress, "lblProgress", IDC_PROGRESS_TEXT},
+    {testsupport::Window::kProgress, "cmdCancel", IDCANCEL},
 };
 
 struct Search {
@@ -229,6 +244,25 @@ HWND WindowsProgram::Control(testsupport::Window window, std::string_view name) 
     }
   }
   throw std::runtime_error("no control " + std::string(name));
+}
+
+void WindowsProgram::WhenShown(testsupport::Window window, std::function<void()> act) {
+  LookFor(window, std::move(act), std::chrono::steady_clock::now() + std::chrono::seconds(10));
+}
+
+// Looks again each time the loop runs, until the window is there or the time is up.
+void WindowsProgram::LookFor(testsupport::Window window, std::function<void()> act,
+                             std::chrono::steady_clock::time_point until) {
+  Later([this, window, act = std::move(act), until] {
+    if (WindowOf(window)) {
+      act();
+    } else if (std::chrono::steady_clock::now() > until) {
+      ADD_FAILURE() << "the window did not come";
+    } else {
+      Sleep(20);
+      LookFor(window, act, until);
+    }
+  });
 }
 
 void WindowsProgram::InChooser(std::function<void()> act) {

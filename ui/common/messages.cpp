@@ -91,3 +91,46 @@ void ShowMessage(PlatformServices& services, std::string_view text, MsgBoxIcon i
 }
 
 }  // namespace ui
+
+namespace ui {
+
+std::string Grouped(std::uint64_t number) {
+  std::string digits = std::to_string(number);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) {
+    digits.insert(at - 3, 1, ',');
+  }
+  return digits;
+}
+
+std::string CheckProgressText(const blocklist::BlockCheckProgress& progress) {
+  return "Looking up every blocked website for IPv4 and IPv6: " + Grouped(progress.done) + " of " +
+         Grouped(progress.total) + " look-ups done.";
+}
+
+std::string AllBlockedText(std::size_t names) {
+  return "All " + Grouped(names) +
+         (names == 1 ? " blocked website leads" : " blocked websites lead") +
+         " to this computer, for IPv4 and for IPv6: the blocks hold.";
+}
+
+std::string LeaksPrompt(std::size_t leaks, const blocklist::BlockCheckProgress& progress) {
+  std::string text =
+      Grouped(leaks) +
+      (leaks == 1 ? " look-up of a blocked website does" : " look-ups of blocked websites do") +
+      " not lead to this computer";
+  if (progress.cancelled) {
+    text += " (the check was stopped after " + Grouped(progress.done) + " of " +
+            Grouped(progress.total) + ")";
+  }
+  return text + ". Restarting the browser or the computer empties caches:";
+}
+
+std::string BrowserWarningText(const std::vector<blocklist::BypassingBrowser>& browsers) {
+  if (browsers.empty()) {
+    return {};
+  }
+  // One line fits beneath the notice: the browser, and the setting that defeats the block.
+  return browsers.front().browser + " uses DNS over HTTPS, which gets past the block: turn it off.";
+}
+
+}  // namespace ui

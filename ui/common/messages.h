@@ -3,9 +3,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "blocklist/block_check.h"
+#include "blocklist/browser_bypass.h"
 #include "rir/error.h"
 #include "ui/common/platform_services.h"
 
@@ -33,6 +37,25 @@ inline constexpr std::string_view kRestoreTitle = "Restore Hosts File";
 inline constexpr std::string_view kRestorePrompt =
     "The hosts file as it was before each change, newest first. Choose the one to put back:";
 inline constexpr std::string_view kRestoreButton = "Restore";
+
+// "Check Blocking...": its progress window and the list of names that still reach a site.
+inline constexpr std::string_view kCheckTitle = "Check Blocking";
+inline constexpr std::string_view kCheckCloseButton = "Close";
+inline constexpr std::string_view kNothingToCheck =
+    "No website is blocked, so there is nothing to check.";
+// "Looked up 1,200 of 2,000 names..." as the check goes on.
+std::string CheckProgressText(const blocklist::BlockCheckProgress& progress);
+// Every blocked name led to this computer.
+std::string AllBlockedText(std::size_t names);
+// Above the list of names that did not; `cancelled` when the check was stopped early.
+std::string LeaksPrompt(std::size_t leaks, const blocklist::BlockCheckProgress& progress);
+
+// Next to the restart notice, when a browser of the user's goes past the hosts file; empty when
+// none does.
+std::string BrowserWarningText(const std::vector<blocklist::BypassingBrowser>& browsers);
+
+// "1,234,567", grouped so that large numbers read at a glance.
+std::string Grouped(std::uint64_t number);
 
 // What the user was doing when something failed.
 enum class Failure {

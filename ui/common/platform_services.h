@@ -4,11 +4,15 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "blocklist/block_check.h"
+#include "blocklist/browser_bypass.h"
 #include "rir/error.h"
 #include "rir/result.h"
 #include "ui/common/form_view.h"
@@ -39,11 +43,40 @@ enum class WindowStyle { kMinimizedFocus = 2 };
 
 // A modal window that shows rows of texts under column headers and lets the user pick one.
 struct ListChoice {
+  std::string_view title{};
+  std::string_view prompt{};         // above the list
+  std::string_view choose_button{};  // the button that confirms the row picked; the other cancels
+  std::vector<std::string_view> columns{};
+  std::vector<std::vector<std::string>> rows{};  // one text per column; the first row is picked
+  // The other button. A list only to be read has no choose button, and this one closes it.
+  std::string_view cancel_button = "Cancel";
+  // Pixels at 96 DPI for each column, and the window's width; with none, the first column takes
+  // what 96 for each other one leaves, and the columns from the third on hold numbers.
+  std::vector<int> column_widths{};
+  int client_width = 448;
+};
+
+// A look-up of every blocked name under way, on threads of its own; see blocklist::BlockCheck.
+class BlockCheckRun {
+ public:
+  virtual ~BlockCheckRun() = default;
+  virtual blocklist::BlockCheckProgress progress() const = 0;
+  virtual void Cancel() = 0;
+  virtual std::vector<blocklist::Leak> Leaks() const = 0;
+};
+
+// What a window that follows a long task shows each time it looks.
+struct ProgressState {
+  std::string text;
+  std::size_t done = 0;
+  std::size_t total = 0;
+  bool finished = false;
+};
+
+struct ProgressWatch {
   std::string_view title;
-  std::string_view prompt;         // above the list
-  std::string_view choose_button;  // the button that confirms the row picked; the other cancels
-  std::vector<std::string_view> columns;
-  std::vector<std::vector<std::string>> rows;  // one text per column; the first row is picked
+  std::function<ProgressState()> poll;  // asked a few times a second, on the window's thread
+  std::function<void()> cancel;         // the user pressed Cancel or closed the window
 };
 
 class PlatformServices {
@@ -68,6 +101,15 @@ class PlatformServices {
   // Empties the machine's name caches after the hosts file changed; why each that could not be
   // emptied was not.
   virtual std::vector<rir::Error> FlushResolverCaches() = 0;
+  // Starts looking up `names` through the system's resolver; `hosts_path` is the hosts file
+  // that maps them.
+  virtual std::unique_ptr<BlockCheckRun> StartBlockCheck(std::vector<std::string> names,
+                                                         const std::string& hosts_path) = 0;
+  // Follows a task modally over `owner` until `poll` says it is finished; Cancel asks it to end
+  // and the window stays until it has. A task that ends within a moment shows no window at all.
+  virtual void WatchProgress(const FormView& owner, const ProgressWatch& watch) = 0;
+  // The browsers of the user who runs the program that reach sites past the hosts file.
+  virtual std::vector<blocklist::BypassingBrowser> FindBrowsersThatBypassHosts() = 0;
   // The last window has unloaded: the event loop ends and the program with it.
   virtual void EndProgram() = 0;
 };

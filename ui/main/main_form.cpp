@@ -186,6 +186,7 @@ bool frmRirAvadera::Apply() {
   }
   // The list is applied all the same: only the way back to the old text is missing.
   view_.SetRestartNoticeVisible(true);
+  ShowBrowserWarning();
   AfterSave(*saved);
   return true;
 }
@@ -225,7 +226,9 @@ void frmRirAvadera::AfterSave(const blocklist::SaveOutcome& saved) {
 }
 
 void frmRirAvadera::imgApply_Click() {
-  Apply();
+  if (Apply()) {
+    CheckBlocking(false);
+  }
 }
 void frmRirAvadera::cmdApply_Click() {
   imgApply_Click();

@@ -46,6 +46,7 @@ class frmRirAvadera {
   void mmuBlock_Click();
   void mmuRemoveSite_Click();
   void mmuClearAll_Click();
+  void mmuCheckBlocking_Click();
   void mmuPassword_Click();
   void mmuExit_Click();
   void mmuUninstall_Click();
@@ -79,6 +80,10 @@ class frmRirAvadera {
   void AfterSave(const blocklist::SaveOutcome& saved);
   void OfferReload(std::string_view hosts_path);
   void RestoreCopy(const blocklist::KeptCopy& copy);
+  // Looks every blocked name up and lists those that are not blocked; `asked` through the menu,
+  // and then also says when all are.
+  void CheckBlocking(bool asked);
+  void ShowBrowserWarning();
 
   MainView& view_;
   Forms& forms_;

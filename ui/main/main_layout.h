@@ -12,7 +12,7 @@ namespace ui {
 inline constexpr layout::Colour kRed{255, 0, 0};
 inline constexpr layout::Colour kBlue{0, 0, 255};
 
-inline constexpr std::array<layout::Control, 13> kMainControls{{
+inline constexpr std::array<layout::Control, 14> kMainControls{{
     {.name = "Command1",
      .kind = layout::Kind::kPushButton,
      .caption = "Command1",
@@ -53,6 +53,15 @@ inline constexpr std::array<layout::Control, 13> kMainControls{{
      .caption = "Important: Restart your Web Browser!",
      .rect = {144, 88, 257, 17},
      .font = {"Verdana", 825, true},
+     .text_colour = kRed,
+     .transparent = true,
+     .container = "Picture1",
+     .shown = false},
+    // Beneath the notice, when a browser gets past the hosts file; it ends short of the logo.
+    {.name = "lblBrowserWarning",
+     .kind = layout::Kind::kLabel,
+     .rect = {144, 104, 336, 15},
+     .font = {"Verdana", 675, true},
      .text_colour = kRed,
      .transparent = true,
      .container = "Picture1",

@@ -30,6 +30,8 @@ class MainView : public FormView {
 
   // `lblMessage`, "Important: Restart your Web Browser!".
   virtual void SetRestartNoticeVisible(bool visible) = 0;
+  // `lblBrowserWarning`, beneath it: which browser gets past the hosts file; empty hides it.
+  virtual void SetBrowserWarning(std::string_view text) = 0;
   // `txtExport`.
   virtual void SetExportText(std::string_view text) = 0;
 

@@ -23,22 +23,15 @@ std::string Time(const blocklist::KeptTime& at) {
   return text;
 }
 
-// "1,234,567", grouped so that sizes of one copy and the next compare at a glance.
-std::string Grouped(std::uint64_t number) {
-  std::string digits = std::to_string(number);
-  for (std::size_t at = digits.size(); at > 3; at -= 3) {
-    digits.insert(at - 3, 1, ',');
-  }
-  return digits;
-}
-
 std::string Size(std::uint64_t bytes) {
   return Grouped(bytes) + (bytes == 1 ? " byte" : " bytes");
 }
 
 ListChoice RestoreChoice(const std::vector<blocklist::KeptCopy>& copies) {
-  ListChoice choice{
-      kRestoreTitle, kRestorePrompt, kRestoreButton, {"Date", "Time", "Size", "Entries"}, {}};
+  ListChoice choice{.title = kRestoreTitle,
+                    .prompt = kRestorePrompt,
+                    .choose_button = kRestoreButton,
+                    .columns = {"Date", "Time", "Size", "Entries"}};
   choice.rows.reserve(copies.size());
   for (const blocklist::KeptCopy& copy : copies) {
     choice.rows.push_back(
@@ -90,6 +83,7 @@ void frmRirAvadera::RestoreCopy(const blocklist::KeptCopy& copy) {
   m_strHostsText = std::move(*text);
   m_blnHostsTextBuilt = true;
   view_.SetRestartNoticeVisible(true);
+  ShowBrowserWarning();
   AfterSave(*saved);
 }
 

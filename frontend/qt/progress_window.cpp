@@ -1,0 +1,82 @@
+#include "progress_window.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <climits>
+#include <optional>
+
+#include "form_window.h"
+#include "text.h"
+
+namespace qtfront {
+
+namespace {
+
+constexpr qint64 kShowAfterMs = 400;
+constexpr int kLookEveryMs = 50;
+
+// A progress bar counts in int; a task of more steps is shown to scale.
+int Scaled(std::size_t steps, std::size_t total) {
+  if (total <= INT_MAX) {
+    return static_cast<int>(steps);
+  }
+  return static_cast<int>(static_cast<double>(steps) / static_cast<double>(total) * INT_MAX);
+}
+
+}  // namespace
+
+void WatchProgress(QWidget* owner, const ui::ProgressWatch& watch) {
+  QElapsedTimer since;
+  since.start();
+  std::optional<QProgressDialog> window;
+  bool cancelled = false;
+  for (ui::ProgressState state = watch.poll(); !state.finished; state = watch.poll()) {
+    if (!window && since.elapsed() >= kShowAfterMs) {
+      window.emplace(owner);
+      window->setObjectName(QStringLiteral("ProgressWindow"));
+      window->setWindowTitle(ToQt(watch.title));
+      window->setWindowIcon(ProgramIcon());
+      window->setFont(DefaultFont());
+      window->setWindowModality(Qt::ApplicationModal);
+      window->setAutoClose(false);
+      window->setAutoReset(false);
+      window->setMinimumDuration(0);
+      window->setMinimumWidth(420);
+      // The controls by name, as the program's tests and tools find them.
+      if (auto* label = window->findChild<QLabel*>()) {
+        label->setObjectName(QStringLiteral("lblProgress"));
+      }
+      if (auto* button = window->findChild<QPushButton*>()) {
+        button->setObjectName(QStringLiteral("cmdCancel"));
+      }
+      QObject::connect(&*window, &QProgressDialog::canceled, [&] {
+        if (!cancelled) {
+          cancelled = true;
+          watch.cancel();
+        }
+      });
+      window->show();
+    }
+    if (window) {
+      window->setLabelText(ToQt(state.text));
+      window->setMaximum(Scaled(std::max<std::size_t>(state.total, 1), state.total));
+      window->setValue(Scaled(std::min(state.done, state.total), state.total));
+      // Asleep until the next look, with the window painted and its button answered.
+      QEventLoop wait;
+      QTimer::singleShot(kLookEveryMs, &wait, &QEventLoop::quit);
+      wait.exec();
+    } else {
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+      QThread::msleep(kLookEveryMs / 5);
+    }
+  }
+}
+
+}  // namespace qtfront

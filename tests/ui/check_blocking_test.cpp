@@ -1,0 +1,116 @@
+// The check of the blocks after an Apply and from "Check Blocking...": the blocked names go to
+// the check, and the user hears about those that still lead elsewhere, or that all are blocked
+// when the user asked; and the warning about a browser that goes past the hosts file.
+#include <gtest/gtest.h>
+
+#include "program.h"
+#include "ui/common/messages.h"
+#include "ui/main/main_form.h"
+
+namespace {
+
+using fakes::Program;
+using Names = std::vector<std::string>;
+
+// On screen, with two blocked websites and an allowed one in the list.
+struct Checking : Program {
+  Checking() {
+    StartOnScreen();
+    AddWebsite("a.example");
+    AddWebsite("leaky.example");
+    AddWebsite("allowed.example");
+    Main().mmuAllow_Click();  // the one just added stays selected
+  }
+};
+
+TEST(CheckBlocking, AnApplyChecksTheBlockedNamesAndListsOnlyThoseThatLeak) {
+  Checking program;
+  program.Main().imgApply_Click();
+  ASSERT_EQ(program.services.checks.size(), 1u);
+  EXPECT_EQ(program.services.checks[0].first, (Names{"a.example", "leaky.example"}))
+      << "allowed names are not looked up";
+  EXPECT_EQ(program.services.checks[0].second, program.hosts_path);
+  EXPECT_TRUE(program.services.boxes.empty()) << "good news after an Apply is not told";
+  EXPECT_TRUE(program.services.choices.empty());
+
+  program.services.leaking = {"leaky.example"};
+  program.services.picks.push_back(std::nullopt);
+  program.Main().imgApply_Click();
+  ASSERT_EQ(program.services.choices.size(), 1u);
+  const fakes::ShownChoice& shown = program.services.choices[0];
+  EXPECT_EQ(shown.title, "Check Blocking");
+  EXPECT_EQ(shown.owner, fakes::kMainHandle);
+  EXPECT_TRUE(shown.choose_button.empty()) << "a list only to be read";
+  EXPECT_EQ(shown.cancel_button, "Close");
+  EXPECT_EQ(shown.columns, (Names{"Website", "For", "Leads to", "Why"}));
+  ASSERT_EQ(shown.rows.size(), 1u);
+  EXPECT_EQ(
+      shown.rows[0],
+      (Names{"leaky.example", "IPv6", "2001:db8::1",
+             std::string(blocklist::LeakReasonText(blocklist::LeakReason::kFileNotConsulted))}));
+  EXPECT_EQ(shown.prompt.find("1 look-up of a blocked website does not"), 0u) << shown.prompt;
+}
+
+TEST(CheckBlocking, TheMenuSaysWhenEveryNameIsBlockedAndWhenThereIsNothingToCheck) {
+  Checking program;
+  program.Main().mmuCheckBlocking_Click();
+  EXPECT_EQ(program.services.checks.size(), 1u);
+  EXPECT_EQ(program.BoxesWith(ui::AllBlockedText(2)), 1u);
+  EXPECT_NE(ui::AllBlockedText(2).find("All 2 blocked websites"), std::string::npos);
+
+  program.Main().mmuClearAll_Click();
+  program.Main().mmuCheckBlocking_Click();
+  EXPECT_EQ(program.services.checks.size(), 1u) << "no names, no check";
+  EXPECT_EQ(program.BoxesWith(ui::kNothingToCheck), 1u);
+}
+
+TEST(CheckBlocking, ACancelledCheckShowsWhatItFoundAndSaysItWasStopped) {
+  Checking program;
+  program.services.leaking = {"a.example", "leaky.example"};
+  program.services.cancel_after = 2;  // a.example, both families, then Cancel
+  program.services.picks.push_back(std::nullopt);
+  program.Main().mmuCheckBlocking_Click();
+  ASSERT_FALSE(program.services.progress_texts.empty());
+  EXPECT_NE(program.services.progress_texts[0].find("2 of 4"), std::string::npos)
+      << program.services.progress_texts[0];
+  ASSERT_EQ(program.services.choices.size(), 1u);
+  EXPECT_EQ(program.services.choices[0].rows.size(), 1u) << "only what was looked up";
+  EXPECT_NE(program.services.choices[0].prompt.find("stopped after 2 of 4"), std::string::npos)
+      << program.services.choices[0].prompt;
+
+  // Stopped before anything leaked, the check proves nothing and says nothing.
+  program.services.leaking = {"leaky.example"};
+  program.Main().mmuCheckBlocking_Click();
+  EXPECT_EQ(program.services.choices.size(), 1u);
+  EXPECT_TRUE(program.services.boxes.empty());
+}
+
+TEST(CheckBlocking, AnApplyThatWroteNothingChecksNothing) {
+  Checking program;
+  program.WriteHosts("10.0.0.1 nas\n");  // another program's edit since the load
+  program.services.answers.push_back(ui::MsgBoxResult::kNo);
+  program.Main().imgApply_Click();
+  EXPECT_EQ(program.services.boxes.size(), 1u) << "the question whether to load it again";
+  EXPECT_TRUE(program.services.checks.empty());
+}
+
+TEST(BrowserWarning, AnApplyWarnsAboutABrowserThatGoesPastTheHostsFile) {
+  Checking program;
+  program.Main().imgApply_Click();
+  EXPECT_TRUE(program.main_view().restart_notice);
+  EXPECT_TRUE(program.main_view().browser_warning.empty());
+
+  program.services.bypassing_browsers = {{"Firefox", "default-release", 2}};
+  program.Main().imgApply_Click();
+  EXPECT_EQ(program.main_view().browser_warning,
+            ui::BrowserWarningText(program.services.bypassing_browsers));
+  EXPECT_NE(program.main_view().browser_warning.find("Firefox"), std::string::npos);
+  EXPECT_NE(program.main_view().browser_warning.find("DNS over HTTPS"), std::string::npos);
+
+  // The setting turned off, the next Apply takes the warning away.
+  program.services.bypassing_browsers.clear();
+  program.Main().imgApply_Click();
+  EXPECT_TRUE(program.main_view().browser_warning.empty());
+}
+
+}  // namespace

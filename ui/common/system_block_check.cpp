@@ -1,0 +1,29 @@
+#include "ui/common/system_block_check.h"
+
+#include <utility>
+
+namespace ui {
+
+namespace {
+
+class SystemBlockCheck final : public BlockCheckRun {
+ public:
+  SystemBlockCheck(std::vector<std::string> names, const std::string& hosts_path)
+      : check_(std::move(names), blocklist::BlockCheckOptions{.hosts_path = hosts_path}) {}
+
+  blocklist::BlockCheckProgress progress() const override { return check_.progress(); }
+  void Cancel() override { check_.Cancel(); }
+  std::vector<blocklist::Leak> Leaks() const override { return check_.Leaks(); }
+
+ private:
+  blocklist::BlockCheck check_;
+};
+
+}  // namespace
+
+std::unique_ptr<BlockCheckRun> StartSystemBlockCheck(std::vector<std::string> names,
+                                                     const std::string& hosts_path) {
+  return std::make_unique<SystemBlockCheck>(std::move(names), hosts_path);
+}
+
+}  // namespace ui
