@@ -328,7 +328,8 @@ struct BlockCheck::Shared {
   BlockCheckOptions options;
   LookupFunction look_up;
 
-  // What the files said at the start; read before the threads start, then only read.
+  // What the files said at the start: read by the supervisor before it starts the workers, then
+  // only read.
   bool hosts_read = false;
   std::vector<NameFacts> facts;
   std::optional<bool> files_first;  // unset: not known (no nsswitch.conf to read)
@@ -346,6 +347,7 @@ struct BlockCheck::Shared {
 
   std::thread supervisor;
 
+  void ReadFacts();
   LeakReason ReasonFor(std::size_t lookup) const;
   void Decide(std::size_t lookup, const LookupAnswer& answer);
   static void Work(const std::shared_ptr<Shared>& shared, Worker* me);
@@ -417,7 +419,7 @@ void BlockCheck::Shared::Work(const std::shared_ptr<Shared>& shared, Worker* me)
     LookupAnswer answer;
     try {
       answer = s.look_up(s.names[lookup / 2],
-                        lookup % 2 == 0 ? AddressFamily::kIpv4 : AddressFamily::kIpv6);
+                         lookup % 2 == 0 ? AddressFamily::kIpv4 : AddressFamily::kIpv6);
     } catch (...) {
       answer.kind = LookupAnswer::Kind::kFailed;
     }
@@ -434,8 +436,29 @@ void BlockCheck::Shared::Work(const std::shared_ptr<Shared>& shared, Worker* me)
   s.changed.notify_all();
 }
 
+// On the supervisor's thread, so that a check of a large file starts at once all the same.
+void BlockCheck::Shared::ReadFacts() {
+  if (!options.hosts_path.empty()) {
+    std::unordered_map<std::string, std::size_t> index;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      index.emplace(LowerText(names[i]), i);  // a name given twice: the facts go to the first
+    }
+    facts.resize(names.size());
+    hosts_read = ReadHostsFacts(options.hosts_path, index, facts);
+    // Each name given twice shares what was found for the first.
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      facts[i] = facts[index.at(LowerText(names[i]))];
+    }
+  }
+  if (!options.nsswitch_path.empty()) {
+    files_first = FilesComeFirst(options.nsswitch_path);
+  }
+  cache_runs = options.cache_runs ? *options.cache_runs : detail::CacheRuns();
+}
+
 void BlockCheck::Shared::Supervise(const std::shared_ptr<Shared>& shared) {
   Shared& s = *shared;
+  s.ReadFacts();
   std::unique_lock lock(s.mutex);
   for (;;) {
     const auto now = Clock::now();
@@ -494,22 +517,6 @@ BlockCheck::BlockCheck(std::vector<std::string> names, BlockCheckOptions options
   s.options.parallel = std::max<std::size_t>(s.options.parallel, 1);
   s.look_up = s.options.lookup ? s.options.lookup : LookupFunction(SystemLookup);
   s.outcomes.resize(2 * s.names.size());
-  if (!s.options.hosts_path.empty()) {
-    std::unordered_map<std::string, std::size_t> index;
-    for (std::size_t i = 0; i < s.names.size(); ++i) {
-      index.emplace(LowerText(s.names[i]), i);  // a name given twice: the facts go to the first
-    }
-    s.facts.resize(s.names.size());
-    s.hosts_read = ReadHostsFacts(s.options.hosts_path, index, s.facts);
-    // Each name given twice shares what was found for the first.
-    for (std::size_t i = 0; i < s.names.size(); ++i) {
-      s.facts[i] = s.facts[index.at(LowerText(s.names[i]))];
-    }
-  }
-  if (!s.options.nsswitch_path.empty()) {
-    s.files_first = FilesComeFirst(s.options.nsswitch_path);
-  }
-  s.cache_runs = s.options.cache_runs ? *s.options.cache_runs : detail::CacheRuns();
   detail::PrepareLookups();
   s.supervisor = std::thread([shared = shared_] { Shared::Supervise(shared); });
 }
