@@ -23,9 +23,7 @@
 #include <algorithm>
 #include <array>
 #include <condition_variable>
-#include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <list>
 #include <mutex>
 #include <thread>
@@ -144,8 +142,8 @@ bool ParseIpv6(std::string_view text, unsigned char* out) {
       if (end != std::string_view::npos || count > 6 || !ParseIpv4(group, v4)) {
         return false;
       }
-      groups[count++] = (v4[0] << 8U) | v4[1];
-      groups[count++] = (v4[2] << 8U) | v4[3];
+      groups[count++] = (unsigned{v4[0]} << 8U) | v4[1];
+      groups[count++] = (unsigned{v4[2]} << 8U) | v4[3];
       text = {};
       break;
     }

@@ -250,6 +250,7 @@ TEST(BlockCheck, CancelEndsACheckWhoseLookupsAllHang) {
   options.nsswitch_path.clear();
   options.lookup = HangingAt(gate);
   std::vector<std::string> names;
+  names.reserve(100000);
   for (int i = 0; i < 100000; ++i) {
     names.push_back("h" + std::to_string(i) + ".example");
   }
