@@ -21,6 +21,9 @@ inline constexpr int kNoPrivateMounts = 77;
 // Runs `part` in a child process in a private mount namespace and gives back its exit code
 // (0: it passed; it prints why it did not).
 int InPrivateMounts(const std::function<int()>& part);
+// The same, in a network namespace of its own too: only its loopback interface, brought up, so
+// that what the child serves on 127.0.0.x is all it reaches.
+int InPrivateNetwork(const std::function<int()>& part);
 
 // In the child: mounts a tmpfs of `bytes` over `folder`; false (with the reason printed) when
 // it cannot.

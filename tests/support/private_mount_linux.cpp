@@ -1,5 +1,8 @@
+#include <net/if.h>
 #include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,7 +25,23 @@ bool WriteFile(const char* path, const std::string& text) {
   return static_cast<bool>(out.flush());
 }
 
-bool EnterPrivateMounts() {
+bool BringUpLoopback() {
+  const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    return false;
+  }
+  ifreq request{};
+  std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+  bool up = ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+  if (up) {
+    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);
+    up = ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+  }
+  close(fd);
+  return up;
+}
+
+bool EnterPrivateMounts(bool network) {
   const uid_t uid = getuid();
   const gid_t gid = getgid();
   if (uid != 0) {
@@ -36,23 +55,24 @@ bool EnterPrivateMounts() {
       return false;
     }
   }
-  if (unshare(CLONE_NEWNS) != 0) {
+  if (unshare(CLONE_NEWNS | (network ? CLONE_NEWNET : 0)) != 0) {
+    return false;
+  }
+  if (network && !BringUpLoopback()) {
     return false;
   }
   // Nothing mounted here reaches the machine's own mount table.
   return mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
-}  // namespace
-
-int InPrivateMounts(const std::function<int()>& part) {
+int InPrivateChild(const std::function<int()>& part, bool network) {
   std::fflush(nullptr);
   const pid_t child = fork();
   if (child < 0) {
     return -1;
   }
   if (child == 0) {
-    if (!EnterPrivateMounts()) {
+    if (!EnterPrivateMounts(network)) {
       std::fprintf(stderr, "no private mount namespace: %s\n", std::strerror(errno));
       _exit(kNoPrivateMounts);
     }
@@ -64,6 +84,16 @@ int InPrivateMounts(const std::function<int()>& part) {
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
+
+int InPrivateMounts(const std::function<int()>& part) {
+  return InPrivateChild(part, false);
+}
+
+int InPrivateNetwork(const std::function<int()>& part) {
+  return InPrivateChild(part, true);
 }
 
 bool MountSmallDisk(const std::string& folder, std::size_t bytes) {
