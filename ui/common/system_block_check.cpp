@@ -6,10 +6,16 @@ namespace ui {
 
 namespace {
 
+blocklist::BlockCheckOptions OptionsFor(const std::string& hosts_path) {
+  blocklist::BlockCheckOptions options;
+  options.hosts_path = hosts_path;
+  return options;
+}
+
 class SystemBlockCheck final : public BlockCheckRun {
  public:
   SystemBlockCheck(std::vector<std::string> names, const std::string& hosts_path)
-      : check_(std::move(names), blocklist::BlockCheckOptions{.hosts_path = hosts_path}) {}
+      : check_(std::move(names), OptionsFor(hosts_path)) {}
 
   blocklist::BlockCheckProgress progress() const override { return check_.progress(); }
   void Cancel() override { check_.Cancel(); }
