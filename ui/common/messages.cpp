@@ -130,7 +130,7 @@ std::string BrowserWarningText(const std::vector<blocklist::BypassingBrowser>& b
     return {};
   }
   // One line fits beneath the notice: the browser, and the setting that defeats the block.
-  return browsers.front().browser + " uses DNS over HTTPS, which gets past the block: turn it off.";
+  return browsers.front().browser + "'s DNS over HTTPS gets past the block: turn it off.";
 }
 
 }  // namespace ui
