@@ -255,9 +255,8 @@ class TextWriter {
 // new entries follow the last line.
 void LayOut(const HostsLayout& layout, const BlockList& list, std::string& out,
             std::size_t certain) {
-  const LineEnd open_entry_line_end = layout.open_entry_line_end == LineEnd::kNone
-                                          ? layout.line_end
-                                          : layout.open_entry_line_end;
+  const LineEnd open_entry_line_end =
+      layout.open_entry_line_end == LineEnd::kNone ? layout.line_end : layout.open_entry_line_end;
   TextWriter writer(out, certain, layout.line_end, open_entry_line_end);
   const std::size_t entry_lines = layout.entry_lines();
   RunReader runs(layout);

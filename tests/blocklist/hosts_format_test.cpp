@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "hosts_lines.h"
+
 namespace blocklist {
 namespace {
 
@@ -26,18 +28,8 @@ std::string Rebuilt(const Parsed& parsed) {
   return BuildHostsText(parsed.layout, parsed.list);
 }
 
-// An entry's two lines as the program writes them, each ending in `end`.
-std::string Blocked(std::string_view name, std::string_view end = "\n") {
-  const std::string n(name);
-  const std::string e(end);
-  return "127.0.0.1 \t" + n + e + "::1 \t" + n + e;
-}
-
-std::string Allowed(std::string_view name, std::string_view end = "\n") {
-  const std::string n(name);
-  const std::string e(end);
-  return "#127.0.0.1 \t" + n + e + "#::1 \t" + n + e;
-}
+using testsupport::AllowedLines;
+using testsupport::BlockedLines;
 
 const std::string kWorkedExample =
     "# sample hosts file\r\n"
@@ -67,9 +59,9 @@ TEST(HostsWorkedExample, BlockingRewritesOnlyThatEntrysTwoLines) {
   Parsed parsed = Parse(kWorkedExample);
   parsed.list.SetStatus(0, Status::kBlocked);
   std::string expected = kWorkedExample;
-  expected.replace(expected.find(Allowed("news.example.org", "\r\n")),
-                   Allowed("news.example.org", "\r\n").size(),
-                   Blocked("news.example.org", "\r\n"));
+  expected.replace(expected.find(AllowedLines("news.example.org", "\r\n")),
+                   AllowedLines("news.example.org", "\r\n").size(),
+                   BlockedLines("news.example.org", "\r\n"));
   EXPECT_EQ(Rebuilt(parsed), expected);
 }
 
@@ -77,36 +69,36 @@ TEST(HostsWorkedExample, AddedEntriesGoAfterTheLastLineWithTheFilesLineEnd) {
   Parsed parsed = Parse(kWorkedExample);
   ASSERT_TRUE(parsed.list.Append("example.com").has_value());
   ASSERT_TRUE(parsed.list.Append("example.net", Status::kAllowed).has_value());
-  EXPECT_EQ(Rebuilt(parsed), kWorkedExample + Blocked("example.com", "\r\n") +
-                                Allowed("example.net", "\r\n"));
+  EXPECT_EQ(Rebuilt(parsed), kWorkedExample + BlockedLines("example.com", "\r\n") +
+                                 AllowedLines("example.net", "\r\n"));
 }
 
 TEST(HostsWorkedExample, ClearAllRemovesEntryLinesOnly) {
   Parsed parsed = Parse(kWorkedExample);
   parsed.list.Clear();
   std::string expected = kWorkedExample;
-  expected.erase(expected.find(Allowed("news.example.org", "\r\n")),
-                 Allowed("news.example.org", "\r\n").size());
+  expected.erase(expected.find(AllowedLines("news.example.org", "\r\n")),
+                 AllowedLines("news.example.org", "\r\n").size());
   EXPECT_EQ(Rebuilt(parsed), expected);
 }
 
 TEST(HostsEntryLines, ExactPrefixesOnly) {
-  const std::string text = Blocked("a") +  // blocked
-                           Allowed("b") +  // allowed
-                           Blocked("") +   // blocked, empty website
-                           "127.0.0.1 c\n"          // no TAB: not ours
-                           "127.0.0.1\t\td\n"       // no blank: not ours
-                           " 127.0.0.1 \te\n"       // indented: not ours
-                           "# 127.0.0.1 \tf\n"      // blank after '#': not ours
-                           "127.0.0.1  \tg\n"       // two blanks: not ours
-                           "0.0.0.0 \th\n"          // another address: not ours
-                           "::1 c\n"                // no TAB: not ours
-                           "::1\t\td\n"             // no blank: not ours
-                           " ::1 \te\n"             // indented: not ours
-                           "# ::1 \tf\n"            // blank after '#': not ours
-                           "::1  \tg\n"             // two blanks: not ours
+  const std::string text = BlockedLines("a") +        // blocked
+                           AllowedLines("b") +        // allowed
+                           BlockedLines("") +         // blocked, empty website
+                           "127.0.0.1 c\n"            // no TAB: not ours
+                           "127.0.0.1\t\td\n"         // no blank: not ours
+                           " 127.0.0.1 \te\n"         // indented: not ours
+                           "# 127.0.0.1 \tf\n"        // blank after '#': not ours
+                           "127.0.0.1  \tg\n"         // two blanks: not ours
+                           "0.0.0.0 \th\n"            // another address: not ours
+                           "::1 c\n"                  // no TAB: not ours
+                           "::1\t\td\n"               // no blank: not ours
+                           " ::1 \te\n"               // indented: not ours
+                           "# ::1 \tf\n"              // blank after '#': not ours
+                           "::1  \tg\n"               // two blanks: not ours
                            "0:0:0:0:0:0:0:1 \th\n" +  // ::1 written out: not ours
-                           Blocked("x y # z");      // the rest of the line, whatever it holds
+                           BlockedLines("x y # z");   // the rest of the line, whatever it holds
   Parsed parsed = Parse(text);
   ASSERT_EQ(parsed.list.size(), 4u);
   EXPECT_EQ(parsed.list.at(0).website, "a");
@@ -119,7 +111,7 @@ TEST(HostsEntryLines, ExactPrefixesOnly) {
 }
 
 TEST(HostsEntryLines, LineWithNulIsLeftAlone) {
-  const std::string text = std::string("127.0.0.1 \tx\0y\n::1 \tx\0y\n", 24) + Blocked("z");
+  const std::string text = std::string("127.0.0.1 \tx\0y\n::1 \tx\0y\n", 24) + BlockedLines("z");
   Parsed parsed = Parse(text);
   ASSERT_EQ(parsed.list.size(), 1u);
   EXPECT_EQ(parsed.list.at(0).website, "z");
@@ -138,23 +130,23 @@ TEST(HostsEntryLines, HighBytesPassThroughUnchanged) {
   for (int byte = 0x80; byte <= 0xFF; ++byte) {
     high += static_cast<char>(byte);
   }
-  const std::string text = "# " + high + "\r\n" + Blocked(high, "\r\n");
+  const std::string text = "# " + high + "\r\n" + BlockedLines(high, "\r\n");
   Parsed parsed = Parse(text);
   ASSERT_EQ(parsed.list.size(), 1u);
   EXPECT_EQ(parsed.list.at(0).website, high);
   EXPECT_EQ(Rebuilt(parsed), text);
   parsed.list.SetStatus(0, Status::kAllowed);
-  EXPECT_EQ(Rebuilt(parsed), "# " + high + "\r\n" + Allowed(high, "\r\n"));
+  EXPECT_EQ(Rebuilt(parsed), "# " + high + "\r\n" + AllowedLines(high, "\r\n"));
 }
 
 TEST(HostsLineEnds, EveryKindSplitsLinesAndComesBackAsItWas) {
   for (const std::string& text : {
-           Blocked("a", "\r\n") + Blocked("b", "\r\n"),
-           Blocked("a", "\n") + Blocked("b", "\n"),
-           Blocked("a", "\r") + Blocked("b", "\r"),
-           Blocked("a", "\r") + Blocked("b", "\n"),
-           Blocked("a", "\n") + "127.0.0.1 \tb\n::1 \tb",
-           Blocked("a", "\r\n") + "127.0.0.1 \tb\r\n::1 \tb",
+           BlockedLines("a", "\r\n") + BlockedLines("b", "\r\n"),
+           BlockedLines("a", "\n") + BlockedLines("b", "\n"),
+           BlockedLines("a", "\r") + BlockedLines("b", "\r"),
+           BlockedLines("a", "\r") + BlockedLines("b", "\n"),
+           BlockedLines("a", "\n") + "127.0.0.1 \tb\n::1 \tb",
+           BlockedLines("a", "\r\n") + "127.0.0.1 \tb\r\n::1 \tb",
        }) {
     Parsed parsed = Parse(text);
     ASSERT_EQ(parsed.list.size(), 2u) << text;
@@ -167,7 +159,7 @@ TEST(HostsLineEnds, EveryKindSplitsLinesAndComesBackAsItWas) {
 TEST(HostsLineEnds, FinalLineEndMakesNoExtraEntry) {
   EXPECT_EQ(Parse("127.0.0.1 \ta\r\n").list.size(), 1u);
   EXPECT_EQ(Parse("127.0.0.1 \ta").list.size(), 1u);
-  EXPECT_EQ(Parse(Blocked("a", "\r\n")).list.size(), 1u);
+  EXPECT_EQ(Parse(BlockedLines("a", "\r\n")).list.size(), 1u);
   EXPECT_EQ(Parse("127.0.0.1 \ta\r\n::1 \ta").list.size(), 1u);
   EXPECT_EQ(Parse("").list.size(), 0u);
 }
@@ -178,18 +170,18 @@ TEST(HostsLineEnds, ChangedEntryKeepsItsOwnLineEnd) {
     parsed.list.SetStatus(i, Status::kAllowed);
   }
   // The last entry's IPv4 line takes the file's line end, so that its two lines are not glued.
-  EXPECT_EQ(Rebuilt(parsed), Allowed("a", "\r\n") + Allowed("b", "\n") + Allowed("c", "\r") +
-                                 "#127.0.0.1 \td\r\n#::1 \td");
+  EXPECT_EQ(Rebuilt(parsed), AllowedLines("a", "\r\n") + AllowedLines("b", "\n") +
+                                 AllowedLines("c", "\r") + "#127.0.0.1 \td\r\n#::1 \td");
 }
 
 TEST(HostsLineEnds, NewLinesTakeTheFirstLineEndOfTheFile) {
   Parsed lf = Parse("# one\n# two\r\n");
   ASSERT_TRUE(lf.list.Append("x").has_value());
-  EXPECT_EQ(Rebuilt(lf), "# one\n# two\r\n" + Blocked("x", "\n"));
+  EXPECT_EQ(Rebuilt(lf), "# one\n# two\r\n" + BlockedLines("x", "\n"));
 
   Parsed cr = Parse("# one\r# two\n");
   ASSERT_TRUE(cr.list.Append("x").has_value());
-  EXPECT_EQ(Rebuilt(cr), "# one\r# two\n" + Blocked("x", "\r"));
+  EXPECT_EQ(Rebuilt(cr), "# one\r# two\n" + BlockedLines("x", "\r"));
 }
 
 TEST(HostsLineEnds, FileWithoutLineEndUsesThePlatformsOne) {
@@ -197,18 +189,18 @@ TEST(HostsLineEnds, FileWithoutLineEndUsesThePlatformsOne) {
   Parsed empty = Parse("");
   EXPECT_EQ(Rebuilt(empty), "");
   ASSERT_TRUE(empty.list.Append("x").has_value());
-  EXPECT_EQ(Rebuilt(empty), Blocked("x", eol));
+  EXPECT_EQ(Rebuilt(empty), BlockedLines("x", eol));
 }
 
 TEST(HostsLineEnds, LastLineWithoutLineEndIsNotGluedToWhatFollows) {
   Parsed kept = Parse("# last");
   ASSERT_TRUE(kept.list.Append("x").has_value());
   const std::string eol(LineEndText(PlatformLineEnd()));
-  EXPECT_EQ(Rebuilt(kept), "# last" + eol + Blocked("x", eol));
+  EXPECT_EQ(Rebuilt(kept), "# last" + eol + BlockedLines("x", eol));
 
   Parsed entry = Parse("# first\r\n127.0.0.1 \ta\r\n::1 \ta");
   ASSERT_TRUE(entry.list.Append("b").has_value());
-  EXPECT_EQ(Rebuilt(entry), "# first\r\n" + Blocked("a", "\r\n") + Blocked("b", "\r\n"));
+  EXPECT_EQ(Rebuilt(entry), "# first\r\n" + BlockedLines("a", "\r\n") + BlockedLines("b", "\r\n"));
   // Reading that back gives both entries, not one glued together.
   Parsed again = Parse(Rebuilt(entry));
   ASSERT_EQ(again.list.size(), 2u);
@@ -224,29 +216,30 @@ TEST(HostsLineEnds, RemovingTheLastLineLeavesTheRestIntact) {
 }
 
 TEST(HostsEditing, RemovedEntryLineIsGoneAndNeighboursStay) {
-  const std::string text = "# head\n" + Blocked("a") + "# mid\n" + Blocked("b") +
-                           "::1 localhost\n" + Blocked("c");
+  const std::string text = "# head\n" + BlockedLines("a") + "# mid\n" + BlockedLines("b") +
+                           "::1 localhost\n" + BlockedLines("c");
   Parsed parsed = Parse(text);
   parsed.list.Remove(1);
   EXPECT_EQ(Rebuilt(parsed),
-            "# head\n" + Blocked("a") + "# mid\n" + "::1 localhost\n" + Blocked("c"));
+            "# head\n" + BlockedLines("a") + "# mid\n" + "::1 localhost\n" + BlockedLines("c"));
   parsed.list.Remove(0);
   parsed.list.SetStatus(0, Status::kAllowed);
   ASSERT_TRUE(parsed.list.Append("d").has_value());
-  EXPECT_EQ(Rebuilt(parsed), "# head\n# mid\n::1 localhost\n" + Allowed("c") + Blocked("d"));
+  EXPECT_EQ(Rebuilt(parsed),
+            "# head\n# mid\n::1 localhost\n" + AllowedLines("c") + BlockedLines("d"));
 }
 
 TEST(HostsEditing, ClearThenAddKeepsForeignLines) {
   Parsed parsed = Parse("127.0.0.1 localhost\n127.0.0.1 \ta\n");
   parsed.list.Clear();
   ASSERT_TRUE(parsed.list.Append("b").has_value());
-  EXPECT_EQ(Rebuilt(parsed), "127.0.0.1 localhost\n" + Blocked("b"));
+  EXPECT_EQ(Rebuilt(parsed), "127.0.0.1 localhost\n" + BlockedLines("b"));
 }
 
 // Each entry is written as two lines, "127.0.0.1 " TAB name and "::1 " TAB name (after a '#' when
 // allowed), with one line end; reading them back gives one entry.
 TEST(HostsIpv6Pairs, APairIsOneEntryBlockedOrAllowed) {
-  const std::string text = "# head\n" + Blocked("a.example") + Allowed("b.example");
+  const std::string text = "# head\n" + BlockedLines("a.example") + AllowedLines("b.example");
   Parsed parsed = Parse(text);
   ASSERT_EQ(parsed.list.size(), 2u);
   EXPECT_EQ(parsed.list.at(0).website, "a.example");
@@ -260,7 +253,7 @@ TEST(HostsIpv6Pairs, APairIsOneEntryBlockedOrAllowed) {
 
 TEST(HostsIpv6Pairs, APairIsOneEntryWithEveryLineEnd) {
   for (const std::string end : {"\r\n", "\n", "\r"}) {
-    const std::string text = Blocked("a", end) + Allowed("b", end) + "# tail" + end;
+    const std::string text = BlockedLines("a", end) + AllowedLines("b", end) + "# tail" + end;
     Parsed parsed = Parse(text);
     ASSERT_EQ(parsed.list.size(), 2u) << testing::PrintToString(end);
     EXPECT_EQ(parsed.list.at(0).line_end, parsed.layout.line_end);
@@ -278,7 +271,7 @@ TEST(HostsIpv6Pairs, APairOnTheLastLineWithoutLineEnd) {
     EXPECT_EQ(Rebuilt(parsed), text);
     // Anything added after it ends the last line first.
     ASSERT_TRUE(parsed.list.Append("b").has_value());
-    EXPECT_EQ(Rebuilt(parsed), "# head" + end + Blocked("a", end) + Blocked("b", end));
+    EXPECT_EQ(Rebuilt(parsed), "# head" + end + BlockedLines("a", end) + BlockedLines("b", end));
   }
 }
 
@@ -293,7 +286,7 @@ TEST(HostsIpv6Pairs, AnOpenLastEntryGetsBothLinesWithoutGluingThem) {
 // A file written after an edit can end in a pair whose IPv4 line ends otherwise than the file's
 // first line: removing the entry that held the first line end leaves such a file.
 TEST(HostsIpv6Pairs, AnOpenLastPairKeepsItsOwnFirstLineEnd) {
-  Parsed edited = Parse(Blocked("a", "\r\n") + "# k\n127.0.0.1 \tb");
+  Parsed edited = Parse(BlockedLines("a", "\r\n") + "# k\n127.0.0.1 \tb");
   edited.list.Remove(0);
   const std::string written = Rebuilt(edited);
   EXPECT_EQ(written, "# k\n127.0.0.1 \tb\r\n::1 \tb");
@@ -310,7 +303,7 @@ TEST(HostsIpv6Pairs, ALoneIpv6LineIsAnEntryAndGainsItsIpv4Line) {
   EXPECT_EQ(parsed.list.at(1).website, "b");
   EXPECT_EQ(parsed.list.at(1).status, Status::kAllowed);
   EXPECT_EQ(parsed.layout.entry_lines(), 2u);
-  EXPECT_EQ(Rebuilt(parsed), "# x\n" + Blocked("a") + "# y\n" + Allowed("b"));
+  EXPECT_EQ(Rebuilt(parsed), "# x\n" + BlockedLines("a") + "# y\n" + AllowedLines("b"));
 }
 
 TEST(HostsIpv6Pairs, AnotherStatusMakesTwoEntries) {
@@ -322,7 +315,8 @@ TEST(HostsIpv6Pairs, AnotherStatusMakesTwoEntries) {
   EXPECT_EQ(parsed.list.at(2).status, Status::kAllowed);
   EXPECT_EQ(parsed.list.at(3).status, Status::kBlocked);
   EXPECT_EQ(parsed.list.at(3).website, "b");
-  EXPECT_EQ(Rebuilt(parsed), Blocked("a") + Allowed("a") + Allowed("b") + Blocked("b"));
+  EXPECT_EQ(Rebuilt(parsed),
+            BlockedLines("a") + AllowedLines("a") + AllowedLines("b") + BlockedLines("b"));
 }
 
 TEST(HostsIpv6Pairs, AnotherNameMakesTwoEntries) {
@@ -331,22 +325,22 @@ TEST(HostsIpv6Pairs, AnotherNameMakesTwoEntries) {
     ASSERT_EQ(parsed.list.size(), 2u) << other;
     EXPECT_EQ(parsed.list.at(0).website, "a");
     EXPECT_EQ(parsed.list.at(1).website, other);
-    EXPECT_EQ(Rebuilt(parsed), Blocked("a") + Blocked(other));
+    EXPECT_EQ(Rebuilt(parsed), BlockedLines("a") + BlockedLines(other));
   }
 }
 
 TEST(HostsIpv6Pairs, OnlyTheLineRightAfterIsAPartner) {
   // A line between them, an IPv6 line after a pair, two IPv4 lines, then an IPv6 line.
-  Parsed parsed =
-      Parse("127.0.0.1 \ta\n# note\n::1 \ta\n" + Blocked("b") + "::1 \tb\n127.0.0.1 \tc\n" +
-            Blocked("c"));
+  Parsed parsed = Parse("127.0.0.1 \ta\n# note\n::1 \ta\n" + BlockedLines("b") +
+                        "::1 \tb\n127.0.0.1 \tc\n" + BlockedLines("c"));
   ASSERT_EQ(parsed.list.size(), 6u);
   const char* websites[] = {"a", "a", "b", "b", "c", "c"};
   for (std::size_t i = 0; i < 6; ++i) {
     EXPECT_EQ(parsed.list.at(i).website, websites[i]);
   }
-  EXPECT_EQ(Rebuilt(parsed), Blocked("a") + "# note\n" + Blocked("a") + Blocked("b") +
-                                 Blocked("b") + Blocked("c") + Blocked("c"));
+  EXPECT_EQ(Rebuilt(parsed), BlockedLines("a") + "# note\n" + BlockedLines("a") +
+                                 BlockedLines("b") + BlockedLines("b") + BlockedLines("c") +
+                                 BlockedLines("c"));
 }
 
 // Both lines are ours, so a pair edited by hand to end its lines differently is read as one entry
@@ -356,7 +350,7 @@ TEST(HostsIpv6Pairs, APairWhoseLinesEndDifferentlyIsOneEntryWithOneLineEnd) {
   ASSERT_EQ(parsed.list.size(), 2u);
   EXPECT_EQ(parsed.list.at(0).line_end, LineEnd::kLf);
   EXPECT_EQ(parsed.list.at(1).line_end, LineEnd::kCrLf);
-  EXPECT_EQ(Rebuilt(parsed), Blocked("a", "\n") + "# z\r\n" + Blocked("b", "\r\n"));
+  EXPECT_EQ(Rebuilt(parsed), BlockedLines("a", "\n") + "# z\r\n" + BlockedLines("b", "\r\n"));
 }
 
 TEST(HostsIpv6Pairs, AFileWrittenBeforeGainsAnIpv6LineRightAfterEachEntryLine) {
@@ -390,8 +384,8 @@ TEST(HostsIpv6Pairs, AFileWrittenBeforeGainsAnIpv6LineRightAfterEachEntryLine) {
 }
 
 TEST(HostsIpv6Pairs, AFileOfOurWritingComesBackByteForByteInPiecesSplitAnywhere) {
-  const std::string text = "# head\r\n" + Blocked("a", "\r\n") + "::1 localhost\r\n" +
-                           Allowed("b", "\r") + Blocked("c", "\n") +
+  const std::string text = "# head\r\n" + BlockedLines("a", "\r\n") + "::1 localhost\r\n" +
+                           AllowedLines("b", "\r") + BlockedLines("c", "\n") +
                            "127.0.0.1 \td\r\n::1 \td";
   const Parsed whole = Parse(text);
   ASSERT_EQ(whole.list.size(), 4u);
@@ -412,16 +406,19 @@ TEST(HostsIpv6Pairs, AFileOfOurWritingComesBackByteForByteInPiecesSplitAnywhere)
 }
 
 TEST(HostsIpv6Pairs, ChangingTheStatusRewritesBothLines) {
-  Parsed parsed = Parse("# a\r\n" + Blocked("x", "\r\n") + Allowed("y", "\r\n") + "# b\r\n");
+  Parsed parsed =
+      Parse("# a\r\n" + BlockedLines("x", "\r\n") + AllowedLines("y", "\r\n") + "# b\r\n");
   parsed.list.SetStatus(0, Status::kAllowed);
   parsed.list.SetStatus(1, Status::kBlocked);
-  EXPECT_EQ(Rebuilt(parsed), "# a\r\n" + Allowed("x", "\r\n") + Blocked("y", "\r\n") + "# b\r\n");
+  EXPECT_EQ(Rebuilt(parsed),
+            "# a\r\n" + AllowedLines("x", "\r\n") + BlockedLines("y", "\r\n") + "# b\r\n");
 }
 
 TEST(HostsIpv6Pairs, RemovingAnEntryRemovesBothLines) {
-  Parsed parsed = Parse("# a\n" + Blocked("x") + "# b\n" + Allowed("y") + Blocked("z"));
+  Parsed parsed =
+      Parse("# a\n" + BlockedLines("x") + "# b\n" + AllowedLines("y") + BlockedLines("z"));
   parsed.list.Remove(1);
-  EXPECT_EQ(Rebuilt(parsed), "# a\n" + Blocked("x") + "# b\n" + Blocked("z"));
+  EXPECT_EQ(Rebuilt(parsed), "# a\n" + BlockedLines("x") + "# b\n" + BlockedLines("z"));
   parsed.list.Remove(1);
   parsed.list.Remove(0);
   EXPECT_EQ(Rebuilt(parsed), "# a\n# b\n");
@@ -447,7 +444,7 @@ TEST(HostsIpv6Pairs, Ipv6LinesWrittenByOthersStayAndAreNoEntries) {
   std::string expected;
   for (const std::string line : {"::1 localhost", "::1\ta", "::1  a", "::1 a", "# ::1 \ta"}) {
     text += "127.0.0.1 \ta\n" + line + "\n";
-    expected += Blocked("a") + line + "\n";
+    expected += BlockedLines("a") + line + "\n";
   }
   Parsed mixed = Parse(text);
   EXPECT_EQ(mixed.list.size(), 5u);
@@ -511,7 +508,7 @@ TEST(HostsParserPieces, AnySplitGivesTheSameResult) {
 }
 
 TEST(HostsParserPieces, ByteByByte) {
-  const std::string text = kWorkedExample + Blocked("last", "\r");
+  const std::string text = kWorkedExample + BlockedLines("last", "\r");
   Parsed pieces;
   HostsParser parser(pieces.list, text.size());
   for (const char byte : text) {
@@ -545,9 +542,16 @@ TEST(HostsRoundTrip, RandomListsSurviveWritingAndReadingBack) {
 // Files as the program writes them: kept lines and entry pairs, the last line perhaps open.
 TEST(HostsRoundTrip, RandomFilesOfOurWritingComeBackByteForByte) {
   std::mt19937 random(7);
-  const std::vector<std::string> kept = {
-      "# comment",      "",          "::1 localhost", "0.0.0.0 ads.example", "127.0.0.1 localhost",
-      "   ",            "127.0.0.1\tx", "::1\tx",       "::1  x",              "#::1 x"};
+  const std::vector<std::string> kept = {"# comment",
+                                         "",
+                                         "::1 localhost",
+                                         "0.0.0.0 ads.example",
+                                         "127.0.0.1 localhost",
+                                         "   ",
+                                         "127.0.0.1\tx",
+                                         "::1\tx",
+                                         "::1  x",
+                                         "#::1 x"};
   const std::vector<std::string> ends = {"\r\n", "\n", "\r"};
   for (int round = 0; round < 300; ++round) {
     std::string text;
@@ -577,7 +581,7 @@ TEST(HostsRoundTrip, RandomFilesOfOurWritingComeBackByteForByte) {
 // Any file at all: the first rebuild may add lines, the second changes nothing.
 TEST(HostsRoundTrip, RebuildingARebuiltFileChangesNothing) {
   std::mt19937 random(11);
-  const std::vector<std::string> forms = {"127.0.0.1 \t", "#127.0.0.1 \t", "::1 \t", "#::1 \t",
+  const std::vector<std::string> forms = {"127.0.0.1 \t",  "#127.0.0.1 \t", "::1 \t", "#::1 \t",
                                           "::1 localhost", "# note",        ""};
   const std::vector<std::string> names = {"a", "b", ""};
   const std::vector<std::string> ends = {"\r\n", "\n", "\r", ""};
@@ -605,7 +609,7 @@ TEST(HostsScale, AMillionEntryLinesLoadEditAndWrite) {
   std::string text = "# generated\r\n::1 localhost\r\n";
   for (std::size_t i = 0; i < kCount; ++i) {
     const std::string name = "host" + std::to_string(i) + ".example.com";
-    text += i % 7 == 0 ? Allowed(name, "\r\n") : Blocked(name, "\r\n");
+    text += i % 7 == 0 ? AllowedLines(name, "\r\n") : BlockedLines(name, "\r\n");
   }
   Parsed parsed = Parse(text);
   ASSERT_EQ(parsed.list.size(), kCount);

@@ -133,7 +133,8 @@ class BlockList {
   // the line end of the second. The list must not be empty.
   void SetLastLoadedLineEnd(LineEnd line_end) {
     std::uint32_t& flags = records_.back().flags;
-    flags = (flags & ~(3u << kLineEndShift)) | static_cast<std::uint32_t>(line_end) << kLineEndShift;
+    const auto bits = static_cast<std::uint32_t>(line_end) << kLineEndShift;
+    flags = (flags & ~(3u << kLineEndShift)) | bits;
   }
 
   // The position of the LAST entry whose website text equals `website` exactly, if any.

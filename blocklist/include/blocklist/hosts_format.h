@@ -33,8 +33,8 @@ std::string_view LineEndText(LineEnd line_end);
 
 // What a hosts file holds besides the block list: the lines we did not write, kept in order.
 // Kept run k holds the lines that stood before entry k (the k-th entry line or pair of lines); run
-// entry_lines() holds those after the last entry. Most runs of a large block list are empty, so only the others are
-// recorded.
+// entry_lines() holds those after the last entry. Most runs of a large block list are empty, so
+// only the others are recorded.
 struct HostsLayout {
   std::string kept;  // the kept lines' bytes, line ends included
   // The runs that are not empty, in order, as pairs of numbers: how far its k lies past the k of
@@ -59,8 +59,9 @@ struct HostsLine;
 
 // Splits the bytes of a hosts file, given in pieces split anywhere: appends one entry per entry
 // (a pair of lines or a line alone; origin = the entry's ordinal among them) and keeps the rest in
-// the layout. Entry lines past the list's limits (kMostWebsiteBytes of website text, kMostOrigins entry lines:
-// files of several GiB) are kept as other lines: written back unchanged, but not in the list.
+// the layout. Entry lines past the list's limits (kMostWebsiteBytes of website text, kMostOrigins
+// entry lines: files of several GiB) are kept as other lines: written back unchanged, but not in
+// the list.
 class HostsParser {
  public:
   // `size_hint`: the file's size, if known, so that room is made once.
@@ -77,12 +78,13 @@ class HostsParser {
   HostsLayout layout_;
   std::string pending_;  // a line that the next piece finishes
   bool line_end_found_ = false;
+  std::size_t run_start_ = 0;  // where the run being read starts in layout_.kept
+  std::size_t last_run_ = 0;   // the k of the last run recorded
+
   // The last line read was an IPv4 entry line, the list's last entry: an IPv6 line of the same
   // status and name that follows at once is its partner.
   bool partner_wanted_ = false;
   LineEnd ipv4_line_end_ = LineEnd::kNone;  // that IPv4 line's own line end
-  std::size_t run_start_ = 0;  // where the run being read starts in layout_.kept
-  std::size_t last_run_ = 0;   // the k of the last run recorded
 };
 
 // The whole file at once.

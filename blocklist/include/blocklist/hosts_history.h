@@ -71,10 +71,10 @@ class EntryLineCounter {
   void EndLine();
 
   std::size_t count_ = 0;
-  std::string line_;          // the line read so far, while it can still be an entry line
-  bool other_ = false;        // the line can no longer be an entry (a NUL included)
-  bool after_cr_ = false;     // the last piece ended in a CR: an LF now is part of its line end
-  std::string last_ipv4_;     // the line before, when it was an IPv4 entry line
+  std::string line_;             // the line read so far, while it can still be an entry line
+  bool other_ = false;           // the line can no longer be an entry (a NUL included)
+  bool after_cr_ = false;        // the last piece ended in a CR: an LF now is part of its line end
+  std::string last_ipv4_;        // the line before, when it was an IPv4 entry line
   bool partner_wanted_ = false;  // last_ipv4_ holds that line
 };
 
