@@ -481,6 +481,7 @@ void ExpectSameParse(const Parsed& expected, const Parsed& actual, const std::st
   EXPECT_EQ(actual.layout.runs, expected.layout.runs) << label;
   EXPECT_EQ(actual.layout.entry_lines(), expected.layout.entry_lines()) << label;
   EXPECT_EQ(actual.layout.line_end, expected.layout.line_end) << label;
+  EXPECT_EQ(actual.layout.open_entry_line_end, expected.layout.open_entry_line_end) << label;
 }
 
 TEST(HostsParserPieces, AnySplitGivesTheSameResult) {
