@@ -183,6 +183,7 @@ class TextWriter {
     CloseOpenLine();
     Put(run);
     open_ = EndsOpen(run);
+    close_with_ = line_end_;
   }
 
   // The entry's two lines, the IPv4 line first; both end as the entry does.
@@ -214,6 +215,9 @@ class TextWriter {
       Put(end);
     }
     open_ = line_end == LineEnd::kNone;
+    // Should anything follow, the IPv6 line ends as its IPv4 line did, so that the pair reads
+    // back with one line end and comes back as it was written.
+    close_with_ = open_entry_line_end_;
   }
 
   void Finish() {
@@ -237,7 +241,7 @@ class TextWriter {
 
   void CloseOpenLine() {
     if (open_) {
-      Put(LineEndText(line_end_));
+      Put(LineEndText(close_with_));
       open_ = false;
     }
   }
@@ -248,6 +252,7 @@ class TextWriter {
   std::size_t cursor_ = 0;  // where the next byte goes, while not appending
   bool appending_ = false;
   bool open_ = false;
+  LineEnd close_with_ = LineEnd::kNone;  // the line end that the open line gets
 };
 
 // Entries from the file keep their places among the kept lines. Nothing can move an entry, so

@@ -293,6 +293,11 @@ TEST(HostsIpv6Pairs, AnOpenLastPairKeepsItsOwnFirstLineEnd) {
   Parsed read_back = Parse(written);
   ASSERT_EQ(read_back.list.size(), 1u);
   EXPECT_EQ(Rebuilt(read_back), written);
+  // Something added after it ends its IPv6 line as its IPv4 line ends, so the pair stays one.
+  ASSERT_TRUE(read_back.list.Append("c").has_value());
+  const std::string added = Rebuilt(read_back);
+  EXPECT_EQ(added, "# k\n" + BlockedLines("b", "\r\n") + BlockedLines("c", "\n"));
+  EXPECT_EQ(Rebuilt(Parse(added)), added);
 }
 
 TEST(HostsIpv6Pairs, ALoneIpv6LineIsAnEntryAndGainsItsIpv4Line) {
@@ -579,7 +584,8 @@ TEST(HostsRoundTrip, RandomFilesOfOurWritingComeBackByteForByte) {
   }
 }
 
-// Any file at all: the first rebuild may add lines, the second changes nothing.
+// Any file at all, perhaps with an entry added: the first rebuild may add lines, the second
+// changes nothing.
 TEST(HostsRoundTrip, RebuildingARebuiltFileChangesNothing) {
   std::mt19937 random(11);
   const std::vector<std::string> forms = {"127.0.0.1 \t",  "#127.0.0.1 \t", "::1 \t", "#::1 \t",
@@ -593,7 +599,10 @@ TEST(HostsRoundTrip, RebuildingARebuiltFileChangesNothing) {
       text += forms[random() % forms.size()] + names[random() % names.size()] +
               (i + 1 < lines ? ends[random() % 3] : ends[random() % ends.size()]);
     }
-    const Parsed first = Parse(text);
+    Parsed first = Parse(text);
+    if (random() % 2) {
+      ASSERT_TRUE(first.list.Append("added").has_value());
+    }
     const std::string once = Rebuilt(first);
     const Parsed second = Parse(once);
     ASSERT_EQ(second.list.size(), first.list.size()) << testing::PrintToString(text);
