@@ -1,4 +1,5 @@
-// Load, build and save of generated hosts files of 10,000, 100,000 and 1,000,000 lines.
+// Load, build and save of generated hosts files of 10,000, 100,000 and 1,000,000 entries and
+// foreign lines.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -12,7 +13,7 @@
 
 namespace {
 
-// A file like a large user's: mostly the program's own lines, some allowed, a few foreign ones.
+// A file like a large user's: mostly the program's own entries, some allowed, a few foreign lines.
 std::string GeneratedHosts(std::int64_t lines) {
   std::string text =
       "# Copyright (c) 1993-2009 Microsoft Corp.\r\n#\r\n127.0.0.1 localhost\r\n::1 localhost\r\n";
@@ -20,8 +21,11 @@ std::string GeneratedHosts(std::int64_t lines) {
     if (i % 50 == 0) {
       text += "0.0.0.0 tracker" + std::to_string(i) + ".example.net\r\n";
     } else {
-      text += (i % 9 == 0 ? "#127.0.0.1 \t" : "127.0.0.1 \t");
-      text += "ads" + std::to_string(i) + ".example-network.com\r\n";
+      // Each entry as the program writes it: its IPv4 line, then its IPv6 line.
+      const std::string name = "ads" + std::to_string(i) + ".example-network.com\r\n";
+      const bool allowed = i % 9 == 0;
+      text += (allowed ? "#127.0.0.1 \t" : "127.0.0.1 \t") + name;
+      text += (allowed ? "#::1 \t" : "::1 \t") + name;
     }
   }
   return text;

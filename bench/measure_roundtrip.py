@@ -3,7 +3,8 @@
 
     bench/measure_roundtrip.py [--tool build/linux/bench/hosts_roundtrip] [--runs 7] [--lines 1000000]
 
-Generates a hosts file of --lines lines (about 35 bytes a line, as a large block list has), then,
+Generates a hosts file of --lines lines and entries (an entry is written as its pair of lines,
+IPv4 and IPv6, about 65 bytes; a foreign line about 35, as a large block list has), then,
 interleaved run by run so that both see the same machine: `dd if=IN of=OUT bs=4M conv=fsync` and
 `hosts_roundtrip IN OUT`, the latter over an existing OUT (the usual case: the hosts file is there)
 that already holds the same text, over one that differs from its second line on (so all of it is
@@ -38,29 +39,31 @@ def generate(path, lines):
         for i in range(lines - 4):
             name = f"{rng.choice(words)}{i}.example{i % 97}.com"
             if i % 10 == 0:
-                line = f"0.0.0.0 {name}"
+                text = f"0.0.0.0 {name}\r\n"
             elif i % 10 == 1:
-                line = f"#127.0.0.1 \t{name}"
+                text = f"#127.0.0.1 \t{name}\r\n#::1 \t{name}\r\n"
             else:
-                line = f"127.0.0.1 \t{name}"
-            out.write(line.encode() + b"\r\n")
+                text = f"127.0.0.1 \t{name}\r\n::1 \t{name}\r\n"
+            out.write(text.encode())
 
 
 def generate_own(path, lines):
-    """The program's own lines only, CR LF, alternately blocked and allowed."""
+    """`lines` of the program's own entries only, each its pair of lines, CR LF, alternately
+    blocked and allowed."""
     with open(path, "wb") as out:
         for i in range(lines):
-            prefix = "127.0.0.1 \t" if i % 2 == 0 else "#127.0.0.1 \t"
-            out.write(f"{prefix}site{i}.example{i % 97}.com\r\n".encode())
+            mark = "" if i % 2 == 0 else "#"
+            name = f"site{i}.example{i % 97}.com"
+            out.write(f"{mark}127.0.0.1 \t{name}\r\n{mark}::1 \t{name}\r\n".encode())
 
 
 def every_entry_changed(text):
     """What the program writes once every entry of `text` has changed status."""
     lines = text.split(b"\r\n")
     for i, line in enumerate(lines):
-        if line.startswith(b"127.0.0.1 \t"):
+        if line.startswith(b"127.0.0.1 \t") or line.startswith(b"::1 \t"):
             lines[i] = b"#" + line
-        elif line.startswith(b"#127.0.0.1 \t"):
+        elif line.startswith(b"#127.0.0.1 \t") or line.startswith(b"#::1 \t"):
             lines[i] = line[1:]
     return b"\r\n".join(lines)
 

@@ -71,22 +71,31 @@ Line NextLine(std::string_view bytes, std::size_t from) {
   return {{begin, length}, LineEnd::kCr, length + 1, has_nul};
 }
 
-bool IsEntryLine(const Line& line_read, Status& status, std::string_view& website) {
+enum class LineKind : std::uint8_t { kOther, kIpv4, kIpv6 };
+
+LineKind KindOf(const Line& line_read, Status& status, std::string_view& website) {
   const std::string_view line = line_read.text;
   if (line_read.has_nul) {
-    return false;  // a text the list could neither show nor take back; leave the line alone
+    return LineKind::kOther;  // a text the list could neither show nor take back; leave it alone
   }
-  if (line.substr(0, kBlockedPrefix.size()) == kBlockedPrefix) {
-    status = Status::kBlocked;
-    website = line.substr(kBlockedPrefix.size());
-    return true;
+  const struct {
+    std::string_view prefix;
+    LineKind kind;
+    Status status;
+  } kForms[] = {
+      {kBlockedPrefix, LineKind::kIpv4, Status::kBlocked},
+      {kBlockedIpv6Prefix, LineKind::kIpv6, Status::kBlocked},
+      {kAllowedPrefix, LineKind::kIpv4, Status::kAllowed},
+      {kAllowedIpv6Prefix, LineKind::kIpv6, Status::kAllowed},
+  };
+  for (const auto& form : kForms) {
+    if (line.starts_with(form.prefix)) {
+      status = form.status;
+      website = line.substr(form.prefix.size());
+      return form.kind;
+    }
   }
-  if (line.substr(0, kAllowedPrefix.size()) == kAllowedPrefix) {
-    status = Status::kAllowed;
-    website = line.substr(kAllowedPrefix.size());
-    return true;
-  }
-  return false;
+  return LineKind::kOther;
 }
 
 // The numbers of HostsLayout::runs.
@@ -145,6 +154,10 @@ std::string_view PrefixFor(Status status) {
   return status == Status::kAllowed ? kAllowedPrefix : kBlockedPrefix;
 }
 
+std::string_view Ipv6PrefixFor(Status status) {
+  return status == Status::kAllowed ? kAllowedIpv6Prefix : kBlockedIpv6Prefix;
+}
+
 bool EndsOpen(std::string_view text) {
   return !text.empty() && text.back() != '\n' && text.back() != '\r';
 }
@@ -155,8 +168,11 @@ bool EndsOpen(std::string_view text) {
 // one as soon as anything follows it, so that it is not glued to the next line.
 class TextWriter {
  public:
-  TextWriter(std::string& out, std::size_t certain, LineEnd file_line_end)
-      : out_(out), line_end_(file_line_end) {
+  // `open_entry_line_end`: the line end of the IPv4 line of an entry that has none (its IPv6
+  // line is the file's last line); the two lines must not be glued either.
+  TextWriter(std::string& out, std::size_t certain, LineEnd file_line_end,
+             LineEnd open_entry_line_end)
+      : out_(out), line_end_(file_line_end), open_entry_line_end_(open_entry_line_end) {
     out_.resize(certain);
   }
 
@@ -167,24 +183,41 @@ class TextWriter {
     CloseOpenLine();
     Put(run);
     open_ = EndsOpen(run);
+    close_with_ = line_end_;
   }
 
-  void EntryLine(const Entry& entry, LineEnd line_end) {
+  // The entry's two lines, the IPv4 line first; both end as the entry does.
+  void EntryLines(const Entry& entry, LineEnd line_end) {
     CloseOpenLine();
     const std::string_view prefix = PrefixFor(entry.status);
+    const std::string_view ipv6_prefix = Ipv6PrefixFor(entry.status);
     const std::string_view end = LineEndText(line_end);
-    if (!appending_ && out_.size() - cursor_ >= prefix.size() + entry.website.size() + end.size()) {
+    const std::string_view ipv4_end =
+        line_end == LineEnd::kNone ? LineEndText(open_entry_line_end_) : end;
+    const std::string_view website = entry.website;
+    const std::size_t size =
+        prefix.size() + ipv4_end.size() + ipv6_prefix.size() + end.size() + 2 * website.size();
+    if (!appending_ && out_.size() - cursor_ >= size) {
       char* at = out_.data() + cursor_;
       at += prefix.copy(at, prefix.size());
-      at += entry.website.copy(at, entry.website.size());
+      at += website.copy(at, website.size());
+      at += ipv4_end.copy(at, ipv4_end.size());
+      at += ipv6_prefix.copy(at, ipv6_prefix.size());
+      at += website.copy(at, website.size());
       at += end.copy(at, end.size());
       cursor_ = static_cast<std::size_t>(at - out_.data());
     } else {
       Put(prefix);
-      Put(entry.website);
+      Put(website);
+      Put(ipv4_end);
+      Put(ipv6_prefix);
+      Put(website);
       Put(end);
     }
     open_ = line_end == LineEnd::kNone;
+    // Should anything follow, the IPv6 line ends as its IPv4 line did, so that the pair reads
+    // back with one line end and comes back as it was written.
+    close_with_ = open_entry_line_end_;
   }
 
   void Finish() {
@@ -208,16 +241,18 @@ class TextWriter {
 
   void CloseOpenLine() {
     if (open_) {
-      Put(LineEndText(line_end_));
+      Put(LineEndText(close_with_));
       open_ = false;
     }
   }
 
   std::string& out_;
   LineEnd line_end_;
+  LineEnd open_entry_line_end_;
   std::size_t cursor_ = 0;  // where the next byte goes, while not appending
   bool appending_ = false;
   bool open_ = false;
+  LineEnd close_with_ = LineEnd::kNone;  // the line end that the open line gets
 };
 
 // Entries from the file keep their places among the kept lines. Nothing can move an entry, so
@@ -225,7 +260,9 @@ class TextWriter {
 // new entries follow the last line.
 void LayOut(const HostsLayout& layout, const BlockList& list, std::string& out,
             std::size_t certain) {
-  TextWriter writer(out, certain, layout.line_end);
+  const LineEnd open_entry_line_end =
+      layout.open_entry_line_end == LineEnd::kNone ? layout.line_end : layout.open_entry_line_end;
+  TextWriter writer(out, certain, layout.line_end, open_entry_line_end);
   const std::size_t entry_lines = layout.entry_lines();
   RunReader runs(layout);
   std::size_t next_run = 0;  // the runs before this one are written
@@ -240,13 +277,13 @@ void LayOut(const HostsLayout& layout, const BlockList& list, std::string& out,
       writer.Kept(runs.Take());
     }
     next_run = entry.origin + 1;
-    writer.EntryLine(entry, entry.line_end);
+    writer.EntryLines(entry, entry.line_end);
   }
   while (runs.more()) {
     writer.Kept(runs.Take());
   }
   for (const std::size_t i : appended) {
-    writer.EntryLine(list[i], layout.line_end);
+    writer.EntryLines(list[i], layout.line_end);
   }
   writer.Finish();
 }
@@ -287,9 +324,9 @@ std::string_view HostsLayout::run(std::size_t k) const {
 }
 
 HostsParser::HostsParser(BlockList& list, std::size_t size_hint) : list_(list) {
-  // No entry line is shorter than its prefix, so this is room enough for all of them; capacity
-  // that is never touched costs address space, not memory.
-  const std::size_t most_entries = size_hint / kBlockedPrefix.size() + 1;
+  // No entry line is shorter than the shortest prefix, so this is room enough for all of them;
+  // capacity that is never touched costs address space, not memory.
+  const std::size_t most_entries = size_hint / kBlockedIpv6Prefix.size() + 1;
   list_.reserve(list_.size() + most_entries, list_.website_bytes() + size_hint);
   layout_.kept.reserve(size_hint);
 }
@@ -312,14 +349,37 @@ void HostsParser::Take(const Line& line, std::string_view with_end) {
   }
   Status status{};
   std::string_view website;
-  if (IsEntryLine(line, status, website) &&
-      website.size() <= kMostWebsiteBytes - list_.website_bytes() &&
+  const LineKind kind = KindOf(line, status, website);
+  const bool partner_wanted = partner_wanted_;
+  partner_wanted_ = false;
+  if (kind == LineKind::kIpv6 && partner_wanted && TakePartner(line, status, website)) {
+    return;
+  }
+  if (kind != LineKind::kOther && website.size() <= kMostWebsiteBytes - list_.website_bytes() &&
       layout_.entry_line_count < kMostOrigins) {
     EndRun();
     list_.AppendLoaded(website, status, line.line_end, layout_.entry_line_count++);
+    partner_wanted_ = kind == LineKind::kIpv4;
+    ipv4_line_end_ = line.line_end;
   } else {
     layout_.kept.append(with_end);
   }
+}
+
+// The IPv6 line that follows the last entry's IPv4 line at once is the entry's second line when
+// status and name agree. The entry takes its line end: both lines are ours, so a pair whose lines
+// ended differently (edited by hand) is written back with that one line end on both. Only when the
+// IPv6 line is the file's last line and ends in none does its IPv4 line keep its own.
+bool HostsParser::TakePartner(const Line& line, Status status, std::string_view website) {
+  const Entry last = list_[list_.size() - 1];
+  if (last.status != status || last.website != website) {
+    return false;
+  }
+  list_.SetLastLoadedLineEnd(line.line_end);
+  if (line.line_end == LineEnd::kNone) {
+    layout_.open_entry_line_end = ipv4_line_end_;
+  }
+  return true;
 }
 
 // Flattened: the line splitting and the entry's append are inlined into the loop over a piece's
@@ -383,16 +443,18 @@ HostsLayout ParseHosts(std::string_view bytes, BlockList& list) {
 }
 
 std::string BuildHostsText(const HostsLayout& layout, const BlockList& list) {
-  // Room for the most the text can take: the longer prefix and a CR LF on every entry line,
-  // and a line end for a last line that had none, should anything follow it. Room that is never
-  // written costs address space, not memory. What the text takes at least (every kept line, and
-  // every entry with the shorter prefix and no line end) is certain to be written, so that part
+  // Room for the most the text can take: each entry's name twice, its two lines with the longer
+  // prefixes and a CR LF on each, and a line end for a last line that had none, should anything
+  // follow it. Room that is never written costs address space, not memory. What the text takes at
+  // least (every kept line, and every entry with the shorter prefixes, a one-byte end on its IPv4
+  // line, which always ends, and none on its IPv6 line) is certain to be written, so that part
   // may take large pages: a text of tens of megabytes then costs a few page faults.
-  constexpr std::size_t kMostPerLine = kAllowedPrefix.size() + 2;
+  constexpr std::size_t kLeastPerEntry = kBlockedPrefix.size() + 1 + kBlockedIpv6Prefix.size();
+  constexpr std::size_t kMostPerEntry = kAllowedPrefix.size() + 2 + kAllowedIpv6Prefix.size() + 2;
   const std::size_t least =
-      layout.kept.size() + list.website_bytes() + list.size() * kBlockedPrefix.size();
+      layout.kept.size() + 2 * list.website_bytes() + list.size() * kLeastPerEntry;
   std::string text;
-  text.reserve(least + list.size() * (kMostPerLine - kBlockedPrefix.size()) + 2);
+  text.reserve(least + list.size() * (kMostPerEntry - kLeastPerEntry) + 2);
   PreferLargePages(text.data(), least);
   LayOut(layout, list, text, least);
   return text;

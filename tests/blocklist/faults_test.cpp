@@ -10,6 +10,7 @@
 
 #include "blocklist/hosts_store.h"
 #include "child_checks.h"
+#include "hosts_lines.h"
 #include "private_mount.h"
 #include "temp_folder.h"
 
@@ -152,7 +153,7 @@ TEST(HostsFaults, ASymbolicLinkStaysALinkAndTheFileItNamesGetsTheText) {
   TempFolder folder;
   const std::string real = folder.File("real-hosts");
   const std::string link = folder.File("hosts");
-  WriteBytes(real, "# kept\n127.0.0.1 \ta.example\n");
+  WriteBytes(real, "# kept\n" + testsupport::BlockedLines("a.example"));
   ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
   HostsStore store(link);
   BlockList list;
@@ -162,7 +163,8 @@ TEST(HostsFaults, ASymbolicLinkStaysALinkAndTheFileItNamesGetsTheText) {
   ASSERT_TRUE(store.Save(store.BuildText(list)).has_value());
 
   EXPECT_TRUE(std::filesystem::is_symlink(link));
-  EXPECT_EQ(ReadBytes(real), "# kept\n127.0.0.1 \ta.example\n127.0.0.1 \tb.example\n");
+  EXPECT_EQ(ReadBytes(real), "# kept\n" + testsupport::BlockedLines("a.example") +
+                                 testsupport::BlockedLines("b.example"));
   EXPECT_EQ(FilesIn(folder.path()), 2u) << "no copy is left beside either name";
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "blocklist/hosts_store.h"
+#include "hosts_lines.h"
 #include "temp_folder.h"
 
 #ifndef _WIN32
@@ -82,13 +83,15 @@ TEST(HostsHostileFiles, AUtf16FileIsRefusedAndKeepsEveryByte) {
 
   // A UTF-8 mark is 8-bit text like any other, and comes back byte for byte.
   const std::string utf8 = folder.File("hosts-utf8");
-  WriteBytes(utf8, "\xEF\xBB\xBF# mine\r\n127.0.0.1 \ta.example\r\n");
+  const std::string utf8_text =
+      "\xEF\xBB\xBF# mine\r\n" + testsupport::BlockedLines("a.example", "\r\n");
+  WriteBytes(utf8, utf8_text);
   HostsStore store(utf8);
   BlockList list;
   ASSERT_TRUE(store.Load(list).has_value());
   EXPECT_EQ(list.size(), 1u);
   ASSERT_TRUE(store.Save(store.BuildText(list)).has_value());
-  EXPECT_EQ(ReadBytes(utf8), "\xEF\xBB\xBF# mine\r\n127.0.0.1 \ta.example\r\n");
+  EXPECT_EQ(ReadBytes(utf8), utf8_text);
 }
 
 TEST(HostsHostileFiles, AFilePastTwoGigabytesIsRefusedWithoutReadingIt) {
@@ -106,7 +109,7 @@ TEST(HostsHostileFiles, AFilePastTwoGigabytesIsRefusedWithoutReadingIt) {
 TEST(HostsChangedElsewhere, AnEditAfterTheLoadIsNeverWrittenOver) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  const std::string loaded_text = "# mine\r\n127.0.0.1 \ta.example\r\n";
+  const std::string loaded_text = "# mine\r\n" + testsupport::BlockedLines("a.example", "\r\n");
   const auto edit_and_apply = [&](const std::function<void()>& edit) {
     WriteBytes(path, loaded_text);
     HostsStore store(path);
@@ -152,20 +155,21 @@ TEST(HostsChangedElsewhere, AnEditAfterTheLoadIsNeverWrittenOver) {
   ASSERT_TRUE(store.Save(store.BuildText(list)).has_value());
   list.SetStatus(0, blocklist::Status::kAllowed);
   ASSERT_TRUE(store.Save(store.BuildText(list)).has_value());
-  EXPECT_EQ(ReadBytes(path),
-            "# mine\r\n#127.0.0.1 \ta.example\r\n10.0.0.1 nas\r\n127.0.0.1 \tb.example\r\n");
+  EXPECT_EQ(ReadBytes(path), "# mine\r\n" + testsupport::AllowedLines("a.example", "\r\n") +
+                                 "10.0.0.1 nas\r\n" +
+                                 testsupport::BlockedLines("b.example", "\r\n"));
 }
 
 TEST(HostsChangedElsewhere, ARemovedFileIsMadeAnewAndARestoreWritesOverAnEdit) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  WriteBytes(path, "127.0.0.1 \ta.example\n");
+  WriteBytes(path, testsupport::BlockedLines("a.example"));
   HostsStore store(path);
   BlockList list;
   ASSERT_TRUE(store.Load(list).has_value());
   std::filesystem::remove(path);
   ASSERT_TRUE(store.Save(store.BuildText(list)).has_value());
-  EXPECT_EQ(ReadBytes(path), "127.0.0.1 \ta.example\n");
+  EXPECT_EQ(ReadBytes(path), testsupport::BlockedLines("a.example"));
 
   WriteBytes(path, "10.0.0.1 nas\n");
   EXPECT_FALSE(store.Save("127.0.0.1 \told.example\n").has_value());

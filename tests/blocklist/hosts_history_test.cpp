@@ -13,6 +13,7 @@
 
 #include "blocklist/hosts_format.h"
 #include "file_permissions.h"
+#include "hosts_lines.h"
 #include "temp_folder.h"
 
 namespace blocklist {
@@ -91,6 +92,19 @@ TEST(HostsHistory, KeepsNumberedCopiesAndListsThemNewestFirst) {
   ASSERT_TRUE(read.has_value());
   EXPECT_EQ(*read, "127.0.0.1 \ta.com\r\n#127.0.0.1 \tb.com\r\n127.0.0.1 \tc.com");
   EXPECT_EQ(FilesIn(f.folder), 3u) << "no temporary file is left behind";
+}
+
+// The restore chooser shows how many entries a copy holds: an entry's pair of lines counts once,
+// either line alone once, and lines that do not pair count apart.
+TEST(HostsHistory, AnEntrysPairOfLinesCountsOnce) {
+  Fixture f;
+  f.Keep("# theirs\r\n::1 localhost\r\n" + testsupport::BlockedLines("a.com", "\r\n") +
+         testsupport::AllowedLines("b.com", "\r\n") + "127.0.0.1 \tc.com\r\n::1 \tc.com");
+  f.Keep("::1 \ta.com\n127.0.0.1 \tb.com\n#::1 \tb.com\n127.0.0.1 \tc.com\n::1 \td.com\n");
+  const std::vector<KeptCopy> copies = f.List();
+  ASSERT_EQ(copies.size(), 2u);
+  EXPECT_EQ(copies[1].entries, 3u);
+  EXPECT_EQ(copies[0].entries, 5u) << "a lone line, two of another status, two of another name";
 }
 
 TEST(HostsHistory, MakesTheFolderAndItsParentsAndKeepsNothingWithoutAHostsFile) {
@@ -243,18 +257,21 @@ TEST(EntryLineCounter, AgreesWithTheParserInPiecesOfAnySize) {
       "127.0.0.1 \tnul\0here\n127.0.0.1 \tok\n"s,
       "127.0.0.1\ta.com\n127.0.0.1  \ta.com\n 127.0.0.1 \ta.com\n##127.0.0.1 \ta\n",
       "#127.0.0.1 \r\n127.0.0.1 \n\n\r\r#127.0.0.1 \t\n",
+      testsupport::BlockedLines("a", "\r\n") + testsupport::AllowedLines("b", "\r"),
+      "127.0.0.1 \ta\r\n::1 \ta\n127.0.0.1 \tb\n#::1 \tb\n127.0.0.1 \tc\n::1 \tcc\n::1 \tx",
+      "127.0.0.1 \ta\n# between\n::1 \ta\n::1 \ta\n::1 localhost\n::1\ta\n127.0.0.1 \tn\0\n::1 \tn\0\n"s,
       testsupport::DataFile("windows-default.hosts"),
       testsupport::DataFile("debian-default.hosts"),
       testsupport::DataFile("program-written.hosts"),
   };
   // Texts made of the prefixes' pieces, line ends and NUL, where near misses abound.
   const std::vector<std::string> bits = {
-      "127.0.0.1 \t", "#127.0.0.1 \t", "127.0", "#",  "1", " ", "\t", "\r",
-      "\n",           "\r\n",          "a",     "\0"s};
+      "127.0.0.1 \t", "#127.0.0.1 \t", "127.0", "#",   "1",      " ",       "\t",  "\r",
+      "\n",           "\r\n",          "a",     "\0"s, "::1 \t", "#::1 \t", "::1", ":"};
   std::mt19937 random(20240607);
-  for (int i = 0; i < 3000; ++i) {
+  for (int i = 0; i < 5000; ++i) {
     std::string text;
-    const int count = static_cast<int>(random() % 12);
+    const int count = static_cast<int>(random() % 14);
     for (int b = 0; b < count; ++b) {
       text += bits[random() % bits.size()];
     }

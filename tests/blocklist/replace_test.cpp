@@ -12,6 +12,7 @@
 #include "blocklist/hosts_store.h"
 #include "child_checks.h"
 #include "file_permissions.h"
+#include "hosts_lines.h"
 #include "private_mount.h"
 #include "temp_folder.h"
 
@@ -46,7 +47,7 @@ rir::Result<blocklist::SaveOutcome> AllowAll(HostsStore& store) {
 TEST(HostsReplace, ANewFileTakesTheOldOnesPlaceWithItsOwnerModeAndAttributes) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  WriteBytes(path, "# mine\n127.0.0.1 \ta\n");
+  WriteBytes(path, "# mine\n" + testsupport::BlockedLines("a"));
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
   const bool root = ::geteuid() == 0;
   if (root) {
@@ -60,7 +61,7 @@ TEST(HostsReplace, ANewFileTakesTheOldOnesPlaceWithItsOwnerModeAndAttributes) {
   ASSERT_TRUE(saved.has_value()) << rir::DescribeError(saved.error());
   EXPECT_TRUE(saved->changed);
 
-  EXPECT_EQ(ReadBytes(path), "# mine\n#127.0.0.1 \ta\n");
+  EXPECT_EQ(ReadBytes(path), "# mine\n" + testsupport::AllowedLines("a"));
   const struct stat after = StatusOf(path);
   EXPECT_NE(after.st_ino, before.st_ino) << "a reader sees the old file or the new one";
   EXPECT_EQ(after.st_mode, before.st_mode);
@@ -84,7 +85,7 @@ TEST(HostsReplace, ABindMountedFileIsRewrittenInPlaceAndNoJournalStays) {
     testsupport::ChildChecks check;
     const std::string source = outside + "/hosts";
     const std::string path = etc + "/hosts";
-    WriteBytes(source, "# the container's\n127.0.0.1 \ta\n");
+    WriteBytes(source, "# the container's\n" + testsupport::BlockedLines("a"));
     WriteBytes(path, "");
     if (!testsupport::BindFile(source, path)) {
       return 2;
@@ -92,7 +93,8 @@ TEST(HostsReplace, ABindMountedFileIsRewrittenInPlaceAndNoJournalStays) {
     HostsStore store(path);
     auto saved = AllowAll(store);
     check(saved.has_value(), "a save onto a bind-mounted file");
-    check(ReadBytes(path) == "# the container's\n#127.0.0.1 \ta\n", "the new text, there");
+    check(ReadBytes(path) == "# the container's\n" + testsupport::AllowedLines("a"),
+          "the new text, there");
     check(ReadBytes(source) == ReadBytes(path), "the mounted file itself got it");
     check(FilesIn(etc) == 1, "no journal or new file is left beside the mount");
     check(FilesIn(outside) == 1, "nothing is left beside the mounted file");

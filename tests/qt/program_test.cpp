@@ -25,7 +25,7 @@ TEST(QtProgram, WithoutANotificationAreaTheLoginWindowStandsIn) {
 
 TEST(QtProgram, EnterPressesTheFocusedButtonOffScreen) {
   QtProgram program;
-  program.WriteHosts("# kept\n127.0.0.1 \told.com\n");
+  program.WriteHosts("# kept\n127.0.0.1 \told.com\n::1 \told.com\n");
   program.Start(/*first_run=*/true);
   auto& preview = program.Find<QPushButton>(program.Main(), "Command3");
   preview.setFocus();

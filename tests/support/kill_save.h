@@ -43,7 +43,7 @@ struct KillCounts {
   std::string error;             // why the run could not be made; empty when it ran
 };
 
-// The program's own lines, CR LF, alternately blocked and allowed.
+// The program's own entries, each as its pair of lines, CR LF, alternately blocked and allowed.
 std::string OwnLinesText(std::size_t lines);
 
 KillCounts RunKills(const KillRun& run);

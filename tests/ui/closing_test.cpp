@@ -13,7 +13,7 @@ using ui::MsgBoxResult;
 using ui::UnloadMode;
 using ui::WindowState;
 
-constexpr std::string_view kHosts = "127.0.0.1 \told.com\r\n";
+constexpr std::string_view kHosts = "127.0.0.1 \told.com\r\n::1 \told.com\r\n";
 
 TEST(Tray, OnlyALeftDoubleClickOpensTheLoginWindow) {
   Program program;
@@ -114,7 +114,7 @@ TEST(Closing, ExitAppliesTwiceAndEndsWithoutLoadingTheOtherWindows) {
   program.AddWebsite("new.com");
   program.Main().mmuExit_Click();
 
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
   EXPECT_EQ(program.views.login_loads, 0);
   EXPECT_EQ(program.views.password_loads, 0);
   EXPECT_FALSE(program.app().AnyLoaded());
@@ -132,7 +132,8 @@ TEST(Closing, ExitWritesAgainAfterTheOtherWindowsHaveUnloaded) {
   program.views.login->on_unload = [&] { std::filesystem::remove(program.hosts_path); };
   program.Main().mmuExit_Click();
 
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \told.com\r\n127.0.0.1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(),
+            "127.0.0.1 \told.com\r\n::1 \told.com\r\n127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
   EXPECT_EQ(program.services.ends, 1);
 }
 
@@ -181,7 +182,7 @@ TEST(Closing, UninstallStartsTheUninstallerAndEndsWithTheListApplied) {
   ASSERT_EQ(program.services.started.size(), 1u);
   EXPECT_EQ(program.services.started[0].first, program.folder.File("unins000.exe"));
   EXPECT_EQ(program.services.started[0].second, ui::WindowStyle::kMinimizedFocus);
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
   EXPECT_EQ(program.services.ends, 1);
 }
 
@@ -203,7 +204,8 @@ TEST(Closing, TheEndOfTheSessionNeverAsksAndAppliesTheList) {
     }
 
     EXPECT_TRUE(program.services.boxes.empty());
-    EXPECT_EQ(program.Hosts(), "127.0.0.1 \told.com\r\n127.0.0.1 \tnew.com\r\n");
+    EXPECT_EQ(program.Hosts(),
+              "127.0.0.1 \told.com\r\n::1 \told.com\r\n127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
     EXPECT_FALSE(program.app().AnyLoaded());
     EXPECT_EQ(program.services.ends, 1);
   }

@@ -42,7 +42,8 @@ TEST(MainWindow, TheRoadOfOneRequest) {
   // 4. Apply writes it (the lines we did not write stay) and shows the notice.
   program.Main().imgApply_Click();
   EXPECT_EQ(program.Hosts(),
-            "# the machine's own\r\n127.0.0.1 localhost\r\n127.0.0.1 \texample.com\r\n");
+            "# the machine's own\r\n127.0.0.1 localhost\r\n127.0.0.1 \texample.com\r\n::1 "
+            "\texample.com\r\n");
   EXPECT_TRUE(view.restart_notice);
 
   // 5. The close box sends the window back to the tray.
@@ -95,8 +96,10 @@ TEST(MainWindow, AddEntryFollowsTheBoxAndEnterInAnEmptyBoxDoesNothing) {
 TEST(MainWindow, ADuplicateIsPointedOutAtItsLastPosition) {
   Program program;
   program.WriteHosts(
-      "127.0.0.1 \ta.com\r\n127.0.0.1 \texample.com\r\n127.0.0.1 \tb.com\r\n"
-      "127.0.0.1 \tc.com\r\n#127.0.0.1 \texample.com\r\n127.0.0.1 \td.com\r\n");
+      "127.0.0.1 \ta.com\r\n::1 \ta.com\r\n127.0.0.1 \texample.com\r\n::1 "
+      "\texample.com\r\n127.0.0.1 \tb.com\r\n::1 \tb.com\r\n"
+      "127.0.0.1 \tc.com\r\n::1 \tc.com\r\n#127.0.0.1 \texample.com\r\n#::1 "
+      "\texample.com\r\n127.0.0.1 \td.com\r\n::1 \td.com\r\n");
   program.Start();
   program.LogIn("");
 
@@ -163,21 +166,23 @@ TEST(MainWindow, AnApplyThatCannotWriteSaysWhyAndLeavesTheNoticeAsItWas) {
 
 TEST(MainWindow, PreviewShowsTheTextAndSaveOnlyWritesOnlyWhatWasBuilt) {
   Program program;
-  program.WriteHosts("127.0.0.1 \tkept.com\r\n");
+  program.WriteHosts("127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n");
   program.Start();
   program.LogIn("");
   auto& main = program.Main();
 
   main.Command1_Click();  // nothing built since the load: the file must not be wiped
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n");
 
   program.AddWebsite("new.com");
   main.Command3_Click();
-  EXPECT_EQ(program.main_view().export_text, "127.0.0.1 \tkept.com\r\n127.0.0.1 \tnew.com\r\n");
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com\r\n");
+  EXPECT_EQ(program.main_view().export_text,
+            "127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n");
 
   main.Command1_Click();
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com\r\n127.0.0.1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(),
+            "127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
   EXPECT_FALSE(program.main_view().restart_notice);
 
   main.imgApply_Click();
@@ -187,12 +192,12 @@ TEST(MainWindow, PreviewShowsTheTextAndSaveOnlyWritesOnlyWhatWasBuilt) {
 
 TEST(MainWindow, AnApplyAfterAnotherProgramsEditAsksToLoadTheFileAgain) {
   Program program;
-  program.WriteHosts("127.0.0.1 \tkept.com\r\n");
+  program.WriteHosts("127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n");
   program.Start();
   program.LogIn("");
   auto& main = program.Main();
   program.AddWebsite("new.com");
-  const std::string edited = "127.0.0.1 \tkept.com\r\n10.0.0.1 nas\r\n";
+  const std::string edited = "127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n10.0.0.1 nas\r\n";
   program.WriteHosts(edited);
 
   // No: nothing is written, and the list stays as the user made it.
@@ -219,13 +224,13 @@ TEST(MainWindow, AnApplyAfterAnotherProgramsEditAsksToLoadTheFileAgain) {
   EXPECT_EQ(program.Hosts(), edited);
   program.AddWebsite("new.com");
   main.imgApply_Click();
-  EXPECT_EQ(program.Hosts(), edited + "127.0.0.1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(), edited + "127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
   EXPECT_TRUE(program.main_view().restart_notice);
 }
 
 TEST(MainWindow, AnApplyThatChangesTheFileEmptiesTheNameCachesAndToldOnceWhenItCannot) {
   Program program;
-  program.WriteHosts("127.0.0.1 \tkept.com\r\n");
+  program.WriteHosts("127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n");
   program.Start();
   program.LogIn("");
   auto& main = program.Main();

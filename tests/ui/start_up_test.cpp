@@ -12,6 +12,7 @@ using fakes::Program;
 using ui::FormId;
 using ui::WindowState;
 
+// As the program wrote its entries before it wrote each one's IPv6 line as well.
 constexpr std::string_view kTwoEntries =
     "127.0.0.1 \tads.example.com\r\n#127.0.0.1 \tnews.example.org";
 
@@ -60,6 +61,20 @@ TEST(StartUp, EveryOtherStartSendsTheWindowToTheTrayWithTheListAsRead) {
     EXPECT_EQ(program.log, (fakes::Log{"main.show", "main.show", "main.refresh", "tray add",
                                        "main.minimized", "main.hide"}));
   }
+}
+
+TEST(StartUp, TheFirstApplyOverAnOlderFileGivesEachEntryItsIpv6Line) {
+  Program program;
+  program.WriteHosts(kTwoEntries);
+  program.WriteState("[settings]\r\npwd=\r\n");
+  program.Start();
+  program.LogIn("");
+  program.Main().imgApply_Click();
+  EXPECT_EQ(program.Hosts(),
+            "127.0.0.1 \tads.example.com\r\n::1 \tads.example.com\r\n"
+            "#127.0.0.1 \tnews.example.org\r\n#::1 \tnews.example.org");
+  EXPECT_EQ(program.main_view().Rows(),
+            (std::vector<std::string>{"ads.example.com\tBlocked", "news.example.org\tAllowed"}));
 }
 
 TEST(StartUp, WithoutAStateFileTheStartIsOrdinaryAndTheEmptyPasswordOpensTheWindow) {
@@ -115,8 +130,10 @@ TEST(StartUp, AnUnreadableHostsFileIsReportedOnceTheWindowIsUpAndNeverWrittenOve
 #ifndef _WIN32
 TEST(StartUp, AnApplyCutShortIsFinishedFromItsJournalAndTheUserToldOnce) {
   Program program;
-  const std::string finished = "127.0.0.1 \tads.example.com\r\n127.0.0.1 \tnew.example.com";
-  program.WriteHosts("127.0.0.1 \tads.example.com\r\n127.0.0.1 \tne");  // torn by a crash
+  const std::string finished =
+      "127.0.0.1 \tads.example.com\r\n::1 \tads.example.com\r\n"
+      "127.0.0.1 \tnew.example.com\r\n::1 \tnew.example.com";
+  program.WriteHosts(finished.substr(0, finished.size() - 20));  // torn by a crash
   testsupport::WriteBytes(program.hosts_path + ".rir-journal", finished);
   program.WriteState("[settings]\r\nfirstrun=no\r\n");
   program.Start();

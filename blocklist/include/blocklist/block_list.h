@@ -129,6 +129,13 @@ class BlockList {
   void AppendLoaded(std::string_view website, Status status, LineEnd line_end, std::size_t origin) {
     Push(website, status, line_end, origin);
   }
+  // The loader's second look at the last entry it appended: an entry written as two lines takes
+  // the line end of the second. The list must not be empty.
+  void SetLastLoadedLineEnd(LineEnd line_end) {
+    std::uint32_t& flags = records_.back().flags;
+    const auto bits = static_cast<std::uint32_t>(line_end) << kLineEndShift;
+    flags = (flags & ~(3u << kLineEndShift)) | bits;
+  }
 
   // The position of the LAST entry whose website text equals `website` exactly, if any.
   std::optional<std::size_t> FindLast(std::string_view website) const;

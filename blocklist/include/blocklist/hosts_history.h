@@ -58,21 +58,24 @@ class HostsHistory {
   std::string folder_;
 };
 
-// Counts the entry lines of a hosts text given in pieces split anywhere, as the hosts parser
-// would find them (a line that begins with the blocked or the allowed prefix and holds no NUL),
-// without building a list.
+// Counts the entries of a hosts text given in pieces split anywhere, as the hosts parser would
+// find them (a line that begins with one of the four prefixes and holds no NUL; an IPv4 line and
+// the IPv6 line of the same status and name right after it count once), without building a list.
 class EntryLineCounter {
  public:
   void Feed(std::string_view piece);
   std::size_t Finish();
 
  private:
+  void Add(std::string_view text);
   void EndLine();
 
   std::size_t count_ = 0;
-  std::size_t matched_ = 0;  // bytes of the line that agree with a prefix so far
-  bool allowed_ = false;     // which prefix the line began with
-  bool other_ = false;       // the line can no longer be an entry (a NUL included)
+  std::string line_;             // the line read so far, while it can still be an entry line
+  bool other_ = false;           // the line can no longer be an entry (a NUL included)
+  bool after_cr_ = false;        // the last piece ended in a CR: an LF now is part of its line end
+  std::string last_ipv4_;        // the line before, when it was an IPv4 entry line
+  bool partner_wanted_ = false;  // last_ipv4_ holds that line
 };
 
 // The folder that holds the history of a program that runs from `executable_folder`.
