@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "blocklist/block_check.h"
+#include "blocklist/hosts_format.h"
 #include "child_checks.h"
 #include "fake_dns.h"
 #include "private_mount.h"
@@ -40,16 +41,24 @@ std::vector<std::string> Names(const char* stem, std::size_t count) {
   return names;
 }
 
-// The lines the program writes for blocked names: IPv4 and, when `ipv6`, IPv6 too.
+// A hosts file that blocks `names`: with `ipv6`, as the program itself writes it (the list's
+// entries added to the machine's own lines and the text built); without, as older versions
+// wrote it, IPv4 lines alone.
 std::string BlockLines(const std::vector<std::string>& names, bool ipv6) {
-  std::string text = "127.0.0.1\tlocalhost\n::1\tlocalhost ip6-localhost\n";
-  for (const std::string& name : names) {
-    text += "127.0.0.1 \t" + name + "\n";
-    if (ipv6) {
-      text += "::1 \t" + name + "\n";
+  const std::string machine = "127.0.0.1\tlocalhost\n::1\tlocalhost ip6-localhost\n";
+  if (!ipv6) {
+    std::string text = machine;
+    for (const std::string& name : names) {
+      text += "127.0.0.1 \t" + name + "\n";
     }
+    return text;
   }
-  return text;
+  blocklist::BlockList list;
+  const blocklist::HostsLayout layout = blocklist::ParseHosts(machine, list);
+  for (const std::string& name : names) {
+    EXPECT_TRUE(list.Append(name).has_value());
+  }
+  return blocklist::BuildHostsText(layout, list);
 }
 
 BlockCheckOptions SystemOptions() {
