@@ -129,25 +129,6 @@ QWidget& QtProgram::Control(testsupport::Window window, std::string_view name) {
   return Find<QWidget>(WindowOf(window), text.c_str());
 }
 
-void QtProgram::WhenShown(testsupport::Window window, std::function<void()> act) {
-  LookFor(window, std::move(act), std::chrono::steady_clock::now() + std::chrono::seconds(10));
-}
-
-// Looks again each time the loop runs, until the window is there or the time is up.
-void QtProgram::LookFor(testsupport::Window window, std::function<void()> act,
-                        std::chrono::steady_clock::time_point until) {
-  Later([this, window, act = std::move(act), until] {
-    if (WindowOf(window)) {
-      act();
-    } else if (std::chrono::steady_clock::now() > until) {
-      ADD_FAILURE() << "the window did not come";
-    } else {
-      QThread::msleep(20);
-      LookFor(window, act, until);
-    }
-  });
-}
-
 void QtProgram::InChooser(std::function<void()> act) {
   Later([this, act = std::move(act)] {
     QWidget* chooser = WindowOf(testsupport::Window::kChooser);

@@ -49,7 +49,6 @@ class QtProgram : public testsupport::ProgramDriver {
   void Pump();
   void Later(std::function<void()> action) override;
   void InChooser(std::function<void()> act) override;
-  void WhenShown(testsupport::Window window, std::function<void()> act) override;
   std::vector<std::string> ChooserColumns() override;
   std::vector<std::string> ChooserRows() override;
   bool ChooserOwnedByMain() override;
@@ -83,8 +82,6 @@ class QtProgram : public testsupport::ProgramDriver {
   bool UninstallerRan() override;
 
  private:
-  void LookFor(testsupport::Window window, std::function<void()> act,
-               std::chrono::steady_clock::time_point until);
   QWidget* WindowOf(ui::FormId id);
   QWidget* WindowOf(testsupport::Window window);
   // A control of the window by its name from the tables; throws when it is missing.

@@ -4,11 +4,15 @@
 // end's test fixture drives its real windows behind it, so that one scenario runs in both.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "answered_boxes.h"
@@ -115,7 +119,9 @@ class ProgramDriver : public AnsweredBoxes {
   virtual void InChooser(std::function<void()> act) = 0;
   // Runs `act` once `window` is on screen (a window a long task opens after a moment); a failure
   // when it does not come within seconds.
-  virtual void WhenShown(Window window, std::function<void()> act) = 0;
+  void WhenShown(Window window, std::function<void()> act) {
+    LookFor(window, std::move(act), std::chrono::steady_clock::now() + std::chrono::seconds(10));
+  }
   // The chooser's column headers, and its rows with each column's text joined by TABs.
   virtual std::vector<std::string> ChooserColumns() = 0;
   virtual std::vector<std::string> ChooserRows() = 0;
@@ -126,6 +132,22 @@ class ProgramDriver : public AnsweredBoxes {
   virtual void PlaceUninstaller() = 0;
   // Waits a while for the stand-in uninstaller to have run, as the program should start it.
   virtual bool UninstallerRan() = 0;
+
+ private:
+  // Looks again each time the loop runs, until the window is there or the time is up.
+  void LookFor(Window window, std::function<void()> act,
+               std::chrono::steady_clock::time_point until) {
+    Later([this, window, act = std::move(act), until] {
+      if (Shown(window)) {
+        act();
+      } else if (std::chrono::steady_clock::now() > until) {
+        ADD_FAILURE() << "the window did not come";
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        LookFor(window, act, until);
+      }
+    });
+  }
 };
 
 }  // namespace testsupport

@@ -246,25 +246,6 @@ HWND WindowsProgram::Control(testsupport::Window window, std::string_view name) 
   throw std::runtime_error("no control " + std::string(name));
 }
 
-void WindowsProgram::WhenShown(testsupport::Window window, std::function<void()> act) {
-  LookFor(window, std::move(act), std::chrono::steady_clock::now() + std::chrono::seconds(10));
-}
-
-// Looks again each time the loop runs, until the window is there or the time is up.
-void WindowsProgram::LookFor(testsupport::Window window, std::function<void()> act,
-                             std::chrono::steady_clock::time_point until) {
-  Later([this, window, act = std::move(act), until] {
-    if (WindowOf(window)) {
-      act();
-    } else if (std::chrono::steady_clock::now() > until) {
-      ADD_FAILURE() << "the window did not come";
-    } else {
-      Sleep(20);
-      LookFor(window, act, until);
-    }
-  });
-}
-
 void WindowsProgram::InChooser(std::function<void()> act) {
   Later([this, act = std::move(act)] {
     const HWND chooser = WindowOf(testsupport::Window::kChooser);

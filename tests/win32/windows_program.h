@@ -60,7 +60,6 @@ class WindowsProgram : public testsupport::ProgramDriver {
   void Later(std::function<void()> action) override;
 
   void InChooser(std::function<void()> act) override;
-  void WhenShown(testsupport::Window window, std::function<void()> act) override;
   std::vector<std::string> ChooserColumns() override;
   std::vector<std::string> ChooserRows() override;
   bool ChooserOwnedByMain() override;
@@ -94,8 +93,6 @@ class WindowsProgram : public testsupport::ProgramDriver {
   SIZE ClientSize(HWND window) const;
 
  private:
-  void LookFor(testsupport::Window window, std::function<void()> act,
-               std::chrono::steady_clock::time_point until);
   HWND WindowOf(testsupport::Window window);
   // A control of the window by its name from the layout tables; throws when it is missing.
   HWND Control(testsupport::Window window, std::string_view name);
