@@ -264,7 +264,11 @@ TEST(HostsIpv6Pairs, APairIsOneEntryWithEveryLineEnd) {
 
 TEST(HostsIpv6Pairs, APairOnTheLastLineWithoutLineEnd) {
   for (const std::string end : {"\r\n", "\n", "\r"}) {
-    const std::string text = "# head" + end + "127.0.0.1 \ta" + end + "::1 \ta";
+    std::string text = "# head";
+    text += end;
+    text += "127.0.0.1 \ta";
+    text += end;
+    text += "::1 \ta";
     Parsed parsed = Parse(text);
     ASSERT_EQ(parsed.list.size(), 1u) << testing::PrintToString(end);
     EXPECT_EQ(parsed.list.at(0).line_end, LineEnd::kNone);
@@ -577,7 +581,9 @@ TEST(HostsRoundTrip, RandomFilesOfOurWritingComeBackByteForByte) {
       const bool allowed = random() % 2;
       // The IPv4 line of an open last pair may end otherwise than the file's first line.
       const std::string& ipv4_end = last_open ? ends[random() % ends.size()] : end;
-      text += (allowed ? "#127.0.0.1 \t" : "127.0.0.1 \t") + website + ipv4_end;
+      text += allowed ? "#127.0.0.1 \t" : "127.0.0.1 \t";
+      text += website;
+      text += ipv4_end;
       text += (allowed ? "#::1 \t" : "::1 \t") + website + (last_open ? "" : end);
     }
     EXPECT_EQ(Rebuilt(Parse(text)), text) << testing::PrintToString(text);

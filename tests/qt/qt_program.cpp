@@ -37,7 +37,7 @@ QtProgram::QtProgram(bool notification_area) {
                  ui::MsgBoxIcon icon) { return Answer(text, caption, buttons, icon); },
       .executable_folder = folder.path().string(),
       .start_block_check =
-          [this](std::vector<std::string> names, const std::string& /*hosts_path*/) {
+          [this](const std::vector<std::string>& names, const std::string& /*hosts_path*/) {
             return std::make_unique<testsupport::FakeBlockCheck>(
                 names, leaking, check_stops_after.value_or(static_cast<std::size_t>(-1)));
           },
