@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "rir/file_read.h"
+#include "rir/text.h"
 
 namespace blocklist {
 
@@ -17,12 +18,7 @@ constexpr char kSeparator = '/';
 #endif
 
 std::string_view Trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  const auto last = text.find_last_not_of(" \t\r\n");
-  return text.substr(first, last - first + 1);
+  return rir::Trimmed(text, " \t\r\n");
 }
 
 // A file that cannot be read tells nothing either way; the warning is advice, and a profile

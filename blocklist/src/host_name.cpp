@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "rir/text.h"
+
 namespace blocklist {
 
 namespace {
@@ -14,8 +16,10 @@ rir::Error NotAHostName(std::string_view typed, std::string reason) {
   return rir::Error{rir::ErrorCode::kNotAHostName, std::string(typed), std::move(reason)};
 }
 
+constexpr std::string_view kBlanks = " \t\v\f\r\n";
+
 bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
+  return kBlanks.find(c) != std::string_view::npos;
 }
 
 char Lower(char c) {
@@ -27,13 +31,7 @@ bool IsDigit(char c) {
 }
 
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsBlank(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
+  return rir::Trimmed(text, kBlanks);
 }
 
 // The part of a URL that names the host and port: after "scheme://" and "user@", before the

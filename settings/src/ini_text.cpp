@@ -3,22 +3,14 @@
 #include <cstddef>
 #include <optional>
 
+#include "rir/text.h"
+
 namespace settings {
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsBlank(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
+  return rir::Trimmed(text, " \t\r\v\f");
 }
 
 // The Windows calls skip one UTF-8 byte order mark at the start of the file. (They also read the
