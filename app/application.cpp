@@ -61,6 +61,10 @@ blocklist::HostsStore Application::KeepingHistory() {
       [history = ui::HostsHistoryOfProgram(services_)](const std::string& hosts_path) {
         return history ? history->Keep(hosts_path) : rir::Result<void>(history.error());
       });
+  hosts.WriteWith([&files = services_.Files()](const std::string& path, std::string_view text,
+                                               const blocklist::KeepPreviousText& keep) {
+    return files.WriteHosts(path, text, keep);
+  });
   return hosts;
 }
 

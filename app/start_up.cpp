@@ -3,27 +3,8 @@
 #include <string>
 
 #include "ui/common/messages.h"
-#include "ui/common/program_files.h"
 
 namespace modGetSystemPath {
-
-namespace {
-
-// The state file's "firstrun", as stored; a missing file or key reads as "".
-std::string ReadFirstRun(ui::PlatformServices& services) {
-  const auto state = ui::StateFileBesideProgram(services);
-  return state ? state->ReadFirstRun() : std::string();
-}
-
-rir::Result<void> WriteFirstRun(ui::PlatformServices& services, const std::string& value) {
-  const auto state = ui::StateFileBesideProgram(services);
-  if (!state) {
-    return state.error();
-  }
-  return state->WriteFirstRun(value);
-}
-
-}  // namespace
 
 void Main(app::Application& application) {
   ui::PlatformServices& services = application.services();
@@ -32,9 +13,9 @@ void Main(app::Application& application) {
   main.view().Show();
   main.ReportLoad();
 
-  if (ReadFirstRun(services) == "true") {
+  if (services.Files().ReadFirstRun() == "true") {
     // The flag goes off before the list is cleared; if it cannot, the list stays as read.
-    if (auto written = WriteFirstRun(services, "no"); !written) {
+    if (auto written = services.Files().WriteFirstRun("no"); !written) {
       ui::ShowFailure(services, ui::Failure::kWriteFirstRun, written.error());
       return;
     }

@@ -7,6 +7,23 @@
 
 namespace blocklist {
 
+rir::Result<SaveOutcome> ReplaceHostsFile(const std::string& path, std::string_view text,
+                                          const KeepPreviousText& keep) {
+  SaveOutcome outcome;
+  auto replaced = ReplaceFileContents(path, text, [&] {
+    if (keep) {
+      if (auto kept = keep(path); !kept) {
+        outcome.history_failure = kept.error();
+      }
+    }
+  });
+  if (!replaced) {
+    return replaced.error();
+  }
+  outcome.changed = *replaced;
+  return outcome;
+}
+
 rir::Result<std::string> HostsStore::Path() const {
   if (fixed_path_) {
     return *fixed_path_;
@@ -95,23 +112,13 @@ rir::Result<SaveOutcome> HostsStore::Save(std::string_view text,
       return rir::Error{rir::ErrorCode::kChangedSinceLoad, *path, {}};
     }
   }
-  SaveOutcome outcome;
-  auto replaced = ReplaceFileContents(*path, text, [&] {
-    if (keep_previous_) {
-      if (auto kept = keep_previous_(*path); !kept) {
-        outcome.history_failure = kept.error();
-      }
-    }
-  });
+  auto saved =
+      write_ ? write_(*path, text, keep_previous_) : ReplaceHostsFile(*path, text, keep_previous_);
   // Whatever the save did, success or not, was our own doing.
   if (known_stamp_) {
     known_stamp_ = StampOf(*path);
   }
-  if (!replaced) {
-    return replaced.error();
-  }
-  outcome.changed = *replaced;
-  return outcome;
+  return saved;
 }
 
 }  // namespace blocklist

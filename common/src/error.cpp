@@ -70,6 +70,12 @@ std::string_view Pattern(ErrorCode code) {
       return "Cannot lock {}";
     case ErrorCode::kRestrictAccess:
       return "Cannot make {} readable by administrators only";
+    case ErrorCode::kWrongPassword:
+      return "The password given is not the one stored in {}";
+    case ErrorCode::kHelperFailed:
+      return "Cannot have {} make the change as an administrator";
+    case ErrorCode::kBadRequest:
+      return "{} refuses the request";
   }
   return "Unknown failure with {}";
 }

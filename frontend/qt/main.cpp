@@ -1,12 +1,35 @@
 // rir-avadera: one copy per user, the start-up, then the windows' events until the program ends.
+#include <unistd.h>
+
 #include <QSessionManager>
+#include <memory>
 
 #include "app/application.h"
 #include "app/start_up.h"
+#include "helper/helper_files.h"
 #include "program_style.h"
 #include "services.h"
+#include "settings/state_file.h"
 #include "single_copy.h"
 #include "view_factory.h"
+
+namespace {
+
+// Run by root (an administrator's start, a sandbox of its own), the program writes its files
+// itself; run by the desktop user, as it is from the menu and at login, it asks its helper.
+qtfront::QtServices::Options FilesForThisUser() {
+  qtfront::QtServices::Options options;
+  if (::geteuid() == 0) {
+    return options;
+  }
+  if (auto folder = settings::ExecutableFolder()) {
+    options.files = std::make_shared<helper::HelperFiles>(helper::PkexecCommand(*folder),
+                                                          settings::StateFilePathIn(*folder));
+  }
+  return options;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   qtfront::ProgramApplication qt(argc, argv);
@@ -17,7 +40,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  qtfront::QtServices services;
+  qtfront::QtServices services(FilesForThisUser());
   qtfront::QtViewFactory views(services);
   app::Application application(views, services);
   single_copy.OnAnotherStart([&application] { application.AnotherCopyStarted(); });

@@ -34,6 +34,8 @@ class QtServices final : public ui::PlatformServices {
     BlockCheckStarter start_block_check{};
     std::optional<std::vector<std::string>> firefox_folders{};
     std::optional<bool> notification_area;
+    // Who writes the hosts file and the state file: this process itself when empty.
+    std::shared_ptr<ui::SystemFiles> files{};
   };
 
   QtServices() = default;
@@ -56,6 +58,7 @@ class QtServices final : public ui::PlatformServices {
                                                      const std::string& hosts_path) override;
   void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
   std::vector<blocklist::BypassingBrowser> FindBrowsersThatBypassHosts() override;
+  ui::SystemFiles& Files() override { return options_.files ? *options_.files : beside_program_; }
   void EndProgram() override;
 
   // The icon while it is in the notification area.
@@ -64,6 +67,7 @@ class QtServices final : public ui::PlatformServices {
 
  private:
   Options options_;
+  ui::FilesBesideProgram beside_program_{*this};
   TrayHandler tray_handler_;
   std::optional<QSystemTrayIcon> tray_icon_;
   std::uint32_t tray_id_ = 0;

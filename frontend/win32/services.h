@@ -60,6 +60,7 @@ class Win32Services final : public ui::PlatformServices {
                                                      const std::string& hosts_path) override;
   void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
   std::vector<blocklist::BypassingBrowser> FindBrowsersThatBypassHosts() override;
+  ui::SystemFiles& Files() override { return beside_program_; }
   void EndProgram() override;
 
   // Explorer started again and has forgotten every icon: ours comes back if it was there.
@@ -70,6 +71,7 @@ class Win32Services final : public ui::PlatformServices {
 
  private:
   Options options_;
+  ui::FilesBesideProgram beside_program_{*this};
   std::optional<NOTIFYICONDATAA> tray_icon_;
   bool program_ended_ = false;
 };

@@ -188,8 +188,10 @@ class FakeServices : public ui::PlatformServices {
   std::vector<blocklist::BypassingBrowser> FindBrowsersThatBypassHosts() override {
     return bypassing_browsers;
   }
+  ui::SystemFiles& Files() override { return files ? *files : beside_program_; }
   void EndProgram() override;
 
+  ui::SystemFiles* files = nullptr;  // the program's own reads and writes when none
   std::vector<ShownBox> boxes;
   std::deque<ui::MsgBoxResult> answers;  // for Yes/No questions, in order
   std::vector<ShownChoice> choices;
@@ -212,6 +214,7 @@ class FakeServices : public ui::PlatformServices {
  private:
   Log& log_;
   std::string folder_;
+  ui::FilesBesideProgram beside_program_{*this};
 };
 
 }  // namespace fakes

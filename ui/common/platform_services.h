@@ -16,6 +16,7 @@
 #include "rir/error.h"
 #include "rir/result.h"
 #include "ui/common/form_view.h"
+#include "ui/common/system_files.h"
 
 namespace ui {
 
@@ -110,6 +111,8 @@ class PlatformServices {
   virtual void WatchProgress(const FormView& owner, const ProgressWatch& watch) = 0;
   // The browsers of the user who runs the program that reach sites past the hosts file.
   virtual std::vector<blocklist::BypassingBrowser> FindBrowsersThatBypassHosts() = 0;
+  // The hosts file and the state file, as this program may read and write them.
+  virtual SystemFiles& Files() = 0;
   // The last window has unloaded: the event loop ends and the program with it.
   virtual void EndProgram() = 0;
 };

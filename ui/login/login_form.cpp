@@ -1,25 +1,35 @@
 #include "ui/login/login_form.h"
 
-#include "settings/password.h"
 #include "ui/common/messages.h"
-#include "ui/common/program_files.h"
 #include "ui/main/main_form.h"
 
 namespace ui {
+
+namespace {
+
+// Where the password is checked by another process, that process reads the state file only
+// then: a file it cannot read lets nobody in, as one this window cannot read at its load.
+bool IsReadFailure(rir::ErrorCode code) {
+  switch (code) {
+    case rir::ErrorCode::kOpenForReading:
+    case rir::ErrorCode::kRead:
+    case rir::ErrorCode::kNotRegularFile:
+    case rir::ErrorCode::kTooLarge:
+    case rir::ErrorCode::kUnclearPassword:
+    case rir::ErrorCode::kExecutableFolderUnknown:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
 
 frmLogin::frmLogin(LoginView& view, Forms& forms, PlatformServices& services)
     : view_(view), forms_(forms), services_(services) {}
 
 void frmLogin::Form_Load() {
-  auto state = StateFileBesideProgram(services_);
-  if (!state) {
-    m_readFailure = state.error();
-    return;
-  }
-  if (auto path = state->Path()) {
-    state_path_ = std::move(*path);
-  }
-  auto stored = state->ReadPassword();
+  auto stored = services_.Files().ReadPassword();
   if (!stored) {
     // Never the empty password: a file that cannot be read lets nobody in.
     m_readFailure = stored.error();
@@ -38,11 +48,15 @@ void frmLogin::cmdLogin_Click() {
   const std::string attempt = view_.PasswordText();
   if (m_readFailure) {
     ShowFailure(services_, Failure::kReadPassword, *m_readFailure);
-  } else if (auto matches = settings::PasswordMatches(attempt, m_strPassword); !matches) {
+  } else if (auto matches = services_.Files().PasswordMatches(attempt, m_strPassword); !matches) {
     if (matches.error().code == rir::ErrorCode::kDamagedPasswordHash) {
       rir::Error damaged = matches.error();
-      damaged.path = state_path_;
+      if (damaged.path.empty()) {
+        damaged.path = m_strPassword.path;
+      }
       ShowFailure(services_, Failure::kDamagedPassword, damaged);
+    } else if (IsReadFailure(matches.error().code)) {
+      ShowFailure(services_, Failure::kReadPassword, matches.error());
     } else {
       ShowFailure(services_, Failure::kCheckPassword, matches.error());
     }

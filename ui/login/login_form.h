@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 #include "rir/error.h"
 #include "ui/common/forms.h"
@@ -28,9 +27,8 @@ class frmLogin {
   LoginView& view_;
   Forms& forms_;
   PlatformServices& services_;
-  std::string m_strPassword;  // the stored value, read once at load
+  StoredPassword m_strPassword;  // the stored value, read once at load
   std::optional<rir::Error> m_readFailure;
-  std::string state_path_;  // where m_strPassword was read, for a damaged hash's message
 };
 
 }  // namespace ui

@@ -1,7 +1,6 @@
 #include "ui/password/password_form.h"
 
 #include "ui/common/messages.h"
-#include "ui/common/program_files.h"
 
 namespace ui {
 
@@ -14,9 +13,8 @@ void frmPassword::cmdSavePassword_Click() {
     ShowMessage(services_, kPasswordsDoNotMatch);
   } else {
     m_strPassword = password;
-    auto state = StateFileBesideProgram(services_);
     // The file keeps only a salted hash of the password.
-    auto stored = state ? state->StorePassword(m_strPassword) : rir::Result<void>(state.error());
+    auto stored = services_.Files().StorePassword(m_strPassword);
     if (stored) {
       ShowMessage(services_, kPasswordChanged);
     } else {

@@ -38,6 +38,16 @@ enum class ChangedElsewhere {
 // Keeps the hosts file's text as it stands, before a save changes it.
 using KeepPreviousText = std::function<rir::Result<void>(const std::string& hosts_path)>;
 
+// Makes the file at `path` hold `text` (see ReplaceFileContents), running `keep` once the file is
+// known to differ and before any byte is written; its failure comes back in the outcome.
+rir::Result<SaveOutcome> ReplaceHostsFile(const std::string& path, std::string_view text,
+                                          const KeepPreviousText& keep);
+
+// What a store's save does once it has found that it may write: ReplaceHostsFile, unless the
+// writing is left to another process that may write the file where this one may not.
+using WriteHosts = std::function<rir::Result<SaveOutcome>(
+    const std::string& path, std::string_view text, const KeepPreviousText& keep)>;
+
 class HostsStore {
  public:
   // The system's hosts file, its path worked out anew for every read and write.
@@ -68,6 +78,7 @@ class HostsStore {
                                 ChangedElsewhere changed_elsewhere = ChangedElsewhere::kRefuse);
 
   void KeepPreviousTextWith(KeepPreviousText keep) { keep_previous_ = std::move(keep); }
+  void WriteWith(WriteHosts write) { write_ = std::move(write); }
 
  private:
   std::optional<std::string> fixed_path_;
@@ -78,6 +89,7 @@ class HostsStore {
   std::optional<rir::Result<FileStamp>> known_stamp_;
   std::optional<FinishedSave> finished_save_;
   KeepPreviousText keep_previous_;
+  WriteHosts write_;
 };
 
 }  // namespace blocklist

@@ -35,6 +35,9 @@ enum class ErrorCode {
   kDamagedPasswordHash,
   kLock,
   kRestrictAccess,
+  kWrongPassword,
+  kHelperFailed,
+  kBadRequest,
 };
 
 struct Error {

@@ -1,0 +1,24 @@
+// Running a program with bytes on its standard input, collecting what it writes.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rir/result.h"
+
+namespace helper {
+
+struct Finished {
+  int exit_status = -1;  // -1 when a signal ended it
+  std::string out;
+  std::string err;
+};
+
+// Starts `command` (a path and its arguments, no search path), writes `input` to it, closes its
+// input and waits for it to end. A program that stops reading is no failure here: what it
+// wrote and its exit status tell why. At most `most_out` bytes of each output are kept.
+rir::Result<Finished> RunWithInput(const std::vector<std::string>& command, std::string_view input,
+                                   std::size_t most_out);
+
+}  // namespace helper

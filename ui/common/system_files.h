@@ -1,0 +1,63 @@
+// The files that only an administrator may change: the hosts file and the state file. The
+// windows read and write them through this, since a program that runs as an ordinary user has
+// another process, allowed to, write them on its behalf.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "blocklist/hosts_store.h"
+#include "rir/result.h"
+
+namespace ui {
+
+class PlatformServices;
+
+// The stored password as the login window holds it from its load.
+struct StoredPassword {
+  // The stored value; nothing where this process may not read the state file, and the password
+  // is checked by whoever may.
+  std::optional<std::string> value;
+  std::string path;  // the state file, for a damaged hash's message
+};
+
+class SystemFiles {
+ public:
+  virtual ~SystemFiles() = default;
+
+  // Makes the hosts file at `path` hold `text`, once the store has found that it may write;
+  // `keep` puts the file's text in the history first, where this process keeps it.
+  virtual rir::Result<blocklist::SaveOutcome> WriteHosts(
+      const std::string& path, std::string_view text, const blocklist::KeepPreviousText& keep) = 0;
+
+  // The first-run flag as stored; "" when it cannot be found.
+  virtual std::string ReadFirstRun() = 0;
+  virtual rir::Result<void> WriteFirstRun(const std::string& value) = 0;
+
+  virtual rir::Result<StoredPassword> ReadPassword() = 0;
+  // Whether `typed` is the stored password (see settings::PasswordMatches).
+  virtual rir::Result<bool> PasswordMatches(std::string_view typed,
+                                            const StoredPassword& stored) = 0;
+  // Stores a salted hash of `typed`.
+  virtual rir::Result<void> StorePassword(std::string_view typed) = 0;
+};
+
+// The files as this process reads and writes them itself: the state file beside the program.
+class FilesBesideProgram final : public SystemFiles {
+ public:
+  explicit FilesBesideProgram(PlatformServices& services) : services_(services) {}
+
+  rir::Result<blocklist::SaveOutcome> WriteHosts(const std::string& path, std::string_view text,
+                                                 const blocklist::KeepPreviousText& keep) override;
+  std::string ReadFirstRun() override;
+  rir::Result<void> WriteFirstRun(const std::string& value) override;
+  rir::Result<StoredPassword> ReadPassword() override;
+  rir::Result<bool> PasswordMatches(std::string_view typed, const StoredPassword& stored) override;
+  rir::Result<void> StorePassword(std::string_view typed) override;
+
+ private:
+  PlatformServices& services_;
+};
+
+}  // namespace ui
