@@ -1,0 +1,127 @@
+// What the helper writes for a request and what it refuses, over files of the test's own.
+#include "helper/serve.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "temp_folder.h"
+
+namespace {
+
+using helper::Message;
+
+struct HelperFiles {
+  testsupport::TempFolder folder;
+  helper::Place place{folder.File("hosts"), folder.File("state.dll"), folder.File("history")};
+
+  HelperFiles() {
+    testsupport::WriteBytes(place.hosts_path, "127.0.0.1 localhost\n");
+    testsupport::WriteBytes(place.state_path, "[settings]\r\nfirstrun=no\r\npwd=secret\r\n");
+  }
+  std::string Hosts() const { return testsupport::ReadBytes(place.hosts_path); }
+  std::string State() const { return testsupport::ReadBytes(place.state_path); }
+
+  Message Ask(const Message& request) const {
+    auto reply = helper::Decode(helper::Encode(helper::Serve(helper::Encode(request), place)));
+    EXPECT_TRUE(reply);
+    return reply ? *reply : Message{};
+  }
+  Message SaveHosts(const std::string& password, const std::string& text) const {
+    return Ask(Message{"save-hosts",
+                       {{"password", password}, {"path", place.hosts_path}, {"text", text}}});
+  }
+  std::size_t HistoryCopies() const {
+    return std::filesystem::exists(place.history_folder)
+               ? testsupport::FilesIn(place.history_folder)
+               : 0;
+  }
+};
+
+rir::ErrorCode CodeOf(const Message& reply) {
+  EXPECT_EQ(reply.kind, "error");
+  return helper::ErrorIn(reply).code;
+}
+
+TEST(HelperServe, WritesTheHostsFileWithThePasswordAndKeepsItsEarlierText) {
+  HelperFiles files;
+  const std::string text = "127.0.0.1 localhost\n127.0.0.1 \tsite.example\n::1 \tsite.example\n";
+  Message reply = files.SaveHosts("secret", text);
+  ASSERT_EQ(reply.kind, "ok") << rir::DescribeError(helper::ErrorIn(reply));
+  EXPECT_EQ(*reply.Field("changed"), "1");
+  EXPECT_EQ(files.Hosts(), text);
+  EXPECT_EQ(files.HistoryCopies(), 1u);
+
+  reply = files.SaveHosts("secret", text);
+  EXPECT_EQ(*reply.Field("changed"), "0") << "the same text again writes nothing";
+  EXPECT_EQ(files.HistoryCopies(), 1u);
+}
+
+TEST(HelperServe, WithoutThePasswordNothingIsWritten) {
+  HelperFiles files;
+  const std::string state = files.State();
+  EXPECT_EQ(CodeOf(files.SaveHosts("Secret", "# mine\n")), rir::ErrorCode::kWrongPassword);
+  EXPECT_EQ(CodeOf(files.SaveHosts("", "# mine\n")), rir::ErrorCode::kWrongPassword);
+  EXPECT_EQ(CodeOf(files.Ask(
+                Message{"save-hosts", {{"path", files.place.hosts_path}, {"text", "# mine\n"}}})),
+            rir::ErrorCode::kBadRequest);
+  EXPECT_EQ(CodeOf(files.Ask(
+                Message{"store-password", {{"password", "guess"}, {"new-password", "mine"}}})),
+            rir::ErrorCode::kWrongPassword);
+  EXPECT_EQ(
+      CodeOf(files.Ask(Message{"write-firstrun", {{"password", "guess"}, {"value", "true"}}})),
+      rir::ErrorCode::kWrongPassword);
+  EXPECT_EQ(files.Hosts(), "127.0.0.1 localhost\n");
+  EXPECT_EQ(files.State(), state);
+  EXPECT_EQ(files.HistoryCopies(), 0u);
+
+  // A state file that cannot be read lets nobody in, not even with the empty password.
+  std::filesystem::remove(files.place.state_path);
+  std::filesystem::create_directory(files.place.state_path);
+  EXPECT_NE(files.SaveHosts("", "# mine\n").kind, "ok");
+  EXPECT_EQ(files.Hosts(), "127.0.0.1 localhost\n");
+}
+
+TEST(HelperServe, WithNoPasswordStoredTheEmptyOneOpensUntilOneIs) {
+  HelperFiles files;
+  testsupport::WriteBytes(files.place.state_path, "[settings]\r\nfirstrun=true\r\n");
+  EXPECT_EQ(*files.Ask(Message{"read-firstrun", {}}).Field("value"), "true");
+  EXPECT_EQ(files.Ask(Message{"write-firstrun", {{"password", ""}, {"value", "no"}}}).kind, "ok");
+  EXPECT_EQ(*files.Ask(Message{"read-firstrun", {}}).Field("value"), "no");
+  EXPECT_EQ(*files.Ask(Message{"check-password", {{"password", ""}}}).Field("matches"), "1");
+
+  EXPECT_EQ(files.Ask(Message{"store-password", {{"password", ""}, {"new-password", "n3w"}}}).kind,
+            "ok");
+  EXPECT_EQ(files.State().find("n3w"), std::string::npos) << "only a hash is stored";
+  EXPECT_EQ(*files.Ask(Message{"check-password", {{"password", ""}}}).Field("matches"), "0");
+  EXPECT_EQ(*files.Ask(Message{"check-password", {{"password", "n3w"}}}).Field("matches"), "1");
+  EXPECT_EQ(CodeOf(files.SaveHosts("", "# mine\n")), rir::ErrorCode::kWrongPassword);
+  EXPECT_EQ(files.SaveHosts("n3w", "# mine\n").kind, "ok");
+}
+
+TEST(HelperServe, RefusesWhatTheProgramCouldNotHaveAsked) {
+  HelperFiles files;
+  const std::string state = files.State();
+  // A text the store would not read back.
+  EXPECT_EQ(CodeOf(files.SaveHosts("secret", "\xFF\xFE#\0 \0")), rir::ErrorCode::kUtf16Text);
+  // Another file than the system's hosts file.
+  const std::string other = files.folder.File("other");
+  EXPECT_EQ(CodeOf(files.Ask(Message{
+                "save-hosts", {{"password", "secret"}, {"path", other}, {"text", "# mine\n"}}})),
+            rir::ErrorCode::kBadRequest);
+  EXPECT_FALSE(std::filesystem::exists(other));
+  // A state value with a line of its own.
+  EXPECT_EQ(CodeOf(files.Ask(
+                Message{"write-firstrun", {{"password", "secret"}, {"value", "no\r\npwd="}}})),
+            rir::ErrorCode::kInvalidText);
+  // Requests it does not know, and bytes that are no request.
+  EXPECT_EQ(CodeOf(files.Ask(Message{"read-password", {{"password", "secret"}}})),
+            rir::ErrorCode::kBadRequest);
+  EXPECT_EQ(helper::ErrorIn(helper::Serve("rm -rf /\n", files.place)).code,
+            rir::ErrorCode::kBadRequest);
+  EXPECT_EQ(files.Hosts(), "127.0.0.1 localhost\n");
+  EXPECT_EQ(files.State(), state);
+}
+
+}  // namespace
