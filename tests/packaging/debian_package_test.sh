@@ -26,20 +26,28 @@ dpkg-deb -x "$deb" "$work/root"
 dpkg-deb -e "$deb" "$work/control"
 folder="$work/root/opt/tamborelle-rir-avadera"
 [ -x "$folder/rir-avadera" ] || fail "no program in /opt/tamborelle-rir-avadera"
+[ -x "$folder/rir-avadera-helper" ] || fail "no helper beside the program"
 [ -x "$folder/unins000.exe" ] || fail "no uninstaller beside the program"
 [ ! -e "$folder/state.dll" ] || fail "the state file is made by postinst, not shipped"
-file "$folder/rir-avadera" | grep -q "not stripped" && fail "the program is not stripped"
+for program in rir-avadera rir-avadera-helper; do
+  file "$folder/$program" | grep -q "not stripped" && fail "$program is not stripped"
+  [ ! -u "$folder/$program" ] || fail "$program is set-user-ID: pkexec alone makes it root"
+done
 launcher="$work/root/usr/share/applications/tamborelle-rir-avadera.desktop"
 autostart="$work/root/etc/xdg/autostart/tamborelle-rir-avadera.desktop"
 for entry in "$launcher" "$autostart"; do
-  grep -qx 'Exec=pkexec /opt/tamborelle-rir-avadera/rir-avadera' "$entry" || fail "Exec of $entry"
+  # The program runs as the desktop user: no prompt at login, and the user's notification area.
+  grep -qx 'Exec=/opt/tamborelle-rir-avadera/rir-avadera' "$entry" || fail "Exec of $entry"
   grep -qx 'Icon=tamborelle-rir-avadera' "$entry" || fail "Icon of $entry"
 done
 grep -qx /etc/xdg/autostart/tamborelle-rir-avadera.desktop "$work/control/conffiles" ||
   fail "the autostart entry is not a conffile"
-grep -q '"org.freedesktop.policykit.exec.path">/opt/tamborelle-rir-avadera/rir-avadera<' \
-  "$work/root/usr/share/polkit-1/actions/com.tamborelle.rir-avadera.policy" ||
-  fail "polkit does not name the program"
+policy="$work/root/usr/share/polkit-1/actions/com.tamborelle.rir-avadera.policy"
+grep -q '"org.freedesktop.policykit.exec.path">/opt/tamborelle-rir-avadera/rir-avadera-helper<' \
+  "$policy" || fail "polkit does not name the helper"
+grep -q '<allow_active>yes</allow_active>' "$policy" || fail "the active session is asked"
+grep -q '<allow_any>auth_admin_keep</allow_any>' "$policy" || fail "others are not asked"
+if command -v xmllint >/dev/null; then xmllint --noout "$policy" || fail "the policy is no XML"; fi
 for size in 16 32 256; do
   icon="$work/root/usr/share/icons/hicolor/${size}x${size}/apps/tamborelle-rir-avadera.png"
   file "$icon" | grep -q "PNG image data, $size x $size" || fail "icon $size: $(file "$icon")"
