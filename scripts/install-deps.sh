@@ -8,8 +8,10 @@
 set -euo pipefail
 
 # The Linux program: GCC, Qt 6 Widgets (its platform plugins: xcb on a desktop, offscreen for
-# the tests), OpenSSL for the password hash, and a font that stands in for the Windows ones.
-linux_packages=(cmake ninja-build g++ make libssl-dev libidn2-dev qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
+# the tests), OpenSSL for the password hash, a font that stands in for the Windows ones, and
+# pkexec, through which the program, run as the desktop user, starts its helper as root.
+linux_packages=(cmake ninja-build g++ make libssl-dev libidn2-dev qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
+  pkexec)
 # The Windows program, cross-built and run under Wine, and its setup (NSIS).
 windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64 nsis)
 run_packages=("${linux_packages[@]}")

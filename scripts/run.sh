@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the Linux program rir-avadera and starts it.
 #
-#   scripts/run.sh            the program as it runs when installed: it edits /etc/hosts, which
-#                             only root may write (as another user, Apply says "Permission denied")
+#   scripts/run.sh            the program as it runs when installed: as you, editing /etc/hosts
+#                             through its helper, which pkexec starts as root (from the build
+#                             folder, polkit asks for an administrator's password)
 #   scripts/run.sh --sandbox  the program in a private mount namespace, where /etc is overlaid by
 #                             build/run/sandbox/etc, which holds a copy of the hosts file: the
 #                             program reads and writes that copy (and its own files beside it in
@@ -30,7 +31,8 @@ fi
 # A build folder of its own: without the tests, it must not stand in for the test preset's.
 build=build/run
 cmake --preset linux -B "$build" -DRIR_BUILD_TESTS=OFF -DRIR_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" --target rir-avadera
+# Ninja would start cores + 2 compilers; a small machine then swaps.
+cmake --build "$build" --target rir-avadera --parallel "$(nproc)"
 program="$PWD/$build/frontend/qt/rir-avadera"
 # What an installer leaves beside the program: the mark of the first run, readable by its owner
 # only, since the password's hash joins it later. (An older one keeps its mode until the
@@ -39,7 +41,6 @@ state="$(dirname "$program")/state.dll"
 [ -f "$state" ] || (umask 077 && printf '[settings]\r\nfirstrun=true\r\n' >"$state")
 
 if [ -z "$mode" ]; then
-  [ "$(id -u)" -eq 0 ] || echo "Not root: the program can show /etc/hosts but not write it." >&2
   exec "$program"
 fi
 
