@@ -104,7 +104,8 @@ TEST(HelperServe, RefusesWhatTheProgramCouldNotHaveAsked) {
   HelperFiles files;
   const std::string state = files.State();
   // A text the store would not read back.
-  EXPECT_EQ(CodeOf(files.SaveHosts("secret", "\xFF\xFE#\0 \0")), rir::ErrorCode::kUtf16Text);
+  EXPECT_EQ(CodeOf(files.SaveHosts("secret", std::string("\xFF\xFE#\0", 4))),
+            rir::ErrorCode::kUtf16Text);
   // Another file than the system's hosts file.
   const std::string other = files.folder.File("other");
   EXPECT_EQ(CodeOf(files.Ask(Message{
