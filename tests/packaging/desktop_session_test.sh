@@ -3,7 +3,7 @@
 # would: the program starts from its menu entry as that user, with no password prompt, and sits
 # in the notification area; its tray item opens the login window; a website entered and applied
 # there reaches the hosts file, written as root by the helper through pkexec and polkit.
-#   desktop_session_test.sh BUILD_DIR DEB
+#   desktop_session_test.sh BUILD_DIR DEB [SNI_WATCHER]   (default BUILD_DIR/tests/sni_watcher)
 # Needs root, for the private mount namespace: nothing on this machine changes. Leaves its logs
 # and screenshots in BUILD_DIR/desktop-session/.
 #
@@ -261,10 +261,11 @@ EOF
 
 # ---- The test: as root, outside.
 main() {
-  [ $# = 2 ] || { echo "usage: $0 BUILD_DIR DEB" >&2; exit 2; }
-  local build deb logs
-  build=$(realpath "$1")
-  deb=$(realpath "$2")
+  [ $# = 2 ] || [ $# = 3 ] || { echo "usage: $0 BUILD_DIR DEB [SNI_WATCHER]" >&2; exit 2; }
+  local build deb watcher logs
+  build=$(realpath -m "$1")
+  deb=$(realpath -m "$2")
+  watcher=$(realpath -m "${3:-$build/tests/sni_watcher}")
   if [ "$(id -u)" != 0 ]; then
     echo "SKIP: needs root for its private mount namespace"
     exit 77
@@ -275,14 +276,14 @@ main() {
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed" >&2; exit 1; }
   done
   [ -f "$deb" ] || { echo "FAIL: no package $deb" >&2; exit 1; }
-  [ -x "$build/tests/sni_watcher" ] || { echo "FAIL: no $build/tests/sni_watcher" >&2; exit 1; }
+  [ -x "$watcher" ] || { echo "FAIL: no $watcher" >&2; exit 1; }
   logs=$build/desktop-session
   rm -rf "$logs"
   mkdir -p "$logs"
   local status=0
   # The namespace's first process only waits: pkexec refuses to run for a parent of PID 1.
   # shellcheck disable=SC2016 # the inner shell expands them
-  RIR_DESKTOP_OUT=$logs RIR_DESKTOP_DEB=$deb RIR_DESKTOP_WATCHER=$build/tests/sni_watcher \
+  RIR_DESKTOP_OUT=$logs RIR_DESKTOP_DEB=$deb RIR_DESKTOP_WATCHER=$watcher \
     timeout --kill-after=5 110 unshare --mount --propagation private --net --pid --fork \
     --mount-proc --kill-child bash -c 'bash "$0" --inside & wait $!' "$(realpath "$0")" || status=$?
   [ "$status" = 77 ] && exit 77
