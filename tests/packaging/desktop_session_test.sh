@@ -25,7 +25,7 @@ private=/run/desktop-test
 out=$private/out
 
 fail() {
-  # The outermost part reports it, once, with the logs to read.
+  # The outermost shell reports it, once, with the logs to read.
   if [ -d "$out" ]; then echo "$*" >"$out/failure"; else echo "FAIL: $*" >&2; fi
   exit 1
 }
@@ -173,11 +173,7 @@ inside() {
   echo "nameserver 127.0.0.1" >/etc/resolv.conf
 
   dpkg -i "$private/package.deb" >"$out/dpkg.log" 2>&1 || fail "dpkg -i (dpkg.log)"
-  [ -x "$folder/rir-avadera-helper" ] || {
-    echo "SKIP: the package starts the whole program as root, not as the desktop user" >&2
-    exit 77
-  }
-  grep -q '^Exec=pkexec' "$entry" && fail "the menu entry starts the program through pkexec"
+  # Only the menu's entry is run; a login runs the autostart entry.
   local autostart=/etc/xdg/autostart/tamborelle-rir-avadera.desktop
   [ "$(grep '^Exec=' "$entry")" = "$(grep '^Exec=' "$autostart")" ] ||
     fail "the login starts the program otherwise than the menu does"
@@ -286,7 +282,6 @@ main() {
   RIR_DESKTOP_OUT=$logs RIR_DESKTOP_DEB=$deb RIR_DESKTOP_WATCHER=$watcher \
     timeout --kill-after=5 110 unshare --mount --propagation private --net --pid --fork \
     --mount-proc --kill-child bash -c 'bash "$0" --inside & wait $!' "$(realpath "$0")" || status=$?
-  [ "$status" = 77 ] && exit 77
   if [ "$status" = 0 ] && [ -f "$logs/activate-failed" ]; then
     echo "FAIL: $(cat "$logs/activate-failed")" >&2
     exit 1
