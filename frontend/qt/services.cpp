@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QMessageBox>
 #include <QProcess>
 #include <QThread>
@@ -40,12 +42,21 @@ QMessageBox::Icon BoxIcon(ui::MsgBoxIcon icon) {
 
 }  // namespace
 
-std::int32_t TrayMouseMessage(QSystemTrayIcon::ActivationReason reason) {
+TrayKind TrayKindInThisSession() {
+  // Qt shows the icon as a StatusNotifierItem whenever a watcher is on the session bus.
+  const QDBusConnection bus = QDBusConnection::sessionBus();
+  return bus.isConnected() && bus.interface() != nullptr &&
+                 bus.interface()->isServiceRegistered("org.kde.StatusNotifierWatcher")
+             ? TrayKind::kStatusNotifier
+             : TrayKind::kEmbedded;
+}
+
+std::int32_t TrayMouseMessage(QSystemTrayIcon::ActivationReason reason, TrayKind kind) {
   switch (reason) {
     case QSystemTrayIcon::DoubleClick:
       return kLeftButtonDoubleClick;
     case QSystemTrayIcon::Trigger:
-      return kLeftButtonUp;
+      return kind == TrayKind::kStatusNotifier ? kLeftButtonDoubleClick : kLeftButtonUp;
     case QSystemTrayIcon::Context:
       return kRightButtonUp;
     case QSystemTrayIcon::MiddleClick:
@@ -100,12 +111,13 @@ void QtServices::ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& 
   const auto tip_end = std::find(record.szTip.begin(), record.szTip.end(), '\0');
   tray_icon_->setToolTip(ToQt(std::string_view(
       record.szTip.data(), static_cast<std::size_t>(tip_end - record.szTip.begin()))));
-  QObject::connect(&*tray_icon_, &QSystemTrayIcon::activated, &*tray_icon_,
-                   [this](QSystemTrayIcon::ActivationReason reason) {
-                     if (tray_handler_) {
-                       tray_handler_(TrayMouseMessage(reason));
-                     }
-                   });
+  QObject::connect(
+      &*tray_icon_, &QSystemTrayIcon::activated, &*tray_icon_,
+      [this, kind = TrayKindInThisSession()](QSystemTrayIcon::ActivationReason reason) {
+        if (tray_handler_) {
+          tray_handler_(TrayMouseMessage(reason, kind));
+        }
+      });
   tray_icon_->show();
 }
 

@@ -74,7 +74,14 @@ class QtServices final : public ui::PlatformServices {
   bool program_ended_ = false;
 };
 
+// Where the icon is shown: an X11 tray embeds it and reports clicks; a StatusNotifierItem host
+// (the notification areas of today's desktops, over the session bus) only asks the item to
+// activate, which it does on one click: the one way there to open what the icon stands for.
+enum class TrayKind { kEmbedded, kStatusNotifier };
+TrayKind TrayKindInThisSession();
+
 // The shell's mouse message for an activation of the tray icon.
-std::int32_t TrayMouseMessage(QSystemTrayIcon::ActivationReason reason);
+std::int32_t TrayMouseMessage(QSystemTrayIcon::ActivationReason reason,
+                              TrayKind kind = TrayKind::kEmbedded);
 
 }  // namespace qtfront

@@ -8,7 +8,9 @@
 #include <QtTest/QTest>
 
 #include "qt_program.h"
+#include "services.h"
 #include "single_copy.h"
+#include "ui/main/main_form.h"
 
 namespace {
 
@@ -38,6 +40,20 @@ TEST(QtProgram, TheTrayIconShowsTheProgramsPicture) {
   program.Start(/*first_run=*/false);
   ASSERT_NE(program.services().tray_icon(), nullptr);
   EXPECT_FALSE(program.services().tray_icon()->icon().isNull());
+}
+
+// A StatusNotifierItem host asks for one activation on a click, and nothing else opens the
+// login window there; an embedding tray reports single and double clicks as they are.
+TEST(QtProgram, AStatusNotifierActivationOpensAsADoubleClickDoes) {
+  using qtfront::TrayKind;
+  EXPECT_EQ(qtfront::TrayMouseMessage(QSystemTrayIcon::Trigger, TrayKind::kStatusNotifier),
+            ui::kTrayLeftDoubleClick);
+  EXPECT_NE(qtfront::TrayMouseMessage(QSystemTrayIcon::Trigger, TrayKind::kEmbedded),
+            ui::kTrayLeftDoubleClick);
+  EXPECT_EQ(qtfront::TrayMouseMessage(QSystemTrayIcon::DoubleClick, TrayKind::kEmbedded),
+            ui::kTrayLeftDoubleClick);
+  EXPECT_NE(qtfront::TrayMouseMessage(QSystemTrayIcon::Context, TrayKind::kStatusNotifier),
+            ui::kTrayLeftDoubleClick);
 }
 
 TEST(QtProgram, ASecondStartOpensTheFirstCopysLoginWindow) {
