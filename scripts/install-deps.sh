@@ -19,8 +19,12 @@ run_packages=("${linux_packages[@]}")
 package_packages=(dpkg-dev lintian file)
 # The fuzz targets: clang with libFuzzer and the sanitizers' runtime.
 fuzz_packages=(clang libclang-rt-14-dev)
+# The installed package as its desktop user meets it: a session bus and a system bus with polkit,
+# a virtual display, and a hand on its windows.
+desktop_packages=(dbus iproute2 xvfb xauth xdotool imagemagick x11-utils)
 test_packages=("${linux_packages[@]}" "${windows_packages[@]}" "${package_packages[@]}"
-  "${fuzz_packages[@]}" googletest libbenchmark-dev clang-format clang-tidy xvfb xauth)
+  "${fuzz_packages[@]}" "${desktop_packages[@]}" googletest libbenchmark-dev clang-format
+  clang-tidy)
 # Both programs on a virtual display with a window manager and a notification area.
 screenshot_packages=("${linux_packages[@]}" "${windows_packages[@]}" xvfb xauth xdotool imagemagick
   openbox trayer x11-utils)
