@@ -1,6 +1,7 @@
 // What only the Linux program does, through its real Qt widgets: a desktop without a
-// notification area, Enter on a focused button, the icon's picture and a second start. The
-// scenarios both programs share are in tests/scenarios/.
+// notification area (where closing the login window ends the program), Enter on a focused
+// button, the icon's picture and a second start. The scenarios both programs share are in
+// tests/scenarios/.
 #include <gtest/gtest.h>
 
 #include <QPlainTextEdit>
@@ -21,6 +22,37 @@ TEST(QtProgram, WithoutANotificationAreaTheLoginWindowStandsIn) {
   EXPECT_EQ(program.services().tray_icon(), nullptr);
   ASSERT_NE(program.Login(), nullptr);
   EXPECT_TRUE(program.Login()->isVisible());
+}
+
+TEST(QtProgram, WithoutANotificationAreaClosingTheLoginWindowEndsTheProgram) {
+  QtProgram program(/*notification_area=*/false);
+  program.Start(/*first_run=*/true);
+  program.TypeIn(testsupport::Window::kMain, "txtWebsite", "late.org");
+  program.PressEnterIn(testsupport::Window::kMain, "txtWebsite");
+  program.CloseWithCloseBox(testsupport::Window::kMain);
+  ASSERT_TRUE(program.Shown(testsupport::Window::kLogin));
+  program.CloseWithCloseBox(testsupport::Window::kLogin);
+  EXPECT_TRUE(program.boxes.empty());
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tlate.org\n::1 \tlate.org\n") << "applied as Exit does";
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_TRUE(program.ProgramEnded());
+}
+
+TEST(QtProgram, WithoutANotificationAreaTheLoginWindowStaysWhenTheUserStays) {
+  QtProgram program(/*notification_area=*/false);
+  program.hosts_path = program.folder.File("gone") + "/hosts";
+  program.Start(/*first_run=*/false);
+  program.answers = {ui::MsgBoxResult::kNo};
+  program.CloseWithCloseBox(testsupport::Window::kLogin);
+  ASSERT_EQ(program.boxes.size(), 1u);
+  EXPECT_TRUE(program.boxes[0].text.ends_with(". Exit anyway?")) << program.boxes[0].text;
+  EXPECT_TRUE(program.Shown(testsupport::Window::kLogin));
+  EXPECT_FALSE(program.ProgramEnded());
+
+  program.answers = {ui::MsgBoxResult::kYes};
+  program.CloseWithCloseBox(testsupport::Window::kLogin);
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_TRUE(program.ProgramEnded());
 }
 
 TEST(QtProgram, EnterPressesTheFocusedButtonOffScreen) {

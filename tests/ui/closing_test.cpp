@@ -305,6 +305,95 @@ TEST(Closing, AnUninstallThatCannotApplyAsksWhetherToEndAnyway) {
   }
 }
 
+// The program without a notification area, its main window closed: the login window stands in
+// for the icon.
+void StartWithoutNotificationArea(Program& program) {
+  program.services.has_notification_area = false;
+  program.WriteHosts(kHosts);
+  program.StartOnScreen();
+  program.AddWebsite("new.com");
+  program.app().Unload(FormId::kMain, UnloadMode::kControlMenu);
+  ASSERT_FALSE(program.main_view().IsVisible());
+  ASSERT_TRUE(program.Loaded(FormId::kLogin));
+}
+
+TEST(StandInLogin, ClosingItEndsTheProgramAsExitDoes) {
+  for (UnloadMode mode : {UnloadMode::kControlMenu, UnloadMode::kTaskManager}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    Program program;
+    StartWithoutNotificationArea(program);
+    program.app().Unload(FormId::kLogin, mode);
+
+    EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+    EXPECT_FALSE(program.app().AnyLoaded());
+    EXPECT_EQ(program.services.ends, 1);
+    EXPECT_TRUE(program.services.boxes.empty());
+  }
+}
+
+TEST(StandInLogin, ClosingItWhenTheListCannotBeWrittenAsksAndNoKeepsTheWindow) {
+  Program program;
+  const std::string etc = program.folder.File("etc");
+  std::filesystem::create_directory(etc);
+  program.hosts_path = etc + "/hosts";
+  StartWithoutNotificationArea(program);
+  std::filesystem::remove_all(etc);  // no file can be saved there now
+  program.views.login->password = "typed";
+  program.services.answers = {MsgBoxResult::kNo};
+  program.app().Unload(FormId::kLogin, UnloadMode::kControlMenu);
+
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_TRUE(program.services.boxes[0].text.ends_with(". Exit anyway?"));
+  EXPECT_TRUE(program.Loaded(FormId::kLogin));
+  EXPECT_TRUE(program.views.login->IsVisible());
+  EXPECT_EQ(program.views.login->password, "typed");
+  EXPECT_EQ(program.views.login_loads, 1);
+  EXPECT_FALSE(program.main_view().IsVisible());
+  EXPECT_EQ(program.services.ends, 0);
+
+  program.services.answers = {MsgBoxResult::kYes};
+  program.app().Unload(FormId::kLogin, UnloadMode::kControlMenu);
+  EXPECT_EQ(program.services.boxes.size(), 2u);
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_EQ(program.services.ends, 1);
+}
+
+TEST(StandInLogin, AnAttemptUnloadsItWithoutEndingTheProgram) {
+  Program program;
+  StartWithoutNotificationArea(program);
+  program.views.login->password = "wrong";
+  program.app().Login().cmdLogin_Click();
+
+  EXPECT_EQ(program.BoxesWith("Password is incorrect"), 1u);
+  EXPECT_FALSE(program.Loaded(FormId::kLogin));
+  EXPECT_TRUE(program.Loaded(FormId::kMain));
+  EXPECT_EQ(program.services.ends, 0);
+  EXPECT_EQ(program.Hosts(), kHosts);
+}
+
+TEST(StandInLogin, ClosingALoginWindowWithAWayBackOnlyClosesIt) {
+  for (bool notification_area : {true, false}) {
+    SCOPED_TRACE(notification_area);
+    Program program;
+    program.services.has_notification_area = notification_area;
+    program.WriteHosts(kHosts);
+    if (notification_area) {
+      program.Start();  // to the tray: the icon brings the login window back
+    } else {
+      program.StartOnScreen();  // the main window stays on screen
+    }
+    program.AddWebsite("new.com");
+    program.app().AnotherCopyStarted();
+    ASSERT_TRUE(program.Loaded(FormId::kLogin));
+    program.app().Unload(FormId::kLogin, UnloadMode::kControlMenu);
+
+    EXPECT_FALSE(program.Loaded(FormId::kLogin));
+    EXPECT_TRUE(program.Loaded(FormId::kMain));
+    EXPECT_EQ(program.services.ends, 0);
+    EXPECT_EQ(program.Hosts(), kHosts);
+  }
+}
+
 TEST(Closing, TheEndOfTheSessionNeverAsksAndAppliesTheList) {
   for (bool in_tray : {false, true}) {
     SCOPED_TRACE(in_tray);
