@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QProxyStyle>
 
+#include "runtime_folder.h"
+
 namespace qtfront {
 
 class ProgramStyle final : public QProxyStyle {
@@ -18,8 +20,9 @@ class ProgramStyle final : public QProxyStyle {
 void UseProgramLook(QApplication& application);
 
 // The program's QApplication: an exception that escapes a handler is shown to the user instead
-// of unwinding through Qt's event loop.
-class ProgramApplication final : public QApplication {
+// of unwinding through Qt's event loop. Its runtime folder is there before Qt starts and goes
+// after Qt has ended.
+class ProgramApplication final : private RuntimeFolder, public QApplication {
  public:
   ProgramApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;

@@ -187,6 +187,36 @@ TYPED_TEST_P(ProgramScenario, ExitWritesTheListAndEnds) {
   EXPECT_EQ(program.boxes.size(), 1u) << "Exit asks nothing";
 }
 
+TYPED_TEST_P(ProgramScenario, ExitAsksWhetherToEndWhenTheHostsFileCannotBeWritten) {
+  auto& program = this->program_;
+  const std::string gone = program.folder.File("gone");
+  program.hosts_path = gone + "/hosts";  // in a folder that is not there
+  program.Start(/*first_run=*/true);
+  program.TypeIn(Window::kMain, "txtWebsite", "late.org");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+
+  program.answers = {ui::MsgBoxResult::kNo};
+  program.ChooseMenu("File", "Exit");
+  ASSERT_EQ(program.boxes.size(), 1u);
+  EXPECT_TRUE(program.boxes[0].text.starts_with("The list was not applied: "))
+      << program.boxes[0].text;
+  EXPECT_TRUE(program.boxes[0].text.ends_with(". Exit anyway?")) << program.boxes[0].text;
+  EXPECT_EQ(program.boxes[0].caption, "Exit");
+  EXPECT_EQ(program.boxes[0].buttons, ui::MsgBoxButtons::kYesNo);
+  EXPECT_EQ(program.boxes[0].icon, ui::MsgBoxIcon::kQuestion);
+  EXPECT_TRUE(program.Shown(Window::kMain)) << "No keeps the program as it was";
+  EXPECT_FALSE(program.ProgramEnded());
+  EXPECT_EQ(program.Rows(), (Rows{"late.org\tBlocked"}));
+
+  program.answers = {ui::MsgBoxResult::kYes};
+  program.ChooseMenu("File", "Exit");
+  EXPECT_EQ(program.boxes.size(), 2u) << "asked once more, and only once";
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_TRUE(program.ProgramEnded());
+  EXPECT_FALSE(program.HasTrayIcon());
+  EXPECT_FALSE(std::filesystem::exists(gone));
+}
+
 TYPED_TEST_P(ProgramScenario, ChangesThePasswordInItsModalWindow) {
   auto& program = this->program_;
   program.Start(/*first_run=*/true);
@@ -397,6 +427,7 @@ TYPED_TEST_P(ProgramScenario, ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem)
 REGISTER_TYPED_TEST_SUITE_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow,
                             TrayDoubleClickAndLogin, CloseSendsToTheTrayAndAsksFromThere,
                             ConfirmedCloseOfALaterStartEndsWithoutWriting, ExitWritesTheListAndEnds,
+                            ExitAsksWhetherToEndWhenTheHostsFileCannotBeWritten,
                             ChangesThePasswordInItsModalWindow,
                             RestoresAKeptHostsFileThroughItsChooser,
                             UninstallStartsTheUninstallerBesideTheProgram,

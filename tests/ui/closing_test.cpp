@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "program.h"
+#include "ui/common/messages.h"
 
 namespace {
 
@@ -137,21 +138,121 @@ TEST(Closing, ExitWritesAgainAfterTheOtherWindowsHaveUnloaded) {
   EXPECT_EQ(program.services.ends, 1);
 }
 
-TEST(Closing, AnExitThatCannotApplyEndsNothing) {
+TEST(Closing, TheExitAnywayQuestionGivesTheFailuresLineAsOneSentence) {
+  EXPECT_EQ(ui::ExitAnywayQuestion({rir::ErrorCode::kWrite, "C:\\hosts", "Access is denied."}),
+            "The list was not applied: Cannot write C:\\hosts: Access is denied. Exit anyway?");
+  EXPECT_EQ(ui::ExitAnywayQuestion({rir::ErrorCode::kChangedSinceLoad, "/etc/hosts", ""}),
+            "The list was not applied: /etc/hosts was changed by another program after the list "
+            "was loaded. Exit anyway?");
+}
+
+TEST(Closing, AnExitThatCannotApplyAsksAndNoEndsNothing) {
   Program program;
   program.WriteState("[settings]\r\nfirstrun=true\r\n");
-  program.Start(program.folder.File("gone") + "/hosts");
+  const std::string hosts = program.folder.File("gone") + "/hosts";
+  program.Start(hosts);
+  program.AddWebsite("new.com");
   program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
+  program.services.answers = {MsgBoxResult::kNo};
   program.Main().mmuExit_Click();
 
-  EXPECT_EQ(program.BoxesWith("not applied"), 1u);
-  EXPECT_TRUE(program.Loaded(FormId::kMain));
+  ASSERT_EQ(program.services.boxes.size(), 1u) << "the question stands in for the failure";
+  const fakes::ShownBox& question = program.services.boxes[0];
+  // One sentence, the failure's line in the middle.
+  EXPECT_TRUE(question.text.starts_with("The list was not applied: ")) << question.text;
+  EXPECT_TRUE(question.text.ends_with(". Exit anyway?")) << question.text;
+  EXPECT_NE(question.text.find(hosts), std::string::npos);
+  EXPECT_EQ(question.text.find('\n'), std::string::npos);
+  EXPECT_EQ(question.caption, "Exit");
+  EXPECT_EQ(question.buttons, ui::MsgBoxButtons::kYesNo);
+  EXPECT_EQ(question.icon, ui::MsgBoxIcon::kQuestion);
+  EXPECT_TRUE(program.main_view().IsVisible());
   EXPECT_TRUE(program.Loaded(FormId::kLogin));
+  EXPECT_EQ(program.main_view().Rows(), std::vector<std::string>{"new.com\tBlocked"});
   EXPECT_EQ(program.services.ends, 0);
   // The next close of the window on screen is an ordinary one again.
   program.app().Unload(FormId::kMain, UnloadMode::kControlMenu);
   EXPECT_TRUE(program.Loaded(FormId::kMain));
   EXPECT_EQ(program.main_view().GetWindowState(), WindowState::kMinimized);
+  EXPECT_EQ(program.services.boxes.size(), 1u);
+}
+
+TEST(Closing, AnExitThatCannotApplyAsksAndYesEndsWithoutWriting) {
+  Program program;
+  program.WriteState("[settings]\r\nfirstrun=true\r\n");
+  program.Start(program.folder.File("gone") + "/hosts");
+  program.AddWebsite("new.com");
+  program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
+  const std::string state = program.State();
+  program.services.answers = {MsgBoxResult::kYes};
+  program.Main().mmuExit_Click();
+
+  // Asked once: the close that follows Exit does not try the file again.
+  EXPECT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_EQ(program.services.ends, 1);
+  EXPECT_TRUE(program.services.icons.empty());
+  EXPECT_EQ(program.State(), state);
+  EXPECT_FALSE(std::filesystem::exists(program.folder.File("gone")));
+}
+
+TEST(Closing, ExitAsksAgainWhenOnlyItsSecondWriteFails) {
+  for (MsgBoxResult answer : {MsgBoxResult::kNo, MsgBoxResult::kYes}) {
+    SCOPED_TRACE(static_cast<int>(answer));
+    Program program;
+    const std::string folder = program.folder.File("etc");
+    std::filesystem::create_directory(folder);
+    program.WriteState("[settings]\r\nfirstrun=true\r\n");
+    program.Start(folder + "/hosts");
+    program.AddWebsite("new.com");
+    program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
+    // Between the two writes the login window unloads; take the folder away there.
+    program.views.login->on_unload = [&] { std::filesystem::remove_all(folder); };
+    program.services.answers = {answer};
+    program.Main().mmuExit_Click();
+
+    ASSERT_EQ(program.services.boxes.size(), 1u);
+    EXPECT_TRUE(program.services.boxes[0].text.ends_with(". Exit anyway?"));
+    if (answer == MsgBoxResult::kNo) {
+      EXPECT_TRUE(program.Loaded(FormId::kMain));
+      EXPECT_EQ(program.services.ends, 0);
+      program.app().Unload(FormId::kMain, UnloadMode::kControlMenu);
+      EXPECT_EQ(program.main_view().GetWindowState(), WindowState::kMinimized)
+          << "not left marked for exit";
+    } else {
+      EXPECT_FALSE(program.app().AnyLoaded());
+      EXPECT_EQ(program.services.ends, 1);
+    }
+  }
+}
+
+TEST(Closing, AnExitAfterAnotherProgramsEditEndsOnlyWithoutWritingOverIt) {
+  Program program;
+  program.WriteHosts(kHosts);
+  program.StartOnScreen();
+  program.AddWebsite("new.com");
+  const std::string edited = std::string(kHosts) + "10.0.0.1 nas\r\n";
+  program.WriteHosts(edited);
+  program.services.answers = {MsgBoxResult::kYes};
+  program.Main().mmuExit_Click();
+
+  ASSERT_EQ(program.services.boxes.size(), 1u) << "no offer to load the file again on the way out";
+  EXPECT_NE(program.services.boxes[0].text.find("was changed by another program"),
+            std::string::npos);
+  EXPECT_EQ(program.services.ends, 1);
+  EXPECT_EQ(program.Hosts(), edited);
+}
+
+TEST(Closing, AClosingWindowInTheTrayEndsOnYesEvenWhenTheListCannotBeWritten) {
+  Program program;
+  program.Start(program.folder.File("gone") + "/hosts");
+  program.services.answers = {MsgBoxResult::kYes};
+  program.app().Unload(FormId::kMain, UnloadMode::kControlMenu);
+
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_EQ(program.services.boxes[0].text, "Exit Tamborelle Rir Avadera?");
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_EQ(program.services.ends, 1);
 }
 
 TEST(Closing, UninstallWithoutTheUninstallerChangesNothing) {
@@ -184,6 +285,113 @@ TEST(Closing, UninstallStartsTheUninstallerAndEndsWithTheListApplied) {
   EXPECT_EQ(program.services.started[0].second, ui::WindowStyle::kMinimizedFocus);
   EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
   EXPECT_EQ(program.services.ends, 1);
+}
+
+TEST(Closing, AnUninstallThatCannotApplyAsksWhetherToEndAnyway) {
+  for (MsgBoxResult answer : {MsgBoxResult::kNo, MsgBoxResult::kYes}) {
+    SCOPED_TRACE(static_cast<int>(answer));
+    Program program;
+    testsupport::WriteBytes(program.folder.File("unins000.exe"), "MZ");
+    program.WriteState("[settings]\r\nfirstrun=true\r\n");
+    program.Start(program.folder.File("gone") + "/hosts");
+    program.services.answers = {answer};
+    program.Main().mmuUninstall_Click();
+
+    ASSERT_EQ(program.services.boxes.size(), 1u);
+    EXPECT_TRUE(program.services.boxes[0].text.ends_with(". Exit anyway?"));
+    EXPECT_EQ(program.services.started.size(), 1u);
+    EXPECT_EQ(program.Loaded(FormId::kMain), answer == MsgBoxResult::kNo);
+    EXPECT_EQ(program.services.ends, answer == MsgBoxResult::kYes ? 1 : 0);
+  }
+}
+
+// The program without a notification area, its main window closed: the login window stands in
+// for the icon.
+void StartWithoutNotificationArea(Program& program) {
+  program.services.has_notification_area = false;
+  program.WriteHosts(kHosts);
+  program.StartOnScreen();
+  program.AddWebsite("new.com");
+  program.app().Unload(FormId::kMain, UnloadMode::kControlMenu);
+  ASSERT_FALSE(program.main_view().IsVisible());
+  ASSERT_TRUE(program.Loaded(FormId::kLogin));
+}
+
+TEST(StandInLogin, ClosingItEndsTheProgramAsExitDoes) {
+  for (UnloadMode mode : {UnloadMode::kControlMenu, UnloadMode::kTaskManager}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    Program program;
+    StartWithoutNotificationArea(program);
+    program.app().Unload(FormId::kLogin, mode);
+
+    EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+    EXPECT_FALSE(program.app().AnyLoaded());
+    EXPECT_EQ(program.services.ends, 1);
+    EXPECT_TRUE(program.services.boxes.empty());
+  }
+}
+
+TEST(StandInLogin, ClosingItWhenTheListCannotBeWrittenAsksAndNoKeepsTheWindow) {
+  Program program;
+  const std::string etc = program.folder.File("etc");
+  std::filesystem::create_directory(etc);
+  program.hosts_path = etc + "/hosts";
+  StartWithoutNotificationArea(program);
+  std::filesystem::remove_all(etc);  // no file can be saved there now
+  program.views.login->password = "typed";
+  program.services.answers = {MsgBoxResult::kNo};
+  program.app().Unload(FormId::kLogin, UnloadMode::kControlMenu);
+
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_TRUE(program.services.boxes[0].text.ends_with(". Exit anyway?"));
+  EXPECT_TRUE(program.Loaded(FormId::kLogin));
+  EXPECT_TRUE(program.views.login->IsVisible());
+  EXPECT_EQ(program.views.login->password, "typed");
+  EXPECT_EQ(program.views.login_loads, 1);
+  EXPECT_FALSE(program.main_view().IsVisible());
+  EXPECT_EQ(program.services.ends, 0);
+
+  program.services.answers = {MsgBoxResult::kYes};
+  program.app().Unload(FormId::kLogin, UnloadMode::kControlMenu);
+  EXPECT_EQ(program.services.boxes.size(), 2u);
+  EXPECT_FALSE(program.app().AnyLoaded());
+  EXPECT_EQ(program.services.ends, 1);
+}
+
+TEST(StandInLogin, AnAttemptUnloadsItWithoutEndingTheProgram) {
+  Program program;
+  StartWithoutNotificationArea(program);
+  program.views.login->password = "wrong";
+  program.app().Login().cmdLogin_Click();
+
+  EXPECT_EQ(program.BoxesWith("Password is incorrect"), 1u);
+  EXPECT_FALSE(program.Loaded(FormId::kLogin));
+  EXPECT_TRUE(program.Loaded(FormId::kMain));
+  EXPECT_EQ(program.services.ends, 0);
+  EXPECT_EQ(program.Hosts(), kHosts);
+}
+
+TEST(StandInLogin, ClosingALoginWindowWithAWayBackOnlyClosesIt) {
+  for (bool notification_area : {true, false}) {
+    SCOPED_TRACE(notification_area);
+    Program program;
+    program.services.has_notification_area = notification_area;
+    program.WriteHosts(kHosts);
+    if (notification_area) {
+      program.Start();  // to the tray: the icon brings the login window back
+    } else {
+      program.StartOnScreen();  // the main window stays on screen
+    }
+    program.AddWebsite("new.com");
+    program.app().AnotherCopyStarted();
+    ASSERT_TRUE(program.Loaded(FormId::kLogin));
+    program.app().Unload(FormId::kLogin, UnloadMode::kControlMenu);
+
+    EXPECT_FALSE(program.Loaded(FormId::kLogin));
+    EXPECT_TRUE(program.Loaded(FormId::kMain));
+    EXPECT_EQ(program.services.ends, 0);
+    EXPECT_EQ(program.Hosts(), kHosts);
+  }
 }
 
 TEST(Closing, TheEndOfTheSessionNeverAsksAndAppliesTheList) {

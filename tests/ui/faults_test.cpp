@@ -36,9 +36,11 @@ TEST(Faults, AFullDiskAtApplyIsToldAndTheListAndTheProgramStay) {
     check(program.Hosts() == old_text, "the hosts file keeps its old text");
     check(program.main_view().Rows().size() == 4001, "the list stays as the user made it");
 
+    program.services.answers = {ui::MsgBoxResult::kNo};
     program.Main().mmuExit_Click();
-    check(program.Loaded(ui::FormId::kMain) && program.services.ends == 0,
-          "an Exit that cannot apply ends nothing");
+    check(program.BoxesWith("No space left on device. Exit anyway?") == 1,
+          "an Exit that cannot apply asks whether to end all the same");
+    check(program.Loaded(ui::FormId::kMain) && program.services.ends == 0, "and No ends nothing");
 
     std::filesystem::remove(folder + "/filler");
     program.Main().mmuExit_Click();

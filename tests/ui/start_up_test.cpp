@@ -161,8 +161,10 @@ TEST(StartUp, WithoutANotificationAreaTheLoginWindowStandsInForTheIcon) {
   ASSERT_TRUE(program.Loaded(FormId::kLogin));
   EXPECT_TRUE(program.views.login->IsVisible());
 
-  // Closed with its box, it comes back when the program is started again.
-  program.app().Unload(FormId::kLogin, ui::UnloadMode::kControlMenu);
+  // Gone after a wrong attempt, it comes back when the program is started again.
+  program.views.login->password = "wrong";
+  program.app().Login().cmdLogin_Click();
+  EXPECT_FALSE(program.Loaded(FormId::kLogin));
   EXPECT_EQ(program.services.ends, 0);
   program.app().AnotherCopyStarted();
   EXPECT_TRUE(program.views.login->IsVisible());

@@ -61,6 +61,17 @@ std::string FailureText(Failure failure, const rir::Error& error) {
   return text;
 }
 
+std::string ExitAnywayQuestion(const rir::Error& error) {
+  // The error's one line rather than the failure box's two paragraphs: those open by saying that
+  // the list was not applied, which the question says already, and the answer depends only on
+  // what failed and why.
+  std::string reason = rir::DescribeError(error);
+  if (!reason.empty() && reason.back() == '.') {
+    reason.pop_back();
+  }
+  return "The list was not applied: " + reason + ". Exit anyway?";
+}
+
 std::string AddedAsText(std::string_view typed, std::string_view host) {
   return "\"" + std::string(typed) + "\" was added as " + std::string(host) +
          ", the name that the system looks up.";

@@ -22,6 +22,8 @@ inline constexpr std::string_view kPasswordsDoNotMatch = "The passwords do not m
 inline constexpr std::string_view kPasswordChanged = "Password Succesfully changed!";
 inline constexpr std::string_view kExitQuestion = "Exit Tamborelle Rir Avadera?";
 inline constexpr std::string_view kExitCaption = "Exit";
+// Asked, under kExitCaption, when the list cannot be written on the way out.
+std::string ExitAnywayQuestion(const rir::Error& error);
 inline constexpr std::string_view kNoKeptCopies =
     "No earlier hosts file has been kept yet. Each Apply that changes the hosts file keeps the "
     "text it replaces, which can then be restored here.";

@@ -20,6 +20,9 @@ class frmLogin {
   LoginView& view() { return view_; }
 
   void Form_Load();
+  // Where the login window stands in for a missing notification icon, closing it is the only
+  // close left to the user: it ends the program as Exit does, and is refused when Exit is.
+  void Form_QueryUnload(bool& Cancel, UnloadMode mode);
   void cmdLogin_Click();
   void txtPassword_KeyDown(std::int16_t KeyCode, std::int16_t Shift);
 

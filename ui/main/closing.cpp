@@ -14,8 +14,11 @@ void frmRirAvadera::Form_QueryUnload(bool& Cancel, UnloadMode mode) {
     m_blnExitRequested = true;
   }
   if (m_blnExitRequested) {
-    if (!Apply() && !session_ending) {
-      // Ending now would lose the list that could not be written: the program goes on.
+    if (session_ending) {
+      if (!leave_unapplied_) {
+        Apply();  // a failure is told, and the program ends all the same
+      }
+    } else if (!ApplyBeforeEnd()) {
       m_blnExitRequested = false;
       Cancel = true;
       return;
@@ -29,6 +32,8 @@ void frmRirAvadera::Form_QueryUnload(bool& Cancel, UnloadMode mode) {
     const MsgBoxResult answer =
         services_.MsgBox(kExitQuestion, kExitCaption, MsgBoxButtons::kYesNo, MsgBoxIcon::kQuestion);
     if (answer == MsgBoxResult::kYes) {
+      // Nothing is written on this way out, so a hosts file that cannot be written never
+      // keeps it from ending.
       forms_.Unload(FormId::kMain);
     } else {
       Cancel = true;
@@ -39,9 +44,26 @@ void frmRirAvadera::Form_QueryUnload(bool& Cancel, UnloadMode mode) {
   MinimizeForm();
 }
 
+bool frmRirAvadera::ApplyBeforeEnd() {
+  if (leave_unapplied_) {
+    return true;  // asked and answered already, by the Exit that started this close
+  }
+  auto applied = ApplyList();
+  if (applied) {
+    return true;
+  }
+  // A copy that can never write the hosts file (no rights, a read-only file system, another
+  // program's edit it must not drop) could otherwise never be ended; ending without the list
+  // loses only the changes not applied, and the hosts file keeps what it holds.
+  leave_unapplied_ =
+      services_.MsgBox(ExitAnywayQuestion(applied.error()), kExitCaption, MsgBoxButtons::kYesNo,
+                       MsgBoxIcon::kQuestion) == MsgBoxResult::kYes;
+  return leave_unapplied_;
+}
+
 void frmRirAvadera::mmuExit_Click() {
   m_blnExitRequested = true;
-  if (!Apply()) {
+  if (!ApplyBeforeEnd()) {
     m_blnExitRequested = false;  // nothing ends: the next close goes to the tray again
     return;
   }

@@ -173,21 +173,29 @@ rir::Result<blocklist::SaveOutcome> frmRirAvadera::SaveHostsFile() {
   return hosts_.Save(m_strHostsText);
 }
 
-bool frmRirAvadera::Apply() {
+rir::Result<void> frmRirAvadera::ApplyList() {
   BuildHostsText();
   auto saved = SaveHostsFile();
-  if (!saved && saved.error().code == rir::ErrorCode::kChangedSinceLoad) {
-    OfferReload(saved.error().path);
-    return false;
-  }
   if (!saved) {
-    ShowFailure(services_, Failure::kApply, saved.error());
-    return false;
+    return saved.error();
   }
   // The list is applied all the same: only the way back to the old text is missing.
   view_.SetRestartNoticeVisible(true);
   ShowBrowserWarning();
   AfterSave(*saved);
+  return {};
+}
+
+bool frmRirAvadera::Apply() {
+  auto applied = ApplyList();
+  if (!applied && applied.error().code == rir::ErrorCode::kChangedSinceLoad) {
+    OfferReload(applied.error().path);
+    return false;
+  }
+  if (!applied) {
+    ShowFailure(services_, Failure::kApply, applied.error());
+    return false;
+  }
   return true;
 }
 

@@ -75,7 +75,13 @@ class frmRirAvadera {
   void LoadHostsFile();
   void BuildHostsText();
   rir::Result<blocklist::SaveOutcome> SaveHostsFile();
+  // Builds and saves the list and shows the restart notice; a failure is left to the caller.
+  rir::Result<void> ApplyList();
+  // Applies, or tells why not; true when the list was written.
   bool Apply();
+  // Applies on the way out of the program; when that fails, asks whether to end all the same.
+  // False when the user stays.
+  bool ApplyBeforeEnd();
   // Tells, once per run, that a save could not keep the text it replaced.
   void AfterSave(const blocklist::SaveOutcome& saved);
   void OfferReload(std::string_view hosts_path);
@@ -96,6 +102,7 @@ class frmRirAvadera {
   std::string m_strHostsText;
   bool m_blnHostsTextBuilt = false;  // save only never writes a text that was not built
   bool m_blnExitRequested = false;
+  bool leave_unapplied_ = false;  // the user chose to end without the list written
   TrayRecord nidTray;
   std::optional<rir::Error> m_loadFailure;
   std::optional<blocklist::FinishedSave> m_finishedSave;
