@@ -73,7 +73,7 @@ std::string_view Pattern(ErrorCode code) {
     case ErrorCode::kWrongPassword:
       return "The password given is not the one stored in {}";
     case ErrorCode::kHelperFailed:
-      return "Cannot have {} make the change as an administrator";
+      return "Cannot have {} act as an administrator";
     case ErrorCode::kBadRequest:
       return "{} refuses the request";
   }

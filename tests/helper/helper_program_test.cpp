@@ -119,7 +119,7 @@ TEST(ProgramWithHelper, AHelperThatCannotAnswerIsToldWithTheReason) {
   EXPECT_EQ(written.error().code, rir::ErrorCode::kHelperFailed);
   EXPECT_EQ(rir::DescribeError(written.error()),
             "Cannot have " + refusing +
-                " make the change as an administrator: Error executing command as another user: "
+                " act as an administrator: Error executing command as another user: "
                 "Not authorized");
   EXPECT_EQ(refused.ReadFirstRun(), "") << "an unknown flag reads as none";
 }
