@@ -174,6 +174,11 @@ rir::Result<bool> RewriteBehindJournal(FileDescriptor& target, const std::string
 
 }  // namespace
 
+bool FileHoldsExactly(const std::string& path, std::string_view text) {
+  const FileDescriptor reading(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  return reading.valid() && IsRegularFile(reading.get()) && HoldsExactly(reading.get(), text);
+}
+
 rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view text,
                                       const std::function<void()>& before_change) {
   const std::string file = FileNamedBy(path);
@@ -186,8 +191,7 @@ rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view 
     }
     rir::Error refused = rir::SystemFailure(rir::ErrorCode::kWrite, path);
     // A file that may not be written but already holds the text needs nothing.
-    if (FileDescriptor reading(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-        reading.valid() && IsRegularFile(reading.get()) && HoldsExactly(reading.get(), text)) {
+    if (FileHoldsExactly(file, text)) {
       return false;
     }
     return refused;

@@ -95,6 +95,10 @@ bool HoldsExactly(const std::string& path, std::string_view text) {
 
 }  // namespace
 
+bool FileHoldsExactly(const std::string& path, std::string_view text) {
+  return HoldsExactly(path, text);
+}
+
 rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view text,
                                       const std::function<void()>& before_change) {
   const bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -1,7 +1,7 @@
 #include "helper/helper_files.h"
 
+#include "blocklist/file_io.h"
 #include "helper/run_with_input.h"
-#include "rir/file_read.h"
 #include "rir/text.h"
 
 namespace helper {
@@ -10,21 +10,6 @@ namespace {
 
 // pkexec's own words when it refuses ("Not authorized", "No authentication agent found").
 constexpr std::size_t kMostReplyBytes = 1 << 20;
-
-// Whether the file already holds `text`: then nothing is asked of anyone, as a save of the
-// program's own would write nothing. A file that cannot be read is left to the helper.
-bool FileHolds(const std::string& path, std::string_view text) {
-  std::string_view rest = text;
-  bool same = true;
-  auto read = rir::ReadFileInPieces(path, [&](std::string_view piece, std::size_t) {
-    if (same && rest.starts_with(piece)) {
-      rest.remove_prefix(piece.size());
-    } else {
-      same = false;
-    }
-  });
-  return read && *read && same && rest.empty();
-}
 
 }  // namespace
 
@@ -59,7 +44,9 @@ rir::Result<Message> HelperFiles::Ask(const Message& request) const {
 
 rir::Result<blocklist::SaveOutcome> HelperFiles::WriteHosts(
     const std::string& path, std::string_view text, const blocklist::KeepPreviousText& /*keep*/) {
-  if (FileHolds(path, text)) {
+  // A file that holds the text already asks nothing of anyone, as a save of the program's own
+  // would write nothing (the second write of Exit).
+  if (blocklist::FileHoldsExactly(path, text)) {
     return blocklist::SaveOutcome{};
   }
   // The helper keeps the file's earlier text itself, where only it may write.

@@ -22,6 +22,9 @@ namespace blocklist {
 // A file that already holds `text` is left alone: the result is false, and nothing is written.
 // Otherwise `before_change` runs once the file is known to differ, before any byte is written,
 // and the result is true.
+// Whether the regular file at `path` holds exactly `text`; false when it cannot be read.
+bool FileHoldsExactly(const std::string& path, std::string_view text);
+
 rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view text,
                                       const std::function<void()>& before_change = {});
 
