@@ -172,4 +172,8 @@ rir::Result<std::string> HostsHistory::Read(const KeptCopy& copy) const {
   return std::move(**bytes);
 }
 
+std::string HistoryFolderFor(const std::string& executable_folder) {
+  return rir::FileInFolder(rir::ProgramDataFolder(executable_folder), "history");
+}
+
 }  // namespace blocklist

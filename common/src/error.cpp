@@ -76,6 +76,8 @@ std::string_view Pattern(ErrorCode code) {
       return "Cannot have {} act as an administrator";
     case ErrorCode::kBadRequest:
       return "{} refuses the request";
+    case ErrorCode::kTooManyWrongPasswords:
+      return "Too many wrong passwords were given, as {} counts them";
   }
   return "Unknown failure with {}";
 }

@@ -7,14 +7,6 @@ namespace helper {
 
 namespace {
 
-constexpr std::string_view kGreeting = "rir-avadera-helper 1\n";
-
-bool IsName(std::string_view text) {
-  return !text.empty() && text.size() <= 32 && std::all_of(text.begin(), text.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || c == '-';
-  });
-}
-
 rir::Error Malformed(std::string reason) {
   return rir::Error{rir::ErrorCode::kBadRequest, "rir-avadera-helper", std::move(reason)};
 }
@@ -31,6 +23,12 @@ bool TakeLine(std::string_view& rest, std::string_view& line) {
 }
 
 }  // namespace
+
+bool IsFieldName(std::string_view text) {
+  return !text.empty() && text.size() <= 32 && std::all_of(text.begin(), text.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || c == '-';
+  });
+}
 
 const std::string* Message::Field(std::string_view name) const {
   const auto found = std::find_if(fields.begin(), fields.end(),
@@ -64,6 +62,51 @@ std::string Encode(const Message& message) {
   return text;
 }
 
+EncodedPieces EncodeWithLast(const Message& message, std::string_view name,
+                             std::string_view value) {
+  EncodedPieces encoded{Encode(message), value};
+  encoded.head.append(name);
+  encoded.head.push_back(' ');
+  encoded.head.append(std::to_string(value.size()));
+  encoded.head.push_back('\n');
+  return encoded;
+}
+
+std::string EncodeStamp(const std::optional<blocklist::FileStamp>& stamp) {
+  if (!stamp) {
+    return {};
+  }
+  return std::to_string(stamp->exists) + ' ' + std::to_string(stamp->regular) + ' ' +
+         std::to_string(stamp->volume) + ' ' + std::to_string(stamp->file) + ' ' +
+         std::to_string(stamp->size) + ' ' + std::to_string(stamp->modified);
+}
+
+rir::Result<std::optional<blocklist::FileStamp>> DecodeStamp(std::string_view text) {
+  if (text.empty()) {
+    return std::optional<blocklist::FileStamp>();
+  }
+  blocklist::FileStamp stamp;
+  int exists = 0;
+  int regular = 0;
+  const char* at = text.data();
+  const char* const end = text.data() + text.size();
+  const auto take = [&](auto& number) {
+    const auto [next, failure] = std::from_chars(at, end, number);
+    if (failure != std::errc()) {
+      return false;
+    }
+    at = next < end && *next == ' ' ? next + 1 : next;
+    return true;
+  };
+  if (!take(exists) || !take(regular) || !take(stamp.volume) || !take(stamp.file) ||
+      !take(stamp.size) || !take(stamp.modified) || at != end) {
+    return Malformed("the field \"stamp\" is no file's stamp");
+  }
+  stamp.exists = exists != 0;
+  stamp.regular = regular != 0;
+  return std::optional<blocklist::FileStamp>(stamp);
+}
+
 rir::Result<Message> Decode(std::string_view bytes) {
   if (bytes.size() > kMostMessageBytes) {
     return Malformed("the message is too large");
@@ -74,7 +117,7 @@ rir::Result<Message> Decode(std::string_view bytes) {
   std::string_view rest = bytes.substr(kGreeting.size());
   Message message;
   std::string_view line;
-  if (!TakeLine(rest, line) || !IsName(line)) {
+  if (!TakeLine(rest, line) || !IsFieldName(line)) {
     return Malformed("the message names no kind");
   }
   message.kind = std::string(line);
@@ -84,7 +127,7 @@ rir::Result<Message> Decode(std::string_view bytes) {
     }
     const auto space = line.find(' ');
     const std::string_view name = line.substr(0, space);
-    if (space == std::string_view::npos || !IsName(name)) {
+    if (space == std::string_view::npos || !IsFieldName(name)) {
       return Malformed("a field has no name");
     }
     if (message.Field(name) != nullptr) {
@@ -130,7 +173,7 @@ rir::Error ErrorIn(const Message& reply, std::string_view prefix) {
       number = -1;
     }
   }
-  if (number < 0 || number > static_cast<int>(rir::ErrorCode::kBadRequest) || path == nullptr ||
+  if (number < 0 || number > static_cast<int>(rir::kLastErrorCode) || path == nullptr ||
       reason == nullptr) {
     return Malformed("the reply holds no error that can be read");
   }

@@ -9,6 +9,9 @@
 namespace settings {
 
 #ifdef _WIN32
+// Protected (P): nothing inherited. Full access (FA) for built-in Administrators (BA) and
+// Local System (SY).
+inline constexpr const char* kAdministratorsOnly = "D:P(A;;FA;;;BA)(A;;FA;;;SY)";
 // Gives the file an access list of its own, inheriting nothing from its folder: full control
 // for the Administrators group and SYSTEM, nothing for anybody else.
 rir::Result<void> KeepForAdministratorsOnly(const std::string& path);

@@ -9,10 +9,6 @@ namespace settings {
 
 namespace {
 
-// Protected (P): nothing inherited. Full access (FA) for built-in Administrators (BA) and
-// Local System (SY).
-constexpr const char* kAdministratorsOnly = "D:P(A;;FA;;;BA)(A;;FA;;;SY)";
-
 class LocalMemory {
  public:
   LocalMemory() = default;

@@ -72,6 +72,10 @@ std::string ExitAnywayQuestion(const rir::Error& error) {
   return "The list was not applied: " + reason + ". Exit anyway?";
 }
 
+std::string TooManyWrongPasswordsText(const rir::Error& error) {
+  return "Too many wrong passwords: " + error.reason + ".";
+}
+
 std::string AddedAsText(std::string_view typed, std::string_view host) {
   return "\"" + std::string(typed) + "\" was added as " + std::string(host) +
          ", the name that the system looks up.";

@@ -28,6 +28,9 @@ inline constexpr std::string_view kNoKeptCopies =
     "No earlier hosts file has been kept yet. Each Apply that changes the hosts file keeps the "
     "text it replaces, which can then be restored here.";
 
+// Said by the login window instead of checking, while wrong passwords make attempts wait.
+std::string TooManyWrongPasswordsText(const rir::Error& error);
+
 // Told when the name added differs from what was typed.
 std::string AddedAsText(std::string_view typed, std::string_view host);
 

@@ -20,6 +20,14 @@ rir::Result<blocklist::HostsHistory> HostsHistoryOfProgram(PlatformServices& ser
   return blocklist::HostsHistory(blocklist::HistoryFolderFor(*folder));
 }
 
+rir::Result<settings::LoginRecord> LoginRecordOfProgram(PlatformServices& services) {
+  auto folder = services.ExecutableFolder();
+  if (!folder) {
+    return folder.error();
+  }
+  return settings::LoginRecord(settings::LoginRecordPathIn(rir::ProgramDataFolder(*folder)));
+}
+
 std::string UninstallerPathIn(const std::string& folder) {
   return rir::FileInFolder(folder, "unins000.exe");
 }

@@ -5,6 +5,7 @@
 
 #include "blocklist/hosts_history.h"
 #include "rir/result.h"
+#include "settings/login_record.h"
 #include "settings/state_file.h"
 #include "ui/common/platform_services.h"
 
@@ -14,6 +15,9 @@ rir::Result<settings::StateFile> StateFileBesideProgram(PlatformServices& servic
 
 // The history of the hosts file, in the folder that goes with the program's place.
 rir::Result<blocklist::HostsHistory> HostsHistoryOfProgram(PlatformServices& services);
+
+// The count of wrong passwords, where the program keeps its data.
+rir::Result<settings::LoginRecord> LoginRecordOfProgram(PlatformServices& services);
 
 // The uninstaller that the installer puts beside the program.
 std::string UninstallerPathIn(const std::string& folder);

@@ -1,13 +1,23 @@
 #include "ui/common/system_files.h"
 
-#include "settings/password.h"
 #include "ui/common/program_files.h"
 
 namespace ui {
 
+std::string_view FilesBesideProgram::WaitingText() const {
+  return "Writing the system's files...";
+}
+
 rir::Result<blocklist::SaveOutcome> FilesBesideProgram::WriteHosts(
-    const std::string& path, std::string_view text, const blocklist::KeepPreviousText& keep) {
+    const std::string& path, std::string_view text, const blocklist::KeepPreviousText& keep,
+    const std::optional<blocklist::FileStamp>& /*unchanged_since*/) {
+  // The store looked at the stamp a moment ago, in this process.
   return blocklist::ReplaceHostsFile(path, text, keep);
+}
+
+rir::Result<std::optional<blocklist::FinishedSave>> FilesBesideProgram::FinishSave(
+    const std::string& path) {
+  return blocklist::FinishInterruptedSave(path);
 }
 
 std::string FilesBesideProgram::ReadFirstRun() {
@@ -38,7 +48,11 @@ rir::Result<StoredPassword> FilesBesideProgram::ReadPassword() {
 
 rir::Result<bool> FilesBesideProgram::PasswordMatches(std::string_view typed,
                                                       const StoredPassword& stored) {
-  return settings::PasswordMatches(typed, stored.value.value_or(std::string()));
+  const auto record = LoginRecordOfProgram(services_);
+  if (!record) {
+    return record.error();
+  }
+  return record->Matches(typed, stored.value.value_or(std::string()));
 }
 
 rir::Result<void> FilesBesideProgram::StorePassword(std::string_view typed) {

@@ -1,6 +1,7 @@
 #include "ui/login/login_form.h"
 
 #include "ui/common/messages.h"
+#include "ui/common/waiting.h"
 #include "ui/main/main_form.h"
 
 namespace ui {
@@ -29,7 +30,7 @@ frmLogin::frmLogin(LoginView& view, Forms& forms, PlatformServices& services)
     : view_(view), forms_(forms), services_(services) {}
 
 void frmLogin::Form_Load() {
-  auto stored = services_.Files().ReadPassword();
+  auto stored = WhileWaiting(services_, view_, [this] { return services_.Files().ReadPassword(); });
   if (!stored) {
     // Never the empty password: a file that cannot be read lets nobody in.
     m_readFailure = stored.error();
@@ -48,8 +49,13 @@ void frmLogin::cmdLogin_Click() {
   const std::string attempt = view_.PasswordText();
   if (m_readFailure) {
     ShowFailure(services_, Failure::kReadPassword, *m_readFailure);
-  } else if (auto matches = services_.Files().PasswordMatches(attempt, m_strPassword); !matches) {
-    if (matches.error().code == rir::ErrorCode::kDamagedPasswordHash) {
+  } else if (auto matches = WhileWaiting(
+                 services_, view_,
+                 [&] { return services_.Files().PasswordMatches(attempt, m_strPassword); });
+             !matches) {
+    if (matches.error().code == rir::ErrorCode::kTooManyWrongPasswords) {
+      ShowMessage(services_, TooManyWrongPasswordsText(matches.error()));
+    } else if (matches.error().code == rir::ErrorCode::kDamagedPasswordHash) {
       rir::Error damaged = matches.error();
       if (damaged.path.empty()) {
         damaged.path = m_strPassword.path;

@@ -38,7 +38,10 @@ enum class ErrorCode {
   kWrongPassword,
   kHelperFailed,
   kBadRequest,
+  // The reason is when to try again ("try again in 8 seconds").
+  kTooManyWrongPasswords,
 };
+inline constexpr ErrorCode kLastErrorCode = ErrorCode::kTooManyWrongPasswords;
 
 struct Error {
   ErrorCode code;

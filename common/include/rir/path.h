@@ -20,4 +20,16 @@ inline std::string FileInFolder(const std::string& folder, std::string_view name
   return path;
 }
 
+// Where the program keeps what it learns as it runs (the hosts file's history, the count of
+// wrong passwords): beside itself on Windows and in a build tree; for the installed Linux
+// program with the system's other program data, since /opt holds only what the package ships.
+inline std::string ProgramDataFolder(const std::string& executable_folder) {
+#ifndef _WIN32
+  if (executable_folder == "/opt/tamborelle-rir-avadera") {
+    return "/var/lib/tamborelle-rir-avadera";
+  }
+#endif
+  return executable_folder;
+}
+
 }  // namespace rir
