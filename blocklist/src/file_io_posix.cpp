@@ -220,6 +220,20 @@ rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view 
   return RewriteBehindJournal(target, file, text);
 }
 
+bool UnfinishedSaveOutOfReach(const std::string& path) {
+  const std::string file = FileNamedBy(path);
+  if (!HasUnfinishedFiles(file)) {
+    return false;
+  }
+  // Finishing reads the journal, writes the file and removes what lies beside it.
+  const auto may = [](const std::string& at, int how) {
+    return ::faccessat(AT_FDCWD, at.c_str(), how, AT_EACCESS) == 0;
+  };
+  const std::string journal = JournalPath(file);
+  return !may(rir::FolderOf(file), W_OK | X_OK) ||
+         (may(journal, F_OK) && (!may(journal, R_OK) || !may(file, W_OK)));
+}
+
 rir::Result<FileStamp> StampOf(const std::string& path) {
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0) {

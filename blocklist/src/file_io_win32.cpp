@@ -185,4 +185,8 @@ rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(const std::string
   return std::optional<FinishedSave>();
 }
 
+bool UnfinishedSaveOutOfReach(const std::string& /*path*/) {
+  return false;
+}
+
 }  // namespace blocklist

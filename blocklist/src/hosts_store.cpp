@@ -37,7 +37,13 @@ rir::Result<void> HostsStore::Load(BlockList& list) {
     load_failure_ = path.error();
     return path.error();
   }
-  auto finished = FinishInterruptedSave(*path);
+  rir::Result<std::optional<FinishedSave>> finished = std::optional<FinishedSave>();
+  if (finish_ && UnfinishedSaveOutOfReach(*path)) {
+    finished = finish_(*path);
+  }
+  if (finished && !*finished) {
+    finished = FinishInterruptedSave(*path);
+  }
   if (!finished) {
     // The file may be torn; nothing it holds can be trusted, nor written over.
     load_failure_ = finished.error();
@@ -98,6 +104,7 @@ rir::Result<SaveOutcome> HostsStore::Save(std::string_view text,
   if (load_failure_) {
     return rir::Error{rir::ErrorCode::kRefusedAfterFailedLoad, *path, load_failure_->reason};
   }
+  std::optional<FileStamp> unchanged_since;
   if (known_stamp_ && changed_elsewhere == ChangedElsewhere::kRefuse) {
     if (!*known_stamp_) {
       return known_stamp_->error();
@@ -106,14 +113,13 @@ rir::Result<SaveOutcome> HostsStore::Save(std::string_view text,
     if (!now) {
       return now.error();
     }
-    // A file since removed held no lines to lose; what is no file any more is reported by the
-    // save itself.
-    if (now->exists && now->regular && *now != **known_stamp_) {
+    if (ChangedSinceLoad(*now, **known_stamp_)) {
       return rir::Error{rir::ErrorCode::kChangedSinceLoad, *path, {}};
     }
+    unchanged_since = **known_stamp_;
   }
-  auto saved =
-      write_ ? write_(*path, text, keep_previous_) : ReplaceHostsFile(*path, text, keep_previous_);
+  auto saved = write_ ? write_(*path, text, keep_previous_, unchanged_since)
+                      : ReplaceHostsFile(*path, text, keep_previous_);
   // Whatever the save did, success or not, was our own doing.
   if (known_stamp_) {
     known_stamp_ = StampOf(*path);

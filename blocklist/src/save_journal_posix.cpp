@@ -26,6 +26,28 @@ bool IsUnfinished(std::string_view name, std::string_view base, std::string_view
          name.substr(base.size(), tag.size()) == tag && name[base.size() + tag.size()] == '.';
 }
 
+// Calls `act` with the folder and the name of each plain file of an unfinished save of `file`.
+template <class Act>
+void ForEachUnfinished(const std::string& file, Act act) {
+  const std::string folder_path = rir::FolderOf(file);
+  const std::string base = NameOf(file);
+  const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(folder_path.c_str()), ::closedir);
+  if (!folder) {
+    return;  // the load that follows reports a folder it cannot read
+  }
+  while (const dirent* entry = ::readdir(folder.get())) {
+    const std::string_view name = entry->d_name;
+    if (!IsUnfinished(name, base, kNewFileTag) && !IsUnfinished(name, base, kJournalTag)) {
+      continue;
+    }
+    struct stat status {};
+    if (::fstatat(::dirfd(folder.get()), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(status.st_mode)) {
+      act(::dirfd(folder.get()), entry->d_name);
+    }
+  }
+}
+
 }  // namespace
 
 std::string JournalPath(const std::string& file) {
@@ -53,24 +75,14 @@ rir::Result<void> RemoveJournal(const std::string& file) {
 }
 
 void RemoveUnfinishedFiles(const std::string& file) {
-  const std::string folder_path = rir::FolderOf(file);
-  const std::string base = NameOf(file);
-  const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(folder_path.c_str()), ::closedir);
-  if (!folder) {
-    return;  // the load that follows reports a folder it cannot read
-  }
-  while (const dirent* entry = ::readdir(folder.get())) {
-    const std::string_view name = entry->d_name;
-    if (!IsUnfinished(name, base, kNewFileTag) && !IsUnfinished(name, base, kJournalTag)) {
-      continue;
-    }
-    struct stat status {};
-    if (::fstatat(::dirfd(folder.get()), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(status.st_mode)) {
-      // One that cannot go (a folder this user may not change) stays as harmless as it was.
-      ::unlinkat(::dirfd(folder.get()), entry->d_name, 0);
-    }
-  }
+  // One that cannot go (a folder this user may not change) stays as harmless as it was.
+  ForEachUnfinished(file, [](int folder, const char* name) { ::unlinkat(folder, name, 0); });
+}
+
+bool HasUnfinishedFiles(const std::string& file) {
+  bool found = ::access(JournalPath(file).c_str(), F_OK) == 0;
+  ForEachUnfinished(file, [&found](int /*folder*/, const char* /*name*/) { found = true; });
+  return found;
 }
 
 }  // namespace blocklist

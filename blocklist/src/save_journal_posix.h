@@ -29,4 +29,7 @@ rir::Result<void> RemoveJournal(const std::string& file);
 // file or a journal that had not yet got its name. Only plain files of exactly that form go.
 void RemoveUnfinishedFiles(const std::string& file);
 
+// Whether the journal of `file`, or a temporary file of an unfinished save, lies beside it.
+bool HasUnfinishedFiles(const std::string& file);
+
 }  // namespace blocklist

@@ -1,5 +1,7 @@
 #include "helper/helper_files.h"
 
+#include <charconv>
+
 #include "blocklist/file_io.h"
 #include "helper/run_with_input.h"
 #include "rir/text.h"
@@ -17,9 +19,19 @@ std::vector<std::string> PkexecCommand(const std::string& folder) {
   return {"/usr/bin/pkexec", "--disable-internal-agent", folder + "/rir-avadera-helper"};
 }
 
-rir::Result<Message> HelperFiles::Ask(const Message& request) const {
+std::string_view HelperFiles::WaitingText() const {
+  return "Waiting for the administrator's helper to write the system's files. The system may ask "
+         "for a password first.";
+}
+
+rir::Result<Message> HelperFiles::Ask(const Message& request, std::string_view last_name,
+                                      std::string_view last) const {
   const std::string& program = command_.back();
-  auto finished = RunWithInput(command_, Encode(request), kMostReplyBytes);
+  const EncodedPieces encoded = last_name.empty() ? EncodedPieces{Encode(request), {}}
+                                                  : EncodeWithLast(request, last_name, last);
+  const auto pieces = encoded.pieces();
+  const std::span<const std::string_view> input(pieces.data(), last_name.empty() ? 1 : 3);
+  auto finished = RunWithInput(command_, input, kMostReplyBytes, most_wait_);
   if (!finished) {
     rir::Error failure = finished.error();
     failure.code = rir::ErrorCode::kHelperFailed;
@@ -43,16 +55,20 @@ rir::Result<Message> HelperFiles::Ask(const Message& request) const {
 }
 
 rir::Result<blocklist::SaveOutcome> HelperFiles::WriteHosts(
-    const std::string& path, std::string_view text, const blocklist::KeepPreviousText& /*keep*/) {
+    const std::string& path, std::string_view text, const blocklist::KeepPreviousText& /*keep*/,
+    const std::optional<blocklist::FileStamp>& unchanged_since) {
   // A file that holds the text already asks nothing of anyone, as a save of the program's own
   // would write nothing (the second write of Exit).
   if (blocklist::FileHoldsExactly(path, text)) {
     return blocklist::SaveOutcome{};
   }
-  // The helper keeps the file's earlier text itself, where only it may write.
+  // The helper keeps the file's earlier text itself, where only it may write, and empties the
+  // resolver caches as root.
   Message request{std::string(kSaveHosts), {}};
-  request.With("password", password_).With("path", path).With("text", std::string(text));
-  auto reply = Ask(request);
+  request.With("password", password_)
+      .With("path", path)
+      .With("stamp", EncodeStamp(unchanged_since));
+  auto reply = Ask(request, "text", text);
   if (!reply) {
     return reply.error();
   }
@@ -62,7 +78,31 @@ rir::Result<blocklist::SaveOutcome> HelperFiles::WriteHosts(
   if (reply->Field("history-code") != nullptr) {
     outcome.history_failure = ErrorIn(*reply, "history-");
   }
+  if (reply->Field("flushed") != nullptr) {
+    outcome.flushed_caches.emplace();
+    if (reply->Field("flush-code") != nullptr) {
+      outcome.flushed_caches->push_back(ErrorIn(*reply, "flush-"));
+    }
+  }
   return outcome;
+}
+
+rir::Result<std::optional<blocklist::FinishedSave>> HelperFiles::FinishSave(
+    const std::string& path) {
+  Message request{std::string(kFinishSave), {}};
+  request.With("path", path);
+  auto reply = Ask(request);
+  if (!reply) {
+    return reply.error();
+  }
+  const std::string* journal = reply->Field("journal");
+  const std::string* bytes = reply->Field("bytes");
+  if (journal == nullptr || bytes == nullptr) {
+    return std::optional<blocklist::FinishedSave>();
+  }
+  std::size_t count = 0;
+  std::from_chars(bytes->data(), bytes->data() + bytes->size(), count);
+  return std::optional<blocklist::FinishedSave>(blocklist::FinishedSave{*journal, count});
 }
 
 std::string HelperFiles::ReadFirstRun() {

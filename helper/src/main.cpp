@@ -4,31 +4,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
+#include <cerrno>
 #include <string>
-#include <thread>
 
-#include "blocklist/hosts_history.h"
 #include "blocklist/hosts_store.h"
 #include "helper/serve.h"
+#include "rir/path.h"
 #include "rir/posix_file.h"
 #include "settings/state_file.h"
 
 namespace {
 
-// At most `limit` bytes, and one more to tell that there were more.
-bool ReadAll(int fd, std::size_t limit, std::string& bytes) {
-  char buffer[65536];
-  while (bytes.size() <= limit) {
-    const ssize_t got = rir::ReadSome(fd, buffer, sizeof buffer);
-    if (got <= 0) {
-      return got == 0;
-    }
-    bytes.append(buffer, static_cast<std::size_t>(got));
-  }
-  return true;
-}
+// The program gives up waiting after as long (pkexec's question included); a helper still at
+// work then ends. Every save it makes survives being cut short, and the next request tidies up.
+constexpr unsigned kMostSeconds = 120;
 
 rir::Result<helper::Place> OwnPlace() {
   auto hosts = blocklist::SystemHostsPath();
@@ -39,37 +28,28 @@ rir::Result<helper::Place> OwnPlace() {
   if (!folder) {
     return folder.error();
   }
-  return helper::Place{*hosts, settings::StateFilePathIn(*folder),
-                       blocklist::HistoryFolderFor(*folder)};
-}
-
-bool RefusedForPassword(const helper::Message& reply) {
-  const std::string* matches = reply.Field("matches");
-  const std::string* code = reply.Field("code");
-  return (matches != nullptr && *matches == "0") ||
-         (code != nullptr &&
-          *code == std::to_string(static_cast<int>(rir::ErrorCode::kWrongPassword)));
+  helper::Place place{
+      *hosts, settings::StateFilePathIn(*folder), rir::ProgramDataFolder(*folder), {}};
+  // The installed program's data folder is made at its first use; its parent is the system's.
+  if (::mkdir(place.data_folder.c_str(), 0755) != 0 && errno != EEXIST) {
+    return rir::SystemFailure(rir::ErrorCode::kCreateFolder, place.data_folder);
+  }
+  return place;
 }
 
 }  // namespace
 
 int main() {
+  ::alarm(kMostSeconds);
   // The history's folders and copies are made as readable as the hosts file, whatever mask the
   // user who asked had.
   ::umask(022);
-  std::string request;
-  helper::Message reply;
-  if (!ReadAll(STDIN_FILENO, helper::kMostMessageBytes, request)) {
-    reply = helper::ErrorReply(rir::SystemFailure(rir::ErrorCode::kRead, "standard input"));
-  } else if (auto place = OwnPlace(); !place) {
-    reply = helper::ErrorReply(place.error());
-  } else {
-    reply = helper::Serve(request, *place);
-  }
-  // Each wrong guess costs a second, so that the password cannot be tried at speed by hand.
-  if (RefusedForPassword(reply)) {
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-  }
+  helper::RequestReader request([](char* into, std::size_t room) {
+    return static_cast<std::ptrdiff_t>(rir::ReadSome(STDIN_FILENO, into, room));
+  });
+  auto place = OwnPlace();
+  const helper::Message reply =
+      place ? helper::Serve(request, *place) : helper::ErrorReply(place.error());
   if (!rir::WriteAll(STDOUT_FILENO, helper::Encode(reply))) {
     return 2;
   }

@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cerrno>
+#include <csignal>
+#include <thread>
 
 #include "helper/run_with_input.h"
 #include "rir/error.h"
@@ -52,10 +54,28 @@ void Keep(std::string& into, const char* bytes, std::size_t count, std::size_t m
   }
 }
 
+// Waits for the program to end. One that outlived its time and could not be ended is left to a
+// thread of its own, which collects it when it ends.
+int Collect(pid_t child, bool gone) {
+  if (!gone) {
+    std::thread([child] {
+      int status = 0;
+      while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+    return -1;
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 }  // namespace
 
-rir::Result<Finished> RunWithInput(const std::vector<std::string>& command, std::string_view input,
-                                   std::size_t most_out) {
+rir::Result<Finished> RunWithInput(const std::vector<std::string>& command,
+                                   std::span<const std::string_view> input, std::size_t most_out,
+                                   std::chrono::milliseconds most_wait) {
   const std::string program = command.empty() ? std::string() : command.front();
   Channels channels;
   if (command.empty() || !Open(channels)) {
@@ -86,25 +106,45 @@ rir::Result<Finished> RunWithInput(const std::vector<std::string>& command, std:
 
   Finished finished;
   std::array<char, 65536> buffer;
+  std::size_t piece = 0;
+  std::string_view sending = input.empty() ? std::string_view() : input.front();
+  const auto give_up = std::chrono::steady_clock::now() + most_wait;
   while (channels.out_ours.valid() || channels.err_ours.valid()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        give_up - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      const bool ended = ::kill(child, SIGKILL) == 0;
+      Collect(child, ended);
+      return rir::Error{
+          rir::ErrorCode::kHelperFailed, program,
+          "it did not answer within " +
+              std::to_string(std::chrono::ceil<std::chrono::seconds>(most_wait).count()) +
+              " seconds, and the program stopped waiting for it"};
+    }
     std::array<pollfd, 3> polled{{{channels.out_ours.get(), POLLIN, 0},
                                   {channels.err_ours.get(), POLLIN, 0},
                                   {channels.input_ours.get(), POLLOUT, 0}}};
     const nfds_t count = channels.input_ours.valid() ? 3 : 2;
-    if (::poll(polled.data(), count, -1) < 0) {
+    if (::poll(polled.data(), count, static_cast<int>(std::min<std::int64_t>(left.count(), 1000))) <
+        0) {
       if (errno == EINTR) {
         continue;
       }
       break;
     }
     if (count == 3 && polled[2].revents != 0) {
-      const ssize_t sent =
-          ::send(channels.input_ours.get(), input.data(),
-                 std::min<std::size_t>(input.size(), buffer.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
-      if (sent > 0) {
-        input.remove_prefix(static_cast<std::size_t>(sent));
+      while (sending.empty() && piece + 1 < input.size()) {
+        sending = input[++piece];
       }
-      if ((sent < 0 && errno != EAGAIN && errno != EINTR) || input.empty()) {
+      const ssize_t sent = sending.empty() ? 0
+                                           : ::send(channels.input_ours.get(), sending.data(),
+                                                    std::min<std::size_t>(sending.size(), 1 << 20),
+                                                    MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (sent > 0) {
+        sending.remove_prefix(static_cast<std::size_t>(sent));
+      }
+      if ((sent < 0 && errno != EAGAIN && errno != EINTR) ||
+          (sending.empty() && piece + 1 >= input.size())) {
         channels.input_ours.Close();  // the end of its input
       }
     }
@@ -123,10 +163,7 @@ rir::Result<Finished> RunWithInput(const std::vector<std::string>& command, std:
     }
   }
   channels.input_ours.Close();
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  finished.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  finished.exit_status = Collect(child, true);
   return finished;
 }
 

@@ -1,10 +1,17 @@
 #include "helper/serve.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <optional>
 
 #include "blocklist/hosts_history.h"
 #include "blocklist/hosts_store.h"
-#include "settings/password.h"
+#include "rir/path.h"
+#include "rir/posix_file.h"
+#include "settings/login_record.h"
 #include "settings/state_file.h"
 
 namespace helper {
@@ -15,31 +22,59 @@ rir::Error Refused(std::string reason) {
   return rir::Error{rir::ErrorCode::kBadRequest, "rir-avadera-helper", std::move(reason)};
 }
 
-rir::Result<const std::string*> Needed(const Message& request, std::string_view name) {
-  const std::string* value = request.Field(name);
-  if (value == nullptr) {
-    return Refused("the request lacks its \"" + std::string(name) + "\"");
-  }
-  return value;
+Message Ok() {
+  return Message{std::string(kOk), {}};
 }
 
-// Nothing when the request carries the stored password; else why it is refused. With no
-// password stored, the empty one opens, as the program's login does; who may then ask at all is
-// for the system's policy to say.
-std::optional<rir::Error> RefusedPassword(const Message& request, const settings::StateFile& state,
-                                          const Place& place) {
-  auto typed = Needed(request, "password");
-  if (!typed) {
-    return typed.error();
+// Held while a request finishes or makes a save of the hosts file, so that one helper never
+// takes another's save under way for one that did not live to finish. Only file work holds it,
+// never the read of a request, and a helper that dies lets it go.
+rir::Result<rir::FileDescriptor> LockSaves(const Place& place) {
+  const std::string path = place.SaveLockPath();
+  rir::FileDescriptor lock(
+      ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR));
+  if (!lock.valid()) {
+    return rir::SystemFailure(rir::ErrorCode::kLock, path);
   }
-  auto stored = state.ReadPassword();
+  while (::flock(lock.get(), LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      return rir::SystemFailure(rir::ErrorCode::kLock, path);
+    }
+  }
+  return lock;
+}
+
+rir::Result<std::optional<blocklist::FinishedSave>> FinishLocked(const Place& place) {
+  auto lock = LockSaves(place);
+  if (!lock) {
+    return lock.error();
+  }
+  return blocklist::FinishInterruptedSave(place.hosts_path);
+}
+
+// The program names the file it loaded; writing what it built from another file over this one
+// would drop this one's lines.
+rir::Result<void> CheckHostsPath(const std::string& path, const Place& place) {
+  if (path != place.hosts_path) {
+    return Refused("it writes " + place.hosts_path + " only, not " + path);
+  }
+  return {};
+}
+
+// Nothing when `typed` is the stored password; else why it is refused. With no password stored,
+// the empty one opens, as the program's login does; who may then ask at all is for the system's
+// policy to say.
+std::optional<rir::Error> RefusedPassword(const std::string& typed, const Place& place) {
+  auto stored = settings::StateFile(place.state_path).ReadPassword();
   if (!stored) {
     return stored.error();
   }
-  auto matches = settings::PasswordMatches(**typed, *stored);
+  auto matches = settings::LoginRecord(place.LoginRecordPath()).Matches(typed, *stored);
   if (!matches) {
     rir::Error failure = matches.error();
-    failure.path = place.state_path;
+    if (failure.code == rir::ErrorCode::kDamagedPasswordHash) {
+      failure.path = place.state_path;
+    }
     return failure;
   }
   if (!*matches) {
@@ -51,36 +86,58 @@ std::optional<rir::Error> RefusedPassword(const Message& request, const settings
 // What the program builds from a hosts file it could read; the store would refuse to read
 // anything else back.
 std::optional<rir::Error> RefusedHostsText(std::string_view text, const std::string& path) {
-  if (text.size() > rir::kMostFileBytes) {
-    return rir::Error{rir::ErrorCode::kTooLarge, path, {}};
-  }
   if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
     return rir::Error{rir::ErrorCode::kUtf16Text, path, {}};
   }
   return std::nullopt;
 }
 
-Message Ok() {
-  return Message{std::string(kOk), {}};
-}
-
-Message SaveHosts(const Message& request, const Place& place) {
-  auto path = Needed(request, "path");
-  auto text = Needed(request, "text");
-  if (!path || !text) {
-    return ErrorReply(!path ? path.error() : text.error());
+Message SaveHosts(RequestReader& request, const Place& place) {
+  auto path = request.Field("path", kMostFieldBytes);
+  if (!path) {
+    return ErrorReply(path.error());
   }
-  // The program names the file it loaded; writing what it built from another file over this
-  // one would drop this one's lines.
-  if (**path != place.hosts_path) {
-    return ErrorReply(Refused("it writes " + place.hosts_path + " only, not " + **path));
+  if (auto checked = CheckHostsPath(*path, place); !checked) {
+    return ErrorReply(checked.error());
   }
-  if (auto refused = RefusedHostsText(**text, place.hosts_path)) {
+  auto stamp_text = request.Field("stamp", kMostFieldBytes);
+  if (!stamp_text) {
+    return ErrorReply(stamp_text.error());
+  }
+  auto stamp = DecodeStamp(*stamp_text);
+  if (!stamp) {
+    return ErrorReply(stamp.error());
+  }
+  auto text = request.Field("text", rir::kMostFileBytes);
+  if (!text) {
+    return ErrorReply(text.error());
+  }
+  if (auto ended = request.End(); !ended) {
+    return ErrorReply(ended.error());
+  }
+  if (auto refused = RefusedHostsText(*text, place.hosts_path)) {
     return ErrorReply(*refused);
   }
-  const blocklist::HostsHistory history(place.history_folder);
+  auto lock = LockSaves(place);
+  if (!lock) {
+    return ErrorReply(lock.error());
+  }
+  if (auto finished = blocklist::FinishInterruptedSave(place.hosts_path); !finished) {
+    return ErrorReply(finished.error());
+  }
+  // The program looked before it asked; another program may have written since.
+  if (*stamp) {
+    auto now = blocklist::StampOf(place.hosts_path);
+    if (!now) {
+      return ErrorReply(now.error());
+    }
+    if (blocklist::ChangedSinceLoad(*now, **stamp)) {
+      return ErrorReply(rir::Error{rir::ErrorCode::kChangedSinceLoad, place.hosts_path, {}});
+    }
+  }
+  const blocklist::HostsHistory history(place.HistoryFolder());
   auto saved = blocklist::ReplaceHostsFile(
-      place.hosts_path, **text,
+      place.hosts_path, *text,
       [&history](const std::string& hosts_path) { return history.Keep(hosts_path); });
   if (!saved) {
     return ErrorReply(saved.error());
@@ -89,49 +146,122 @@ Message SaveHosts(const Message& request, const Place& place) {
   if (saved->history_failure) {
     AddError(reply, *saved->history_failure, "history-");
   }
+  // As root, where the desktop user's request would be refused (nscd; systemd-resolved under
+  // some policies).
+  if (saved->changed) {
+    reply.With("flushed", "1");
+    if (const auto failures = blocklist::FlushResolverCaches(place.caches); !failures.empty()) {
+      AddError(reply, failures.front(), "flush-");
+    }
+  }
   return reply;
 }
 
-Message Answer(const Message& request, const Place& place) {
-  const settings::StateFile state(place.state_path);
-  if (request.kind == kReadFirstRun) {
-    return Ok().With("value", state.ReadFirstRun());
+// Finishing needs no password: it only completes a save that someone with it started.
+Message FinishSave(RequestReader& request, const Place& place) {
+  auto path = request.Field("path", kMostFieldBytes);
+  if (!path) {
+    return ErrorReply(path.error());
   }
-  if (request.kind == kCheckPassword) {
-    auto refused = RefusedPassword(request, state, place);
+  if (auto checked = CheckHostsPath(*path, place); !checked) {
+    return ErrorReply(checked.error());
+  }
+  if (auto ended = request.End(); !ended) {
+    return ErrorReply(ended.error());
+  }
+  auto finished = FinishLocked(place);
+  if (!finished) {
+    return ErrorReply(finished.error());
+  }
+  Message reply = Ok();
+  if (*finished) {
+    reply.With("journal", (*finished)->journal).With("bytes", std::to_string((*finished)->bytes));
+  }
+  return reply;
+}
+
+Message StateValue(RequestReader& request, const Place& place, bool first_run) {
+  auto value = request.Field(first_run ? "value" : "new-password", kMostFieldBytes);
+  if (!value) {
+    return ErrorReply(value.error());
+  }
+  if (auto ended = request.End(); !ended) {
+    return ErrorReply(ended.error());
+  }
+  // The state file's writer refuses a text that would write lines of its own.
+  const settings::StateFile state(place.state_path);
+  auto written = first_run ? state.WriteFirstRun(*value) : state.StorePassword(*value);
+  return written ? Ok() : ErrorReply(written.error());
+}
+
+bool NeedsPassword(std::string_view kind) {
+  return kind == kSaveHosts || kind == kWriteFirstRun || kind == kCheckPassword ||
+         kind == kStorePassword;
+}
+
+}  // namespace
+
+std::string Place::HistoryFolder() const {
+  return rir::FileInFolder(data_folder, "history");
+}
+
+std::string Place::LoginRecordPath() const {
+  return settings::LoginRecordPathIn(data_folder);
+}
+
+std::string Place::SaveLockPath() const {
+  return rir::FileInFolder(data_folder, "hosts.lock");
+}
+
+Message Serve(RequestReader& request, const Place& place) {
+  auto kind = request.Kind();
+  if (!kind) {
+    return ErrorReply(kind.error());
+  }
+  if (*kind == kFinishSave) {
+    return FinishSave(request, place);
+  }
+  // Whatever is asked, a save that did not live to finish is finished first, so that it never
+  // waits for someone who may finish it: the desktop user may not. Its failure is told by the
+  // requests it concerns.
+  static_cast<void>(FinishLocked(place));
+  if (*kind == kReadFirstRun) {
+    if (auto ended = request.End(); !ended) {
+      return ErrorReply(ended.error());
+    }
+    return Ok().With("value", settings::StateFile(place.state_path).ReadFirstRun());
+  }
+  if (!NeedsPassword(*kind)) {
+    return ErrorReply(Refused("it does not know the request \"" + *kind + "\""));
+  }
+  auto password = request.Field("password", kMostFieldBytes);
+  if (!password) {
+    return ErrorReply(password.error());
+  }
+  if (*kind == kCheckPassword) {
+    if (auto ended = request.End(); !ended) {
+      return ErrorReply(ended.error());
+    }
+  }
+  const auto refused = RefusedPassword(*password, place);
+  if (*kind == kCheckPassword) {
     if (refused && refused->code != rir::ErrorCode::kWrongPassword) {
       return ErrorReply(*refused);
     }
     return Ok().With("matches", refused ? "0" : "1");
   }
-  if (request.kind != kSaveHosts && request.kind != kWriteFirstRun &&
-      request.kind != kStorePassword) {
-    return ErrorReply(Refused("it does not know the request \"" + request.kind + "\""));
-  }
-  if (auto refused = RefusedPassword(request, state, place)) {
+  if (refused) {
     return ErrorReply(*refused);
   }
-  if (request.kind == kSaveHosts) {
+  if (*kind == kSaveHosts) {
     return SaveHosts(request, place);
   }
-  const bool first_run = request.kind == kWriteFirstRun;
-  auto value = Needed(request, first_run ? "value" : "new-password");
-  if (!value) {
-    return ErrorReply(value.error());
-  }
-  // The state file's writer refuses a text that would write lines of its own.
-  auto written = first_run ? state.WriteFirstRun(**value) : state.StorePassword(**value);
-  return written ? Ok() : ErrorReply(written.error());
+  return StateValue(request, place, *kind == kWriteFirstRun);
 }
 
-}  // namespace
-
 Message Serve(std::string_view request, const Place& place) {
-  auto message = Decode(request);
-  if (!message) {
-    return ErrorReply(message.error());
-  }
-  return Answer(*message, place);
+  RequestReader reader = RequestReader::Of(request);
+  return Serve(reader, place);
 }
 
 }  // namespace helper

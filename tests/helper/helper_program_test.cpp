@@ -87,7 +87,7 @@ TEST(ProgramWithHelper, AFirstRunSetsThePasswordThroughTheHelper) {
     check(ProgramWithHelper::SystemHosts() == "127.0.0.1 \tsite.example\n::1 \tsite.example\n",
           "the Apply after the change went through");
     helper::HelperFiles stranger({program.helper_path}, program.state_path);
-    auto refused = stranger.WriteHosts(kHosts, "# all gone\n", {});
+    auto refused = stranger.WriteHosts(kHosts, "# all gone\n", {}, {});
     check(!refused && refused.error().code == rir::ErrorCode::kWrongPassword,
           "a request without the password is refused");
     check(ProgramWithHelper::SystemHosts().find("site.example") != std::string::npos,
@@ -114,7 +114,7 @@ TEST(ProgramWithHelper, AHelperThatCannotAnswerIsToldWithTheReason) {
                           "user: Not authorized' >&2\nexit 127\n");
   std::filesystem::permissions(refusing, std::filesystem::perms::owner_all);
   helper::HelperFiles refused({refusing}, folder.File("state.dll"));
-  auto written = refused.WriteHosts(folder.File("hosts"), "# text\n", {});
+  auto written = refused.WriteHosts(folder.File("hosts"), "# text\n", {}, {});
   ASSERT_FALSE(written);
   EXPECT_EQ(written.error().code, rir::ErrorCode::kHelperFailed);
   EXPECT_EQ(rir::DescribeError(written.error()),

@@ -30,14 +30,14 @@ TEST(HelperProtocol, ARequestNotWrittenAsEncodeWritesItIsRefused) {
   const std::string good = Encode(Message{"check-password", {{"password", "secret"}}});
   const std::string refused[] = {
       "",
-      "rir-avadera-helper 2\ncheck-password\n",           // another version
+      "rir-avadera-helper 1\ncheck-password\n",           // another version
       good.substr(0, good.size() - 1),                    // cut short
       good + "x",                                         // something after the last field
       good + "password 1\nx\n",                           // a field twice
-      "rir-avadera-helper 1\nCheck Password\n",           // no kind
-      "rir-avadera-helper 1\nok\npassword 99\nsecret\n",  // a size past the end
-      "rir-avadera-helper 1\nok\npassword -1\nsecret\n",  // no size
-      "rir-avadera-helper 1\nok\npassword 6\nsecretX",    // no line end after the bytes
+      "rir-avadera-helper 2\nCheck Password\n",           // no kind
+      "rir-avadera-helper 2\nok\npassword 99\nsecret\n",  // a size past the end
+      "rir-avadera-helper 2\nok\npassword -1\nsecret\n",  // no size
+      "rir-avadera-helper 2\nok\npassword 6\nsecretX",    // no line end after the bytes
   };
   for (const std::string& bytes : refused) {
     auto decoded = Decode(bytes);

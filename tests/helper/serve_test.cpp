@@ -14,7 +14,9 @@ using helper::Message;
 
 struct HelperFiles {
   testsupport::TempFolder folder;
-  helper::Place place{folder.File("hosts"), folder.File("state.dll"), folder.File("history")};
+  helper::Place place{folder.File("hosts"), folder.File("state.dll"), folder.path().string(),
+                      blocklist::ResolverCaches{.resolved_socket = folder.File("none"),
+                                                .nscd_socket = folder.File("none")}};
 
   HelperFiles() {
     testsupport::WriteBytes(place.hosts_path, "127.0.0.1 localhost\n");
@@ -29,12 +31,13 @@ struct HelperFiles {
     return reply ? *reply : Message{};
   }
   Message SaveHosts(const std::string& password, const std::string& text) const {
-    return Ask(Message{"save-hosts",
-                       {{"password", password}, {"path", place.hosts_path}, {"text", text}}});
+    return Ask(Message{
+        "save-hosts",
+        {{"password", password}, {"path", place.hosts_path}, {"stamp", ""}, {"text", text}}});
   }
   std::size_t HistoryCopies() const {
-    return std::filesystem::exists(place.history_folder)
-               ? testsupport::FilesIn(place.history_folder)
+    return std::filesystem::exists(place.HistoryFolder())
+               ? testsupport::FilesIn(place.HistoryFolder())
                : 0;
   }
 };

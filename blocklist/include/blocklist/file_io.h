@@ -45,6 +45,13 @@ struct FileStamp {
 // no such file.
 rir::Result<FileStamp> StampOf(const std::string& path);
 
+// Whether the file as it stands (`now`) holds other bytes than when it was loaded: another
+// program wrote it since. A file since removed held no lines to lose, and what is no file any more
+// is for the save itself to report.
+inline bool ChangedSinceLoad(const FileStamp& now, const FileStamp& loaded) {
+  return now.exists && now.regular && now != loaded;
+}
+
 // A save that was interrupted (the process killed, the power gone) and has now been finished.
 struct FinishedSave {
   std::string journal;  // the journal it was finished from
@@ -55,5 +62,10 @@ struct FinishedSave {
 // finish, its complete journal is still beside the file: the rewrite is finished from it. Files
 // that a save left half made beside the file are removed. Nothing when there was nothing to do.
 rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(const std::string& path);
+
+// Whether a save that did not finish left files beside `path` that this process may not read or
+// remove (another user's save: the Linux program's helper runs as root), which only a process
+// with that user's rights can finish. Always false on Windows, whose saves leave nothing behind.
+bool UnfinishedSaveOutOfReach(const std::string& path);
 
 }  // namespace blocklist

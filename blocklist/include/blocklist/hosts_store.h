@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "blocklist/block_list.h"
 #include "blocklist/file_io.h"
@@ -26,6 +27,9 @@ struct SaveOutcome {
   bool changed = false;  // false: the file held the text already, and nothing was written
   // Why the file's previous text could not be kept before it changed; the save went on.
   std::optional<rir::Error> history_failure;
+  // Set when whoever wrote the file emptied the resolver caches too (see FlushResolverCaches):
+  // why any of them could not be emptied.
+  std::optional<std::vector<rir::Error>> flushed_caches;
 };
 
 // What a save does with a hosts file that another program changed after it was loaded: the list
@@ -44,9 +48,17 @@ rir::Result<SaveOutcome> ReplaceHostsFile(const std::string& path, std::string_v
                                           const KeepPreviousText& keep);
 
 // What a store's save does once it has found that it may write: ReplaceHostsFile, unless the
-// writing is left to another process that may write the file where this one may not.
+// writing is left to another process that may write the file where this one may not. That
+// process must refuse with kChangedSinceLoad when the file no longer has the stamp
+// `unchanged_since` (nothing: write over whatever is there), since the file may change between
+// this process's look and its write.
 using WriteHosts = std::function<rir::Result<SaveOutcome>(
-    const std::string& path, std::string_view text, const KeepPreviousText& keep)>;
+    const std::string& path, std::string_view text, const KeepPreviousText& keep,
+    const std::optional<FileStamp>& unchanged_since)>;
+
+// What a store's load does with a save that did not finish and whose files this process may not
+// touch (UnfinishedSaveOutOfReach): has a process that may finish it (FinishInterruptedSave).
+using FinishSave = std::function<rir::Result<std::optional<FinishedSave>>(const std::string& path)>;
 
 class HostsStore {
  public:
@@ -79,6 +91,7 @@ class HostsStore {
 
   void KeepPreviousTextWith(KeepPreviousText keep) { keep_previous_ = std::move(keep); }
   void WriteWith(WriteHosts write) { write_ = std::move(write); }
+  void FinishWith(FinishSave finish) { finish_ = std::move(finish); }
 
  private:
   std::optional<std::string> fixed_path_;
@@ -90,6 +103,7 @@ class HostsStore {
   std::optional<FinishedSave> finished_save_;
   KeepPreviousText keep_previous_;
   WriteHosts write_;
+  FinishSave finish_;
 };
 
 }  // namespace blocklist

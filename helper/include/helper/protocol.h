@@ -4,31 +4,46 @@
 // line breaks) goes as it is.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "blocklist/file_io.h"
 #include "rir/error.h"
 #include "rir/file_read.h"
 #include "rir/result.h"
 
 namespace helper {
 
-// The requests, and the fields they carry.
-inline constexpr std::string_view kSaveHosts = "save-hosts";          // password, path, text
+// Every message's first line.
+inline constexpr std::string_view kGreeting = "rir-avadera-helper 2\n";
+
+// The requests, and the fields they carry in this order: the password first, so that a request
+// without the right one is answered before the rest is read; the hosts text last.
+inline constexpr std::string_view kSaveHosts = "save-hosts";          // password, path, stamp, text
+inline constexpr std::string_view kFinishSave = "finish-save";        // path
 inline constexpr std::string_view kReadFirstRun = "read-firstrun";    // (nothing)
 inline constexpr std::string_view kWriteFirstRun = "write-firstrun";  // password, value
 inline constexpr std::string_view kCheckPassword = "check-password";  // password
 inline constexpr std::string_view kStorePassword = "store-password";  // password, new-password
-// The replies: "ok" with what the request asked for (changed, matches, value, and history-*
-// when the hosts file's earlier text could not be kept), or "error" with code, path and reason.
+// The replies: "ok" with what the request asked for (changed, matches, value, journal and
+// bytes of a finished save; history-* when the hosts file's earlier text could not be kept,
+// flushed and flush-* when the resolver caches were emptied and one could not be), or "error"
+// with code, path and reason.
 inline constexpr std::string_view kOk = "ok";
 inline constexpr std::string_view kFailed = "error";
 
 // A whole hosts file and a little more.
 inline constexpr std::size_t kMostMessageBytes = rir::kMostFileBytes + 65536;
+// Any field but the hosts text: a password, a path, a state value.
+inline constexpr std::size_t kMostFieldBytes = 65536;
+
+// A kind's or a field's name: lower-case letters and '-'.
+bool IsFieldName(std::string_view text);
 
 struct Message {
   std::string kind;
@@ -40,6 +55,19 @@ struct Message {
 };
 
 std::string Encode(const Message& message);
+
+// `message` followed by one more field, `name` holding `value`, as pieces that refer to `value`
+// rather than copy it (a whole hosts file).
+struct EncodedPieces {
+  std::string head;
+  std::string_view value;
+  std::array<std::string_view, 3> pieces() const { return {head, value, "\n"}; }
+};
+EncodedPieces EncodeWithLast(const Message& message, std::string_view name, std::string_view value);
+
+// A file's stamp as the save request carries it; "" for none.
+std::string EncodeStamp(const std::optional<blocklist::FileStamp>& stamp);
+rir::Result<std::optional<blocklist::FileStamp>> DecodeStamp(std::string_view text);
 // A message exactly as Encode writes it, or kBadRequest with what is wrong.
 rir::Result<Message> Decode(std::string_view bytes);
 

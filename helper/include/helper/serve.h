@@ -1,13 +1,16 @@
 // The helper's one job: take a request from a program that runs as an ordinary user and, when
 // it carries the program's password, write the hosts file or the state file. It trusts nothing
 // in the request: the files it writes are its own to know, the password is checked against the
-// state file at every request, and only a text the program itself could have built is written.
+// state file at every request (after the wait that earlier wrong ones impose, before anything
+// else is read), and only a text the program itself could have built is written.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "blocklist/resolver_cache.h"
 #include "helper/protocol.h"
+#include "helper/request_reader.h"
 
 namespace helper {
 
@@ -15,9 +18,18 @@ namespace helper {
 struct Place {
   std::string hosts_path;
   std::string state_path;
-  std::string history_folder;  // the hosts file's earlier texts
+  // Where the hosts file's history, the count of wrong passwords and the lock that keeps two
+  // helpers' saves apart lie (rir::ProgramDataFolder).
+  std::string data_folder;
+  blocklist::ResolverCaches caches;  // emptied after each change of the hosts file
+
+  std::string HistoryFolder() const;
+  std::string LoginRecordPath() const;
+  std::string SaveLockPath() const;
 };
 
+Message Serve(RequestReader& request, const Place& place);
+// A request that is all in memory.
 Message Serve(std::string_view request, const Place& place);
 
 }  // namespace helper
