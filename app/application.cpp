@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "ui/common/program_files.h"
+#include "ui/common/waiting.h"
 #include "ui/login/open_login.h"
 
 namespace app {
@@ -54,16 +55,22 @@ void Application::UnloadSlot(S& slot, ui::UnloadMode mode) {
   }
 }
 
-blocklist::HostsStore Application::KeepingHistory() {
+blocklist::HostsStore Application::KeepingHistory(const ui::FormView& owner) {
   blocklist::HostsStore hosts = hosts_;
   // Where the history cannot be, each change says why it was not kept, as a failed copy does.
   hosts.KeepPreviousTextWith(
       [history = ui::HostsHistoryOfProgram(services_)](const std::string& hosts_path) {
         return history ? history->Keep(hosts_path) : rir::Result<void>(history.error());
       });
-  hosts.WriteWith([&files = services_.Files()](const std::string& path, std::string_view text,
-                                               const blocklist::KeepPreviousText& keep) {
-    return files.WriteHosts(path, text, keep);
+  hosts.WriteWith([this, &owner](const std::string& path, std::string_view text,
+                                 const blocklist::KeepPreviousText& keep,
+                                 const std::optional<blocklist::FileStamp>& unchanged_since) {
+    return ui::WhileWaiting(services_, owner, [&] {
+      return services_.Files().WriteHosts(path, text, keep, unchanged_since);
+    });
+  });
+  hosts.FinishWith([this, &owner](const std::string& path) {
+    return ui::WhileWaiting(services_, owner, [&] { return services_.Files().FinishSave(path); });
   });
   return hosts;
 }
@@ -72,7 +79,7 @@ ui::frmRirAvadera& Application::Main() {
   return Touch(
       main_, [this] { return views_.CreateMainView(*this); },
       [this](ui::MainView& view) {
-        return std::make_unique<ui::frmRirAvadera>(view, *this, services_, KeepingHistory(),
+        return std::make_unique<ui::frmRirAvadera>(view, *this, services_, KeepingHistory(view),
                                                    ui::HostsHistoryOfProgram(services_));
       });
 }

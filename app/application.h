@@ -58,7 +58,8 @@ class Application final : public ui::Forms {
   void UnloadSlot(S& slot, ui::UnloadMode mode);
   // The main window's store: the hosts file, whose text goes into the program's history before
   // each change.
-  blocklist::HostsStore KeepingHistory();
+  // The hosts file, written and finished through the system files while `owner` waits.
+  blocklist::HostsStore KeepingHistory(const ui::FormView& owner);
 
   ViewFactory& views_;
   ui::PlatformServices& services_;

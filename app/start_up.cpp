@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ui/common/messages.h"
+#include "ui/common/waiting.h"
 
 namespace modGetSystemPath {
 
@@ -13,9 +14,13 @@ void Main(app::Application& application) {
   main.view().Show();
   main.ReportLoad();
 
-  if (services.Files().ReadFirstRun() == "true") {
+  const auto first_run =
+      ui::WhileWaiting(services, main.view(), [&] { return services.Files().ReadFirstRun(); });
+  if (first_run == "true") {
     // The flag goes off before the list is cleared; if it cannot, the list stays as read.
-    if (auto written = services.Files().WriteFirstRun("no"); !written) {
+    if (auto written = ui::WhileWaiting(services, main.view(),
+                                        [&] { return services.Files().WriteFirstRun("no"); });
+        !written) {
       ui::ShowFailure(services, ui::Failure::kWriteFirstRun, written.error());
       return;
     }

@@ -1,8 +1,10 @@
 #include "progress_window.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -30,16 +32,39 @@ int Scaled(std::size_t steps, std::size_t total) {
   return static_cast<int>(static_cast<double>(steps) / static_cast<double>(total) * INT_MAX);
 }
 
+// A window over a task that cannot be stopped refuses Escape and its close box as well.
+class ProgressDialog final : public QProgressDialog {
+ public:
+  ProgressDialog(QWidget* owner, bool stoppable) : QProgressDialog(owner), stoppable_(stoppable) {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    if (stoppable_) {
+      QProgressDialog::closeEvent(event);
+    } else {
+      event->ignore();
+    }
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    if (stoppable_ || event->key() != Qt::Key_Escape) {
+      QProgressDialog::keyPressEvent(event);
+    }
+  }
+
+ private:
+  bool stoppable_;
+};
+
 }  // namespace
 
 void WatchProgress(QWidget* owner, const ui::ProgressWatch& watch) {
   QElapsedTimer since;
   since.start();
-  std::optional<QProgressDialog> window;
+  std::optional<ProgressDialog> window;
   bool cancelled = false;
   for (ui::ProgressState state = watch.poll(); !state.finished; state = watch.poll()) {
     if (!window && since.elapsed() >= kShowAfterMs) {
-      window.emplace(owner);
+      window.emplace(owner, static_cast<bool>(watch.cancel));
       window->setObjectName(QStringLiteral("ProgressWindow"));
       window->setWindowTitle(ToQt(watch.title));
       window->setWindowIcon(ProgramIcon());
@@ -53,11 +78,13 @@ void WatchProgress(QWidget* owner, const ui::ProgressWatch& watch) {
       if (auto* label = window->findChild<QLabel*>()) {
         label->setObjectName(QStringLiteral("lblProgress"));
       }
-      if (auto* button = window->findChild<QPushButton*>()) {
+      if (!watch.cancel) {
+        window->setCancelButton(nullptr);  // closing it is refused too
+      } else if (auto* button = window->findChild<QPushButton*>()) {
         button->setObjectName(QStringLiteral("cmdCancel"));
       }
       QObject::connect(&*window, &QProgressDialog::canceled, [&] {
-        if (!cancelled) {
+        if (!cancelled && watch.cancel) {
           cancelled = true;
           watch.cancel();
         }
@@ -66,8 +93,12 @@ void WatchProgress(QWidget* owner, const ui::ProgressWatch& watch) {
     }
     if (window) {
       window->setLabelText(ToQt(state.text));
-      window->setMaximum(Scaled(std::max<std::size_t>(state.total, 1), state.total));
-      window->setValue(Scaled(std::min(state.done, state.total), state.total));
+      if (state.total == 0) {
+        window->setRange(0, 0);  // busy, for as long as it takes
+      } else {
+        window->setMaximum(Scaled(state.total, state.total));
+        window->setValue(Scaled(std::min(state.done, state.total), state.total));
+      }
       // Asleep until the next look, with the window painted and its button answered.
       QEventLoop wait;
       QTimer::singleShot(kLookEveryMs, &wait, &QEventLoop::quit);

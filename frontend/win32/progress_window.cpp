@@ -36,10 +36,15 @@ class ProgressWindow final : public FormWindow {
                         this->scale());
     bar_ = MakeControl(window, PROGRESS_CLASSA, "", 0, IDC_PROGRESS_BAR, {8, 52, 404, 18},
                        this->scale());
-    cancel_ = MakeControl(window, "BUTTON", "Cancel", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL,
-                          {330, 80, 82, 25}, this->scale());
+    // A task that cannot be stopped has no Cancel; closing the window does nothing then.
+    if (watch.cancel) {
+      cancel_ = MakeControl(window, "BUTTON", "Cancel", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL,
+                            {330, 80, 82, 25}, this->scale());
+    }
     for (const HWND control : {text_, cancel_}) {
-      SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+      if (control != nullptr) {
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+      }
     }
     SendMessageA(bar_, PBM_SETRANGE32, 0, kProgressSteps);
     if (owner_) {
@@ -63,9 +68,17 @@ class ProgressWindow final : public FormWindow {
       shown_text_ = state.text;
       SetText(text_, state.text);
     }
-    const double part = state.total == 0 ? 0.0
-                                         : static_cast<double>(std::min(state.done, state.total)) /
-                                               static_cast<double>(state.total);
+    if (state.total == 0) {
+      // Busy, for as long as it takes: a bar that runs without end.
+      if (!marquee_) {
+        marquee_ = true;
+        SetWindowLongPtrA(bar_, GWL_STYLE, GetWindowLongPtrA(bar_, GWL_STYLE) | PBS_MARQUEE);
+        SendMessageA(bar_, PBM_SETMARQUEE, TRUE, 0);
+      }
+      return;
+    }
+    const double part =
+        static_cast<double>(std::min(state.done, state.total)) / static_cast<double>(state.total);
     SendMessageA(bar_, PBM_SETPOS, static_cast<WPARAM>(part * kProgressSteps), 0);
   }
 
@@ -77,10 +90,10 @@ class ProgressWindow final : public FormWindow {
     }
     return FormWindow::OnMessage(message, wparam, lparam);
   }
-  HWND FirstFocus() const override { return cancel_; }
+  HWND FirstFocus() const override { return cancel_ != nullptr ? cancel_ : text_; }
 
   void Cancel() {
-    if (cancelled_) {
+    if (cancelled_ || !watch_.cancel) {
       return;
     }
     cancelled_ = true;
@@ -96,6 +109,7 @@ class ProgressWindow final : public FormWindow {
   HWND cancel_ = nullptr;
   std::string shown_text_;
   bool cancelled_ = false;
+  bool marquee_ = false;
 };
 
 bool IsInput(UINT message) {

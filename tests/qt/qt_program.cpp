@@ -130,8 +130,18 @@ QWidget& QtProgram::Control(testsupport::Window window, std::string_view name) {
 }
 
 void QtProgram::InChooser(std::function<void()> act) {
-  Later([this, act = std::move(act)] {
+  WhenChooserOpens(std::move(act), std::chrono::steady_clock::now() + std::chrono::minutes(1));
+}
+
+// The program may wait for other work on its way to the chooser (a save, with events handled).
+void QtProgram::WhenChooserOpens(std::function<void()> act,
+                                 std::chrono::steady_clock::time_point give_up) {
+  QTimer::singleShot(5, QApplication::instance(), [this, act = std::move(act), give_up]() mutable {
     QWidget* chooser = WindowOf(testsupport::Window::kChooser);
+    if (!chooser && std::chrono::steady_clock::now() < give_up) {
+      WhenChooserOpens(std::move(act), give_up);
+      return;
+    }
     if (!chooser) {
       ADD_FAILURE() << "no list chooser is open";
       return;

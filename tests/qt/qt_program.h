@@ -49,6 +49,7 @@ class QtProgram : public testsupport::ProgramDriver {
   void Pump();
   void Later(std::function<void()> action) override;
   void InChooser(std::function<void()> act) override;
+  void WhenChooserOpens(std::function<void()> act, std::chrono::steady_clock::time_point give_up);
   std::vector<std::string> ChooserColumns() override;
   std::vector<std::string> ChooserRows() override;
   bool ChooserOwnedByMain() override;

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <thread>
 
 #include "fake_block_check.h"
 #include "ui/password/password_form.h"
@@ -106,6 +108,12 @@ std::unique_ptr<ui::BlockCheckRun> FakeServices::StartBlockCheck(std::vector<std
 }
 
 void FakeServices::WatchProgress(const ui::FormView& /*owner*/, const ui::ProgressWatch& watch) {
+  if (!watch.cancel) {  // a wait that nobody can stop: looked at until it ends
+    for (ui::ProgressState state = watch.poll(); !state.finished; state = watch.poll()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return;
+  }
   for (int looks = 0; looks < 3; ++looks) {
     const ui::ProgressState state = watch.poll();
     progress_texts.push_back(state.text);

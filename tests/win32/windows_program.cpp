@@ -247,8 +247,18 @@ HWND WindowsProgram::Control(testsupport::Window window, std::string_view name) 
 }
 
 void WindowsProgram::InChooser(std::function<void()> act) {
-  Later([this, act = std::move(act)] {
+  WhenChooserOpens(std::move(act), GetTickCount64() + 60'000);
+}
+
+// The program may wait for other work on its way to the chooser (a save, with messages handled).
+void WindowsProgram::WhenChooserOpens(std::function<void()> act, ULONGLONG give_up) {
+  Later([this, act = std::move(act), give_up]() mutable {
     const HWND chooser = WindowOf(testsupport::Window::kChooser);
+    if (!chooser && GetTickCount64() < give_up) {
+      Sleep(5);
+      WhenChooserOpens(std::move(act), give_up);
+      return;
+    }
     if (!chooser) {
       ADD_FAILURE() << "no list chooser is open";
       return;

@@ -60,6 +60,7 @@ class WindowsProgram : public testsupport::ProgramDriver {
   void Later(std::function<void()> action) override;
 
   void InChooser(std::function<void()> act) override;
+  void WhenChooserOpens(std::function<void()> act, ULONGLONG give_up);
   std::vector<std::string> ChooserColumns() override;
   std::vector<std::string> ChooserRows() override;
   bool ChooserOwnedByMain() override;

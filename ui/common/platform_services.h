@@ -74,10 +74,13 @@ struct ProgressState {
   bool finished = false;
 };
 
+// A state whose total is 0 is a wait of unknown length: the window shows that it is busy.
 struct ProgressWatch {
   std::string_view title;
   std::function<ProgressState()> poll;  // asked a few times a second, on the window's thread
-  std::function<void()> cancel;         // the user pressed Cancel or closed the window
+  // The user pressed Cancel or closed the window. Empty for a task that cannot be stopped: the
+  // window then has no Cancel, and closing it does nothing.
+  std::function<void()> cancel;
 };
 
 class PlatformServices {

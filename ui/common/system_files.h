@@ -26,10 +26,19 @@ class SystemFiles {
  public:
   virtual ~SystemFiles() = default;
 
-  // Makes the hosts file at `path` hold `text`, once the store has found that it may write;
-  // `keep` puts the file's text in the history first, where this process keeps it.
+  // What the window says while it waits for one of these calls.
+  virtual std::string_view WaitingText() const = 0;
+
+  // Makes the hosts file at `path` hold `text`, once the store has found that it may write (see
+  // blocklist::WriteHosts); `keep` puts the file's text in the history first, where this process
+  // keeps it.
   virtual rir::Result<blocklist::SaveOutcome> WriteHosts(
-      const std::string& path, std::string_view text, const blocklist::KeepPreviousText& keep) = 0;
+      const std::string& path, std::string_view text, const blocklist::KeepPreviousText& keep,
+      const std::optional<blocklist::FileStamp>& unchanged_since) = 0;
+  // Finishes a save that did not finish and that this process may not (see
+  // blocklist::FinishSave).
+  virtual rir::Result<std::optional<blocklist::FinishedSave>> FinishSave(
+      const std::string& path) = 0;
 
   // The first-run flag as stored; "" when it cannot be found.
   virtual std::string ReadFirstRun() = 0;
@@ -48,8 +57,11 @@ class FilesBesideProgram final : public SystemFiles {
  public:
   explicit FilesBesideProgram(PlatformServices& services) : services_(services) {}
 
-  rir::Result<blocklist::SaveOutcome> WriteHosts(const std::string& path, std::string_view text,
-                                                 const blocklist::KeepPreviousText& keep) override;
+  std::string_view WaitingText() const override;
+  rir::Result<blocklist::SaveOutcome> WriteHosts(
+      const std::string& path, std::string_view text, const blocklist::KeepPreviousText& keep,
+      const std::optional<blocklist::FileStamp>& unchanged_since) override;
+  rir::Result<std::optional<blocklist::FinishedSave>> FinishSave(const std::string& path) override;
   std::string ReadFirstRun() override;
   rir::Result<void> WriteFirstRun(const std::string& value) override;
   rir::Result<StoredPassword> ReadPassword() override;

@@ -225,8 +225,10 @@ void frmRirAvadera::AfterSave(const blocklist::SaveOutcome& saved) {
   if (!saved.changed) {
     return;  // nothing new for a cache to forget
   }
-  // A cache would go on answering with what the file said before, blocked names included.
-  const std::vector<rir::Error> failures = services_.FlushResolverCaches();
+  // A cache would go on answering with what the file said before, blocked names included. Where
+  // the file's writer emptied them already, it told why any could not be.
+  const std::vector<rir::Error> failures =
+      saved.flushed_caches ? *saved.flushed_caches : services_.FlushResolverCaches();
   if (!failures.empty() && !m_blnFlushFailureTold) {
     m_blnFlushFailureTold = true;
     ShowFailure(services_, Failure::kFlushResolverCaches, failures.front());

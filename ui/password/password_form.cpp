@@ -1,6 +1,7 @@
 #include "ui/password/password_form.h"
 
 #include "ui/common/messages.h"
+#include "ui/common/waiting.h"
 
 namespace ui {
 
@@ -14,7 +15,8 @@ void frmPassword::cmdSavePassword_Click() {
   } else {
     m_strPassword = password;
     // The file keeps only a salted hash of the password.
-    auto stored = services_.Files().StorePassword(m_strPassword);
+    auto stored = WhileWaiting(services_, view_,
+                               [this] { return services_.Files().StorePassword(m_strPassword); });
     if (stored) {
       ShowMessage(services_, kPasswordChanged);
     } else {

@@ -1,0 +1,30 @@
+// A call on the system files that may keep the program waiting (the Linux program's helper, and
+// the system's password prompt before it) runs on a thread of its own: the window keeps painting,
+// shows that it waits once the wait is more than a moment, and takes no other command meanwhile.
+#pragma once
+
+#include <chrono>
+#include <future>
+#include <type_traits>
+#include <utility>
+
+#include "ui/common/messages.h"
+#include "ui/common/platform_services.h"
+
+namespace ui {
+
+template <class Work>
+std::invoke_result_t<Work> WhileWaiting(PlatformServices& services, const FormView& owner,
+                                        Work&& work) {
+  auto result = std::async(std::launch::async, std::forward<Work>(work));
+  const std::string text(services.Files().WaitingText());
+  // No Cancel: a helper that does not answer is ended by its own time limit, and the user told.
+  const auto poll = [&] {
+    const bool ready = result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    return ProgressState{.text = text, .done = 0, .total = 0, .finished = ready};
+  };
+  services.WatchProgress(owner, ProgressWatch{.title = kApplicationTitle, .poll = poll, .cancel = {}});
+  return result.get();  // a failure thrown there is thrown here
+}
+
+}  // namespace ui
