@@ -15,7 +15,9 @@ namespace {
 
 using Seconds = std::chrono::seconds;
 
-// The count as the file keeps it: "failures=<n>\nlast=<seconds since 1970>\n".
+using Milliseconds = std::chrono::milliseconds;
+
+// The count as the file keeps it: "failures=<n>\nlast=<milliseconds since 1970>\n".
 struct Count {
   std::uint32_t failures = 0;
   std::int64_t last = 0;
@@ -32,19 +34,21 @@ bool ValueAfter(std::string_view text, std::string_view key, Number& value) {
 }
 
 std::int64_t Now() {
-  return std::chrono::duration_cast<Seconds>(std::chrono::system_clock::now().time_since_epoch())
+  return std::chrono::duration_cast<Milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
       .count();
 }
 
-// A record that cannot be read as one (cut short by a crash during its write) counts as the most
-// failures that cost nothing yet, so that losing it never gives a guesser a fresh start.
+// A record that cannot be read as one (cut short by a crash during its write) counts as the
+// failures that cost nothing used up, long ago, so that losing it never gives a guesser a fresh
+// start.
 Count Parse(std::string_view text) {
   Count count;
   if (text.empty()) {
     return count;
   }
   if (!ValueAfter(text, "failures=", count.failures) || !ValueAfter(text, "\nlast=", count.last)) {
-    return Count{kFreeWrongPasswords, Now()};
+    return Count{kFreeWrongPasswords, 0};
   }
   return count;
 }
@@ -54,8 +58,8 @@ std::string Text(const Count& count) {
          "\n";
 }
 
-std::string WaitReason(Seconds left) {
-  const auto seconds = left.count();
+std::string WaitReason(Milliseconds left) {
+  const auto seconds = std::chrono::ceil<Seconds>(left).count();
   return "try again in " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
 }
 
@@ -87,9 +91,9 @@ rir::Result<void> LoginRecord::BeginAttempt() const {
   }
   Count count = Parse(*text);
   const std::int64_t now = Now();
-  const Seconds wait = LoginWaitAfter(count.failures);
+  const Milliseconds wait = LoginWaitAfter(count.failures);
   // A clock set back never makes the wait longer than it is.
-  const Seconds since{std::clamp<std::int64_t>(now - count.last, 0, wait.count())};
+  const Milliseconds since{std::clamp<std::int64_t>(now - count.last, 0, wait.count())};
   if (since < wait) {
     return rir::Error{rir::ErrorCode::kTooManyWrongPasswords, path_, WaitReason(wait - since)};
   }

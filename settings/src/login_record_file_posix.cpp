@@ -66,8 +66,8 @@ rir::Result<std::string> LockedRecordFile::Read() {
 
 rir::Result<void> LockedRecordFile::Write(std::string_view text) {
   const int fd = held_->fd.get();
-  if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, text.data(), text.size(), 0) !=
-                                     static_cast<ssize_t>(text.size())) {
+  if (::ftruncate(fd, 0) != 0 ||
+      ::pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size())) {
     return rir::SystemFailure(rir::ErrorCode::kWrite, held_->path);
   }
   if (::fsync(fd) != 0) {

@@ -46,8 +46,8 @@ rir::Result<LockedRecordFile> LockedRecordFile::Open(const std::string& path) {
   const auto give_up = std::chrono::steady_clock::now() + kMostLockWait;
   for (;;) {
     held->file.emplace(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &attributes,
-                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                   nullptr));
+                                   OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (held->file->valid()) {
       break;
     }

@@ -23,7 +23,8 @@ std::invoke_result_t<Work> WhileWaiting(PlatformServices& services, const FormVi
     const bool ready = result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     return ProgressState{.text = text, .done = 0, .total = 0, .finished = ready};
   };
-  services.WatchProgress(owner, ProgressWatch{.title = kApplicationTitle, .poll = poll, .cancel = {}});
+  services.WatchProgress(owner,
+                         ProgressWatch{.title = kApplicationTitle, .poll = poll, .cancel = {}});
   return result.get();  // a failure thrown there is thrown here
 }
 
