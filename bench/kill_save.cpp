@@ -1,4 +1,5 @@
 // kill_save [--lines N] [--kills K] [--kind plain|bind|both] [--seed S] [--folder DIR]
+//           [--helper PATH]
 //
 // Kills the program's save at random moments, K times for each kind of file, and prints what
 // each kill left: the hosts file's old text, its new text, or a torn one, and whether anything
@@ -6,7 +7,11 @@
 // entry and saves it through HostsStore. Kinds: `plain`, a file in a folder; `bind`, a file
 // bind-mounted onto another path and saved through that path (in a private mount namespace), so
 // that no rename can replace it. The files lie in a new folder under DIR (default: the system's
-// temporary folder), removed at the end. Exit status 1 when a kill left a torn file or leftovers.
+// temporary folder), removed at the end. With --helper, the save is the Linux program's helper's
+// (a copy of PATH), started through its entry point with the program's request, and killed; the
+// next load is the desktop user's, which asks the helper to finish what the user may not touch
+// (both kinds in a private mount namespace whose /etc is the run's folder). Exit status 1 when a
+// kill left a torn file or leftovers, or a load failed.
 #include "kill_save.h"
 
 #include <stdlib.h>
@@ -17,6 +22,7 @@
 #include <string>
 #include <string_view>
 
+#include "helper_kill.h"
 #include "private_mount.h"
 
 namespace {
@@ -24,7 +30,7 @@ namespace {
 int Usage() {
   std::fputs(
       "usage: kill_save [--lines N] [--kills K] [--kind plain|bind|both] [--seed S] "
-      "[--folder DIR]\n",
+      "[--folder DIR] [--helper PATH]\n",
       stderr);
   return 2;
 }
@@ -33,7 +39,8 @@ int Usage() {
 bool Report(const char* kind, const testsupport::KillCounts& counts) {
   std::printf("%-6s %s\n", kind, testsupport::Describe(counts).c_str());
   std::fflush(stdout);
-  return counts.error.empty() && counts.torn == 0 && counts.leftovers == 0;
+  return counts.error.empty() && counts.torn == 0 && counts.leftovers == 0 &&
+         counts.failed_loads == 0;
 }
 
 // A folder of its own under `base`, removed at the end.
@@ -66,6 +73,7 @@ int main(int argc, char** argv) {
   run.kills = 500;
   std::string kind = "both";
   std::string base = std::filesystem::temp_directory_path().string();
+  std::string helper;
   for (int i = 1; i < argc; ++i) {
     const std::string_view option = argv[i];
     if (i + 1 >= argc) {
@@ -82,6 +90,8 @@ int main(int argc, char** argv) {
       kind = value;
     } else if (option == "--folder") {
       base = value;
+    } else if (option == "--helper") {
+      helper = value;
     } else {
       return Usage();
     }
@@ -89,7 +99,19 @@ int main(int argc, char** argv) {
   if (kind != "plain" && kind != "bind" && kind != "both") {
     return Usage();
   }
-  std::printf("%zu lines, %zu kills for each kind\n", run.lines, run.kills);
+  std::printf("%zu lines, %zu kills for each kind%s\n", run.lines, run.kills,
+              helper.empty() ? "" : ", saved by the helper");
+  // The helper's copy, with its state file and data beside it, out of the runs' way.
+  RunFolder program(base);
+  if (!helper.empty()) {
+    const std::string copy = program.path() + "/rir-avadera-helper";
+    std::error_code failed;
+    if (!program.made() || !std::filesystem::copy_file(helper, copy, failed)) {
+      std::fprintf(stderr, "kill_save: cannot copy %s\n", helper.c_str());
+      return 2;
+    }
+    testsupport::SaveThroughHelper(run, copy);
+  }
 
   bool passed = true;
   if (kind != "bind") {
@@ -99,7 +121,13 @@ int main(int argc, char** argv) {
       return 2;
     }
     run.folder = folder.path();
-    passed = Report("plain", testsupport::RunKills(run)) && passed;
+    if (helper.empty()) {
+      passed = Report("plain", testsupport::RunKills(run)) && passed;
+    } else {
+      passed = testsupport::InPrivateMounts(
+                   [&] { return Report("plain", testsupport::RunKills(run)) ? 0 : 1; }) == 0 &&
+               passed;
+    }
   }
   if (kind != "plain") {
     RunFolder folder(base);

@@ -124,8 +124,9 @@ void RemoveAllBut(const std::filesystem::path& folder, const std::string& name) 
 // Unmounts the bind mount when the run ends.
 class BindMount {
  public:
-  BindMount(const std::string& source, const std::string& target) : target_(target) {
-    mounted_ = ::mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) == 0;
+  BindMount(const std::string& source, const std::string& target, unsigned long flags = MS_BIND)
+      : target_(target) {
+    mounted_ = ::mount(source.c_str(), target.c_str(), nullptr, flags, nullptr) == 0;
   }
   BindMount(const BindMount&) = delete;
   BindMount& operator=(const BindMount&) = delete;
@@ -173,7 +174,7 @@ KillCounts RunKills(const KillRun& run) {
   std::filesystem::create_directories(real);
   std::filesystem::create_directories(saved_in);
   const std::string name = "hosts";
-  const std::string path = (saved_in / name).string();
+  std::string path = (saved_in / name).string();
 
   const std::string old_text = OwnLinesText(run.lines);
   if (!WriteText((real / name).string(), old_text) || (run.bind_mounted && !WriteText(path, ""))) {
@@ -188,6 +189,28 @@ KillCounts RunKills(const KillRun& run) {
       return counts;
     }
   }
+  std::optional<BindMount> seen;
+  if (!run.seen_in.empty()) {
+    // Open to every user, as the system's /etc is.
+    std::filesystem::permissions(
+        saved_in, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                      std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                      std::filesystem::perms::others_exec);
+    seen.emplace(saved_in.string(), run.seen_in, MS_BIND | MS_REC);
+    if (!seen->mounted()) {
+      counts.error = "cannot mount the folder on " + run.seen_in + ": " + std::strerror(errno);
+      return counts;
+    }
+    path = run.seen_in + "/" + name;
+  }
+  const auto start_save =
+      run.start_save ? run.start_save : [](const std::string& at, std::string_view /*text*/) {
+        return StartSave(at);
+      };
+  const auto next_load = run.next_load ? run.next_load : [](const std::string& at) {
+    BlockList list;
+    return HostsStore(at).Load(list).has_value();
+  };
 
   std::string new_text;
   {
@@ -215,7 +238,7 @@ KillCounts RunKills(const KillRun& run) {
       return counts;
     }
     const auto start = Clock::now();
-    const int status = WaitFor(StartSave(path));
+    const int status = WaitFor(start_save(path, new_text));
     calibration.push_back(std::chrono::duration<double>(Clock::now() - start).count());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || ReadText(path) != new_text) {
       counts.error = "a save that was left alone did not write the new text";
@@ -237,7 +260,7 @@ KillCounts RunKills(const KillRun& run) {
     }
     const auto wait = std::chrono::duration<double>(delay(random));
     const auto start = Clock::now();
-    const pid_t child = StartSave(path);
+    const pid_t child = start_save(path, new_text);
     std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(wait));
     ::kill(child, SIGKILL);
     const int status = WaitFor(child);
@@ -254,8 +277,8 @@ KillCounts RunKills(const KillRun& run) {
     counts.temporaries += beside_before.temporaries ? 1 : 0;
 
     // The next start of the program.
-    BlockList list;
-    const bool loaded = HostsStore(path).Load(list).has_value();
+    const bool loaded = next_load(path);
+    counts.failed_loads += loaded ? 0 : 1;
     const Text after = loaded ? classify(ReadText(path)) : Text::kTorn;
     const Beside beside_after = LookBeside(saved_in, name);
     const Beside real_after = run.bind_mounted ? LookBeside(real, name) : Beside{};
@@ -289,10 +312,11 @@ std::string Describe(const KillCounts& counts) {
   return "old " + std::to_string(counts.old_text) + ", new " + std::to_string(counts.new_text) +
          ", torn " + std::to_string(counts.torn) + ", leftovers " +
          std::to_string(counts.leftovers) +
-         (counts.leftover.empty() ? "" : " (first: " + counts.leftover + ")") +
-         " (before the next load: torn " + std::to_string(counts.torn_before_load) + ", journal " +
-         std::to_string(counts.journals) + ", temporaries " + std::to_string(counts.temporaries) +
-         "; failed saves " + std::to_string(counts.failed_saves) + "; a whole save takes " +
+         (counts.leftover.empty() ? "" : " (first: " + counts.leftover + ")") + ", failed loads " +
+         std::to_string(counts.failed_loads) + " (before the next load: torn " +
+         std::to_string(counts.torn_before_load) + ", journal " + std::to_string(counts.journals) +
+         ", temporaries " + std::to_string(counts.temporaries) + "; failed saves " +
+         std::to_string(counts.failed_saves) + "; a whole save takes " +
          Milliseconds(counts.save_seconds) + ")";
 }
 

@@ -9,9 +9,13 @@
 // through HostsStore (which finishes or undoes what the killed save left) and looks again.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace testsupport {
 
@@ -23,6 +27,15 @@ struct KillRun {
   // Save through a bind mount of the file, so that a rename onto it fails (EBUSY). Needs a
   // private mount namespace: call it from testsupport::InPrivateMounts.
   bool bind_mounted = false;
+  // Where the save sees the file, when not where it lies: the file's folder is mounted there
+  // (the system's /etc, for the helper, which writes only the system's hosts file). Needs a
+  // private mount namespace.
+  std::string seen_in;
+  // Starts a save of `new_text` over the file at `path` in a process of its own; by default the
+  // store's own save in a forked child. Exit status 0 when the save went through.
+  std::function<pid_t(const std::string& path, std::string_view new_text)> start_save;
+  // The program's next start: loads the file at `path`; by default through the store.
+  std::function<bool(const std::string& path)> next_load;
 };
 
 struct KillCounts {
@@ -39,6 +52,7 @@ struct KillCounts {
   std::size_t temporaries = 0;  // kills that left `<hosts path>.*` temporary files
   std::size_t torn_before_load = 0;
   std::size_t failed_saves = 0;  // saves that ended with an error instead of being killed
+  std::size_t failed_loads = 0;  // next loads that failed (counted as torn as well)
   std::string leftover;          // the name of the first file left over, if any
   std::string error;             // why the run could not be made; empty when it ran
 };

@@ -1,0 +1,125 @@
+#include "helper_kill.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include "blocklist/block_list.h"
+#include "blocklist/hosts_store.h"
+#include "helper/protocol.h"
+
+namespace testsupport {
+
+namespace {
+
+constexpr const char* kSystemHosts = "/etc/hosts";
+constexpr uid_t kDesktopUser = 65534;  // nobody
+
+void WriteRequest(const std::string& path, std::string_view bytes) {
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
+                                                             std::fclose);
+  if (file) {
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+  }
+}
+
+// Starts the helper with the request in the file `request` on its standard input.
+pid_t StartHelper(const std::string& helper, const std::string& request) {
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int input = ::open(request.c_str(), O_RDONLY | O_CLOEXEC);
+    const int output = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (input < 0 || output < 0 || ::dup2(input, STDIN_FILENO) < 0 ||
+        ::dup2(output, STDOUT_FILENO) < 0) {
+      ::_exit(126);
+    }
+    ::execl(helper.c_str(), helper.c_str(), nullptr);
+    ::_exit(127);
+  }
+  return child;
+}
+
+bool Succeeded(pid_t child) {
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The program's load as the desktop user (where this process may become another user): what a
+// killed helper left and the user may not touch, the user's load has the helper finish, here by
+// asking this process over a pipe, which starts the helper as pkexec would.
+bool LoadAsDesktopUser(const std::string& path, const std::string& helper,
+                       const std::string& finish_request) {
+  int ask[2];
+  int answer[2];
+  if (::pipe2(ask, O_CLOEXEC) != 0 || ::pipe2(answer, O_CLOEXEC) != 0) {
+    return false;
+  }
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(ask[0]);
+    ::close(answer[1]);
+    if (::setgroups(0, nullptr) == 0 &&
+        ::setresgid(kDesktopUser, kDesktopUser, kDesktopUser) == 0) {
+      static_cast<void>(::setresuid(kDesktopUser, kDesktopUser, kDesktopUser));
+    }
+    blocklist::HostsStore store(path);
+    store.FinishWith([&](const std::string& /*at*/) {
+      char done = 0;
+      const bool asked = ::write(ask[1], "f", 1) == 1 && ::read(answer[0], &done, 1) == 1;
+      if (!asked || done != 'y') {
+        return rir::Result<std::optional<blocklist::FinishedSave>>(
+            rir::Error{rir::ErrorCode::kHelperFailed, helper, "it did not finish"});
+      }
+      return rir::Result<std::optional<blocklist::FinishedSave>>(std::nullopt);
+    });
+    blocklist::BlockList list;
+    ::_exit(store.Load(list) ? 0 : 1);
+  }
+  ::close(ask[1]);
+  ::close(answer[0]);
+  char asked = 0;
+  while (::read(ask[0], &asked, 1) == 1) {
+    const bool finished = Succeeded(StartHelper(helper, finish_request));
+    static_cast<void>(::write(answer[1], finished ? "y" : "n", 1));
+  }
+  ::close(ask[0]);
+  ::close(answer[1]);
+  return Succeeded(child);
+}
+
+}  // namespace
+
+void SaveThroughHelper(KillRun& run, const std::string& helper) {
+  const std::string save_request = helper + ".save-request";
+  const std::string finish_request = helper + ".finish-request";
+  helper::Message finish{std::string(helper::kFinishSave), {}};
+  WriteRequest(finish_request, helper::Encode(finish.With("path", kSystemHosts)));
+  run.seen_in = "/etc";
+  // The request for each new text, written once.
+  auto requested = std::make_shared<std::string>();
+  run.start_save = [helper, save_request, requested](const std::string& /*path*/,
+                                                     std::string_view text) {
+    if (*requested != text) {
+      helper::Message save{std::string(helper::kSaveHosts), {}};
+      save.With("password", "").With("path", kSystemHosts).With("stamp", "");
+      const helper::EncodedPieces encoded = helper::EncodeWithLast(save, "text", text);
+      WriteRequest(save_request, encoded.head + std::string(text) + "\n");
+      *requested = text;
+    }
+    return StartHelper(helper, save_request);
+  };
+  run.next_load = [helper, finish_request](const std::string& path) {
+    return LoadAsDesktopUser(path, helper, finish_request);
+  };
+}
+
+}  // namespace testsupport
