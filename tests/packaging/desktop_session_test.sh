@@ -7,11 +7,8 @@
 # Needs root, for the private mount namespace: nothing on this machine changes. Leaves its logs
 # and screenshots in BUILD_DIR/desktop-session/.
 #
-# The copy: /etc, /opt, /usr and /var are overlays of the machine's own (so dpkg finds the
-# package's dependencies installed), /run, /tmp and /home are empty; a network namespace with no
-# way out, and a PID namespace, so that every process of the test ends with it, on every path.
-# There a system bus runs with polkitd on it, and, as a new unprivileged user, a session bus, an
-# X server (Xvfb) and sni_watcher, which stands in for the desktop's notification area.
+# The copy is machine_copy.sh's; there, as a new unprivileged user, run a session bus, an X server
+# (Xvfb) and sni_watcher, which stands in for the desktop's notification area.
 set -euo pipefail
 
 password=secret
@@ -28,18 +25,6 @@ fail() {
   # The outermost shell reports it, once, with the logs to read.
   if [ -d "$out" ]; then echo "$*" >"$out/failure"; else echo "FAIL: $*" >&2; fi
   exit 1
-}
-
-# Polls `condition` (a command) every 0.1 s for at most `seconds`.
-wait_for() {
-  local seconds=$1
-  shift
-  local tries=$((seconds * 10))
-  while ! "$@" >/dev/null 2>&1; do
-    tries=$((tries - 1))
-    [ "$tries" -gt 0 ] || return 1
-    sleep 0.1
-  done
 }
 
 # ---- The desktop user's session: under its own session bus, as the test user.
@@ -146,33 +131,17 @@ session() {
 }
 
 # ---- The copy of the machine: as root, the first process of the namespaces.
+bring_files() {
+  cp "$RIR_DESKTOP_WATCHER" "$private/sni_watcher"
+  cp "$0" "$private/test.sh"
+  cp "$(dirname "$0")/machine_copy.sh" "$private/machine_copy.sh"
+}
+
 inside() {
   local pids=()
   # The hosts file as the test left it, for the log.
   trap 'cp /etc/hosts "$out/hosts" 2>/dev/null; kill "${pids[@]}" 2>/dev/null || true' EXIT
-  mount -t tmpfs -o mode=755 tmpfs /run
-  mkdir -p "$out"
-  mount --bind "$RIR_DESKTOP_OUT" "$out"
-  # Before /tmp is covered: what the test brings may lie there.
-  cp "$RIR_DESKTOP_DEB" "$private/package.deb"
-  cp "$RIR_DESKTOP_WATCHER" "$private/sni_watcher"
-  cp "$0" "$private/test.sh"
-  local folder_name
-  for folder_name in etc opt usr var; do
-    mkdir "$private/$folder_name.upper" "$private/$folder_name.work"
-    # No nosuid: pkexec runs from this /usr as root.
-    mount -t overlay overlay -o "lowerdir=/$folder_name,upperdir=$private/$folder_name.upper" \
-      -o "workdir=$private/$folder_name.work" "/$folder_name"
-  done
-  mount -t tmpfs -o mode=1777 tmpfs /tmp
-  mkdir -m 1777 /tmp/.X11-unix
-  mount -t tmpfs -o mode=755 tmpfs /home
-  ip link set lo up
-  # The check of the blocks looks the site up: an answer at once, from nowhere.
-  rm -f /etc/resolv.conf
-  echo "nameserver 127.0.0.1" >/etc/resolv.conf
-
-  dpkg -i "$private/package.deb" >"$out/dpkg.log" 2>&1 || fail "dpkg -i (dpkg.log)"
+  copy_machine_setup "$RIR_DESKTOP_DEB" "$user" bring_files "$RIR_DESKTOP_OUT"
   # Only the menu's entry is run; a login runs the autostart entry.
   local autostart=/etc/xdg/autostart/tamborelle-rir-avadera.desktop
   [ "$(grep '^Exec=' "$entry")" = "$(grep '^Exec=' "$autostart")" ] ||
@@ -180,73 +149,12 @@ inside() {
   # The user's known password, in the plain text that older state files hold.
   (umask 077 && printf '[settings]\r\nfirstrun=no\r\npwd=%s\r\n' "$password" >"$folder/state.dll")
 
-  useradd --create-home --shell /bin/sh --user-group "$user"
   local uid as_user
   uid=$(id -u "$user")
   as_user=(setpriv --reuid="$user" --regid="$user" --init-groups --reset-env)
   mkdir -p "/run/user/$uid" "$out/screenshots"
   chown "$user:" "/run/user/$uid" "$out" "$out/screenshots"
   chmod 700 "/run/user/$uid"
-
-  # What pkexec may run as root, and what polkit answers: the package's own actions, and one
-  # of the test's, which tells a fault of this machinery from one of the package.
-  local actions
-  actions=$(sed -n 's/.*<action id="\([^"]*\)".*/"\1"/p' \
-    /usr/share/polkit-1/actions/com.tamborelle.rir-avadera.policy | paste -sd,)
-  [ -n "$actions" ] || fail "the package declares no polkit action"
-  cat >/usr/share/polkit-1/actions/com.tamborelle.rir-avadera.desktop-test.policy <<'EOF'
-<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE policyconfig PUBLIC "-//freedesktop//DTD PolicyKit Policy Configuration 1.0//EN"
-  "http://www.freedesktop.org/standards/PolicyKit/1/policyconfig.dtd">
-<policyconfig>
-  <action id="com.tamborelle.rir-avadera.desktop-test">
-    <description>The desktop session test's own question</description>
-    <message>The desktop session test runs id as root.</message>
-    <defaults>
-      <allow_any>no</allow_any>
-      <allow_inactive>no</allow_inactive>
-      <allow_active>no</allow_active>
-    </defaults>
-    <annotate key="org.freedesktop.policykit.exec.path">/usr/bin/id</annotate>
-  </action>
-</policyconfig>
-EOF
-  # No logind runs here, so no process is in an active local session, where the package's
-  # policy answers yes with no prompt (allow_active): this rule stands in for that session, for
-  # the test's user and the package's actions only. Every question is logged, for the test to
-  # tell that none went unanswered.
-  cat >/etc/polkit-1/rules.d/10-desktop-test.rules <<EOF
-polkit.addRule(function (action, subject) {
-  var answered = [$actions, "com.tamborelle.rir-avadera.desktop-test"];
-  var yes = subject.user == "$user" && answered.indexOf(action.id) >= 0;
-  polkit.log("desktop-test: " + action.id + " for " + subject.user +
-             (yes ? ": yes" : ": not answered"));
-  return yes ? polkit.Result.YES : polkit.Result.NOT_HANDLED;
-});
-EOF
-  # A real session gives the answered actions no prompt only where they allow an active one.
-  grep -q '<allow_active>yes</allow_active>' \
-    /usr/share/polkit-1/actions/com.tamborelle.rir-avadera.policy ||
-    fail "the package's polkit action asks an active session for a password"
-
-  mkdir /run/dbus
-  dbus-daemon --system --nofork --nopidfile >"$out/system-bus.log" 2>&1 &
-  pids+=($!)
-  wait_for 10 test -S /run/dbus/system_bus_socket || fail "no system bus (system-bus.log)"
-  # Not --no-debug: its rules' log lines are what the test reads.
-  /usr/lib/polkit-1/polkitd >>"$out/polkitd.log" 2>&1 &
-  pids+=($!)
-  polkit_up() {
-    dbus-send --system --print-reply --dest=org.freedesktop.DBus / \
-      org.freedesktop.DBus.NameHasOwner string:org.freedesktop.PolicyKit1 | grep -q 'boolean true'
-  }
-  wait_for 10 polkit_up || fail "polkitd did not start (polkitd.log)"
-  chmod 644 "$out/polkitd.log"
-
-  [ "$("${as_user[@]}" pkexec --disable-internal-agent /usr/bin/id -u 2>>"$out/probe.log")" = 0 ] ||
-    fail "pkexec with polkitd does not work here (probe.log, polkitd.log)"
-  # Its question is not the program's. (polkitd appends.)
-  : >"$out/polkitd.log"
 
   local status=0
   timeout --kill-after=2 80 "${as_user[@]}" env XDG_RUNTIME_DIR="/run/user/$uid" \
@@ -277,11 +185,8 @@ main() {
   rm -rf "$logs"
   mkdir -p "$logs"
   local status=0
-  # The namespace's first process only waits: pkexec refuses to run for a parent of PID 1.
-  # shellcheck disable=SC2016 # the inner shell expands them
   RIR_DESKTOP_OUT=$logs RIR_DESKTOP_DEB=$deb RIR_DESKTOP_WATCHER=$watcher \
-    timeout --kill-after=5 110 unshare --mount --propagation private --net --pid --fork \
-    --mount-proc --kill-child bash -c 'bash "$0" --inside & wait $!' "$(realpath "$0")" || status=$?
+    copy_machine_run 110 "$(realpath "$0")" || status=$?
   if [ "$status" = 0 ] && [ -f "$logs/activate-failed" ]; then
     echo "FAIL: $(cat "$logs/activate-failed")" >&2
     exit 1
@@ -299,6 +204,10 @@ main() {
   cat "$logs/notes" 2>/dev/null || true
   echo "ok: $deb on a desktop, screenshots in $logs/screenshots"
 }
+
+# Beside this script outside; copied beside it into the copy for the session.
+# shellcheck source=tests/packaging/machine_copy.sh
+. "$(dirname "$0")/machine_copy.sh"
 
 case "${1:-}" in
   --inside) inside ;;
