@@ -53,6 +53,9 @@ TEST(ProgramWithHelper, LogsInAndAppliesThroughTheHelper) {
     check(testsupport::FilesIn(program.folder.File("history")) == 1,
           "the helper kept the file's earlier text");
     check(program.services.boxes.size() == 1, "nothing else was told");
+    check(program.services.flushes == 0, "the helper emptied the caches itself");
+    check(program.services.wait_texts.back().starts_with("Waiting for the administrator"),
+          "the window said what it waited for");
     return check.failures();
   });
   SKIP_WITHOUT_PRIVATE_MOUNTS(code);
@@ -122,6 +125,16 @@ TEST(ProgramWithHelper, AHelperThatCannotAnswerIsToldWithTheReason) {
                 " act as an administrator: Error executing command as another user: "
                 "Not authorized");
   EXPECT_EQ(refused.ReadFirstRun(), "") << "an unknown flag reads as none";
+
+  // One that never answers is given up on, and the user told why.
+  const std::string silent = folder.File("silent");
+  testsupport::WriteBytes(silent, "#!/bin/sh\nexec sleep 600\n");
+  std::filesystem::permissions(silent, std::filesystem::perms::owner_all);
+  helper::HelperFiles waiting({silent}, folder.File("state.dll"), std::chrono::seconds(2));
+  auto given_up = waiting.PasswordMatches("secret", {});
+  ASSERT_FALSE(given_up);
+  EXPECT_EQ(given_up.error().reason,
+            "it did not answer within 2 seconds, and the program stopped waiting for it");
 }
 
 }  // namespace

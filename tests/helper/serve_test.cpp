@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "blocklist/file_io.h"
 #include "temp_folder.h"
 
 namespace {
@@ -14,11 +15,12 @@ using helper::Message;
 
 struct HelperFiles {
   testsupport::TempFolder folder;
-  helper::Place place{folder.File("hosts"), folder.File("state.dll"), folder.path().string(),
+  helper::Place place{folder.File("hosts"), folder.File("state.dll"), folder.File("data"),
                       blocklist::ResolverCaches{.resolved_socket = folder.File("none"),
                                                 .nscd_socket = folder.File("none")}};
 
   HelperFiles() {
+    std::filesystem::create_directory(place.data_folder);
     testsupport::WriteBytes(place.hosts_path, "127.0.0.1 localhost\n");
     testsupport::WriteBytes(place.state_path, "[settings]\r\nfirstrun=no\r\npwd=secret\r\n");
   }
@@ -126,6 +128,67 @@ TEST(HelperServe, RefusesWhatTheProgramCouldNotHaveAsked) {
             rir::ErrorCode::kBadRequest);
   EXPECT_EQ(files.Hosts(), "127.0.0.1 localhost\n");
   EXPECT_EQ(files.State(), state);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HelperServe, AWrongPasswordIsAnsweredBeforeAnythingAfterItIsRead) {
+  HelperFiles files;
+  // A request that goes on without end after its password: what the helper reads is counted.
+  const std::string head = helper::Encode(Message{"save-hosts", {{"password", "guess"}}});
+  std::size_t served = 0;
+  helper::RequestReader request([&](char* into, std::size_t room) {
+    for (std::size_t i = 0; i < room; ++i, ++served) {
+      into[i] = served < head.size() ? head[served] : 'x';
+    }
+    return static_cast<std::ptrdiff_t>(room);
+  });
+  EXPECT_EQ(helper::ErrorIn(helper::Serve(request, files.place)).code,
+            rir::ErrorCode::kWrongPassword);
+  EXPECT_LE(served, head.size() + (std::size_t{1} << 16)) << "at most one buffer past it";
+}
+
+TEST(HelperServe, RefusesASaveOverAFileChangedSinceTheProgramLoadedIt) {
+  HelperFiles files;
+  const auto loaded = blocklist::StampOf(files.place.hosts_path);
+  ASSERT_TRUE(loaded);
+  testsupport::WriteBytes(files.place.hosts_path, "10.0.0.1 nas\n");  // another program's edit
+  const Message reply = files.Ask(Message{"save-hosts",
+                                          {{"password", "secret"},
+                                           {"path", files.place.hosts_path},
+                                           {"stamp", helper::EncodeStamp(*loaded)},
+                                           {"text", "# mine\n"}}});
+  EXPECT_EQ(CodeOf(reply), rir::ErrorCode::kChangedSinceLoad);
+  EXPECT_EQ(files.Hosts(), "10.0.0.1 nas\n");
+}
+
+TEST(HelperServe, EveryRequestFirstFinishesASaveThatWasCutShort) {
+  HelperFiles files;
+  testsupport::WriteBytes(files.place.hosts_path + ".rir-journal", "# the next text\n");
+  testsupport::WriteBytes(files.place.hosts_path + ".rir-new.AbCdEf", "# half made");
+  EXPECT_EQ(files.Ask(Message{"read-firstrun", {}}).kind, "ok");
+  EXPECT_EQ(files.Hosts(), "# the next text\n");
+  EXPECT_EQ(testsupport::FilesIn(files.folder.path().string()), 3u) << "hosts, state.dll, data";
+
+  // Asked for by a program that may not finish it itself, without a password.
+  testsupport::WriteBytes(files.place.hosts_path + ".rir-journal", "# later\n");
+  const Message finished = files.Ask(Message{"finish-save", {{"path", files.place.hosts_path}}});
+  EXPECT_EQ(*finished.Field("bytes"), "8");
+  EXPECT_EQ(files.Hosts(), "# later\n");
+}
+
+TEST(HelperServe, AfterFiveWrongPasswordsInARowEveryAttemptWaits) {
+  HelperFiles files;
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(*files.Ask(Message{"check-password", {{"password", "guess"}}}).Field("matches"), "0");
+  }
+  // Any process's next attempt, the right password's too, until the wait is over.
+  const Message waiting = files.SaveHosts("secret", "# mine\n");
+  EXPECT_EQ(CodeOf(waiting), rir::ErrorCode::kTooManyWrongPasswords);
+  EXPECT_EQ(helper::ErrorIn(waiting).reason.find("try again in "), 0u);
+  EXPECT_EQ(files.Hosts(), "127.0.0.1 localhost\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -106,6 +107,23 @@ TYPED_TEST_P(ProgramScenario, TrayDoubleClickAndLogin) {
   EXPECT_FALSE(program.app().IsLoaded(ui::FormId::kLogin)) << "one attempt, then the window goes";
   EXPECT_FALSE(program.Shown(Window::kMain));
 
+  // Wrong passwords piled up, by any process: the window says how long to wait, checking nothing.
+  const std::string record = program.folder.File("failed-logins");
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  testsupport::WriteBytes(
+      record, "failures=20\nlast=" +
+                  std::to_string(std::chrono::floor<std::chrono::milliseconds>(now).count()) +
+                  "\n");
+  program.ClickTray(TrayClick::kDouble);
+  program.TypeIn(Window::kLogin, "txtPassword", "secret");
+  program.PressEnterIn(Window::kLogin, "txtPassword");
+  ASSERT_EQ(program.boxes.size(), 2u);
+  EXPECT_TRUE(program.boxes[1].text.starts_with("Too many wrong passwords: try again in ") &&
+              program.boxes[1].text.ends_with(" seconds."))
+      << program.boxes[1].text;
+  EXPECT_FALSE(program.Shown(Window::kMain));
+  std::filesystem::remove(record);
+
   program.ClickTray(TrayClick::kDouble);
   ASSERT_TRUE(program.Shown(Window::kLogin));
   EXPECT_EQ(program.TextOf(Window::kLogin, "txtPassword"), "") << "a fresh window";
@@ -117,7 +135,7 @@ TYPED_TEST_P(ProgramScenario, TrayDoubleClickAndLogin) {
   EXPECT_EQ(program.app().Main().view().GetWindowState(), ui::WindowState::kNormal);
   EXPECT_EQ(program.Rows(), (Rows{"kept.com\tBlocked"}));
   EXPECT_TRUE(program.HasTrayIcon()) << "the icon stays after a restore";
-  EXPECT_EQ(program.boxes.size(), 1u);
+  EXPECT_EQ(program.boxes.size(), 2u);
 }
 
 TYPED_TEST_P(ProgramScenario, CloseSendsToTheTrayAndAsksFromThere) {

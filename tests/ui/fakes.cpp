@@ -109,7 +109,9 @@ std::unique_ptr<ui::BlockCheckRun> FakeServices::StartBlockCheck(std::vector<std
 
 void FakeServices::WatchProgress(const ui::FormView& /*owner*/, const ui::ProgressWatch& watch) {
   if (!watch.cancel) {  // a wait that nobody can stop: looked at until it ends
-    for (ui::ProgressState state = watch.poll(); !state.finished; state = watch.poll()) {
+    ui::ProgressState state = watch.poll();
+    wait_texts.push_back(state.text);
+    for (; !state.finished; state = watch.poll()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return;

@@ -208,6 +208,7 @@ class FakeServices : public ui::PlatformServices {
   // The user presses Cancel once the progress window has seen this many look-ups done.
   std::optional<std::size_t> cancel_after;
   std::vector<std::string> progress_texts;  // what the progress window showed
+  std::vector<std::string> wait_texts;      // ... over a wait that cannot be stopped
   std::vector<blocklist::BypassingBrowser> bypassing_browsers;
   int ends = 0;
 
