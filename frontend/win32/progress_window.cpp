@@ -26,7 +26,8 @@ class ProgressWindow final : public FormWindow {
     Create({.class_name = kProgressWindowClass,
             .caption = watch.title,
             .client_width = 420,
-            .client_height = 112,
+            // Without a Cancel, without the room for it.
+            .client_height = watch.cancel ? 112 : 80,
             .owner = owner});
     if (!hwnd()) {
       return;

@@ -20,8 +20,8 @@ std::vector<std::string> PkexecCommand(const std::string& folder) {
 }
 
 std::string_view HelperFiles::WaitingText() const {
-  return "Waiting for the administrator's helper to write the system's files. The system may ask "
-         "for a password first.";
+  return "Waiting for the administrator's helper, which reads and writes the system's files. The "
+         "system may ask for a password first.";
 }
 
 rir::Result<Message> HelperFiles::Ask(const Message& request, std::string_view last_name,

@@ -155,6 +155,8 @@ Section "Uninstall"
   Delete "$INSTDIR\RirAvadera.exe"
   Delete "$INSTDIR\state.dll"
   Delete "$INSTDIR\unins000.exe"
+  ; The count of wrong passwords.
+  Delete "$INSTDIR\failed-logins"
   ; The hosts file's earlier texts that the program kept; the hosts file itself stays.
   Delete "$INSTDIR\history\*.hosts"
   Delete "$INSTDIR\history\*.hosts.partial"

@@ -54,7 +54,9 @@ if [ -n "${DISPLAY:-}" ]; then
   [ -f "$folder/RirAvadera.exe" ] || fail "the uninstaller did not wait for the running copy"
   wine taskkill /F /IM RirAvadera.exe >/dev/null 2>&1
 fi
-# What the program kept of the hosts file's earlier texts goes with it.
+# What the program kept of the hosts file's earlier texts, and its count of wrong passwords, go
+# with it.
+printf 'failures=1\nlast=0\n' >"$folder/failed-logins"
 mkdir -p "$folder/history"
 printf '127.0.0.1 \tkept.example\r\n' >"$folder/history/000001.hosts"
 printf '127.0.0.1 \thalf' >"$folder/history/000002.hosts.partial"

@@ -5,7 +5,7 @@
 namespace ui {
 
 std::string_view FilesBesideProgram::WaitingText() const {
-  return "Writing the system's files...";
+  return "Reading and writing the system's files...";
 }
 
 rir::Result<blocklist::SaveOutcome> FilesBesideProgram::WriteHosts(
