@@ -9,7 +9,7 @@
 namespace app {
 
 Application::Application(ViewFactory& views, ui::PlatformServices& services,
-                         blocklist::HostsStore hosts)
+                         hostsfile::HostsStore hosts)
     : views_(views), services_(services), hosts_(std::move(hosts)) {}
 
 Application::~Application() = default;
@@ -55,16 +55,16 @@ void Application::UnloadSlot(S& slot, ui::UnloadMode mode) {
   }
 }
 
-blocklist::HostsStore Application::KeepingHistory(const ui::FormView& owner) {
-  blocklist::HostsStore hosts = hosts_;
+hostsfile::HostsStore Application::KeepingHistory(const ui::FormView& owner) {
+  hostsfile::HostsStore hosts = hosts_;
   // Where the history cannot be, each change says why it was not kept, as a failed copy does.
   hosts.KeepPreviousTextWith(
       [history = ui::HostsHistoryOfProgram(services_)](const std::string& hosts_path) {
         return history ? history->Keep(hosts_path) : rir::Result<void>(history.error());
       });
   hosts.WriteWith([this, &owner](const std::string& path, std::string_view text,
-                                 const blocklist::KeepPreviousText& keep,
-                                 const std::optional<blocklist::FileStamp>& unchanged_since) {
+                                 const hostsfile::KeepPreviousText& keep,
+                                 const std::optional<hostsfile::FileStamp>& unchanged_since) {
     return ui::WhileWaiting(services_, owner, [&] {
       return services_.Files().WriteHosts(path, text, keep, unchanged_since);
     });

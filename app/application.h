@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/view_factory.h"
-#include "blocklist/hosts_store.h"
+#include "hostsfile/hosts_store.h"
 #include "ui/common/forms.h"
 #include "ui/common/platform_services.h"
 #include "ui/login/login_form.h"
@@ -18,7 +18,7 @@ class Application final : public ui::Forms {
  public:
   // `hosts`: the system's hosts file unless a test names another.
   Application(ViewFactory& views, ui::PlatformServices& services,
-              blocklist::HostsStore hosts = blocklist::HostsStore());
+              hostsfile::HostsStore hosts = hostsfile::HostsStore());
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
   ~Application() override;
@@ -59,11 +59,11 @@ class Application final : public ui::Forms {
   // The main window's store: the hosts file, whose text goes into the program's history before
   // each change.
   // The hosts file, written and finished through the system files while `owner` waits.
-  blocklist::HostsStore KeepingHistory(const ui::FormView& owner);
+  hostsfile::HostsStore KeepingHistory(const ui::FormView& owner);
 
   ViewFactory& views_;
   ui::PlatformServices& services_;
-  blocklist::HostsStore hosts_;
+  hostsfile::HostsStore hosts_;
   Slot<ui::frmRirAvadera, ui::MainView> main_;
   Slot<ui::frmLogin, ui::LoginView> login_;
   Slot<ui::frmPassword, ui::PasswordView> password_;

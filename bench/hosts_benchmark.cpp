@@ -8,8 +8,8 @@
 #include <string>
 
 #include "blocklist/block_list.h"
-#include "blocklist/hosts_format.h"
-#include "blocklist/hosts_store.h"
+#include "hostsfile/hosts_format.h"
+#include "hostsfile/hosts_store.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ void BM_Load(benchmark::State& state) {
   const std::string text = GeneratedHosts(state.range(0));
   WriteFile(path, text);
   for (auto _ : state) {
-    blocklist::HostsStore store(path.string());
+    hostsfile::HostsStore store(path.string());
     blocklist::BlockList list;
     if (!store.Load(list)) {
       state.SkipWithError("load failed");
@@ -60,9 +60,9 @@ void BM_Load(benchmark::State& state) {
 void BM_Build(benchmark::State& state) {
   blocklist::BlockList list;
   const std::string text = GeneratedHosts(state.range(0));
-  const blocklist::HostsLayout layout = blocklist::ParseHosts(text, list);
+  const hostsfile::HostsLayout layout = hostsfile::ParseHosts(text, list);
   for (auto _ : state) {
-    std::string built = blocklist::BuildHostsText(layout, list);
+    std::string built = hostsfile::BuildHostsText(layout, list);
     benchmark::DoNotOptimize(built.data());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
@@ -72,7 +72,7 @@ void BM_Save(benchmark::State& state) {
   const auto path = BenchFile("save", state.range(0));
   const std::string text = GeneratedHosts(state.range(0));
   WriteFile(path, text);
-  blocklist::HostsStore store(path.string());
+  hostsfile::HostsStore store(path.string());
   for (auto _ : state) {
     if (!store.Save(text)) {
       state.SkipWithError("save failed");

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "blocklist/block_list.h"
-#include "blocklist/hosts_store.h"
+#include "hostsfile/hosts_store.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ int Usage() {
 }
 
 int List(const std::string& in_path) {
-  blocklist::HostsStore in(in_path);
+  hostsfile::HostsStore in(in_path);
   blocklist::BlockList list;
   if (auto loaded = in.Load(list); !loaded) {
     return Fail(loaded.error());
@@ -48,7 +48,7 @@ int List(const std::string& in_path) {
 }
 
 int RoundTrip(const std::string& in_path, const std::string& out_path, bool change_every_entry) {
-  blocklist::HostsStore in(in_path);
+  hostsfile::HostsStore in(in_path);
   blocklist::BlockList list;
   if (auto loaded = in.Load(list); !loaded) {
     return Fail(loaded.error());
@@ -61,7 +61,7 @@ int RoundTrip(const std::string& in_path, const std::string& out_path, bool chan
     }
   }
   const std::string text = in.BuildText(list);
-  if (auto saved = blocklist::HostsStore(out_path).Save(text); !saved) {
+  if (auto saved = hostsfile::HostsStore(out_path).Save(text); !saved) {
     return Fail(saved.error());
   }
   return 0;

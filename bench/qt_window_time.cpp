@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
                                 .executable_folder = folder.string(),
                                 .notification_area = false});
   qtfront::QtViewFactory views(services);
-  app::Application application(views, services, blocklist::HostsStore(hosts));
+  app::Application application(views, services, hostsfile::HostsStore(hosts));
   modGetSystemPath::Main(application);  // the login window stands in for the tray icon
 
   FirstPaint first_paint(start);

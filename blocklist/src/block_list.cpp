@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "large_pages.h"
+#include "rir/large_pages.h"
 
 namespace blocklist {
 
@@ -50,15 +50,15 @@ Entry BlockList::at(std::size_t position) const {
 void BlockList::reserve(std::size_t count, std::size_t text_bytes) {
   records_.reserve(count);
   text_.reserve(text_bytes);
-  PreferLargePages(records_.data() + records_.size(),
-                   (records_.capacity() - records_.size()) * sizeof(Record));
-  PreferLargePages(text_.data() + text_.size(), text_.capacity() - text_.size());
+  rir::PreferLargePages(records_.data() + records_.size(),
+                        (records_.capacity() - records_.size()) * sizeof(Record));
+  rir::PreferLargePages(text_.data() + text_.size(), text_.capacity() - text_.size());
 }
 
 void BlockList::ReleaseUnusedRoom() {
-  ReleaseUnwritten(records_.data() + records_.size(),
-                   (records_.capacity() - records_.size()) * sizeof(Record));
-  ReleaseUnwritten(text_.data() + text_.size(), text_.capacity() - text_.size());
+  rir::ReleaseUnwritten(records_.data() + records_.size(),
+                        (records_.capacity() - records_.size()) * sizeof(Record));
+  rir::ReleaseUnwritten(text_.data() + text_.size(), text_.capacity() - text_.size());
 }
 
 rir::Result<std::size_t> BlockList::Append(std::string_view website, Status status) {

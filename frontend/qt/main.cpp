@@ -6,7 +6,7 @@
 
 #include "app/application.h"
 #include "app/start_up.h"
-#include "helper/helper_files.h"
+#include "helper_client/helper_files.h"
 #include "program_style.h"
 #include "services.h"
 #include "settings/state_file.h"
@@ -23,8 +23,8 @@ qtfront::QtServices::Options FilesForThisUser() {
     return options;
   }
   if (auto folder = settings::ExecutableFolder()) {
-    options.files = std::make_shared<helper::HelperFiles>(helper::PkexecCommand(*folder),
-                                                          settings::StateFilePathIn(*folder));
+    options.files = std::make_shared<helper_client::HelperFiles>(
+        helper_client::PkexecCommand(*folder), settings::StateFilePathIn(*folder));
   }
   return options;
 }

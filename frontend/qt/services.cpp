@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "blocklist/resolver_cache.h"
+#include "hostsfile/resolver_cache.h"
 #include "list_chooser.h"
 #include "progress_window.h"
 #include "settings/state_file.h"
@@ -159,7 +159,7 @@ bool QtServices::HasNotificationArea() {
 }
 
 std::vector<rir::Error> QtServices::FlushResolverCaches() {
-  return blocklist::FlushResolverCaches();
+  return hostsfile::FlushResolverCaches();
 }
 
 std::unique_ptr<ui::BlockCheckRun> QtServices::StartBlockCheck(std::vector<std::string> names,
@@ -170,9 +170,9 @@ std::unique_ptr<ui::BlockCheckRun> QtServices::StartBlockCheck(std::vector<std::
   return ui::StartSystemBlockCheck(std::move(names), hosts_path);
 }
 
-std::vector<blocklist::BypassingBrowser> QtServices::FindBrowsersThatBypassHosts() {
-  return blocklist::FindBrowsersThatBypassHosts(
-      options_.firefox_folders ? *options_.firefox_folders : blocklist::FirefoxFolders());
+std::vector<blockcheck::BypassingBrowser> QtServices::FindBrowsersThatBypassHosts() {
+  return blockcheck::FindBrowsersThatBypassHosts(
+      options_.firefox_folders ? *options_.firefox_folders : blockcheck::FirefoxFolders());
 }
 
 void QtServices::WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) {

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "blocklist/hosts_store.h"
+#include "hostsfile/hosts_store.h"
 
 namespace qtfront {
 
@@ -95,7 +95,7 @@ unsigned long RealUser(const UserEvidence& evidence) {
 }
 
 QString SingleCopy::NameForUser() {
-  return NameFor(RealUser(EvidenceOfThisProcess()), blocklist::GetSystemPath());
+  return NameFor(RealUser(EvidenceOfThisProcess()), hostsfile::GetSystemPath());
 }
 
 QString SingleCopy::NameFor(unsigned long user, const std::string& hosts_folder) {

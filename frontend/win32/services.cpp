@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "blocklist/resolver_cache.h"
+#include "hostsfile/resolver_cache.h"
 #include "list_chooser.h"
 #include "progress_window.h"
 #include "settings/state_file.h"
@@ -112,7 +112,7 @@ rir::Result<std::string> Win32Services::ExecutableFolder() {
 }
 
 std::vector<rir::Error> Win32Services::FlushResolverCaches() {
-  return blocklist::FlushResolverCaches();
+  return hostsfile::FlushResolverCaches();
 }
 
 std::unique_ptr<ui::BlockCheckRun> Win32Services::StartBlockCheck(std::vector<std::string> names,
@@ -123,9 +123,9 @@ std::unique_ptr<ui::BlockCheckRun> Win32Services::StartBlockCheck(std::vector<st
   return ui::StartSystemBlockCheck(std::move(names), hosts_path);
 }
 
-std::vector<blocklist::BypassingBrowser> Win32Services::FindBrowsersThatBypassHosts() {
-  return blocklist::FindBrowsersThatBypassHosts(
-      options_.firefox_folders ? *options_.firefox_folders : blocklist::FirefoxFolders());
+std::vector<blockcheck::BypassingBrowser> Win32Services::FindBrowsersThatBypassHosts() {
+  return blockcheck::FindBrowsersThatBypassHosts(
+      options_.firefox_folders ? *options_.firefox_folders : blockcheck::FirefoxFolders());
 }
 
 void Win32Services::WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) {

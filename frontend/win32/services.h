@@ -59,7 +59,7 @@ class Win32Services final : public ui::PlatformServices {
   std::unique_ptr<ui::BlockCheckRun> StartBlockCheck(std::vector<std::string> names,
                                                      const std::string& hosts_path) override;
   void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
-  std::vector<blocklist::BypassingBrowser> FindBrowsersThatBypassHosts() override;
+  std::vector<blockcheck::BypassingBrowser> FindBrowsersThatBypassHosts() override;
   ui::SystemFiles& Files() override { return beside_program_; }
   void EndProgram() override;
 

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <string>
 
-#include "blocklist/hosts_store.h"
 #include "helper/serve.h"
+#include "hostsfile/hosts_store.h"
 #include "rir/path.h"
 #include "rir/posix_file.h"
 #include "settings/state_file.h"
@@ -20,7 +20,7 @@ namespace {
 constexpr unsigned kMostSeconds = 120;
 
 rir::Result<helper::Place> OwnPlace() {
-  auto hosts = blocklist::SystemHostsPath();
+  auto hosts = hostsfile::SystemHostsPath();
   if (!hosts) {
     return hosts.error();
   }

@@ -72,7 +72,7 @@ EncodedPieces EncodeWithLast(const Message& message, std::string_view name,
   return encoded;
 }
 
-std::string EncodeStamp(const std::optional<blocklist::FileStamp>& stamp) {
+std::string EncodeStamp(const std::optional<hostsfile::FileStamp>& stamp) {
   if (!stamp) {
     return {};
   }
@@ -81,11 +81,11 @@ std::string EncodeStamp(const std::optional<blocklist::FileStamp>& stamp) {
          std::to_string(stamp->size) + ' ' + std::to_string(stamp->modified);
 }
 
-rir::Result<std::optional<blocklist::FileStamp>> DecodeStamp(std::string_view text) {
+rir::Result<std::optional<hostsfile::FileStamp>> DecodeStamp(std::string_view text) {
   if (text.empty()) {
-    return std::optional<blocklist::FileStamp>();
+    return std::optional<hostsfile::FileStamp>();
   }
-  blocklist::FileStamp stamp;
+  hostsfile::FileStamp stamp;
   int exists = 0;
   int regular = 0;
   const char* at = text.data();
@@ -104,7 +104,7 @@ rir::Result<std::optional<blocklist::FileStamp>> DecodeStamp(std::string_view te
   }
   stamp.exists = exists != 0;
   stamp.regular = regular != 0;
-  return std::optional<blocklist::FileStamp>(stamp);
+  return std::optional<hostsfile::FileStamp>(stamp);
 }
 
 rir::Result<Message> Decode(std::string_view bytes) {

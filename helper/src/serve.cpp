@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <optional>
 
-#include "blocklist/hosts_history.h"
-#include "blocklist/hosts_store.h"
+#include "hostsfile/hosts_history.h"
+#include "hostsfile/hosts_store.h"
 #include "rir/path.h"
 #include "rir/posix_file.h"
 #include "settings/login_record.h"
@@ -44,12 +44,12 @@ rir::Result<rir::FileDescriptor> LockSaves(const Place& place) {
   return lock;
 }
 
-rir::Result<std::optional<blocklist::FinishedSave>> FinishLocked(const Place& place) {
+rir::Result<std::optional<hostsfile::FinishedSave>> FinishLocked(const Place& place) {
   auto lock = LockSaves(place);
   if (!lock) {
     return lock.error();
   }
-  return blocklist::FinishInterruptedSave(place.hosts_path);
+  return hostsfile::FinishInterruptedSave(place.hosts_path);
 }
 
 // The program names the file it loaded; writing what it built from another file over this one
@@ -122,21 +122,21 @@ Message SaveHosts(RequestReader& request, const Place& place) {
   if (!lock) {
     return ErrorReply(lock.error());
   }
-  if (auto finished = blocklist::FinishInterruptedSave(place.hosts_path); !finished) {
+  if (auto finished = hostsfile::FinishInterruptedSave(place.hosts_path); !finished) {
     return ErrorReply(finished.error());
   }
   // The program looked before it asked; another program may have written since.
   if (*stamp) {
-    auto now = blocklist::StampOf(place.hosts_path);
+    auto now = hostsfile::StampOf(place.hosts_path);
     if (!now) {
       return ErrorReply(now.error());
     }
-    if (blocklist::ChangedSinceLoad(*now, **stamp)) {
+    if (hostsfile::ChangedSinceLoad(*now, **stamp)) {
       return ErrorReply(rir::Error{rir::ErrorCode::kChangedSinceLoad, place.hosts_path, {}});
     }
   }
-  const blocklist::HostsHistory history(place.HistoryFolder());
-  auto saved = blocklist::ReplaceHostsFile(
+  const hostsfile::HostsHistory history(place.HistoryFolder());
+  auto saved = hostsfile::ReplaceHostsFile(
       place.hosts_path, *text,
       [&history](const std::string& hosts_path) { return history.Keep(hosts_path); });
   if (!saved) {
@@ -150,7 +150,7 @@ Message SaveHosts(RequestReader& request, const Place& place) {
   // some policies).
   if (saved->changed) {
     reply.With("flushed", "1");
-    if (const auto failures = blocklist::FlushResolverCaches(place.caches); !failures.empty()) {
+    if (const auto failures = hostsfile::FlushResolverCaches(place.caches); !failures.empty()) {
       AddError(reply, failures.front(), "flush-");
     }
   }

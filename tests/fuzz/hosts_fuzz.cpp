@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "blocklist/block_list.h"
-#include "blocklist/hosts_format.h"
-#include "blocklist/hosts_store.h"
+#include "hostsfile/hosts_format.h"
+#include "hostsfile/hosts_store.h"
 #include "list_entries.h"
 
 namespace {
@@ -50,7 +50,7 @@ void ThroughTheStore(const std::string& file, const std::string& unchanged,
     std::ofstream out(FilePath(), std::ios::binary | std::ios::trunc);
     out.write(file.data(), static_cast<std::streamsize>(file.size()));
   }
-  blocklist::HostsStore store(FilePath());
+  hostsfile::HostsStore store(FilePath());
   BlockList list;
   // A UTF-16 file is refused whole, and never written over.
   if (file.starts_with("\xFF\xFE") || file.starts_with("\xFE\xFF")) {
@@ -64,7 +64,7 @@ void ThroughTheStore(const std::string& file, const std::string& unchanged,
   Require(store.BuildText(list) == unchanged);
   Require(store.Save(applied).has_value());
   BlockList again;
-  Require(blocklist::HostsStore(FilePath()).Load(again).has_value());
+  Require(hostsfile::HostsStore(FilePath()).Load(again).has_value());
   Require(EntriesOf(again) == edited_entries);
   std::filesystem::remove(FilePath());
 }
@@ -86,19 +86,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Load, as the store reads a file: in pieces.
   BlockList list;
-  blocklist::HostsParser parser(list, file.size());
+  hostsfile::HostsParser parser(list, file.size());
   for (std::size_t at = 0; at < file.size(); at += piece) {
     parser.Feed(std::string_view(file).substr(at, piece));
   }
-  const blocklist::HostsLayout layout = std::move(parser).Finish();
+  const hostsfile::HostsLayout layout = std::move(parser).Finish();
   // Unchanged, the text differs from the file only where an entry line lacked its partner; the
   // text the program wrote comes back exactly.
-  const std::string unchanged = blocklist::BuildHostsText(layout, list);
+  const std::string unchanged = hostsfile::BuildHostsText(layout, list);
   {
     BlockList read_back;
-    const blocklist::HostsLayout read_back_layout = blocklist::ParseHosts(unchanged, read_back);
+    const hostsfile::HostsLayout read_back_layout = hostsfile::ParseHosts(unchanged, read_back);
     Require(EntriesOf(read_back) == EntriesOf(list));
-    Require(blocklist::BuildHostsText(read_back_layout, read_back) == unchanged);
+    Require(hostsfile::BuildHostsText(read_back_layout, read_back) == unchanged);
   }
 
   // Random edits, as the window's commands make them.
@@ -133,11 +133,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // Apply, then load again: the same entries, in the same order.
-  const std::string applied = blocklist::BuildHostsText(layout, list);
+  const std::string applied = hostsfile::BuildHostsText(layout, list);
   BlockList again;
-  const blocklist::HostsLayout again_layout = blocklist::ParseHosts(applied, again);
+  const hostsfile::HostsLayout again_layout = hostsfile::ParseHosts(applied, again);
   Require(EntriesOf(again) == EntriesOf(list));
-  Require(blocklist::BuildHostsText(again_layout, again) == applied);
+  Require(hostsfile::BuildHostsText(again_layout, again) == applied);
   if (through_file) {
     ThroughTheStore(file, unchanged, EntriesOf(list), applied);
   }

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "blocklist/file_io.h"
+#include "hostsfile/file_io.h"
 #include "temp_folder.h"
 
 namespace {
@@ -16,7 +16,7 @@ using helper::Message;
 struct HelperFiles {
   testsupport::TempFolder folder;
   helper::Place place{folder.File("hosts"), folder.File("state.dll"), folder.File("data"),
-                      blocklist::ResolverCaches{.resolved_socket = folder.File("none"),
+                      hostsfile::ResolverCaches{.resolved_socket = folder.File("none"),
                                                 .nscd_socket = folder.File("none")}};
 
   HelperFiles() {
@@ -152,7 +152,7 @@ TEST(HelperServe, AWrongPasswordIsAnsweredBeforeAnythingAfterItIsRead) {
 
 TEST(HelperServe, RefusesASaveOverAFileChangedSinceTheProgramLoadedIt) {
   HelperFiles files;
-  const auto loaded = blocklist::StampOf(files.place.hosts_path);
+  const auto loaded = hostsfile::StampOf(files.place.hosts_path);
   ASSERT_TRUE(loaded);
   testsupport::WriteBytes(files.place.hosts_path, "10.0.0.1 nas\n");  // another program's edit
   const Message reply = files.Ask(Message{"save-hosts",

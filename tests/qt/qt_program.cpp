@@ -55,7 +55,7 @@ app::Application& QtProgram::Start(bool first_run) {
   if (first_run) {
     testsupport::WriteBytes(state_path, "[settings]\r\nfirstrun=true\r\n");
   }
-  application_.emplace(*views_, *services_, blocklist::HostsStore(hosts_path));
+  application_.emplace(*views_, *services_, hostsfile::HostsStore(hosts_path));
   modGetSystemPath::Main(*application_);
   Pump();
   return *application_;

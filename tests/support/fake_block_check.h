@@ -23,24 +23,24 @@ class FakeBlockCheck : public ui::BlockCheckRun {
     progress_.finished = progress_.done == progress_.total;
     for (std::size_t i = 0; i < names.size() && 2 * i < progress_.done; ++i) {
       if (std::find(leaking.begin(), leaking.end(), names[i]) != leaking.end()) {
-        leaks_.push_back({names[i], blocklist::AddressFamily::kIpv6, std::string(kAddress),
-                          blocklist::LeakReason::kFileNotConsulted});
+        leaks_.push_back({names[i], blockcheck::AddressFamily::kIpv6, std::string(kAddress),
+                          blockcheck::LeakReason::kFileNotConsulted});
       }
     }
   }
 
-  blocklist::BlockCheckProgress progress() const override { return progress_; }
+  blockcheck::BlockCheckProgress progress() const override { return progress_; }
   void Cancel() override {
     if (!progress_.finished) {
       progress_.finished = true;
       progress_.cancelled = true;
     }
   }
-  std::vector<blocklist::Leak> Leaks() const override { return leaks_; }
+  std::vector<blockcheck::Leak> Leaks() const override { return leaks_; }
 
  private:
-  blocklist::BlockCheckProgress progress_;
-  std::vector<blocklist::Leak> leaks_;
+  blockcheck::BlockCheckProgress progress_;
+  std::vector<blockcheck::Leak> leaks_;
 };
 
 }  // namespace testsupport

@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "blocklist/block_list.h"
-#include "blocklist/hosts_store.h"
 #include "helper/protocol.h"
+#include "hostsfile/hosts_store.h"
 
 namespace testsupport {
 
@@ -71,15 +71,15 @@ bool LoadAsDesktopUser(const std::string& path, const std::string& helper,
         ::setresgid(kDesktopUser, kDesktopUser, kDesktopUser) == 0) {
       static_cast<void>(::setresuid(kDesktopUser, kDesktopUser, kDesktopUser));
     }
-    blocklist::HostsStore store(path);
+    hostsfile::HostsStore store(path);
     store.FinishWith([&](const std::string& /*at*/) {
       char done = 0;
       const bool asked = ::write(ask[1], "f", 1) == 1 && ::read(answer[0], &done, 1) == 1;
       if (!asked || done != 'y') {
-        return rir::Result<std::optional<blocklist::FinishedSave>>(
+        return rir::Result<std::optional<hostsfile::FinishedSave>>(
             rir::Error{rir::ErrorCode::kHelperFailed, helper, "it did not finish"});
       }
-      return rir::Result<std::optional<blocklist::FinishedSave>>(std::nullopt);
+      return rir::Result<std::optional<hostsfile::FinishedSave>>(std::nullopt);
     });
     blocklist::BlockList list;
     ::_exit(store.Load(list) ? 0 : 1);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "blocklist/block_list.h"
-#include "blocklist/hosts_store.h"
+#include "hostsfile/hosts_store.h"
 #include "rir/file_read.h"
 
 namespace testsupport {
@@ -25,8 +25,8 @@ namespace testsupport {
 namespace {
 
 using blocklist::BlockList;
-using blocklist::HostsStore;
 using blocklist::Status;
+using hostsfile::HostsStore;
 using Clock = std::chrono::steady_clock;
 
 // Files of tens of megabytes, read and written once per kill.

@@ -47,7 +47,7 @@ TEST(CheckBlocking, AnApplyChecksTheBlockedNamesAndListsOnlyThoseThatLeak) {
   EXPECT_EQ(
       shown.rows[0],
       (Names{"leaky.example", "IPv6", "2001:db8::1",
-             std::string(blocklist::LeakReasonText(blocklist::LeakReason::kFileNotConsulted))}));
+             std::string(blockcheck::LeakReasonText(blockcheck::LeakReason::kFileNotConsulted))}));
   EXPECT_EQ(shown.prompt.find("1 look-up of a blocked website does not"), 0u) << shown.prompt;
 }
 

@@ -185,7 +185,7 @@ class FakeServices : public ui::PlatformServices {
   std::unique_ptr<ui::BlockCheckRun> StartBlockCheck(std::vector<std::string> names,
                                                      const std::string& hosts_path) override;
   void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
-  std::vector<blocklist::BypassingBrowser> FindBrowsersThatBypassHosts() override {
+  std::vector<blockcheck::BypassingBrowser> FindBrowsersThatBypassHosts() override {
     return bypassing_browsers;
   }
   ui::SystemFiles& Files() override { return files ? *files : beside_program_; }
@@ -209,7 +209,7 @@ class FakeServices : public ui::PlatformServices {
   std::optional<std::size_t> cancel_after;
   std::vector<std::string> progress_texts;  // what the progress window showed
   std::vector<std::string> wait_texts;      // ... over a wait that cannot be stopped
-  std::vector<blocklist::BypassingBrowser> bypassing_browsers;
+  std::vector<blockcheck::BypassingBrowser> bypassing_browsers;
   int ends = 0;
 
  private:

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "blocklist/hosts_history.h"
+#include "hostsfile/hosts_history.h"
 #include "program.h"
 #include "ui/main/main_form.h"
 
@@ -25,9 +25,9 @@ struct Applying : Program {
   std::string history_folder = folder.File("history");
   std::vector<std::string> KeptTexts() const {
     std::vector<std::string> texts;
-    const blocklist::HostsHistory history(history_folder);
+    const hostsfile::HostsHistory history(history_folder);
     const auto copies = history.List();
-    for (const blocklist::KeptCopy& copy : *copies) {
+    for (const hostsfile::KeptCopy& copy : *copies) {
       texts.push_back(*history.Read(copy));
     }
     return texts;

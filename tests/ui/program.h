@@ -29,7 +29,7 @@ struct Program {
 
   // Creates the program and runs its start-up, with the hosts file at `hosts` (ours by default).
   app::Application& Start(std::optional<std::string> hosts = std::nullopt) {
-    application.emplace(views, services, blocklist::HostsStore(hosts.value_or(hosts_path)));
+    application.emplace(views, services, hostsfile::HostsStore(hosts.value_or(hosts_path)));
     modGetSystemPath::Main(*application);
     return *application;
   }

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "blocklist/hosts_history.h"
 #include "file_permissions.h"
+#include "hostsfile/hosts_history.h"
 #include "program.h"
 #include "rir/path.h"
 #include "ui/common/messages.h"

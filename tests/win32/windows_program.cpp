@@ -77,7 +77,7 @@ app::Application& WindowsProgram::Start(bool first_run) {
   if (first_run) {
     WriteState("[settings]\r\nfirstrun=true\r\n");
   }
-  application_.emplace(*views_, *services_, blocklist::HostsStore(hosts_path));
+  application_.emplace(*views_, *services_, hostsfile::HostsStore(hosts_path));
   views_->OnSessionEnding([this] { application_->EndSession(); });
   views_->OnAnotherCopyStarted([this] { application_->AnotherCopyStarted(); });
   modGetSystemPath::Main(*application_);

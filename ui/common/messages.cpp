@@ -117,7 +117,7 @@ std::string Grouped(std::uint64_t number) {
   return digits;
 }
 
-std::string CheckProgressText(const blocklist::BlockCheckProgress& progress) {
+std::string CheckProgressText(const blockcheck::BlockCheckProgress& progress) {
   return "Looking up every blocked website for IPv4 and IPv6: " + Grouped(progress.done) + " of " +
          Grouped(progress.total) + " look-ups done.";
 }
@@ -128,7 +128,7 @@ std::string AllBlockedText(std::size_t names) {
          " to this computer, for IPv4 and for IPv6: the blocks hold.";
 }
 
-std::string LeaksPrompt(std::size_t leaks, const blocklist::BlockCheckProgress& progress) {
+std::string LeaksPrompt(std::size_t leaks, const blockcheck::BlockCheckProgress& progress) {
   std::string text =
       Grouped(leaks) +
       (leaks == 1 ? " look-up of a blocked website does" : " look-ups of blocked websites do") +
@@ -140,7 +140,7 @@ std::string LeaksPrompt(std::size_t leaks, const blocklist::BlockCheckProgress& 
   return text + ". Restarting the browser or the computer empties caches:";
 }
 
-std::string BrowserWarningText(const std::vector<blocklist::BypassingBrowser>& browsers) {
+std::string BrowserWarningText(const std::vector<blockcheck::BypassingBrowser>& browsers) {
   if (browsers.empty()) {
     return {};
   }

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "blocklist/block_check.h"
-#include "blocklist/browser_bypass.h"
+#include "blockcheck/block_check.h"
+#include "blockcheck/browser_bypass.h"
 #include "rir/error.h"
 #include "ui/common/platform_services.h"
 
@@ -49,15 +49,15 @@ inline constexpr std::string_view kCheckCloseButton = "Close";
 inline constexpr std::string_view kNothingToCheck =
     "No website is blocked, so there is nothing to check.";
 // "Looked up 1,200 of 2,000 names..." as the check goes on.
-std::string CheckProgressText(const blocklist::BlockCheckProgress& progress);
+std::string CheckProgressText(const blockcheck::BlockCheckProgress& progress);
 // Every blocked name led to this computer.
 std::string AllBlockedText(std::size_t names);
 // Above the list of names that did not; `cancelled` when the check was stopped early.
-std::string LeaksPrompt(std::size_t leaks, const blocklist::BlockCheckProgress& progress);
+std::string LeaksPrompt(std::size_t leaks, const blockcheck::BlockCheckProgress& progress);
 
 // Next to the restart notice, when a browser of the user's goes past the hosts file; empty when
 // none does.
-std::string BrowserWarningText(const std::vector<blocklist::BypassingBrowser>& browsers);
+std::string BrowserWarningText(const std::vector<blockcheck::BypassingBrowser>& browsers);
 
 // "1,234,567", grouped so that large numbers read at a glance.
 std::string Grouped(std::uint64_t number);

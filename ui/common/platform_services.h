@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "blocklist/block_check.h"
-#include "blocklist/browser_bypass.h"
+#include "blockcheck/block_check.h"
+#include "blockcheck/browser_bypass.h"
 #include "rir/error.h"
 #include "rir/result.h"
 #include "ui/common/form_view.h"
@@ -57,13 +57,13 @@ struct ListChoice {
   int client_width = 448;
 };
 
-// A look-up of every blocked name under way, on threads of its own; see blocklist::BlockCheck.
+// A look-up of every blocked name under way, on threads of its own; see blockcheck::BlockCheck.
 class BlockCheckRun {
  public:
   virtual ~BlockCheckRun() = default;
-  virtual blocklist::BlockCheckProgress progress() const = 0;
+  virtual blockcheck::BlockCheckProgress progress() const = 0;
   virtual void Cancel() = 0;
-  virtual std::vector<blocklist::Leak> Leaks() const = 0;
+  virtual std::vector<blockcheck::Leak> Leaks() const = 0;
 };
 
 // What a window that follows a long task shows each time it looks.
@@ -113,7 +113,7 @@ class PlatformServices {
   // and the window stays until it has. A task that ends within a moment shows no window at all.
   virtual void WatchProgress(const FormView& owner, const ProgressWatch& watch) = 0;
   // The browsers of the user who runs the program that reach sites past the hosts file.
-  virtual std::vector<blocklist::BypassingBrowser> FindBrowsersThatBypassHosts() = 0;
+  virtual std::vector<blockcheck::BypassingBrowser> FindBrowsersThatBypassHosts() = 0;
   // The hosts file and the state file, as this program may read and write them.
   virtual SystemFiles& Files() = 0;
   // The last window has unloaded: the event loop ends and the program with it.

@@ -12,12 +12,12 @@ rir::Result<settings::StateFile> StateFileBesideProgram(PlatformServices& servic
   return settings::StateFile(settings::StateFilePathIn(*folder));
 }
 
-rir::Result<blocklist::HostsHistory> HostsHistoryOfProgram(PlatformServices& services) {
+rir::Result<hostsfile::HostsHistory> HostsHistoryOfProgram(PlatformServices& services) {
   auto folder = services.ExecutableFolder();
   if (!folder) {
     return folder.error();
   }
-  return blocklist::HostsHistory(blocklist::HistoryFolderFor(*folder));
+  return hostsfile::HostsHistory(hostsfile::HistoryFolderFor(*folder));
 }
 
 rir::Result<settings::LoginRecord> LoginRecordOfProgram(PlatformServices& services) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "blocklist/hosts_history.h"
+#include "hostsfile/hosts_history.h"
 #include "rir/result.h"
 #include "settings/login_record.h"
 #include "settings/state_file.h"
@@ -14,7 +14,7 @@ namespace ui {
 rir::Result<settings::StateFile> StateFileBesideProgram(PlatformServices& services);
 
 // The history of the hosts file, in the folder that goes with the program's place.
-rir::Result<blocklist::HostsHistory> HostsHistoryOfProgram(PlatformServices& services);
+rir::Result<hostsfile::HostsHistory> HostsHistoryOfProgram(PlatformServices& services);
 
 // The count of wrong passwords, where the program keeps its data.
 rir::Result<settings::LoginRecord> LoginRecordOfProgram(PlatformServices& services);

@@ -6,8 +6,8 @@ namespace ui {
 
 namespace {
 
-blocklist::BlockCheckOptions OptionsFor(const std::string& hosts_path) {
-  blocklist::BlockCheckOptions options;
+blockcheck::BlockCheckOptions OptionsFor(const std::string& hosts_path) {
+  blockcheck::BlockCheckOptions options;
   options.hosts_path = hosts_path;
   return options;
 }
@@ -17,12 +17,12 @@ class SystemBlockCheck final : public BlockCheckRun {
   SystemBlockCheck(std::vector<std::string> names, const std::string& hosts_path)
       : check_(std::move(names), OptionsFor(hosts_path)) {}
 
-  blocklist::BlockCheckProgress progress() const override { return check_.progress(); }
+  blockcheck::BlockCheckProgress progress() const override { return check_.progress(); }
   void Cancel() override { check_.Cancel(); }
-  std::vector<blocklist::Leak> Leaks() const override { return check_.Leaks(); }
+  std::vector<blockcheck::Leak> Leaks() const override { return check_.Leaks(); }
 
  private:
-  blocklist::BlockCheck check_;
+  blockcheck::BlockCheck check_;
 };
 
 }  // namespace

@@ -8,16 +8,16 @@ std::string_view FilesBesideProgram::WaitingText() const {
   return "Reading and writing the system's files...";
 }
 
-rir::Result<blocklist::SaveOutcome> FilesBesideProgram::WriteHosts(
-    const std::string& path, std::string_view text, const blocklist::KeepPreviousText& keep,
-    const std::optional<blocklist::FileStamp>& /*unchanged_since*/) {
+rir::Result<hostsfile::SaveOutcome> FilesBesideProgram::WriteHosts(
+    const std::string& path, std::string_view text, const hostsfile::KeepPreviousText& keep,
+    const std::optional<hostsfile::FileStamp>& /*unchanged_since*/) {
   // The store looked at the stamp a moment ago, in this process.
-  return blocklist::ReplaceHostsFile(path, text, keep);
+  return hostsfile::ReplaceHostsFile(path, text, keep);
 }
 
-rir::Result<std::optional<blocklist::FinishedSave>> FilesBesideProgram::FinishSave(
+rir::Result<std::optional<hostsfile::FinishedSave>> FilesBesideProgram::FinishSave(
     const std::string& path) {
-  return blocklist::FinishInterruptedSave(path);
+  return hostsfile::FinishInterruptedSave(path);
 }
 
 std::string FilesBesideProgram::ReadFirstRun() {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "blocklist/hosts_store.h"
+#include "hostsfile/hosts_store.h"
 #include "rir/result.h"
 
 namespace ui {
@@ -30,14 +30,14 @@ class SystemFiles {
   virtual std::string_view WaitingText() const = 0;
 
   // Makes the hosts file at `path` hold `text`, once the store has found that it may write (see
-  // blocklist::WriteHosts); `keep` puts the file's text in the history first, where this process
+  // hostsfile::WriteHosts); `keep` puts the file's text in the history first, where this process
   // keeps it.
-  virtual rir::Result<blocklist::SaveOutcome> WriteHosts(
-      const std::string& path, std::string_view text, const blocklist::KeepPreviousText& keep,
-      const std::optional<blocklist::FileStamp>& unchanged_since) = 0;
+  virtual rir::Result<hostsfile::SaveOutcome> WriteHosts(
+      const std::string& path, std::string_view text, const hostsfile::KeepPreviousText& keep,
+      const std::optional<hostsfile::FileStamp>& unchanged_since) = 0;
   // Finishes a save that did not finish and that this process may not (see
-  // blocklist::FinishSave).
-  virtual rir::Result<std::optional<blocklist::FinishedSave>> FinishSave(
+  // hostsfile::FinishSave).
+  virtual rir::Result<std::optional<hostsfile::FinishedSave>> FinishSave(
       const std::string& path) = 0;
 
   // The first-run flag as stored; "" when it cannot be found.
@@ -58,10 +58,10 @@ class FilesBesideProgram final : public SystemFiles {
   explicit FilesBesideProgram(PlatformServices& services) : services_(services) {}
 
   std::string_view WaitingText() const override;
-  rir::Result<blocklist::SaveOutcome> WriteHosts(
-      const std::string& path, std::string_view text, const blocklist::KeepPreviousText& keep,
-      const std::optional<blocklist::FileStamp>& unchanged_since) override;
-  rir::Result<std::optional<blocklist::FinishedSave>> FinishSave(const std::string& path) override;
+  rir::Result<hostsfile::SaveOutcome> WriteHosts(
+      const std::string& path, std::string_view text, const hostsfile::KeepPreviousText& keep,
+      const std::optional<hostsfile::FileStamp>& unchanged_since) override;
+  rir::Result<std::optional<hostsfile::FinishedSave>> FinishSave(const std::string& path) override;
   std::string ReadFirstRun() override;
   rir::Result<void> WriteFirstRun(const std::string& value) override;
   rir::Result<StoredPassword> ReadPassword() override;

@@ -12,7 +12,7 @@ namespace ui {
 
 namespace {
 
-ListChoice LeakChoice(const std::vector<blocklist::Leak>& leaks, std::string_view prompt) {
+ListChoice LeakChoice(const std::vector<blockcheck::Leak>& leaks, std::string_view prompt) {
   // Only to be read: its one button closes it.
   ListChoice choice{.title = kCheckTitle,
                     .prompt = prompt,
@@ -21,9 +21,9 @@ ListChoice LeakChoice(const std::vector<blocklist::Leak>& leaks, std::string_vie
                     .column_widths = {176, 48, 144, 228},
                     .client_width = 640};
   choice.rows.reserve(leaks.size());
-  for (const blocklist::Leak& leak : leaks) {
-    choice.rows.push_back({leak.name, std::string(blocklist::FamilyText(leak.family)), leak.address,
-                           std::string(blocklist::LeakReasonText(leak.reason))});
+  for (const blockcheck::Leak& leak : leaks) {
+    choice.rows.push_back({leak.name, std::string(blockcheck::FamilyText(leak.family)),
+                           leak.address, std::string(blockcheck::LeakReasonText(leak.reason))});
   }
   return choice;
 }
@@ -60,8 +60,8 @@ void frmRirAvadera::CheckBlocking(bool asked) {
                                                          progress.total, progress.finished};
                                                    },
                                                .cancel = [&check] { check->Cancel(); }});
-  const blocklist::BlockCheckProgress progress = check->progress();
-  const std::vector<blocklist::Leak> leaks = check->Leaks();
+  const blockcheck::BlockCheckProgress progress = check->progress();
+  const std::vector<blockcheck::Leak> leaks = check->Leaks();
   if (leaks.empty()) {
     // After an Apply, only bad news is worth a window; a check stopped early proves nothing.
     if (asked && !progress.cancelled) {

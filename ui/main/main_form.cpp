@@ -11,8 +11,8 @@
 namespace ui {
 
 frmRirAvadera::frmRirAvadera(MainView& view, Forms& forms, PlatformServices& services,
-                             blocklist::HostsStore hosts,
-                             rir::Result<blocklist::HostsHistory> history)
+                             hostsfile::HostsStore hosts,
+                             rir::Result<hostsfile::HostsHistory> history)
     : view_(view),
       forms_(forms),
       services_(services),
@@ -38,7 +38,7 @@ void frmRirAvadera::LoadHostsFile() {
 
 void frmRirAvadera::ReportLoad() {
   if (m_finishedSave) {
-    const blocklist::FinishedSave finished = *std::exchange(m_finishedSave, std::nullopt);
+    const hostsfile::FinishedSave finished = *std::exchange(m_finishedSave, std::nullopt);
     ShowMessage(services_, FinishedSaveText(finished.journal, finished.bytes));
   }
   if (m_loadFailure) {
@@ -169,7 +169,7 @@ void frmRirAvadera::BuildHostsText() {
   m_blnHostsTextBuilt = true;
 }
 
-rir::Result<blocklist::SaveOutcome> frmRirAvadera::SaveHostsFile() {
+rir::Result<hostsfile::SaveOutcome> frmRirAvadera::SaveHostsFile() {
   return hosts_.Save(m_strHostsText);
 }
 
@@ -214,7 +214,7 @@ void frmRirAvadera::OfferReload(std::string_view hosts_path) {
   m_blnHostsTextBuilt = false;
 }
 
-void frmRirAvadera::AfterSave(const blocklist::SaveOutcome& saved) {
+void frmRirAvadera::AfterSave(const hostsfile::SaveOutcome& saved) {
   // Once each is enough: the causes (a folder that cannot be written, a cache service that
   // refuses) rarely go away by themselves, and a box at every Apply would stand in the way of
   // the work they do not stop.

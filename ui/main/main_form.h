@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "blocklist/block_list.h"
-#include "blocklist/hosts_history.h"
-#include "blocklist/hosts_store.h"
+#include "hostsfile/hosts_history.h"
+#include "hostsfile/hosts_store.h"
 #include "rir/error.h"
 #include "ui/common/forms.h"
 #include "ui/common/platform_services.h"
@@ -25,7 +25,7 @@ class frmRirAvadera {
   // `hosts` keeps its previous text in `history` before it changes; `history` is what
   // "Restore Hosts File..." lists, or why there is none.
   frmRirAvadera(MainView& view, Forms& forms, PlatformServices& services,
-                blocklist::HostsStore hosts, rir::Result<blocklist::HostsHistory> history);
+                hostsfile::HostsStore hosts, rir::Result<hostsfile::HostsHistory> history);
   frmRirAvadera(const frmRirAvadera&) = delete;
   frmRirAvadera& operator=(const frmRirAvadera&) = delete;
 
@@ -74,7 +74,7 @@ class frmRirAvadera {
   void SetSelectedStatus(blocklist::Status status);
   void LoadHostsFile();
   void BuildHostsText();
-  rir::Result<blocklist::SaveOutcome> SaveHostsFile();
+  rir::Result<hostsfile::SaveOutcome> SaveHostsFile();
   // Builds and saves the list and shows the restart notice; a failure is left to the caller.
   rir::Result<void> ApplyList();
   // Applies, or tells why not; true when the list was written.
@@ -83,9 +83,9 @@ class frmRirAvadera {
   // False when the user stays.
   bool ApplyBeforeEnd();
   // Tells, once per run, that a save could not keep the text it replaced.
-  void AfterSave(const blocklist::SaveOutcome& saved);
+  void AfterSave(const hostsfile::SaveOutcome& saved);
   void OfferReload(std::string_view hosts_path);
-  void RestoreCopy(const blocklist::KeptCopy& copy);
+  void RestoreCopy(const hostsfile::KeptCopy& copy);
   // Looks every blocked name up and lists those that are not blocked; `asked` through the menu,
   // and then also says when all are.
   void CheckBlocking(bool asked);
@@ -94,8 +94,8 @@ class frmRirAvadera {
   MainView& view_;
   Forms& forms_;
   PlatformServices& services_;
-  blocklist::HostsStore hosts_;
-  rir::Result<blocklist::HostsHistory> history_;
+  hostsfile::HostsStore hosts_;
+  rir::Result<hostsfile::HostsHistory> history_;
   blocklist::BlockList list_;  // the rows of lvwWebsites
 
   std::int32_t m_lngFoundIndex = 0;  // 1-based, as the list's positions are counted for users
@@ -105,7 +105,7 @@ class frmRirAvadera {
   bool leave_unapplied_ = false;  // the user chose to end without the list written
   TrayRecord nidTray;
   std::optional<rir::Error> m_loadFailure;
-  std::optional<blocklist::FinishedSave> m_finishedSave;
+  std::optional<hostsfile::FinishedSave> m_finishedSave;
   bool m_blnHistoryFailureTold = false;
   bool m_blnFlushFailureTold = false;
 };

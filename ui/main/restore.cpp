@@ -11,13 +11,13 @@ namespace ui {
 
 namespace {
 
-std::string Date(const blocklist::KeptTime& at) {
+std::string Date(const hostsfile::KeptTime& at) {
   char text[16] = {};
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", at.year, at.month, at.day);
   return text;
 }
 
-std::string Time(const blocklist::KeptTime& at) {
+std::string Time(const hostsfile::KeptTime& at) {
   char text[16] = {};
   std::snprintf(text, sizeof text, "%02d:%02d:%02d", at.hour, at.minute, at.second);
   return text;
@@ -27,13 +27,13 @@ std::string Size(std::uint64_t bytes) {
   return Grouped(bytes) + (bytes == 1 ? " byte" : " bytes");
 }
 
-ListChoice RestoreChoice(const std::vector<blocklist::KeptCopy>& copies) {
+ListChoice RestoreChoice(const std::vector<hostsfile::KeptCopy>& copies) {
   ListChoice choice{.title = kRestoreTitle,
                     .prompt = kRestorePrompt,
                     .choose_button = kRestoreButton,
                     .columns = {"Date", "Time", "Size", "Entries"}};
   choice.rows.reserve(copies.size());
-  for (const blocklist::KeptCopy& copy : copies) {
+  for (const hostsfile::KeptCopy& copy : copies) {
     choice.rows.push_back(
         {Date(copy.kept_at), Time(copy.kept_at), Size(copy.size), Grouped(copy.entries)});
   }
@@ -63,14 +63,14 @@ void frmRirAvadera::mmuRestore_Click() {
   RestoreCopy((*copies)[*chosen]);
 }
 
-void frmRirAvadera::RestoreCopy(const blocklist::KeptCopy& copy) {
+void frmRirAvadera::RestoreCopy(const hostsfile::KeptCopy& copy) {
   auto text = history_->Read(copy);
   if (!text) {
     ShowFailure(services_, Failure::kRestore, text.error());
     return;
   }
   // The file as it stands now is kept in the history first, whoever last wrote it.
-  auto saved = hosts_.Save(*text, blocklist::ChangedElsewhere::kWriteOver);
+  auto saved = hosts_.Save(*text, hostsfile::ChangedElsewhere::kWriteOver);
   if (!saved) {
     ShowFailure(services_, Failure::kRestore, saved.error());
     return;

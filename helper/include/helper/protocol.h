@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "blocklist/file_io.h"
+#include "hostsfile/file_io.h"
 #include "rir/error.h"
 #include "rir/file_read.h"
 #include "rir/result.h"
@@ -66,8 +66,8 @@ struct EncodedPieces {
 EncodedPieces EncodeWithLast(const Message& message, std::string_view name, std::string_view value);
 
 // A file's stamp as the save request carries it; "" for none.
-std::string EncodeStamp(const std::optional<blocklist::FileStamp>& stamp);
-rir::Result<std::optional<blocklist::FileStamp>> DecodeStamp(std::string_view text);
+std::string EncodeStamp(const std::optional<hostsfile::FileStamp>& stamp);
+rir::Result<std::optional<hostsfile::FileStamp>> DecodeStamp(std::string_view text);
 // A message exactly as Encode writes it, or kBadRequest with what is wrong.
 rir::Result<Message> Decode(std::string_view bytes);
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "blocklist/resolver_cache.h"
 #include "helper/protocol.h"
 #include "helper/request_reader.h"
+#include "hostsfile/resolver_cache.h"
 
 namespace helper {
 
@@ -21,7 +21,7 @@ struct Place {
   // Where the hosts file's history, the count of wrong passwords and the lock that keeps two
   // helpers' saves apart lie (rir::ProgramDataFolder).
   std::string data_folder;
-  blocklist::ResolverCaches caches;  // emptied after each change of the hosts file
+  hostsfile::ResolverCaches caches;  // emptied after each change of the hosts file
 
   std::string HistoryFolder() const;
   std::string LoginRecordPath() const;

@@ -1,0 +1,116 @@
+// Whether the blocks hold: every blocked name is looked up through the system's own resolver,
+// for IPv4 and IPv6, and the names that reach anything but loopback are reported. The lookups
+// run on worker threads, several at once, each with a time limit, so that the window stays
+// responsive while a long list is checked and the user can stop it.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace blockcheck {
+
+enum class AddressFamily : std::uint8_t { kIpv4, kIpv6 };
+
+// Why a name was not blocked, as far as the check can tell.
+enum class LeakReason : std::uint8_t {
+  kUnknown,           // it resolves elsewhere and nothing tells why
+  kEarlierHostsLine,  // a line of the hosts file before ours maps the name elsewhere
+  kCachedAnswer,      // the file maps it to loopback, yet an answer from before is given
+  kFileNotConsulted,  // the system's resolver does not read the hosts file for this family
+  kTimedOut,          // no answer within the time limit: not known to be blocked
+};
+
+// A name that did not resolve to loopback for one family.
+struct Leak {
+  std::string name;
+  AddressFamily family = AddressFamily::kIpv4;
+  std::string address;  // the first address it resolved to that does not block, as text; empty
+                        // when no answer came
+  LeakReason reason = LeakReason::kUnknown;
+};
+
+// What one lookup of one name for one family gave.
+struct LookupAnswer {
+  enum class Kind : std::uint8_t {
+    kAddresses,  // the addresses below
+    kNoAddress,  // the name has no address of this family: nothing to reach
+    kNoAnswer,   // the resolver gave up waiting for its servers
+    kFailed,     // any other failure
+  };
+  Kind kind = Kind::kNoAddress;
+  std::vector<std::string> addresses;  // numeric, as text ("127.0.0.1", "::1")
+};
+
+// Looks one name up; it may block for as long as the system takes.
+using LookupFunction = std::function<LookupAnswer(const std::string& name, AddressFamily family)>;
+
+// Where the system lists the sources it asks for names; nothing on Windows.
+#ifdef _WIN32
+inline constexpr std::string_view kNsswitchPath;
+#else
+inline constexpr std::string_view kNsswitchPath = "/etc/nsswitch.conf";
+#endif
+
+struct BlockCheckOptions {
+  std::size_t parallel = 16;                 // lookups under way at once
+  std::chrono::milliseconds per_name{5000};  // the time one lookup may take
+  std::string hosts_path;  // read once at the start, for the reasons; may be empty
+  std::string nsswitch_path{kNsswitchPath};  // read once for kFileNotConsulted; may be empty
+  // Whether a cache of earlier answers runs; unset: as the system shows it (the
+  // systemd-resolved or nscd socket is there; on Windows the DNS Client always runs).
+  std::optional<bool> cache_runs;
+  // The lookup; unset: the system's resolver (getaddrinfo, GetAddrInfoW). Tests give their own.
+  LookupFunction lookup;
+};
+
+// How far a check has come. Safe to read from any thread.
+struct BlockCheckProgress {
+  std::size_t done = 0;   // lookups finished (two for each name: IPv4 and IPv6)
+  std::size_t total = 0;  // lookups to do
+  bool finished = false;  // every lookup done, or the check cancelled and its threads gone
+  bool cancelled = false;
+};
+
+// A check under way. Starting it returns at once; the lookups run on threads of its own.
+// Destroying it cancels what is left and waits for its threads (a lookup that is stuck in the
+// system is abandoned, not waited for).
+class BlockCheck {
+ public:
+  BlockCheck(std::vector<std::string> names, BlockCheckOptions options);
+  BlockCheck(const BlockCheck&) = delete;
+  BlockCheck& operator=(const BlockCheck&) = delete;
+  ~BlockCheck();
+
+  BlockCheckProgress progress() const;
+  void Cancel();
+  // The leaks found so far, in the order of the names given, IPv4 before IPv6 for one name.
+  // Complete once progress().finished is true (and cancelled is not).
+  std::vector<Leak> Leaks() const;
+
+ private:
+  struct Shared;
+  std::shared_ptr<Shared> shared_;
+};
+
+// The system's own lookup, as the check makes it when the options give none: every address
+// of `family` that the resolver gives for `name`.
+LookupAnswer SystemLookup(const std::string& name, AddressFamily family);
+
+// Whether the address `text` stops a connection: loopback (127.0.0.0/8, ::1, and the same as
+// IPv4 in IPv6) or unspecified (0.0.0.0, ::), where a connection reaches this machine or fails.
+// False for what is no address.
+bool BlocksConnections(std::string_view text);
+
+// "IPv4" or "IPv6"; and a short text of why, for people.
+std::string_view FamilyText(AddressFamily family);
+std::string_view LeakReasonText(LeakReason reason);
+
+}  // namespace blockcheck

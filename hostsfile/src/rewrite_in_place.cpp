@@ -1,0 +1,89 @@
+#include "rewrite_in_place.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace hostsfile {
+
+namespace {
+
+// Writes `text` from byte `from` on; what comes before is already in the file.
+bool WriteFrom(int fd, std::string_view text, std::size_t from, const FileWriteOps& ops) {
+  std::size_t done = from;
+  while (done < text.size()) {
+    const long written =
+        ops.write_at(fd, text.data() + done, text.size() - done, static_cast<std::int64_t>(done));
+    if (written < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    if (written == 0) {
+      errno = EIO;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+bool WriteTruncateSync(int fd, std::string_view text, std::size_t from, const FileWriteOps& ops,
+                       rir::ErrorCode& failed_step) {
+  failed_step = rir::ErrorCode::kWrite;
+  if (!WriteFrom(fd, text, from, ops) ||
+      ops.truncate(fd, static_cast<std::int64_t>(text.size())) != 0) {
+    return false;
+  }
+  failed_step = rir::ErrorCode::kFlush;
+  return ops.sync(fd) == 0;
+}
+
+std::size_t CommonPrefixLength(std::string_view a, std::string_view b) {
+  const std::size_t limit = std::min(a.size(), b.size());
+  constexpr std::size_t kBlock = 4096;
+  std::size_t at = 0;
+  while (at + kBlock <= limit && std::memcmp(a.data() + at, b.data() + at, kBlock) == 0) {
+    at += kBlock;
+  }
+  while (at < limit && a[at] == b[at]) {
+    ++at;
+  }
+  return at;
+}
+
+}  // namespace
+
+FileWriteOps SystemFileWriteOps() {
+  return FileWriteOps{
+      [](int fd, const char* data, std::size_t size, std::int64_t offset) -> long {
+        return ::pwrite(fd, data, size, static_cast<off_t>(offset));
+      },
+      [](int fd, std::int64_t length) { return ::ftruncate(fd, static_cast<off_t>(length)); },
+      // The data and the new length are what must reach the disk; the times may follow later.
+      [](int fd) { return ::fdatasync(fd); },
+  };
+}
+
+rir::Result<void> RewriteInPlace(int fd, const std::string& path, std::string_view old_text,
+                                 std::string_view new_text, const FileWriteOps& ops) {
+  // Only what follows the first changed byte is written (an added site touches the end alone),
+  // and only that much of the old text has to be put back.
+  const std::size_t same = CommonPrefixLength(old_text, new_text);
+  rir::ErrorCode failed_step{};
+  if (WriteTruncateSync(fd, new_text, same, ops, failed_step)) {
+    return {};
+  }
+  rir::Error error{failed_step, path, rir::LastSystemReason()};
+  rir::ErrorCode ignored{};
+  if (!WriteTruncateSync(fd, old_text, same, ops, ignored)) {
+    error.code = rir::ErrorCode::kLeftPartWritten;
+    error.reason += "; putting the old text back failed as well: " + rir::LastSystemReason();
+  }
+  return error;
+}
+
+}  // namespace hostsfile
