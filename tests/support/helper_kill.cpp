@@ -52,47 +52,29 @@ bool Succeeded(pid_t child) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The program's load as the desktop user (where this process may become another user): what a
-// killed helper left and the user may not touch, the user's load has the helper finish, here by
-// asking this process over a pipe, which starts the helper as pkexec would.
+// The program's load as the desktop user (where this process may become another user, else as
+// this one): what a killed helper left and the user may not touch, the user's load has the helper
+// finish. The child keeps root as its saved user, to start the helper as pkexec would.
 bool LoadAsDesktopUser(const std::string& path, const std::string& helper,
                        const std::string& finish_request) {
-  int ask[2];
-  int answer[2];
-  if (::pipe2(ask, O_CLOEXEC) != 0 || ::pipe2(answer, O_CLOEXEC) != 0) {
-    return false;
-  }
   std::fflush(nullptr);
   const pid_t child = ::fork();
   if (child == 0) {
-    ::close(ask[0]);
-    ::close(answer[1]);
-    if (::setgroups(0, nullptr) == 0 &&
-        ::setresgid(kDesktopUser, kDesktopUser, kDesktopUser) == 0) {
-      static_cast<void>(::setresuid(kDesktopUser, kDesktopUser, kDesktopUser));
+    if (::setgroups(0, nullptr) == 0 && ::setresgid(kDesktopUser, kDesktopUser, 0) == 0) {
+      static_cast<void>(::setresuid(kDesktopUser, kDesktopUser, 0));
     }
+    const uid_t user = ::geteuid();
     hostsfile::HostsStore store(path);
     store.FinishWith([&](const std::string& /*at*/) {
-      char done = 0;
-      const bool asked = ::write(ask[1], "f", 1) == 1 && ::read(answer[0], &done, 1) == 1;
-      if (!asked || done != 'y') {
-        return rir::Result<std::optional<hostsfile::FinishedSave>>(
-            rir::Error{rir::ErrorCode::kHelperFailed, helper, "it did not finish"});
-      }
-      return rir::Result<std::optional<hostsfile::FinishedSave>>(std::nullopt);
+      const bool root = ::seteuid(0) == 0;
+      const pid_t finishing = StartHelper(helper, finish_request);
+      const bool finished = Succeeded(finishing) && (!root || ::seteuid(user) == 0);
+      return finished ? rir::Result<std::optional<hostsfile::FinishedSave>>(std::nullopt)
+                      : rir::Error{rir::ErrorCode::kHelperFailed, helper, "it did not finish"};
     });
     blocklist::BlockList list;
     ::_exit(store.Load(list) ? 0 : 1);
   }
-  ::close(ask[1]);
-  ::close(answer[0]);
-  char asked = 0;
-  while (::read(ask[0], &asked, 1) == 1) {
-    const bool finished = Succeeded(StartHelper(helper, finish_request));
-    static_cast<void>(::write(answer[1], finished ? "y" : "n", 1));
-  }
-  ::close(ask[0]);
-  ::close(answer[1]);
   return Succeeded(child);
 }
 
