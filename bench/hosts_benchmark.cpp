@@ -21,8 +21,10 @@ std::string GeneratedHosts(std::int64_t lines) {
     if (i % 50 == 0) {
       text += "0.0.0.0 tracker" + std::to_string(i) + ".example.net\r\n";
     } else {
-      // Each entry as the program writes it: its IPv4 line, then its IPv6 line.
-      const std::string name = "ads" + std::to_string(i) + ".example-network.com\r\n";
+      // Each entry as the program writes it: its IPv4 line, then its IPv6 line, each with the
+      // name's absolute form as well.
+      const std::string host = "ads" + std::to_string(i) + ".example-network.com";
+      const std::string name = host + " " + host + ".\r\n";
       const bool allowed = i % 9 == 0;
       text += (allowed ? "#127.0.0.1 \t" : "127.0.0.1 \t") + name;
       text += (allowed ? "#::1 \t" : "::1 \t") + name;

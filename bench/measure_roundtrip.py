@@ -41,9 +41,9 @@ def generate(path, lines):
             if i % 10 == 0:
                 text = f"0.0.0.0 {name}\r\n"
             elif i % 10 == 1:
-                text = f"#127.0.0.1 \t{name}\r\n#::1 \t{name}\r\n"
+                text = f"#127.0.0.1 \t{name} {name}.\r\n#::1 \t{name} {name}.\r\n"
             else:
-                text = f"127.0.0.1 \t{name}\r\n::1 \t{name}\r\n"
+                text = f"127.0.0.1 \t{name} {name}.\r\n::1 \t{name} {name}.\r\n"
             out.write(text.encode())
 
 
@@ -54,7 +54,7 @@ def generate_own(path, lines):
         for i in range(lines):
             mark = "" if i % 2 == 0 else "#"
             name = f"site{i}.example{i % 97}.com"
-            out.write(f"{mark}127.0.0.1 \t{name}\r\n{mark}::1 \t{name}\r\n".encode())
+            out.write(f"{mark}127.0.0.1 \t{name} {name}.\r\n{mark}::1 \t{name} {name}.\r\n".encode())
 
 
 def every_entry_changed(text):

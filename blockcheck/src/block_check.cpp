@@ -30,6 +30,7 @@
 #include <unordered_map>
 
 #include "block_check_system.h"
+#include "hostsfile/hosts_format.h"
 
 namespace blockcheck {
 
@@ -126,15 +127,14 @@ struct NameFacts {
   std::array<bool, 2> blocked{};            // per family: some line maps it to loopback
 };
 
-// The line of ours for a name: "127.0.0.1 \tname" or "::1 \tname", either after '#' too.
+// The line of ours for a name: "127.0.0.1 \tname" or "::1 \tname" (with the name's absolute form
+// after it, or not), either after '#' too.
 std::optional<std::string_view> OwnLineName(std::string_view line) {
-  if (!line.empty() && line.front() == '#') {
-    line.remove_prefix(1);
-  }
   for (const std::string_view prefix :
-       {std::string_view("127.0.0.1 \t"), std::string_view("::1 \t")}) {
-    if (line.substr(0, prefix.size()) == prefix) {
-      return line.substr(prefix.size());
+       {hostsfile::kBlockedPrefix, hostsfile::kAllowedPrefix, hostsfile::kBlockedIpv6Prefix,
+        hostsfile::kAllowedIpv6Prefix}) {
+    if (line.starts_with(prefix)) {
+      return hostsfile::EntryName(line.substr(prefix.size()));
     }
   }
   return std::nullopt;

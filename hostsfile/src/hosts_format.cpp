@@ -91,7 +91,7 @@ LineKind KindOf(const Line& line_read, blocklist::Status& status, std::string_vi
   for (const auto& form : kForms) {
     if (line.starts_with(form.prefix)) {
       status = form.status;
-      website = line.substr(form.prefix.size());
+      website = EntryName(line.substr(form.prefix.size()));
       return form.kind;
     }
   }
@@ -195,23 +195,27 @@ class TextWriter {
     const std::string_view ipv4_end =
         line_end == blocklist::LineEnd::kNone ? LineEndText(open_entry_line_end_) : end;
     const std::string_view website = entry.website;
+    const bool alias = TakesAbsoluteAlias(website);
+    const std::size_t names = alias ? 2 * website.size() + 2 : website.size();
     const std::size_t size =
-        prefix.size() + ipv4_end.size() + ipv6_prefix.size() + end.size() + 2 * website.size();
+        prefix.size() + ipv4_end.size() + ipv6_prefix.size() + end.size() + 2 * names;
     if (!appending_ && out_.size() - cursor_ >= size) {
       char* at = out_.data() + cursor_;
       at += prefix.copy(at, prefix.size());
-      at += website.copy(at, website.size());
+      at = Names(at, website, alias);
       at += ipv4_end.copy(at, ipv4_end.size());
       at += ipv6_prefix.copy(at, ipv6_prefix.size());
-      at += website.copy(at, website.size());
+      at = Names(at, website, alias);
       at += end.copy(at, end.size());
       cursor_ = static_cast<std::size_t>(at - out_.data());
     } else {
+      const std::string both =
+          alias ? std::string(website) + ' ' + std::string(website) + '.' : std::string(website);
       Put(prefix);
-      Put(website);
+      Put(both);
       Put(ipv4_end);
       Put(ipv6_prefix);
-      Put(website);
+      Put(both);
       Put(end);
     }
     open_ = line_end == blocklist::LineEnd::kNone;
@@ -227,6 +231,17 @@ class TextWriter {
   }
 
  private:
+  // The entry's name, and its absolute form after a blank where it takes one.
+  static char* Names(char* at, std::string_view website, bool alias) {
+    at += website.copy(at, website.size());
+    if (alias) {
+      *at++ = ' ';
+      at += website.copy(at, website.size());
+      *at++ = '.';
+    }
+    return at;
+  }
+
   void Put(std::string_view piece) {
     if (!appending_ && out_.size() - cursor_ >= piece.size()) {
       cursor_ += piece.copy(out_.data() + cursor_, piece.size());
@@ -292,6 +307,26 @@ void LayOut(const HostsLayout& layout, const blocklist::BlockList& list, std::st
 }
 
 }  // namespace
+
+std::string_view EntryName(std::string_view after_prefix) {
+  // " " name "." after the name: the text is twice as long as the name, and two bytes.
+  if (after_prefix.size() >= 4 && after_prefix.size() % 2 == 0 && after_prefix.back() == '.') {
+    const std::size_t name = (after_prefix.size() - 2) / 2;
+    if (after_prefix[name] == ' ' &&
+        after_prefix.substr(0, name) == after_prefix.substr(name + 1, name)) {
+      return after_prefix.substr(0, name);
+    }
+  }
+  return after_prefix;
+}
+
+bool TakesAbsoluteAlias(std::string_view website) {
+  const bool host_name = !website.empty() && website.back() != '.' &&
+                         website.find_first_of(" \t") == std::string_view::npos;
+  // A text that reads as a name and its alias already would be read back as that name: it is
+  // written with an alias of its own, and so read back as itself.
+  return host_name || EntryName(website) != website;
+}
 
 blocklist::LineEnd PlatformLineEnd() {
 #ifdef _WIN32
@@ -448,16 +483,19 @@ HostsLayout ParseHosts(std::string_view bytes, blocklist::BlockList& list) {
 }
 
 std::string BuildHostsText(const HostsLayout& layout, const blocklist::BlockList& list) {
-  // Room for the most the text can take: each entry's name twice, its two lines with the longer
-  // prefixes and a CR LF on each, and a line end for a last line that had none, should anything
-  // follow it. Room that is never written costs address space, not memory. What the text takes at
-  // least (every kept line, and every entry with the shorter prefixes, a one-byte end on its IPv4
-  // line, which always ends, and none on its IPv6 line) is certain to be written, so that part
-  // may take large pages: a text of tens of megabytes then costs a few page faults.
-  constexpr std::size_t kLeastPerEntry = kBlockedPrefix.size() + 1 + kBlockedIpv6Prefix.size();
-  constexpr std::size_t kMostPerEntry = kAllowedPrefix.size() + 2 + kAllowedIpv6Prefix.size() + 2;
+  // Room for the most the text can take: each entry's name four times (twice on each line, the
+  // second time with its blank and dot), its two lines with the longer prefixes and a CR LF on
+  // each, and a line end for a last line that had none, should anything follow it. Room that is
+  // never written costs address space, not memory. What the text takes when every name has its
+  // alias (every kept line, and every entry with the shorter prefixes, a one-byte end on its IPv4
+  // line, which always ends, and none on its IPv6 line) is written through a pointer and may take
+  // large pages: a text of tens of megabytes then costs a few page faults. The few names without
+  // an alias leave some of it over, which is cut off at the end.
+  constexpr std::size_t kLeastPerEntry = kBlockedPrefix.size() + 1 + kBlockedIpv6Prefix.size() + 4;
+  constexpr std::size_t kMostPerEntry =
+      kAllowedPrefix.size() + 2 + kAllowedIpv6Prefix.size() + 2 + 4;
   const std::size_t least =
-      layout.kept.size() + 2 * list.website_bytes() + list.size() * kLeastPerEntry;
+      layout.kept.size() + 4 * list.website_bytes() + list.size() * kLeastPerEntry;
   std::string text;
   text.reserve(least + list.size() * (kMostPerEntry - kLeastPerEntry) + 2);
   rir::PreferLargePages(text.data(), least);

@@ -94,11 +94,11 @@ void EntryLineCounter::EndLine() {
   const bool partner_wanted = partner_wanted_;
   partner_wanted_ = false;
   if (form != nullptr) {
-    const std::string_view website = std::string_view(line_).substr(form->prefix.size());
+    const std::string_view website = EntryName(std::string_view(line_).substr(form->prefix.size()));
     const Form* ipv4 = partner_wanted ? FormOf(last_ipv4_) : nullptr;
-    const bool partner = form->kind == Kind::kIpv6 && ipv4 != nullptr &&
-                         ipv4->status == form->status &&
-                         std::string_view(last_ipv4_).substr(ipv4->prefix.size()) == website;
+    const bool partner =
+        form->kind == Kind::kIpv6 && ipv4 != nullptr && ipv4->status == form->status &&
+        EntryName(std::string_view(last_ipv4_).substr(ipv4->prefix.size())) == website;
     if (!partner) {
       ++count_;
       if (form->kind == Kind::kIpv4) {

@@ -150,16 +150,16 @@ TEST(BlockCheck, TheFilesGiveTheReasons) {
              "127.0.0.1\tlocalhost\r\n"
              "10.1.2.3 early.example\r\n"
              "2001:db8::7 Early6.example\r\n"
-             "127.0.0.1 \tearly.example\r\n"
-             "::1 \tearly.example\r\n"
-             "127.0.0.1 \tearly6.example\r\n"
-             "::1 \tearly6.example\r\n"
-             "127.0.0.1 \tlater.example\r\n"
-             "::1 \tlater.example\r\n"
+             "127.0.0.1 \tearly.example early.example.\r\n"
+             "::1 \tearly.example early.example.\r\n"
+             "127.0.0.1 \tearly6.example early6.example.\r\n"
+             "::1 \tearly6.example early6.example.\r\n"
+             "127.0.0.1 \tlater.example later.example.\r\n"
+             "::1 \tlater.example later.example.\r\n"
              "10.9.9.9 later.example\r\n"
-             "127.0.0.1 \tv4only.example\r\n"
-             "#127.0.0.1 \tallowed.example\r\n"
-             "#::1 \tallowed.example\r\n");
+             "127.0.0.1 \tv4only.example v4only.example.\r\n"
+             "#127.0.0.1 \tallowed.example allowed.example.\r\n"
+             "#::1 \tallowed.example allowed.example.\r\n");
   WriteBytes(folder.File("files-first"), "# comment\npasswd: files\nhosts:   files dns\n");
   WriteBytes(folder.File("dns-first"), "hosts: dns files\n");
   const std::vector<std::string> names = {"early.example", "early6.example", "later.example",

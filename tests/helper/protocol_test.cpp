@@ -13,7 +13,7 @@ using helper::Message;
 
 TEST(HelperProtocol, AnyBytesGoThereAndBack) {
   Message request{"save-hosts", {}};
-  const std::string text("# line\r\n127.0.0.1 \tsite\n\0tail\n", 28);
+  const std::string text("# line\r\n127.0.0.1 \tsite site.\n\0tail\n", 28);
   request.With("password", "p\nw\r\n")
       .With("path", "/etc/hosts")
       .With("text", text)

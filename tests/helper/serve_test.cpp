@@ -51,7 +51,9 @@ rir::ErrorCode CodeOf(const Message& reply) {
 
 TEST(HelperServe, WritesTheHostsFileWithThePasswordAndKeepsItsEarlierText) {
   HelperFiles files;
-  const std::string text = "127.0.0.1 localhost\n127.0.0.1 \tsite.example\n::1 \tsite.example\n";
+  const std::string text =
+      "127.0.0.1 localhost\n127.0.0.1 \tsite.example site.example.\n::1 \tsite.example "
+      "site.example.\n";
   Message reply = files.SaveHosts("secret", text);
   ASSERT_EQ(reply.kind, "ok") << rir::DescribeError(helper::ErrorIn(reply));
   EXPECT_EQ(*reply.Field("changed"), "1");

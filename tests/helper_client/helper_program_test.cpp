@@ -47,7 +47,8 @@ TEST(ProgramWithHelper, LogsInAndAppliesThroughTheHelper) {
     program.AddWebsite("site.example");
     program.Main().imgApply_Click();
     check(ProgramWithHelper::SystemHosts() ==
-              "127.0.0.1 localhost\n127.0.0.1 \tsite.example\n::1 \tsite.example\n",
+              "127.0.0.1 localhost\n127.0.0.1 \tsite.example site.example.\n::1 \tsite.example "
+              "site.example.\n",
           "the helper wrote the entry");
     check(program.main_view().restart_notice, "the Apply counts");
     check(testsupport::FilesIn(program.folder.File("history")) == 1,
@@ -69,7 +70,7 @@ TEST(ProgramWithHelper, AFirstRunSetsThePasswordThroughTheHelper) {
     if (!testsupport::MountSmallDisk("/etc", 1 << 20)) {
       return 2;
     }
-    testsupport::WriteBytes(kHosts, "127.0.0.1 \told.example\n");
+    testsupport::WriteBytes(kHosts, "127.0.0.1 \told.example old.example.\n");
     program.WriteState("[settings]\r\nfirstrun=true\r\n");
     program.Start(kHosts);
     check(program.main_view().IsVisible(), "a first run shows the main window");
@@ -87,7 +88,8 @@ TEST(ProgramWithHelper, AFirstRunSetsThePasswordThroughTheHelper) {
     // The password just stored opens the next change; one that guesses does not.
     program.AddWebsite("site.example");
     program.Main().imgApply_Click();
-    check(ProgramWithHelper::SystemHosts() == "127.0.0.1 \tsite.example\n::1 \tsite.example\n",
+    check(ProgramWithHelper::SystemHosts() ==
+              "127.0.0.1 \tsite.example site.example.\n::1 \tsite.example site.example.\n",
           "the Apply after the change went through");
     helper_client::HelperFiles stranger({program.helper_path}, program.state_path);
     auto refused = stranger.WriteHosts(kHosts, "# all gone\n", {}, {});

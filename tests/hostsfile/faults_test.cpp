@@ -108,7 +108,7 @@ TEST(HostsFaults, AFileSystemThatTurnsReadOnlyIsReportedAndLeftAlone) {
       return 2;
     }
     const std::string path = disk + "/hosts";
-    WriteBytes(path, "127.0.0.1 \ta.example\n");
+    WriteBytes(path, "127.0.0.1 \ta.example a.example.\n");
     HostsStore store(path);
     BlockList list;
     check(store.Load(list).has_value(), "load");
@@ -121,7 +121,7 @@ TEST(HostsFaults, AFileSystemThatTurnsReadOnlyIsReportedAndLeftAlone) {
     check(!saved && saved.error().reason.find("Read-only file system") != std::string::npos,
           "the reason is the read-only file system");
     check(!saved && saved.error().path.find(disk) == 0, "the error names the file's folder");
-    check(ReadBytes(path) == "127.0.0.1 \ta.example\n", "the old text stays");
+    check(ReadBytes(path) == "127.0.0.1 \ta.example a.example.\n", "the old text stays");
     return check.failures();
   });
   SKIP_WITHOUT_PRIVATE_MOUNTS(code);
@@ -131,7 +131,7 @@ TEST(HostsFaults, AFileSystemThatTurnsReadOnlyIsReportedAndLeftAlone) {
 TEST(HostsFaults, ADirectoryInTheHostsFilesPlaceIsReportedAndNeverReplaced) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  WriteBytes(path, "127.0.0.1 \ta.example\n");
+  WriteBytes(path, "127.0.0.1 \ta.example a.example.\n");
   HostsStore store(path);
   BlockList list;
   ASSERT_TRUE(store.Load(list).has_value());

@@ -38,7 +38,7 @@ void ExpectRefused(const std::string& path, rir::ErrorCode code) {
   EXPECT_EQ(loaded.error().code, code) << rir::DescribeError(loaded.error());
   EXPECT_EQ(loaded.error().path, path);
   EXPECT_TRUE(list.empty());
-  const auto saved = store.Save("127.0.0.1 \tnew.example\r\n");
+  const auto saved = store.Save("127.0.0.1 \tnew.example new.example.\r\n");
   ASSERT_FALSE(saved.has_value());
   EXPECT_EQ(saved.error().code, rir::ErrorCode::kRefusedAfterFailedLoad);
 }
@@ -97,7 +97,7 @@ TEST(HostsHostileFiles, AUtf16FileIsRefusedAndKeepsEveryByte) {
 TEST(HostsHostileFiles, AFilePastTwoGigabytesIsRefusedWithoutReadingIt) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  WriteBytes(path, "127.0.0.1 \ta.example\n");
+  WriteBytes(path, "127.0.0.1 \ta.example a.example.\n");
   // Sparse: it costs the disk nothing, and reading it whole would take 3 GB of memory.
   std::filesystem::resize_file(path, std::uintmax_t{3} << 30);
   ExpectRefused(path, rir::ErrorCode::kTooLarge);
@@ -132,14 +132,14 @@ TEST(HostsChangedElsewhere, AnEditAfterTheLoadIsNeverWrittenOver) {
   // The same size, and a new modification time.
   edit_and_apply([&] {
     const auto when = std::filesystem::last_write_time(path);
-    WriteBytes(path, "# mine\r\n127.0.0.1 \tz.example\r\n");
+    WriteBytes(path, "# mine\r\n127.0.0.1 \tz.example z.example.\r\n");
     std::filesystem::last_write_time(path, when + std::chrono::seconds(2));
   });
   // Another file renamed over it, its time set back to the old one's.
   edit_and_apply([&] {
     const auto when = std::filesystem::last_write_time(path);
     const std::string other = folder.File("other");
-    WriteBytes(other, "# mine\r\n127.0.0.1 \tz.example\r\n");
+    WriteBytes(other, "# mine\r\n127.0.0.1 \tz.example z.example.\r\n");
     std::filesystem::last_write_time(other, when);
     std::filesystem::rename(other, path);
   });
@@ -172,10 +172,11 @@ TEST(HostsChangedElsewhere, ARemovedFileIsMadeAnewAndARestoreWritesOverAnEdit) {
   EXPECT_EQ(ReadBytes(path), testsupport::BlockedLines("a.example"));
 
   WriteBytes(path, "10.0.0.1 nas\n");
-  EXPECT_FALSE(store.Save("127.0.0.1 \told.example\n").has_value());
+  EXPECT_FALSE(store.Save("127.0.0.1 \told.example old.example.\n").has_value());
   ASSERT_TRUE(
-      store.Save("127.0.0.1 \told.example\n", hostsfile::ChangedElsewhere::kWriteOver).has_value());
-  EXPECT_EQ(ReadBytes(path), "127.0.0.1 \told.example\n");
+      store.Save("127.0.0.1 \told.example old.example.\n", hostsfile::ChangedElsewhere::kWriteOver)
+          .has_value());
+  EXPECT_EQ(ReadBytes(path), "127.0.0.1 \told.example old.example.\n");
 }
 
 #ifndef _WIN32
@@ -205,7 +206,7 @@ bool LoadFailsAsNotAFile(const std::string& path) {
   BlockList list;
   const auto loaded = store.Load(list);
   return !loaded && loaded.error().code == rir::ErrorCode::kNotRegularFile &&
-         !store.Save("127.0.0.1 \tnew.example\n");
+         !store.Save("127.0.0.1 \tnew.example new.example.\n");
 }
 
 TEST(HostsHostileFiles, WhatIsNoFileInTheHostsFilesPlaceIsRefusedAtOnce) {
@@ -223,7 +224,7 @@ TEST(HostsHostileFiles, WhatIsNoFileInTheHostsFilesPlaceIsRefusedAtOnce) {
   // A save left unfinished is finished from its journal; a pipe under the journal's name is
   // no journal, and must not hold up the load.
   const std::string hosts = folder.File("hosts");
-  WriteBytes(hosts, "127.0.0.1 \ta.example\n");
+  WriteBytes(hosts, "127.0.0.1 \ta.example a.example.\n");
   const std::string journal = hosts + ".rir-journal";
   ASSERT_EQ(::mkfifo(journal.c_str(), 0600), 0);
   ExpectPromptFailure([&] {
@@ -233,7 +234,7 @@ TEST(HostsHostileFiles, WhatIsNoFileInTheHostsFilesPlaceIsRefusedAtOnce) {
     return !loaded && loaded.error().code == rir::ErrorCode::kNotRegularFile &&
            loaded.error().path == journal;
   });
-  EXPECT_EQ(ReadBytes(hosts), "127.0.0.1 \ta.example\n");
+  EXPECT_EQ(ReadBytes(hosts), "127.0.0.1 \ta.example a.example.\n");
 }
 
 #endif

@@ -35,8 +35,8 @@ const std::string kWorkedExample =
     "# sample hosts file\r\n"
     "127.0.0.1 localhost\r\n"
     "127.0.0.1\tads.example.com\r\n"
-    "#127.0.0.1 \tnews.example.org\r\n"
-    "#::1 \tnews.example.org\r\n"
+    "#127.0.0.1 \tnews.example.org news.example.org.\r\n"
+    "#::1 \tnews.example.org news.example.org.\r\n"
     "\r\n"
     "::1 localhost\r\n"
     "10.0.0.5 intranet\r\n"
@@ -49,6 +49,20 @@ TEST(HostsWorkedExample, OnlyTheProgramsOwnPairOfLinesIsAnEntry) {
   EXPECT_EQ(parsed.list.at(0).website, "news.example.org");
   EXPECT_EQ(parsed.list.at(0).status, blocklist::Status::kAllowed);
   EXPECT_EQ(parsed.layout.entry_lines(), 1u);
+}
+
+TEST(HostsAbsoluteNames, EachNameTakesItsTrailingDotFormAndAnOlderFileGainsIt) {
+  Parsed older = Parse("127.0.0.1 \ta.example\n::1 \ta.example\n");
+  ASSERT_EQ(older.list.size(), 1u);
+  EXPECT_EQ(Rebuilt(older), "127.0.0.1 \ta.example a.example.\n::1 \ta.example a.example.\n");
+  // A name that ends in a dot needs none; a text that reads as a name and its alias keeps itself.
+  Parsed odd = Parse("");
+  ASSERT_TRUE(odd.list.Append("b.example.", blocklist::Status::kBlocked).has_value());
+  ASSERT_TRUE(odd.list.Append("a a.", blocklist::Status::kBlocked).has_value());
+  const std::string text = Rebuilt(odd);
+  EXPECT_EQ(text,
+            "127.0.0.1 \tb.example.\n::1 \tb.example.\n127.0.0.1 \ta a. a a..\n::1 \ta a. a a..\n");
+  EXPECT_EQ(Parse(text).list.at(1).website, "a a.");
 }
 
 TEST(HostsWorkedExample, ApplyWithoutChangeGivesTheSameBytes) {
@@ -88,14 +102,14 @@ TEST(HostsEntryLines, ExactPrefixesOnly) {
                            BlockedLines("") +         // blocked, empty website
                            "127.0.0.1 c\n"            // no TAB: not ours
                            "127.0.0.1\t\td\n"         // no blank: not ours
-                           " 127.0.0.1 \te\n"         // indented: not ours
-                           "# 127.0.0.1 \tf\n"        // blank after '#': not ours
+                           " 127.0.0.1 \te e.\n"      // indented: not ours
+                           "# 127.0.0.1 \tf f.\n"     // blank after '#': not ours
                            "127.0.0.1  \tg\n"         // two blanks: not ours
                            "0.0.0.0 \th\n"            // another address: not ours
                            "::1 c\n"                  // no TAB: not ours
                            "::1\t\td\n"               // no blank: not ours
-                           " ::1 \te\n"               // indented: not ours
-                           "# ::1 \tf\n"              // blank after '#': not ours
+                           " ::1 \te e.\n"            // indented: not ours
+                           "# ::1 \tf f.\n"           // blank after '#': not ours
                            "::1  \tg\n"               // two blanks: not ours
                            "0:0:0:0:0:0:0:1 \th\n" +  // ::1 written out: not ours
                            BlockedLines("x y # z");   // the rest of the line, whatever it holds
@@ -119,7 +133,7 @@ TEST(HostsEntryLines, LineWithNulIsLeftAlone) {
 }
 
 TEST(HostsEntryLines, DuplicatesAreTwoEntries) {
-  Parsed parsed = Parse("127.0.0.1 \tx\n#127.0.0.1 \tx\n");
+  Parsed parsed = Parse("127.0.0.1 \tx x.\n#127.0.0.1 \tx x.\n");
   ASSERT_EQ(parsed.list.size(), 2u);
   EXPECT_EQ(parsed.list.FindLast("x"), 1u);
   EXPECT_EQ(parsed.list.at(1).status, blocklist::Status::kAllowed);
@@ -145,8 +159,8 @@ TEST(HostsLineEnds, EveryKindSplitsLinesAndComesBackAsItWas) {
            BlockedLines("a", "\n") + BlockedLines("b", "\n"),
            BlockedLines("a", "\r") + BlockedLines("b", "\r"),
            BlockedLines("a", "\r") + BlockedLines("b", "\n"),
-           BlockedLines("a", "\n") + "127.0.0.1 \tb\n::1 \tb",
-           BlockedLines("a", "\r\n") + "127.0.0.1 \tb\r\n::1 \tb",
+           BlockedLines("a", "\n") + "127.0.0.1 \tb b.\n::1 \tb b.",
+           BlockedLines("a", "\r\n") + "127.0.0.1 \tb b.\r\n::1 \tb b.",
        }) {
     Parsed parsed = Parse(text);
     ASSERT_EQ(parsed.list.size(), 2u) << text;
@@ -157,21 +171,21 @@ TEST(HostsLineEnds, EveryKindSplitsLinesAndComesBackAsItWas) {
 }
 
 TEST(HostsLineEnds, FinalLineEndMakesNoExtraEntry) {
-  EXPECT_EQ(Parse("127.0.0.1 \ta\r\n").list.size(), 1u);
-  EXPECT_EQ(Parse("127.0.0.1 \ta").list.size(), 1u);
+  EXPECT_EQ(Parse("127.0.0.1 \ta a.\r\n").list.size(), 1u);
+  EXPECT_EQ(Parse("127.0.0.1 \ta a.").list.size(), 1u);
   EXPECT_EQ(Parse(BlockedLines("a", "\r\n")).list.size(), 1u);
-  EXPECT_EQ(Parse("127.0.0.1 \ta\r\n::1 \ta").list.size(), 1u);
+  EXPECT_EQ(Parse("127.0.0.1 \ta a.\r\n::1 \ta a.").list.size(), 1u);
   EXPECT_EQ(Parse("").list.size(), 0u);
 }
 
 TEST(HostsLineEnds, ChangedEntryKeepsItsOwnLineEnd) {
-  Parsed parsed = Parse("127.0.0.1 \ta\r\n127.0.0.1 \tb\n127.0.0.1 \tc\r127.0.0.1 \td");
+  Parsed parsed = Parse("127.0.0.1 \ta a.\r\n127.0.0.1 \tb b.\n127.0.0.1 \tc c.\r127.0.0.1 \td d.");
   for (std::size_t i = 0; i < parsed.list.size(); ++i) {
     parsed.list.SetStatus(i, blocklist::Status::kAllowed);
   }
   // The last entry's IPv4 line takes the file's line end, so that its two lines are not glued.
   EXPECT_EQ(Rebuilt(parsed), AllowedLines("a", "\r\n") + AllowedLines("b", "\n") +
-                                 AllowedLines("c", "\r") + "#127.0.0.1 \td\r\n#::1 \td");
+                                 AllowedLines("c", "\r") + "#127.0.0.1 \td d.\r\n#::1 \td d.");
 }
 
 TEST(HostsLineEnds, NewLinesTakeTheFirstLineEndOfTheFile) {
@@ -198,7 +212,7 @@ TEST(HostsLineEnds, LastLineWithoutLineEndIsNotGluedToWhatFollows) {
   const std::string eol(LineEndText(PlatformLineEnd()));
   EXPECT_EQ(Rebuilt(kept), "# last" + eol + BlockedLines("x", eol));
 
-  Parsed entry = Parse("# first\r\n127.0.0.1 \ta\r\n::1 \ta");
+  Parsed entry = Parse("# first\r\n127.0.0.1 \ta a.\r\n::1 \ta a.");
   ASSERT_TRUE(entry.list.Append("b").has_value());
   EXPECT_EQ(Rebuilt(entry), "# first\r\n" + BlockedLines("a", "\r\n") + BlockedLines("b", "\r\n"));
   // Reading that back gives both entries, not one glued together.
@@ -208,7 +222,8 @@ TEST(HostsLineEnds, LastLineWithoutLineEndIsNotGluedToWhatFollows) {
 }
 
 TEST(HostsLineEnds, RemovingTheLastLineLeavesTheRestIntact) {
-  for (const std::string text : {"# a\r\n127.0.0.1 \tb", "# a\r\n127.0.0.1 \tb\r\n::1 \tb"}) {
+  for (const std::string text :
+       {"# a\r\n127.0.0.1 \tb b.", "# a\r\n127.0.0.1 \tb b.\r\n::1 \tb b."}) {
     Parsed parsed = Parse(text);
     parsed.list.Remove(0);
     EXPECT_EQ(Rebuilt(parsed), "# a\r\n") << text;
@@ -230,7 +245,7 @@ TEST(HostsEditing, RemovedEntryLineIsGoneAndNeighboursStay) {
 }
 
 TEST(HostsEditing, ClearThenAddKeepsForeignLines) {
-  Parsed parsed = Parse("127.0.0.1 localhost\n127.0.0.1 \ta\n");
+  Parsed parsed = Parse("127.0.0.1 localhost\n127.0.0.1 \ta a.\n");
   parsed.list.Clear();
   ASSERT_TRUE(parsed.list.Append("b").has_value());
   EXPECT_EQ(Rebuilt(parsed), "127.0.0.1 localhost\n" + BlockedLines("b"));
@@ -266,9 +281,9 @@ TEST(HostsIpv6Pairs, APairOnTheLastLineWithoutLineEnd) {
   for (const std::string end : {"\r\n", "\n", "\r"}) {
     std::string text = "# head";
     text += end;
-    text += "127.0.0.1 \ta";
+    text += "127.0.0.1 \ta a.";
     text += end;
-    text += "::1 \ta";
+    text += "::1 \ta a.";
     Parsed parsed = Parse(text);
     ASSERT_EQ(parsed.list.size(), 1u) << testing::PrintToString(end);
     EXPECT_EQ(parsed.list.at(0).line_end, blocklist::LineEnd::kNone);
@@ -280,20 +295,20 @@ TEST(HostsIpv6Pairs, APairOnTheLastLineWithoutLineEnd) {
 }
 
 TEST(HostsIpv6Pairs, AnOpenLastEntryGetsBothLinesWithoutGluingThem) {
-  Parsed parsed = Parse("# head\r\n127.0.0.1 \ta");
-  EXPECT_EQ(Rebuilt(parsed), "# head\r\n127.0.0.1 \ta\r\n::1 \ta");
-  Parsed alone = Parse("#::1 \ta");
+  Parsed parsed = Parse("# head\r\n127.0.0.1 \ta a.");
+  EXPECT_EQ(Rebuilt(parsed), "# head\r\n127.0.0.1 \ta a.\r\n::1 \ta a.");
+  Parsed alone = Parse("#::1 \ta a.");
   const std::string eol(LineEndText(PlatformLineEnd()));
-  EXPECT_EQ(Rebuilt(alone), "#127.0.0.1 \ta" + eol + "#::1 \ta");
+  EXPECT_EQ(Rebuilt(alone), "#127.0.0.1 \ta a." + eol + "#::1 \ta a.");
 }
 
 // A file written after an edit can end in a pair whose IPv4 line ends otherwise than the file's
 // first line: removing the entry that held the first line end leaves such a file.
 TEST(HostsIpv6Pairs, AnOpenLastPairKeepsItsOwnFirstLineEnd) {
-  Parsed edited = Parse(BlockedLines("a", "\r\n") + "# k\n127.0.0.1 \tb");
+  Parsed edited = Parse(BlockedLines("a", "\r\n") + "# k\n127.0.0.1 \tb b.");
   edited.list.Remove(0);
   const std::string written = Rebuilt(edited);
-  EXPECT_EQ(written, "# k\n127.0.0.1 \tb\r\n::1 \tb");
+  EXPECT_EQ(written, "# k\n127.0.0.1 \tb b.\r\n::1 \tb b.");
   Parsed read_back = Parse(written);
   ASSERT_EQ(read_back.list.size(), 1u);
   EXPECT_EQ(Rebuilt(read_back), written);
@@ -305,7 +320,7 @@ TEST(HostsIpv6Pairs, AnOpenLastPairKeepsItsOwnFirstLineEnd) {
 }
 
 TEST(HostsIpv6Pairs, ALoneIpv6LineIsAnEntryAndGainsItsIpv4Line) {
-  Parsed parsed = Parse("# x\n::1 \ta\n# y\n#::1 \tb\n");
+  Parsed parsed = Parse("# x\n::1 \ta a.\n# y\n#::1 \tb b.\n");
   ASSERT_EQ(parsed.list.size(), 2u);
   EXPECT_EQ(parsed.list.at(0).website, "a");
   EXPECT_EQ(parsed.list.at(0).status, blocklist::Status::kBlocked);
@@ -316,7 +331,7 @@ TEST(HostsIpv6Pairs, ALoneIpv6LineIsAnEntryAndGainsItsIpv4Line) {
 }
 
 TEST(HostsIpv6Pairs, AnotherStatusMakesTwoEntries) {
-  Parsed parsed = Parse("127.0.0.1 \ta\n#::1 \ta\n#127.0.0.1 \tb\n::1 \tb\n");
+  Parsed parsed = Parse("127.0.0.1 \ta a.\n#::1 \ta a.\n#127.0.0.1 \tb b.\n::1 \tb b.\n");
   ASSERT_EQ(parsed.list.size(), 4u);
   EXPECT_EQ(parsed.list.at(0).status, blocklist::Status::kBlocked);
   EXPECT_EQ(parsed.list.at(1).status, blocklist::Status::kAllowed);
@@ -330,7 +345,7 @@ TEST(HostsIpv6Pairs, AnotherStatusMakesTwoEntries) {
 
 TEST(HostsIpv6Pairs, AnotherNameMakesTwoEntries) {
   for (const std::string other : {"b", "a ", "A", "a.", ""}) {
-    Parsed parsed = Parse("127.0.0.1 \ta\n::1 \t" + other + "\n");
+    Parsed parsed = Parse("127.0.0.1 \ta a.\n::1 \t" + other + "\n");
     ASSERT_EQ(parsed.list.size(), 2u) << other;
     EXPECT_EQ(parsed.list.at(0).website, "a");
     EXPECT_EQ(parsed.list.at(1).website, other);
@@ -340,8 +355,8 @@ TEST(HostsIpv6Pairs, AnotherNameMakesTwoEntries) {
 
 TEST(HostsIpv6Pairs, OnlyTheLineRightAfterIsAPartner) {
   // A line between them, an IPv6 line after a pair, two IPv4 lines, then an IPv6 line.
-  Parsed parsed = Parse("127.0.0.1 \ta\n# note\n::1 \ta\n" + BlockedLines("b") +
-                        "::1 \tb\n127.0.0.1 \tc\n" + BlockedLines("c"));
+  Parsed parsed = Parse("127.0.0.1 \ta a.\n# note\n::1 \ta a.\n" + BlockedLines("b") +
+                        "::1 \tb b.\n127.0.0.1 \tc c.\n" + BlockedLines("c"));
   ASSERT_EQ(parsed.list.size(), 6u);
   const char* websites[] = {"a", "a", "b", "b", "c", "c"};
   for (std::size_t i = 0; i < 6; ++i) {
@@ -355,7 +370,7 @@ TEST(HostsIpv6Pairs, OnlyTheLineRightAfterIsAPartner) {
 // Both lines are ours, so a pair edited by hand to end its lines differently is read as one entry
 // and written back with the line end of its second line on both.
 TEST(HostsIpv6Pairs, APairWhoseLinesEndDifferentlyIsOneEntryWithOneLineEnd) {
-  Parsed parsed = Parse("127.0.0.1 \ta\r\n::1 \ta\n# z\r\n127.0.0.1 \tb\r::1 \tb\r\n");
+  Parsed parsed = Parse("127.0.0.1 \ta a.\r\n::1 \ta a.\n# z\r\n127.0.0.1 \tb b.\r::1 \tb b.\r\n");
   ASSERT_EQ(parsed.list.size(), 2u);
   EXPECT_EQ(parsed.list.at(0).line_end, blocklist::LineEnd::kLf);
   EXPECT_EQ(parsed.list.at(1).line_end, blocklist::LineEnd::kCrLf);
@@ -367,11 +382,11 @@ TEST(HostsIpv6Pairs, AFileWrittenBeforeGainsAnIpv6LineRightAfterEachEntryLine) {
       "# Copyright\r\n"
       "127.0.0.1 localhost\r\n"
       "::1 localhost\r\n"
-      "127.0.0.1 \tfacebook.com\r\n"
-      "#127.0.0.1 \twikipedia.org\r\n"
+      "127.0.0.1 \tfacebook.com facebook.com.\r\n"
+      "#127.0.0.1 \twikipedia.org wikipedia.org.\r\n"
       "10.0.0.5 intranet\r\n"
-      "127.0.0.1 \tyoutube.com\n"
-      "127.0.0.1 \tlast.example";
+      "127.0.0.1 \tyoutube.com youtube.com.\n"
+      "127.0.0.1 \tlast.example last.example.";
   Parsed parsed = Parse(old_file);
   ASSERT_EQ(parsed.list.size(), 4u);
   const std::string written = Rebuilt(parsed);
@@ -379,15 +394,15 @@ TEST(HostsIpv6Pairs, AFileWrittenBeforeGainsAnIpv6LineRightAfterEachEntryLine) {
             "# Copyright\r\n"
             "127.0.0.1 localhost\r\n"
             "::1 localhost\r\n"
-            "127.0.0.1 \tfacebook.com\r\n"
-            "::1 \tfacebook.com\r\n"
-            "#127.0.0.1 \twikipedia.org\r\n"
-            "#::1 \twikipedia.org\r\n"
+            "127.0.0.1 \tfacebook.com facebook.com.\r\n"
+            "::1 \tfacebook.com facebook.com.\r\n"
+            "#127.0.0.1 \twikipedia.org wikipedia.org.\r\n"
+            "#::1 \twikipedia.org wikipedia.org.\r\n"
             "10.0.0.5 intranet\r\n"
-            "127.0.0.1 \tyoutube.com\n"
-            "::1 \tyoutube.com\n"
-            "127.0.0.1 \tlast.example\r\n"
-            "::1 \tlast.example");
+            "127.0.0.1 \tyoutube.com youtube.com.\n"
+            "::1 \tyoutube.com youtube.com.\n"
+            "127.0.0.1 \tlast.example last.example.\r\n"
+            "::1 \tlast.example last.example.");
   // And from then on the file stays as it is.
   EXPECT_EQ(Rebuilt(Parse(written)), written);
 }
@@ -395,7 +410,7 @@ TEST(HostsIpv6Pairs, AFileWrittenBeforeGainsAnIpv6LineRightAfterEachEntryLine) {
 TEST(HostsIpv6Pairs, AFileOfOurWritingComesBackByteForByteInPiecesSplitAnywhere) {
   const std::string text = "# head\r\n" + BlockedLines("a", "\r\n") + "::1 localhost\r\n" +
                            AllowedLines("b", "\r") + BlockedLines("c", "\n") +
-                           "127.0.0.1 \td\r\n::1 \td";
+                           "127.0.0.1 \td d.\r\n::1 \td d.";
   const Parsed whole = Parse(text);
   ASSERT_EQ(whole.list.size(), 4u);
   ASSERT_EQ(Rebuilt(whole), text);
@@ -440,9 +455,9 @@ TEST(HostsIpv6Pairs, Ipv6LinesWrittenByOthersStayAndAreNoEntries) {
       "::1  name\n"
       "::1  \tname\n"
       "::1 name\n"
-      " ::1 \tname\n"
-      "# ::1 \tname\n"
-      "##::1 \tname\n"
+      " ::1 \tname name.\n"
+      "# ::1 \tname name.\n"
+      "##::1 \tname name.\n"
       "::1\n"
       "::1 \n";
   Parsed parsed = Parse(theirs);
@@ -451,8 +466,8 @@ TEST(HostsIpv6Pairs, Ipv6LinesWrittenByOthersStayAndAreNoEntries) {
   // Nor is any of them the partner of the entry line before it.
   std::string text;
   std::string expected;
-  for (const std::string line : {"::1 localhost", "::1\ta", "::1  a", "::1 a", "# ::1 \ta"}) {
-    text += "127.0.0.1 \ta\n" + line + "\n";
+  for (const std::string line : {"::1 localhost", "::1\ta", "::1  a", "::1 a", "# ::1 \ta a."}) {
+    text += "127.0.0.1 \ta a.\n" + line + "\n";
     expected += BlockedLines("a") + line + "\n";
   }
   Parsed mixed = Parse(text);
@@ -497,8 +512,9 @@ TEST(HostsParserPieces, AnySplitGivesTheSameResult) {
   // Every kind of line end, a CR LF and a lone CR, NUL, empty lines, no final line end; pairs, a
   // lone IPv6 line and a pair whose second line ends in a CR LF split anywhere.
   const std::string text =
-      "# a\r\n127.0.0.1 \tb\r::1 \tb\r#127.0.0.1 \tc\n\n\r\n127.0.0.1 \tx\0y\r\n#::1 \te\r"
-      "127.0.0.1 \td\r\n::1 \td"s;
+      "# a\r\n127.0.0.1 \tb b.\r::1 \tb b.\r#127.0.0.1 \tc c.\n\n\r\n127.0.0.1 \tx\0y\r\n#::1 \te "
+      "e.\r"
+      "127.0.0.1 \td d.\r\n::1 \td d."s;
   const Parsed whole = Parse(text);
   ASSERT_EQ(whole.list.size(), 4u);
   for (std::size_t first = 0; first <= text.size(); ++first) {
@@ -578,14 +594,14 @@ TEST(HostsRoundTrip, RandomFilesOfOurWritingComeBackByteForByte) {
         text += line + (last_open ? "" : end);
         continue;
       }
-      const std::string website = RandomWebsite(random);
+      const std::string names = testsupport::Names(RandomWebsite(random));
       const bool allowed = random() % 2;
       // The IPv4 line of an open last pair may end otherwise than the file's first line.
       const std::string& ipv4_end = last_open ? ends[random() % ends.size()] : end;
       text += allowed ? "#127.0.0.1 \t" : "127.0.0.1 \t";
-      text += website;
+      text += names;
       text += ipv4_end;
-      text += (allowed ? "#::1 \t" : "::1 \t") + website + (last_open ? "" : end);
+      text += (allowed ? "#::1 \t" : "::1 \t") + names + (last_open ? "" : end);
     }
     EXPECT_EQ(Rebuilt(Parse(text)), text) << testing::PrintToString(text);
   }

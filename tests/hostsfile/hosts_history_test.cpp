@@ -65,8 +65,8 @@ KeptTime LocalNow(int seconds_later) {
 TEST(HostsHistory, KeepsNumberedCopiesAndListsThemNewestFirst) {
   Fixture f;
   const KeptTime before = LocalNow(-2);
-  f.Keep("# theirs\r\n127.0.0.1 \ta.com\r\n");
-  f.Keep("127.0.0.1 \ta.com\r\n#127.0.0.1 \tb.com\r\n127.0.0.1 \tc.com");
+  f.Keep("# theirs\r\n127.0.0.1 \ta.com a.com.\r\n");
+  f.Keep("127.0.0.1 \ta.com a.com.\r\n#127.0.0.1 \tb.com b.com.\r\n127.0.0.1 \tc.com c.com.");
   f.Keep("");
   const KeptTime after = LocalNow(2);
 
@@ -79,9 +79,9 @@ TEST(HostsHistory, KeepsNumberedCopiesAndListsThemNewestFirst) {
 
   EXPECT_EQ(copies[0].size, 0u);
   EXPECT_EQ(copies[0].entries, 0u);
-  EXPECT_EQ(copies[1].size, 53u);
+  EXPECT_EQ(copies[1].size, 74u);
   EXPECT_EQ(copies[1].entries, 3u);
-  EXPECT_EQ(copies[2].size, 28u);
+  EXPECT_EQ(copies[2].size, 35u);
   EXPECT_EQ(copies[2].entries, 1u) << "the comment is not ours";
 
   for (const KeptCopy& copy : copies) {
@@ -90,7 +90,8 @@ TEST(HostsHistory, KeepsNumberedCopiesAndListsThemNewestFirst) {
   }
   auto read = f.history.Read(copies[1]);
   ASSERT_TRUE(read.has_value());
-  EXPECT_EQ(*read, "127.0.0.1 \ta.com\r\n#127.0.0.1 \tb.com\r\n127.0.0.1 \tc.com");
+  EXPECT_EQ(*read,
+            "127.0.0.1 \ta.com a.com.\r\n#127.0.0.1 \tb.com b.com.\r\n127.0.0.1 \tc.com c.com.");
   EXPECT_EQ(FilesIn(f.folder), 3u) << "no temporary file is left behind";
 }
 
@@ -99,8 +100,11 @@ TEST(HostsHistory, KeepsNumberedCopiesAndListsThemNewestFirst) {
 TEST(HostsHistory, AnEntrysPairOfLinesCountsOnce) {
   Fixture f;
   f.Keep("# theirs\r\n::1 localhost\r\n" + testsupport::BlockedLines("a.com", "\r\n") +
-         testsupport::AllowedLines("b.com", "\r\n") + "127.0.0.1 \tc.com\r\n::1 \tc.com");
-  f.Keep("::1 \ta.com\n127.0.0.1 \tb.com\n#::1 \tb.com\n127.0.0.1 \tc.com\n::1 \td.com\n");
+         testsupport::AllowedLines("b.com", "\r\n") +
+         "127.0.0.1 \tc.com c.com.\r\n::1 \tc.com c.com.");
+  f.Keep(
+      "::1 \ta.com a.com.\n127.0.0.1 \tb.com b.com.\n#::1 \tb.com b.com.\n127.0.0.1 \tc.com "
+      "c.com.\n::1 \td.com d.com.\n");
   const std::vector<KeptCopy> copies = f.List();
   ASSERT_EQ(copies.size(), 2u);
   EXPECT_EQ(copies[1].entries, 3u);
@@ -117,7 +121,7 @@ TEST(HostsHistory, MakesTheFolderAndItsParentsAndKeepsNothingWithoutAHostsFile) 
   EXPECT_TRUE(std::filesystem::is_directory(deep.folder()));
   EXPECT_TRUE(deep.List()->empty());
 
-  WriteBytes(f.hosts, "127.0.0.1 \tx.com\n");
+  WriteBytes(f.hosts, "127.0.0.1 \tx.com x.com.\n");
   ASSERT_TRUE(deep.Keep(f.hosts).has_value());
   ASSERT_EQ(deep.List()->size(), 1u);
   EXPECT_EQ(deep.List()->front().number, 1u);
@@ -155,7 +159,7 @@ TEST(HostsHistory, NumbersOnlyGrowAndOnlyWholeCopiesCount) {
   std::filesystem::remove(f.folder + "/000003.hosts");
   std::filesystem::remove(f.folder + "/000001.hosts");
   // What a crash part way through a copy leaves, and files that are none of ours.
-  WriteBytes(f.folder + "/000009.hosts.partial", "127.0.0.1 \thalf");
+  WriteBytes(f.folder + "/000009.hosts.partial", "127.0.0.1 \thalf half.");
   WriteBytes(f.folder + "/notes.txt", "mine");
   WriteBytes(f.folder + "/x1.hosts", "");
   WriteBytes(f.folder + "/000000.hosts", "");
@@ -170,7 +174,7 @@ TEST(HostsHistory, NumbersOnlyGrowAndOnlyWholeCopiesCount) {
 TEST(HostsHistory, AFolderThatCannotBeMadeIsAnErrorWithItsPath) {
   Fixture f;
   WriteBytes(f.folder, "a file where the folder belongs");
-  WriteBytes(f.hosts, "127.0.0.1 \ta.com\n");
+  WriteBytes(f.hosts, "127.0.0.1 \ta.com a.com.\n");
   auto kept = f.history.Keep(f.hosts);
   ASSERT_FALSE(kept.has_value());
   EXPECT_EQ(kept.error().code, rir::ErrorCode::kCreateFolder);
@@ -189,7 +193,7 @@ TEST(HostsHistory, AFolderThatCannotBeMadeIsAnErrorWithItsPath) {
 #ifndef _WIN32
 TEST(HostsHistory, AFolderWithoutRightsIsAnErrorAndLeavesNoFile) {
   Fixture f;
-  f.Keep("127.0.0.1 \ta.com\n");
+  f.Keep("127.0.0.1 \ta.com a.com.\n");
   {
     const testsupport::ReadOnlyFolder locked(f.folder);
     auto kept = f.history.Keep(f.hosts);
@@ -209,7 +213,7 @@ TEST(HostsHistory, AFolderWithoutRightsIsAnErrorAndLeavesNoFile) {
 
 TEST(HostsHistory, AnUnreadableHostsFileOrCopyIsAnError) {
   Fixture f;
-  f.Keep("127.0.0.1 \ta.com\n");
+  f.Keep("127.0.0.1 \ta.com a.com.\n");
   {
     const testsupport::UnreadableFile unreadable(f.hosts);
     auto kept = f.history.Keep(f.hosts);
@@ -251,15 +255,16 @@ TEST(EntryLineCounter, AgreesWithTheParserInPiecesOfAnySize) {
   using namespace std::string_literals;
   std::vector<std::string> texts = {
       "",
-      "127.0.0.1 \ta.com",
+      "127.0.0.1 \ta.com a.com.",
       "127.0.0.1 \t",
-      "127.0.0.1 \ta\r\n#127.0.0.1 \tb\rc\n127.0.0.1 \td\r\r\n",
-      "127.0.0.1 \tnul\0here\n127.0.0.1 \tok\n"s,
-      "127.0.0.1\ta.com\n127.0.0.1  \ta.com\n 127.0.0.1 \ta.com\n##127.0.0.1 \ta\n",
+      "127.0.0.1 \ta a.\r\n#127.0.0.1 \tb b.\rc\n127.0.0.1 \td d.\r\r\n",
+      "127.0.0.1 \tnul\0here\n127.0.0.1 \tok ok.\n"s,
+      "127.0.0.1\ta.com\n127.0.0.1  \ta.com\n 127.0.0.1 \ta.com a.com.\n##127.0.0.1 \ta a.\n",
       "#127.0.0.1 \r\n127.0.0.1 \n\n\r\r#127.0.0.1 \t\n",
       testsupport::BlockedLines("a", "\r\n") + testsupport::AllowedLines("b", "\r"),
-      "127.0.0.1 \ta\r\n::1 \ta\n127.0.0.1 \tb\n#::1 \tb\n127.0.0.1 \tc\n::1 \tcc\n::1 \tx",
-      "127.0.0.1 \ta\n# between\n::1 \ta\n::1 \ta\n::1 localhost\n::1\ta\n127.0.0.1 \tn\0\n::1 \tn\0\n"s,
+      "127.0.0.1 \ta a.\r\n::1 \ta a.\n127.0.0.1 \tb b.\n#::1 \tb b.\n127.0.0.1 \tc c.\n::1 \tcc "
+      "cc.\n::1 \tx x.",
+      "127.0.0.1 \ta a.\n# between\n::1 \ta a.\n::1 \ta a.\n::1 localhost\n::1\ta\n127.0.0.1 \tn\0\n::1 \tn\0\n"s,
       testsupport::DataFile("windows-default.hosts"),
       testsupport::DataFile("debian-default.hosts"),
       testsupport::DataFile("program-written.hosts"),

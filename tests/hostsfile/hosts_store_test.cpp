@@ -136,7 +136,7 @@ TEST(HostsStore, MissingFileLoadsEmptyAndTheFirstSaveCreatesIt) {
 TEST(HostsStore, ClearAllThenApplyKeepsForeignLinesOnly) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  WriteBytes(path, "127.0.0.1 localhost\n127.0.0.1 \ta\n#127.0.0.1 \tb\n");
+  WriteBytes(path, "127.0.0.1 localhost\n127.0.0.1 \ta a.\n#127.0.0.1 \tb b.\n");
   HostsStore store(path);
   blocklist::BlockList list;
   ASSERT_TRUE(store.Load(list).has_value());
@@ -196,7 +196,7 @@ TEST(HostsStoreFailure, MissingFolderLoadsEmptyButCannotBeSaved) {
 TEST(HostsStoreFailure, ReadOnlyFileIsLeftAsItWas) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  const std::string original = "# mine\r\n127.0.0.1 \ta\r\n";
+  const std::string original = "# mine\r\n127.0.0.1 \ta a.\r\n";
   WriteBytes(path, original);
   HostsStore store(path);
   blocklist::BlockList list;
@@ -237,7 +237,7 @@ TEST(HostsStore, AnApplyWithoutChangeWritesNothingAndSaysSo) {
 TEST(HostsStoreFailure, ReadOnlyFolderIsLeftAsItWas) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  const std::string original = "127.0.0.1 \ta\n";
+  const std::string original = "127.0.0.1 \ta a.\n";
   WriteBytes(path, original);
   HostsStore store(path);
   blocklist::BlockList list;
@@ -323,7 +323,7 @@ TEST(HostsStoreIdentity, SaveKeepsTheFilesAttributes) {
   }
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  WriteBytes(path, "127.0.0.1 \ta\r\n");
+  WriteBytes(path, "127.0.0.1 \ta a.\r\n");
   ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
   ASSERT_TRUE(LoadAndApply(path).has_value());
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -336,7 +336,7 @@ TEST(HostsStoreIdentity, SaveKeepsTheFilesAttributes) {
 TEST(HostsStoreFailure, UnreadableFileIsReportedAndNeverOverwritten) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  const std::string original = "::1 localhost\n127.0.0.1 \ta\n";
+  const std::string original = "::1 localhost\n127.0.0.1 \ta a.\n";
   WriteBytes(path, original);
   HostsStore store(path);
   blocklist::BlockList list;

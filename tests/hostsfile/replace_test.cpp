@@ -107,9 +107,9 @@ TEST(HostsReplace, ABindMountedFileIsRewrittenInPlaceAndNoJournalStays) {
 TEST(HostsReplace, TheNextLoadFinishesARewriteFromItsJournal) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  const std::string new_text = "# kept\n#127.0.0.1 \ta\n127.0.0.1 \tb\n";
+  const std::string new_text = "# kept\n#127.0.0.1 \ta a.\n127.0.0.1 \tb b.\n";
   // What a crash part way through an in-place rewrite leaves: a torn file, a complete journal.
-  WriteBytes(path, "# kept\n#127.0.0.1 \ta\n127.0.0.1 \ta\n127.0.0.1 \tc\n");
+  WriteBytes(path, "# kept\n#127.0.0.1 \ta a.\n127.0.0.1 \ta a.\n127.0.0.1 \tc c.\n");
   WriteBytes(path + ".rir-journal", new_text);
   // And what saves cut short earlier left half made.
   WriteBytes(path + ".rir-new.Ab12Cd", "half");
@@ -146,9 +146,9 @@ TEST(HostsReplace, TheNextLoadFinishesARewriteFromItsJournal) {
 TEST(HostsReplace, AJournalThatCannotBeFinishedStopsTheLoadAndEverySave) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  const std::string torn = "127.0.0.1 \ta\n127.0.0.1 \tb";
+  const std::string torn = "127.0.0.1 \ta a.\n127.0.0.1 \tb b.";
   WriteBytes(path, torn);
-  WriteBytes(path + ".rir-journal", "127.0.0.1 \ta\n");
+  WriteBytes(path + ".rir-journal", "127.0.0.1 \ta a.\n");
   HostsStore store(path);
   BlockList list;
   {
@@ -158,7 +158,7 @@ TEST(HostsReplace, AJournalThatCannotBeFinishedStopsTheLoadAndEverySave) {
     EXPECT_NE(rir::DescribeError(loaded.error()).find(path), std::string::npos);
   }
   EXPECT_TRUE(list.empty());
-  EXPECT_FALSE(store.Save("127.0.0.1 \tz\n").has_value()) << "a torn file is not written over";
+  EXPECT_FALSE(store.Save("127.0.0.1 \tz z.\n").has_value()) << "a torn file is not written over";
   EXPECT_EQ(ReadBytes(path), torn);
   EXPECT_TRUE(std::filesystem::exists(path + ".rir-journal")) << "kept for the next start";
 }

@@ -17,8 +17,9 @@ using testsupport::ReadBytes;
 using testsupport::TempFolder;
 using testsupport::WriteBytes;
 
-const std::string kOld = "# the old text\n127.0.0.1 \told.example\n";
-const std::string kNew = "# the new text, longer than the old one\n127.0.0.1 \tnew.example\n";
+const std::string kOld = "# the old text\n127.0.0.1 \told.example old.example.\n";
+const std::string kNew =
+    "# the new text, longer than the old one\n127.0.0.1 \tnew.example new.example.\n";
 
 // The system's calls, but the write fails with "no space" once `budget` bytes have gone.
 FileWriteOps FailingAfter(std::size_t& budget, int& failures_left) {

@@ -123,7 +123,7 @@ session() {
   shoot added
   xdotool mousemove $((x + 443 + 62)) $((top + 511 + 16)) click 1
   local line
-  line=$(printf '127.0.0.1 \t%s' "$site")
+  line=$(printf '127.0.0.1 \t%s %s.' "$site" "$site")
   wait_for 30 grep -qxF "$line" /etc/hosts ||
     { shoot applied; fail "after Apply the hosts file has no line \"$line\""; }
   sleep 1

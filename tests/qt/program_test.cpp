@@ -44,7 +44,8 @@ TEST(QtProgram, WithoutANotificationAreaClosingTheLoginWindowEndsTheProgram) {
   ASSERT_TRUE(program.Shown(testsupport::Window::kLogin));
   program.CloseWithCloseBox(testsupport::Window::kLogin);
   EXPECT_TRUE(program.boxes.empty());
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tlate.org\n::1 \tlate.org\n") << "applied as Exit does";
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tlate.org late.org.\n::1 \tlate.org late.org.\n")
+      << "applied as Exit does";
   EXPECT_FALSE(program.app().AnyLoaded());
   EXPECT_TRUE(program.ProgramEnded());
 }
@@ -68,7 +69,7 @@ TEST(QtProgram, WithoutANotificationAreaTheLoginWindowStaysWhenTheUserStays) {
 
 TEST(QtProgram, EnterPressesTheFocusedButtonOffScreen) {
   QtProgram program;
-  program.WriteHosts("# kept\n127.0.0.1 \told.com\n::1 \told.com\n");
+  program.WriteHosts("# kept\n127.0.0.1 \told.com old.com.\n::1 \told.com old.com.\n");
   program.Start(/*first_run=*/true);
   auto& preview = program.Find<QPushButton>(program.Main(), "Command3");
   preview.setFocus();

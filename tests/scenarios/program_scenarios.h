@@ -29,7 +29,8 @@ TYPED_TEST_SUITE_P(ProgramScenario);
 
 TYPED_TEST_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow) {
   auto& program = this->program_;
-  program.WriteHosts(program.Lines("# kept\n127.0.0.1 \told.com\n::1 \told.com\n"));
+  program.WriteHosts(
+      program.Lines("# kept\n127.0.0.1 \told.com old.com.\n::1 \told.com old.com.\n"));
   program.Start(/*first_run=*/true);
   ASSERT_TRUE(program.Shown(Window::kMain));
   EXPECT_TRUE(program.Rows().empty()) << "the first run empties the list";
@@ -69,7 +70,8 @@ TYPED_TEST_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow) {
 
   EXPECT_FALSE(program.ControlShown(Window::kMain, "lblMessage"));
   program.ClickOn(Window::kMain, "imgApply");
-  EXPECT_EQ(program.Hosts(), program.Lines("# kept\n#127.0.0.1 \tb.org\n#::1 \tb.org\n"));
+  EXPECT_EQ(program.Hosts(),
+            program.Lines("# kept\n#127.0.0.1 \tb.org b.org.\n#::1 \tb.org b.org.\n"));
   EXPECT_TRUE(program.ControlShown(Window::kMain, "lblMessage"));
 
   program.ChooseMenu("Edit", "Clear All");
@@ -85,7 +87,7 @@ TYPED_TEST_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow) {
 
 TYPED_TEST_P(ProgramScenario, TrayDoubleClickAndLogin) {
   auto& program = this->program_;
-  program.WriteHosts(program.Lines("127.0.0.1 \tkept.com\n::1 \tkept.com\n"));
+  program.WriteHosts(program.Lines("127.0.0.1 \tkept.com kept.com.\n::1 \tkept.com kept.com.\n"));
   program.WriteState("[settings]\r\npwd=secret\r\n");
   program.Start(/*first_run=*/false);
   EXPECT_FALSE(program.Shown(Window::kMain)) << "every run but the first starts in the tray";
@@ -140,7 +142,7 @@ TYPED_TEST_P(ProgramScenario, TrayDoubleClickAndLogin) {
 
 TYPED_TEST_P(ProgramScenario, CloseSendsToTheTrayAndAsksFromThere) {
   auto& program = this->program_;
-  const std::string hosts = program.Lines("127.0.0.1 \told.com\n::1 \told.com\n");
+  const std::string hosts = program.Lines("127.0.0.1 \told.com old.com.\n::1 \told.com old.com.\n");
   program.WriteHosts(hosts);
   program.Start(/*first_run=*/true);
   program.TypeIn(Window::kMain, "txtWebsite", "new.com");
@@ -174,7 +176,7 @@ TYPED_TEST_P(ProgramScenario, CloseSendsToTheTrayAndAsksFromThere) {
 
 TYPED_TEST_P(ProgramScenario, ConfirmedCloseOfALaterStartEndsWithoutWriting) {
   auto& program = this->program_;
-  const std::string hosts = program.Lines("127.0.0.1 \ta.com\n::1 \ta.com\n");
+  const std::string hosts = program.Lines("127.0.0.1 \ta.com a.com.\n::1 \ta.com a.com.\n");
   program.WriteHosts(hosts);
   program.Start(/*first_run=*/false);
   program.answers = {ui::MsgBoxResult::kYes};
@@ -198,7 +200,8 @@ TYPED_TEST_P(ProgramScenario, ExitWritesTheListAndEnds) {
   program.ClickOn(Window::kLogin, "cmdLogin");  // no password is set: the empty entry is right
   ASSERT_TRUE(program.Shown(Window::kMain));
   program.ChooseMenu("File", "Exit");
-  EXPECT_EQ(program.Hosts(), program.Lines("127.0.0.1 \tlate.org\n::1 \tlate.org\n"));
+  EXPECT_EQ(program.Hosts(),
+            program.Lines("127.0.0.1 \tlate.org late.org.\n::1 \tlate.org late.org.\n"));
   EXPECT_FALSE(program.app().AnyLoaded());
   EXPECT_TRUE(program.ProgramEnded());
   EXPECT_FALSE(program.HasTrayIcon()) << "the icon goes with the main window";
@@ -283,7 +286,8 @@ TYPED_TEST_P(ProgramScenario, ChangesThePasswordInItsModalWindow) {
 
 TYPED_TEST_P(ProgramScenario, RestoresAKeptHostsFileThroughItsChooser) {
   auto& program = this->program_;
-  const std::string original = program.Lines("# kept\n127.0.0.1 \told.com\n::1 \told.com\n");
+  const std::string original =
+      program.Lines("# kept\n127.0.0.1 \told.com old.com.\n::1 \told.com old.com.\n");
   const std::string comment = program.Lines("# kept\n");
   program.WriteHosts(original);
   program.Start(/*first_run=*/true);
@@ -355,7 +359,8 @@ TYPED_TEST_P(ProgramScenario, UninstallStartsTheUninstallerBesideTheProgram) {
   program.ChooseMenu("Help", "Uninstall Rir Avadera");
   EXPECT_FALSE(program.app().AnyLoaded());
   EXPECT_TRUE(program.ProgramEnded());
-  EXPECT_EQ(program.Hosts(), program.Lines("127.0.0.1 \tkept.org\n::1 \tkept.org\n"))
+  EXPECT_EQ(program.Hosts(),
+            program.Lines("127.0.0.1 \tkept.org kept.org.\n::1 \tkept.org kept.org.\n"))
       << "the list stays in force";
   EXPECT_TRUE(program.UninstallerRan());
 }

@@ -152,10 +152,11 @@ std::string Milliseconds(double seconds) {
 
 std::string OwnLinesText(std::size_t lines) {
   std::string text;
-  text.reserve(lines * 75);
+  text.reserve(lines * 140);
   for (std::size_t i = 0; i < lines; ++i) {
-    const std::string name =
-        "site" + std::to_string(i) + ".example" + std::to_string(i % 97) + ".com\r\n";
+    const std::string host =
+        "site" + std::to_string(i) + ".example" + std::to_string(i % 97) + ".com";
+    const std::string name = host + " " + host + ".\r\n";
     text += i % 2 == 0 ? "127.0.0.1 \t" : "#127.0.0.1 \t";
     text += name;
     text += i % 2 == 0 ? "::1 \t" : "#::1 \t";

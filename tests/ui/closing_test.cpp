@@ -14,7 +14,7 @@ using ui::MsgBoxResult;
 using ui::UnloadMode;
 using ui::WindowState;
 
-constexpr std::string_view kHosts = "127.0.0.1 \told.com\r\n::1 \told.com\r\n";
+constexpr std::string_view kHosts = "127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n";
 
 TEST(Tray, OnlyALeftDoubleClickOpensTheLoginWindow) {
   Program program;
@@ -115,7 +115,7 @@ TEST(Closing, ExitAppliesTwiceAndEndsWithoutLoadingTheOtherWindows) {
   program.AddWebsite("new.com");
   program.Main().mmuExit_Click();
 
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com new.com.\r\n::1 \tnew.com new.com.\r\n");
   EXPECT_EQ(program.views.login_loads, 0);
   EXPECT_EQ(program.views.password_loads, 0);
   EXPECT_FALSE(program.app().AnyLoaded());
@@ -134,7 +134,8 @@ TEST(Closing, ExitWritesAgainAfterTheOtherWindowsHaveUnloaded) {
   program.Main().mmuExit_Click();
 
   EXPECT_EQ(program.Hosts(),
-            "127.0.0.1 \told.com\r\n::1 \told.com\r\n127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+            "127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n127.0.0.1 \tnew.com "
+            "new.com.\r\n::1 \tnew.com new.com.\r\n");
   EXPECT_EQ(program.services.ends, 1);
 }
 
@@ -283,7 +284,7 @@ TEST(Closing, UninstallStartsTheUninstallerAndEndsWithTheListApplied) {
   ASSERT_EQ(program.services.started.size(), 1u);
   EXPECT_EQ(program.services.started[0].first, program.folder.File("unins000.exe"));
   EXPECT_EQ(program.services.started[0].second, ui::WindowStyle::kMinimizedFocus);
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com new.com.\r\n::1 \tnew.com new.com.\r\n");
   EXPECT_EQ(program.services.ends, 1);
 }
 
@@ -324,7 +325,7 @@ TEST(StandInLogin, ClosingItEndsTheProgramAsExitDoes) {
     StartWithoutNotificationArea(program);
     program.app().Unload(FormId::kLogin, mode);
 
-    EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+    EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com new.com.\r\n::1 \tnew.com new.com.\r\n");
     EXPECT_FALSE(program.app().AnyLoaded());
     EXPECT_EQ(program.services.ends, 1);
     EXPECT_TRUE(program.services.boxes.empty());
@@ -413,7 +414,8 @@ TEST(Closing, TheEndOfTheSessionNeverAsksAndAppliesTheList) {
 
     EXPECT_TRUE(program.services.boxes.empty());
     EXPECT_EQ(program.Hosts(),
-              "127.0.0.1 \told.com\r\n::1 \told.com\r\n127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+              "127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n127.0.0.1 \tnew.com "
+              "new.com.\r\n::1 \tnew.com new.com.\r\n");
     EXPECT_FALSE(program.app().AnyLoaded());
     EXPECT_EQ(program.services.ends, 1);
   }

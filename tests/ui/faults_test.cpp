@@ -20,7 +20,8 @@ TEST(Faults, AFullDiskAtApplyIsToldAndTheListAndTheProgramStay) {
     if (!testsupport::MountSmallDisk(folder, 1 << 20)) {
       return 2;
     }
-    const std::string old_text = "# kept\n127.0.0.1 \ta.example\n::1 \ta.example\n";
+    const std::string old_text =
+        "# kept\n127.0.0.1 \ta.example a.example.\n::1 \ta.example a.example.\n";
     program.WriteHosts(old_text);
     program.WriteState("[settings]\r\nfirstrun=no\r\n");
     program.Start();
@@ -45,8 +46,8 @@ TEST(Faults, AFullDiskAtApplyIsToldAndTheListAndTheProgramStay) {
     std::filesystem::remove(folder + "/filler");
     program.Main().mmuExit_Click();
     check(program.services.ends == 1, "with room, Exit ends the program");
-    check(program.Hosts().find("127.0.0.1 \tsite3999.example\n::1 \tsite3999.example\n") !=
-              std::string::npos,
+    check(program.Hosts().find("127.0.0.1 \tsite3999.example site3999.example.\n::1 "
+                               "\tsite3999.example site3999.example.\n") != std::string::npos,
           "and the list is written");
     return check.failures();
   });

@@ -12,7 +12,8 @@ namespace {
 
 using fakes::Program;
 
-constexpr std::string_view kOriginal = "# mine\r\n127.0.0.1 \told.com\r\n::1 \told.com\r\n";
+constexpr std::string_view kOriginal =
+    "# mine\r\n127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n";
 
 // A program on screen, behind its login, over a hosts file of its user's.
 struct Applying : Program {
@@ -45,9 +46,10 @@ TEST(History, EachApplyThatChangesTheFileKeepsTheTextItReplaces) {
   program.Main().Command3_Click();
   program.Main().Command1_Click();  // save only changes the file as well
   EXPECT_EQ(program.KeptTexts(),
-            (std::vector<std::string>{"# mine\r\n127.0.0.1 \told.com\r\n::1 \told.com\r\n127.0.0.1 "
-                                      "\tnew.com\r\n::1 \tnew.com\r\n",
-                                      std::string(kOriginal)}));
+            (std::vector<std::string>{
+                "# mine\r\n127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n127.0.0.1 "
+                "\tnew.com new.com.\r\n::1 \tnew.com new.com.\r\n",
+                std::string(kOriginal)}));
   EXPECT_TRUE(program.services.boxes.empty());
 }
 
@@ -57,9 +59,9 @@ TEST(History, AHistoryThatCannotBeKeptIsToldOnceAndTheApplyCounts) {
   auto& view = program.main_view();
   program.AddWebsite("new.com");
   program.Main().imgApply_Click();
-  EXPECT_EQ(
-      program.Hosts(),
-      "# mine\r\n127.0.0.1 \told.com\r\n::1 \told.com\r\n127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(),
+            "# mine\r\n127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n127.0.0.1 "
+            "\tnew.com new.com.\r\n::1 \tnew.com new.com.\r\n");
   EXPECT_TRUE(view.restart_notice) << "the Apply is done all the same";
   ASSERT_EQ(program.services.boxes.size(), 1u);
   const fakes::ShownBox& box = program.services.boxes[0];

@@ -41,9 +41,10 @@ TEST(MainWindow, TheRoadOfOneRequest) {
 
   // 4. Apply writes it (the lines we did not write stay) and shows the notice.
   program.Main().imgApply_Click();
-  EXPECT_EQ(program.Hosts(),
-            "# the machine's own\r\n127.0.0.1 localhost\r\n127.0.0.1 \texample.com\r\n::1 "
-            "\texample.com\r\n");
+  EXPECT_EQ(
+      program.Hosts(),
+      "# the machine's own\r\n127.0.0.1 localhost\r\n127.0.0.1 \texample.com example.com.\r\n::1 "
+      "\texample.com example.com.\r\n");
   EXPECT_TRUE(view.restart_notice);
 
   // 5. The close box sends the window back to the tray.
@@ -96,10 +97,12 @@ TEST(MainWindow, AddEntryFollowsTheBoxAndEnterInAnEmptyBoxDoesNothing) {
 TEST(MainWindow, ADuplicateIsPointedOutAtItsLastPosition) {
   Program program;
   program.WriteHosts(
-      "127.0.0.1 \ta.com\r\n::1 \ta.com\r\n127.0.0.1 \texample.com\r\n::1 "
-      "\texample.com\r\n127.0.0.1 \tb.com\r\n::1 \tb.com\r\n"
-      "127.0.0.1 \tc.com\r\n::1 \tc.com\r\n#127.0.0.1 \texample.com\r\n#::1 "
-      "\texample.com\r\n127.0.0.1 \td.com\r\n::1 \td.com\r\n");
+      "127.0.0.1 \ta.com a.com.\r\n::1 \ta.com a.com.\r\n127.0.0.1 \texample.com "
+      "example.com.\r\n::1 "
+      "\texample.com example.com.\r\n127.0.0.1 \tb.com b.com.\r\n::1 \tb.com b.com.\r\n"
+      "127.0.0.1 \tc.com c.com.\r\n::1 \tc.com c.com.\r\n#127.0.0.1 \texample.com "
+      "example.com.\r\n#::1 "
+      "\texample.com example.com.\r\n127.0.0.1 \td.com d.com.\r\n::1 \td.com d.com.\r\n");
   program.Start();
   program.LogIn("");
 
@@ -166,23 +169,25 @@ TEST(MainWindow, AnApplyThatCannotWriteSaysWhyAndLeavesTheNoticeAsItWas) {
 
 TEST(MainWindow, PreviewShowsTheTextAndSaveOnlyWritesOnlyWhatWasBuilt) {
   Program program;
-  program.WriteHosts("127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n");
+  program.WriteHosts("127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n");
   program.Start();
   program.LogIn("");
   auto& main = program.Main();
 
   main.Command1_Click();  // nothing built since the load: the file must not be wiped
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n");
 
   program.AddWebsite("new.com");
   main.Command3_Click();
   EXPECT_EQ(program.main_view().export_text,
-            "127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n");
+            "127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n127.0.0.1 \tnew.com "
+            "new.com.\r\n::1 \tnew.com new.com.\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n");
 
   main.Command1_Click();
   EXPECT_EQ(program.Hosts(),
-            "127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+            "127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n127.0.0.1 \tnew.com "
+            "new.com.\r\n::1 \tnew.com new.com.\r\n");
   EXPECT_FALSE(program.main_view().restart_notice);
 
   main.imgApply_Click();
@@ -192,12 +197,13 @@ TEST(MainWindow, PreviewShowsTheTextAndSaveOnlyWritesOnlyWhatWasBuilt) {
 
 TEST(MainWindow, AnApplyAfterAnotherProgramsEditAsksToLoadTheFileAgain) {
   Program program;
-  program.WriteHosts("127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n");
+  program.WriteHosts("127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n");
   program.Start();
   program.LogIn("");
   auto& main = program.Main();
   program.AddWebsite("new.com");
-  const std::string edited = "127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n10.0.0.1 nas\r\n";
+  const std::string edited =
+      "127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n10.0.0.1 nas\r\n";
   program.WriteHosts(edited);
 
   // No: nothing is written, and the list stays as the user made it.
@@ -224,13 +230,13 @@ TEST(MainWindow, AnApplyAfterAnotherProgramsEditAsksToLoadTheFileAgain) {
   EXPECT_EQ(program.Hosts(), edited);
   program.AddWebsite("new.com");
   main.imgApply_Click();
-  EXPECT_EQ(program.Hosts(), edited + "127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(), edited + "127.0.0.1 \tnew.com new.com.\r\n::1 \tnew.com new.com.\r\n");
   EXPECT_TRUE(program.main_view().restart_notice);
 }
 
 TEST(MainWindow, AnApplyThatChangesTheFileEmptiesTheNameCachesAndToldOnceWhenItCannot) {
   Program program;
-  program.WriteHosts("127.0.0.1 \tkept.com\r\n::1 \tkept.com\r\n");
+  program.WriteHosts("127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n");
   program.Start();
   program.LogIn("");
   auto& main = program.Main();

@@ -16,9 +16,11 @@ namespace {
 
 using fakes::Program;
 
-constexpr std::string_view kOriginal = "# mine\r\n127.0.0.1 \told.com\r\n::1 \told.com\r\n";
+constexpr std::string_view kOriginal =
+    "# mine\r\n127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n";
 constexpr std::string_view kApplied =
-    "# mine\r\n127.0.0.1 \told.com\r\n::1 \told.com\r\n127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n";
+    "# mine\r\n127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n127.0.0.1 \tnew.com "
+    "new.com.\r\n::1 \tnew.com new.com.\r\n";
 
 // A program on screen, behind its login, over a hosts file of its user's.
 struct Restoring : Program {
@@ -61,7 +63,7 @@ TEST(Restore, PutsBackTheBytesAndASecondRestoreUndoesIt) {
   EXPECT_EQ(row[0][4], '-');
   EXPECT_EQ(row[1].size(), 8u) << row[1];  // 14:05:09
   EXPECT_EQ(row[1][2], ':');
-  EXPECT_EQ(row[2], "42 bytes");
+  EXPECT_EQ(row[2], "60 bytes");
   EXPECT_EQ(row[3], "1") << "an entry's two lines are one entry";
 
   EXPECT_EQ(program.Hosts(), kOriginal);
@@ -74,9 +76,9 @@ TEST(Restore, PutsBackTheBytesAndASecondRestoreUndoesIt) {
   program.Restore(0);
   const fakes::ShownChoice& second = program.services.choices[1];
   ASSERT_EQ(second.rows.size(), 2u);
-  EXPECT_EQ(second.rows[0][2], "76 bytes");
+  EXPECT_EQ(second.rows[0][2], "112 bytes");
   EXPECT_EQ(second.rows[0][3], "2");
-  EXPECT_EQ(second.rows[1][2], "42 bytes");
+  EXPECT_EQ(second.rows[1][2], "60 bytes");
   EXPECT_EQ(program.Hosts(), kApplied);
   EXPECT_EQ(view.Rows(), (std::vector<std::string>{"old.com\tBlocked", "new.com\tBlocked"}));
 

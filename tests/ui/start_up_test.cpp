@@ -14,7 +14,8 @@ using ui::WindowState;
 
 // As the program wrote its entries before it wrote each one's IPv6 line as well.
 constexpr std::string_view kTwoEntries =
-    "127.0.0.1 \tads.example.com\r\n#127.0.0.1 \tnews.example.org";
+    "127.0.0.1 \tads.example.com ads.example.com.\r\n#127.0.0.1 \tnews.example.org "
+    "news.example.org.";
 
 TEST(StartUp, FirstRunKeepsTheWindowOnScreenWithAnEmptyListAndTurnsTheFlagOff) {
   Program program;
@@ -70,9 +71,11 @@ TEST(StartUp, TheFirstApplyOverAnOlderFileGivesEachEntryItsIpv6Line) {
   program.Start();
   program.LogIn("");
   program.Main().imgApply_Click();
-  EXPECT_EQ(program.Hosts(),
-            "127.0.0.1 \tads.example.com\r\n::1 \tads.example.com\r\n"
-            "#127.0.0.1 \tnews.example.org\r\n#::1 \tnews.example.org");
+  EXPECT_EQ(
+      program.Hosts(),
+      "127.0.0.1 \tads.example.com ads.example.com.\r\n::1 \tads.example.com ads.example.com.\r\n"
+      "#127.0.0.1 \tnews.example.org news.example.org.\r\n#::1 \tnews.example.org "
+      "news.example.org.");
   EXPECT_EQ(program.main_view().Rows(),
             (std::vector<std::string>{"ads.example.com\tBlocked", "news.example.org\tAllowed"}));
 }
@@ -131,8 +134,8 @@ TEST(StartUp, AnUnreadableHostsFileIsReportedOnceTheWindowIsUpAndNeverWrittenOve
 TEST(StartUp, AnApplyCutShortIsFinishedFromItsJournalAndTheUserToldOnce) {
   Program program;
   const std::string finished =
-      "127.0.0.1 \tads.example.com\r\n::1 \tads.example.com\r\n"
-      "127.0.0.1 \tnew.example.com\r\n::1 \tnew.example.com";
+      "127.0.0.1 \tads.example.com ads.example.com.\r\n::1 \tads.example.com ads.example.com.\r\n"
+      "127.0.0.1 \tnew.example.com new.example.com.\r\n::1 \tnew.example.com new.example.com.";
   program.WriteHosts(finished.substr(0, finished.size() - 20));  // torn by a crash
   testsupport::WriteBytes(program.hosts_path + ".rir-journal", finished);
   program.WriteState("[settings]\r\nfirstrun=no\r\n");

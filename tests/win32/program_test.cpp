@@ -51,7 +51,7 @@ TEST(WindowsProgram, TheSessionsEndWritesTheListAndEnds) {
   program.PressEnter(program.Control(main, win32::kMainTable.Id("txtWebsite")));
   EXPECT_EQ(SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
   SendMessageA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com\r\n::1 \tnew.com\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com new.com.\r\n::1 \tnew.com new.com.\r\n");
   EXPECT_FALSE(IsWindow(main));
   EXPECT_TRUE(program.services().program_ended());
   EXPECT_TRUE(program.boxes.empty());

@@ -1,16 +1,22 @@
 // The hosts file as text: which lines are the program's entries, and how the text is rebuilt.
 //
-// An entry is written as two lines with one line end: "127.0.0.1 " TAB name and "::1 " TAB name
-// (blocked), or the same two after a "#" (allowed). The IPv6 line is there because a resolver asked
-// for a name's IPv6 address passes over a name that the hosts file maps to 127.0.0.1 alone, and
-// takes the real address from DNS.
+// An entry is written as two lines with one line end: "127.0.0.1 " TAB name " " name "." and
+// "::1 " TAB name " " name "." (blocked), or the same two after a "#" (allowed). The IPv6 line is
+// there because a resolver asked for a name's IPv6 address passes over a name that the hosts
+// file maps to 127.0.0.1 alone, and takes the real address from DNS. The second name on each line,
+// the name with a trailing dot, is there because resolvers and browsers take "name." for a name of
+// its own, which a line for "name" does not answer: one typed dot would get past the block. As an
+// alias on the same lines it costs no lines (Windows' DNS Client slows with their number). A name
+// that ends in a dot already, or holds a blank, gets no alias (unless it reads as a name and its
+// alias itself, which the alias keeps from being read as that shorter name).
 //
-// A line is ours when it begins with exactly one of those four prefixes. An IPv4 line followed at
-// once by an IPv6 line with the same status and the same name is one entry; either line alone (as
-// files written before the IPv6 lines were, or a file edited by hand) is an entry of its own, and
-// gains its partner at the next Apply. Every other line (comments, other addresses, "::1
-// localhost" and the other mappings the system relies on) belongs to somebody else and is written
-// back byte for byte, in its place.
+// A line is ours when it begins with exactly one of those four prefixes; the alias is optional
+// when read, so a file written before it reads the same and gains it at the next Apply. An IPv4
+// line followed at once by an IPv6 line with the same status and the same name is one entry;
+// either line alone (as files written before the IPv6 lines were, or a file edited by hand) is an
+// entry of its own, and gains its partner at the next Apply. Every other line (comments, other
+// addresses, "::1 localhost" and the other mappings the system relies on) belongs to somebody
+// else and is written back byte for byte, in its place.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +32,12 @@ inline constexpr std::string_view kBlockedPrefix = "127.0.0.1 \t";
 inline constexpr std::string_view kAllowedPrefix = "#127.0.0.1 \t";
 inline constexpr std::string_view kBlockedIpv6Prefix = "::1 \t";
 inline constexpr std::string_view kAllowedIpv6Prefix = "#::1 \t";
+
+// The name that an entry line names, given the text after its prefix: that text without the
+// alias of the name's absolute form (" " name "."), where it ends so.
+std::string_view EntryName(std::string_view after_prefix);
+// Whether `website` is written with that alias.
+bool TakesAbsoluteAlias(std::string_view website);
 
 // The line end that new lines get when the file shows none of its own.
 blocklist::LineEnd PlatformLineEnd();
