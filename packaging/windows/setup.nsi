@@ -95,6 +95,7 @@ Section "Install"
   Call WaitForProgram
   SetOutPath "$INSTDIR"
   File "/oname=RirAvadera.exe" "${PROGRAM}"
+  File "/oname=sites.txt" "${SITES}"
   ; The mark of the first run. A state file that is there already holds the password and stays.
   ${IfNot} ${FileExists} "$INSTDIR\state.dll"
     FileOpen $0 "$INSTDIR\state.dll" w
@@ -153,6 +154,7 @@ Section "Uninstall"
   Pop $0
   Delete "$SMPROGRAMS\${SHORT_NAME}.lnk"
   Delete "$INSTDIR\RirAvadera.exe"
+  Delete "$INSTDIR\sites.txt"
   Delete "$INSTDIR\state.dll"
   Delete "$INSTDIR\unins000.exe"
   ; The count of wrong passwords.

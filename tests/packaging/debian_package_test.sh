@@ -28,6 +28,7 @@ folder="$work/root/opt/tamborelle-rir-avadera"
 [ -x "$folder/rir-avadera" ] || fail "no program in /opt/tamborelle-rir-avadera"
 [ -x "$folder/rir-avadera-helper" ] || fail "no helper beside the program"
 [ -x "$folder/unins000.exe" ] || fail "no uninstaller beside the program"
+[ -f "$folder/sites.txt" ] || fail "no sites file beside the program"
 [ ! -e "$folder/state.dll" ] || fail "the state file is made by postinst, not shipped"
 for program in rir-avadera rir-avadera-helper; do
   file "$folder/$program" | grep -q "not stripped" && fail "$program is not stripped"

@@ -33,6 +33,7 @@ run() {
 run "$setup" /S
 [ -f "$folder/RirAvadera.exe" ] || fail "no program under Program Files"
 [ -f "$folder/unins000.exe" ] || fail "no uninstaller beside the program"
+[ -f "$folder/sites.txt" ] || fail "no sites file beside the program"
 printf '[settings]\r\nfirstrun=true\r\n' | cmp -s - "$folder/state.dll" || fail "first-run mark"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut"
 [ -f "$task" ] || fail "no logon task"

@@ -41,6 +41,9 @@ std::string_view Consequence(Failure failure) {
              "told again until the program starts again.";
     case Failure::kRestore:
       return "The hosts file was not restored: it and the list are as they were.";
+    case Failure::kReadKnownSites:
+      return "The list of sites that are reached through other names too could not be read, so "
+             "adding one of them offers no other names.";
   }
   return "The command did not complete.";
 }
@@ -76,9 +79,38 @@ std::string TooManyWrongPasswordsText(const rir::Error& error) {
   return "Too many wrong passwords: " + error.reason + ".";
 }
 
-std::string AddedAsText(std::string_view typed, std::string_view host) {
-  return "\"" + std::string(typed) + "\" was added as " + std::string(host) +
-         ", the name that the system looks up.";
+std::string AddedAsText(std::string_view typed, std::string_view host,
+                        const std::vector<std::string>& also) {
+  std::string also_text;
+  for (const std::string& name : also) {
+    also_text += (also_text.empty() ? "" : ", ") + name;
+  }
+  if (typed == host) {
+    return "Also blocked: " + also_text + ", the other name this site is usually reached through.";
+  }
+  std::string text = "\"" + std::string(typed) + "\" was added as " + std::string(host) +
+                     ", the name that the system looks up";
+  return text + (also.empty() ? "." : "; also blocked: " + also_text + ".");
+}
+
+std::string KnownSiteQuestion(std::string_view site, const std::vector<std::string>& names) {
+  std::string text = std::string(site) + " is also reached through: ";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    text += (i == 0 ? "" : ", ") + names[i];
+  }
+  return text + ". Block these too?";
+}
+
+std::string SitesFileDamagedText(std::string_view path, const std::vector<std::size_t>& lines) {
+  std::string numbers;
+  for (const std::size_t line : lines) {
+    numbers += (numbers.empty() ? "" : ", ") + std::to_string(line);
+  }
+  return (lines.size() == 1 ? "A line of " : Grouped(lines.size()) + " lines of ") +
+         std::string(path) + " could not be read and " + (lines.size() == 1 ? "was" : "were") +
+         " skipped (line " + numbers +
+         "): each names a site and then its other names, host "
+         "names only, separated by blanks.";
 }
 
 std::string ChangedElsewhereQuestion(std::string_view hosts_path) {

@@ -31,8 +31,15 @@ inline constexpr std::string_view kNoKeptCopies =
 // Said by the login window instead of checking, while wrong passwords make attempts wait.
 std::string TooManyWrongPasswordsText(const rir::Error& error);
 
-// Told when the name added differs from what was typed.
-std::string AddedAsText(std::string_view typed, std::string_view host);
+// Told when the name added differs from what was typed, or when `also` (the site's other usual
+// name) was added with it.
+std::string AddedAsText(std::string_view typed, std::string_view host,
+                        const std::vector<std::string>& also);
+// Asked when the name added is a known site's main name: "<site> is also reached through:
+// <names>. Block these too?"
+std::string KnownSiteQuestion(std::string_view site, const std::vector<std::string>& names);
+// Told once when lines of the sites file were skipped.
+std::string SitesFileDamagedText(std::string_view path, const std::vector<std::size_t>& lines);
 
 // Asked when an Apply finds that another program changed the hosts file after it was loaded.
 std::string ChangedElsewhereQuestion(std::string_view hosts_path);
@@ -78,6 +85,7 @@ enum class Failure {
   kListHistory,
   kRestore,
   kFlushResolverCaches,
+  kReadKnownSites,
 };
 
 // Two paragraphs: what did not happen, then what failed, on which path, and the system's reason.

@@ -1,5 +1,6 @@
 #include "ui/common/program_files.h"
 
+#include "rir/file_read.h"
 #include "rir/path.h"
 
 namespace ui {
@@ -26,6 +27,23 @@ rir::Result<settings::LoginRecord> LoginRecordOfProgram(PlatformServices& servic
     return folder.error();
   }
   return settings::LoginRecord(settings::LoginRecordPathIn(rir::ProgramDataFolder(*folder)));
+}
+
+rir::Result<ReadSites> ReadKnownSites(PlatformServices& services) {
+  auto folder = services.ExecutableFolder();
+  if (!folder) {
+    return folder.error();
+  }
+  ReadSites read;
+  read.path = rir::FileInFolder(*folder, "sites.txt");
+  auto text = rir::ReadSmallFile(read.path);
+  if (!text) {
+    return text.error();
+  }
+  if (*text) {
+    read.sites = blocklist::KnownSites::Parse(**text, read.damaged_lines);
+  }
+  return read;
 }
 
 std::string UninstallerPathIn(const std::string& folder) {

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "blocklist/site_names.h"
 #include "hostsfile/hosts_history.h"
 #include "rir/result.h"
 #include "settings/login_record.h"
@@ -18,6 +20,15 @@ rir::Result<hostsfile::HostsHistory> HostsHistoryOfProgram(PlatformServices& ser
 
 // The count of wrong passwords, where the program keeps its data.
 rir::Result<settings::LoginRecord> LoginRecordOfProgram(PlatformServices& services);
+
+// The sites file beside the program, read: what it names, its path, and the lines skipped. No
+// file is no sites.
+struct ReadSites {
+  blocklist::KnownSites sites;
+  std::string path;
+  std::vector<std::size_t> damaged_lines;
+};
+rir::Result<ReadSites> ReadKnownSites(PlatformServices& services);
 
 // The uninstaller that the installer puts beside the program.
 std::string UninstallerPathIn(const std::string& folder);

@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "blocklist/host_name.h"
+#include "blocklist/site_names.h"
 #include "ui/common/messages.h"
+#include "ui/common/program_files.h"
 
 namespace ui {
 
@@ -24,6 +26,19 @@ void frmRirAvadera::Form_Load() {
   view_.AddColumn("Website", 6000);
   view_.AddColumn("Status", std::nullopt);
   LoadHostsFile();
+  LoadKnownSites();
+}
+
+void frmRirAvadera::LoadKnownSites() {
+  auto read = ReadKnownSites(services_);
+  if (!read) {
+    m_sitesFailure = read.error();
+    return;
+  }
+  known_sites_ = std::move(read->sites);
+  if (!read->damaged_lines.empty()) {
+    m_sitesDamaged = SitesFileDamagedText(read->path, read->damaged_lines);
+  }
 }
 
 void frmRirAvadera::LoadHostsFile() {
@@ -44,6 +59,12 @@ void frmRirAvadera::ReportLoad() {
   if (m_loadFailure) {
     const rir::Error failure = *std::exchange(m_loadFailure, std::nullopt);
     ShowFailure(services_, Failure::kLoadHosts, failure);
+  }
+  if (m_sitesFailure) {
+    ShowFailure(services_, Failure::kReadKnownSites, *std::exchange(m_sitesFailure, std::nullopt));
+  }
+  if (m_sitesDamaged) {
+    ShowMessage(services_, *std::exchange(m_sitesDamaged, std::nullopt));
   }
 }
 
@@ -76,6 +97,7 @@ void frmRirAvadera::AddWebsite() {
   const std::string& website = *host;
   std::size_t shown = 0;
   const bool is_new = !FindWebsite(website);
+  std::vector<std::string> also;  // the site's other usual name, when added with it
   if (is_new) {
     auto added = list_.Append(website, blocklist::Status::kBlocked);
     if (!added) {
@@ -83,6 +105,13 @@ void frmRirAvadera::AddWebsite() {
       return;
     }
     shown = *added;
+    // Links, bookmarks and search results mostly lead to the other one of "www.name" and "name".
+    if (const auto companion = blocklist::CompanionName(website); companion && !Holds(*companion)) {
+      if (!AppendBlocked(*companion)) {
+        return;
+      }
+      also.push_back(*companion);
+    }
   } else {
     ShowMessage(services_, kEntryExists, MsgBoxIcon::kCritical);
     shown = static_cast<std::size_t>(m_lngFoundIndex - 1);
@@ -93,9 +122,56 @@ void frmRirAvadera::AddWebsite() {
   view_.FocusList();
   view_.SetWebsiteText("");
   txtWebsite_Change();
-  // Told once the list shows the name, so that the box points at what is there.
-  if (is_new && website != typed) {
-    ShowMessage(services_, AddedAsText(typed, website));
+  // Told once the list shows the names, so that the box points at what is there.
+  if (is_new && (website != typed || !also.empty())) {
+    ShowMessage(services_, AddedAsText(typed, website, also));
+  }
+  if (is_new) {
+    OfferKnownSiteNames(website);
+  }
+}
+
+bool frmRirAvadera::Holds(std::string_view host) const {
+  for (std::size_t i = 0; i < list_.size(); ++i) {
+    if (blocklist::NamesHost(list_[i].website, host)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool frmRirAvadera::AppendBlocked(const std::string& host) {
+  auto added = list_.Append(host, blocklist::Status::kBlocked);
+  if (!added) {
+    ShowFailure(services_, Failure::kAddWebsite, added.error());
+  }
+  return added.has_value();
+}
+
+void frmRirAvadera::OfferKnownSiteNames(const std::string& website) {
+  // The sites file names the site by its main name, which may be the companion of what was
+  // typed ("www.youtube.com").
+  const auto companion = blocklist::CompanionName(website);
+  for (const std::string& site : {website, companion.value_or(std::string())}) {
+    std::vector<std::string> missing;
+    for (const std::string& name : known_sites_.OtherNames(site)) {
+      if (!Holds(name)) {
+        missing.push_back(name);
+      }
+    }
+    if (missing.empty()) {
+      continue;
+    }
+    if (services_.MsgBox(KnownSiteQuestion(site, missing), kApplicationTitle, MsgBoxButtons::kYesNo,
+                         MsgBoxIcon::kQuestion) == MsgBoxResult::kYes) {
+      for (const std::string& name : missing) {
+        if (!AppendBlocked(name)) {
+          break;
+        }
+      }
+      view_.ShowRows(list_);
+    }
+    return;
   }
 }
 

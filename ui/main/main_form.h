@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "blocklist/block_list.h"
+#include "blocklist/site_names.h"
 #include "hostsfile/hosts_history.h"
 #include "hostsfile/hosts_store.h"
 #include "rir/error.h"
@@ -71,6 +72,14 @@ class frmRirAvadera {
  private:
   void AddWebsite();
   bool FindWebsite(std::string_view website);
+  // Whether an entry names `host` (the list's own look-up, without m_lngFoundIndex).
+  bool Holds(std::string_view host) const;
+  // Appends `host` as blocked, or tells why it could not be.
+  bool AppendBlocked(const std::string& host);
+  // Asks whether to block the other names of a known site that `website` is, or is the
+  // companion of.
+  void OfferKnownSiteNames(const std::string& website);
+  void LoadKnownSites();
   void SetSelectedStatus(blocklist::Status status);
   void LoadHostsFile();
   void BuildHostsText();
@@ -106,6 +115,9 @@ class frmRirAvadera {
   TrayRecord nidTray;
   std::optional<rir::Error> m_loadFailure;
   std::optional<hostsfile::FinishedSave> m_finishedSave;
+  blocklist::KnownSites known_sites_;  // read from the sites file beside the program at load
+  std::optional<rir::Error> m_sitesFailure;
+  std::optional<std::string> m_sitesDamaged;  // what to tell of lines that were skipped
   bool m_blnHistoryFailureTold = false;
   bool m_blnFlushFailureTold = false;
 };
