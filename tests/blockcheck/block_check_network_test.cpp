@@ -105,23 +105,12 @@ std::vector<std::string> Reachable(const std::string& name, int family) {
 
 using Part = std::function<void(testsupport::ChildChecks& check, const FakeDnsServer& server)>;
 
-// Runs `part` in a child with `hosts` as /etc/hosts, resolv.conf naming the fake server (in
-// `mode`) and nsswitch.conf reading the file first; the child's exit code.
+// Runs `part` with `hosts` as the hosts file and the fake server (in `mode`) as the DNS server;
+// the child's exit code.
 int WithFakeDns(const std::string& hosts, FakeDnsServer::Mode mode, const Part& part) {
   TempFolder folder;
   WriteBytes(folder.File("hosts"), hosts);
-  WriteBytes(folder.File("resolv.conf"), "nameserver 127.0.0.53\n");
-  WriteBytes(folder.File("nsswitch.conf"), "hosts: files dns\n");
-  return testsupport::InPrivateNetwork([&] {
-    for (const char* file : {"hosts", "resolv.conf", "nsswitch.conf"}) {
-      if (!testsupport::BindFile(folder.File(file), std::string("/etc/") + file)) {
-        return 2;
-      }
-    }
-    const FakeDnsServer server("127.0.0.53", mode);
-    if (!server.serving()) {
-      return 3;
-    }
+  return testsupport::WithFakeDns(folder.File("hosts"), mode, [&](const FakeDnsServer& server) {
     testsupport::ChildChecks check;
     part(check, server);
     return check.failures();

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -33,5 +34,12 @@ class FakeDnsServer {
   std::atomic<std::size_t> queries_{0};
   std::thread thread_;
 };
+
+// Runs `part` in a child with a private network and mount namespace: the file `hosts` bound over
+// /etc/hosts, resolv.conf naming a fake server on 127.0.0.53 (in `mode`) and nsswitch.conf
+// reading the file first. The child's exit code: `part`'s, 2 or 3 when the child could not be
+// set up, kNoPrivateMounts when the system refuses the namespaces.
+int WithFakeDns(const std::string& hosts, FakeDnsServer::Mode mode,
+                const std::function<int(const FakeDnsServer& server)>& part);
 
 }  // namespace testsupport

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "fake_dns.h"
+#include "private_mount.h"
+#include "temp_folder.h"
 
 namespace testsupport {
 
@@ -126,6 +128,22 @@ void FakeDnsServer::Serve() {
              from_size);
     }
   }
+}
+
+int WithFakeDns(const std::string& hosts, FakeDnsServer::Mode mode,
+                const std::function<int(const FakeDnsServer& server)>& part) {
+  TempFolder folder;
+  WriteBytes(folder.File("resolv.conf"), "nameserver 127.0.0.53\n");
+  WriteBytes(folder.File("nsswitch.conf"), "hosts: files dns\n");
+  return InPrivateNetwork([&] {
+    if (!BindFile(hosts, "/etc/hosts") ||
+        !BindFile(folder.File("resolv.conf"), "/etc/resolv.conf") ||
+        !BindFile(folder.File("nsswitch.conf"), "/etc/nsswitch.conf")) {
+      return 2;
+    }
+    const FakeDnsServer server("127.0.0.53", mode);
+    return server.serving() ? part(server) : 3;
+  });
 }
 
 }  // namespace testsupport

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "fake_block_check.h"
+#include "ui/common/system_block_check.h"
 #include "ui/password/password_form.h"
 
 namespace fakes {
@@ -103,14 +104,18 @@ std::unique_ptr<ui::BlockCheckRun> FakeServices::StartBlockCheck(std::vector<std
                                                                  const std::string& hosts_path) {
   checks.emplace_back(names, hosts_path);
   log_.push_back("check blocking");
+  if (system_check) {
+    return ui::StartSystemBlockCheck(std::move(names), hosts_path);
+  }
   return std::make_unique<testsupport::FakeBlockCheck>(names, leaking,
                                                        cancel_after.value_or(SIZE_MAX));
 }
 
 void FakeServices::WatchProgress(const ui::FormView& /*owner*/, const ui::ProgressWatch& watch) {
-  if (!watch.cancel) {  // a wait that nobody can stop: looked at until it ends
+  // A wait that nobody can stop, or a real check: looked at until it ends.
+  if (!watch.cancel || system_check) {
     ui::ProgressState state = watch.poll();
-    wait_texts.push_back(state.text);
+    (watch.cancel ? progress_texts : wait_texts).push_back(state.text);
     for (; !state.finished; state = watch.poll()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

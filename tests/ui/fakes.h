@@ -192,6 +192,7 @@ class FakeServices : public ui::PlatformServices {
   void EndProgram() override;
 
   ui::SystemFiles* files = nullptr;  // the program's own reads and writes when none
+  bool system_check = false;         // look names up through the system's resolver
   std::vector<ShownBox> boxes;
   std::deque<ui::MsgBoxResult> answers;  // for Yes/No questions, in order
   std::vector<ShownChoice> choices;

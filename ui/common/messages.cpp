@@ -160,16 +160,30 @@ std::string AllBlockedText(std::size_t names) {
          " to this computer, for IPv4 and for IPv6: the blocks hold.";
 }
 
-std::string LeaksPrompt(std::size_t leaks, const blockcheck::BlockCheckProgress& progress) {
-  std::string text =
-      Grouped(leaks) +
-      (leaks == 1 ? " look-up of a blocked website does" : " look-ups of blocked websites do") +
-      " not lead to this computer";
+std::string CheckResultPrompt(std::size_t leaks, std::size_t reachable,
+                              const blockcheck::BlockCheckProgress& progress) {
+  std::string text = leaks == 0 ? std::string("Every blocked website leads to this computer")
+                                : Grouped(leaks) +
+                                      (leaks == 1 ? " look-up of a blocked website does"
+                                                  : " look-ups of blocked websites do") +
+                                      " not lead to this computer";
   if (progress.cancelled) {
     text += " (the check was stopped after " + Grouped(progress.done) + " of " +
             Grouped(progress.total) + ")";
   }
-  return text + ". Restarting the browser or the computer empties caches:";
+  text += leaks == 0 ? "." : ". Restarting the browser or the computer empties caches.";
+  if (reachable > 0) {
+    text += " Under \"" + std::string(kAlsoReachableHeading) + "\": " + Grouped(reachable) +
+            (reachable == 1 ? " other name" : " other names") + " of the same sites still " +
+            (reachable == 1 ? "reaches" : "reach") + " them; \"" + std::string(kBlockTheseToo) +
+            "\" adds them to the list and applies it.";
+  }
+  return text;
+}
+
+std::string OthersBoundedText(std::size_t most) {
+  return " Other names of the same sites were looked for only for the " + Grouped(most) +
+         " websites added last.";
 }
 
 std::string BrowserWarningText(const std::vector<blockcheck::BypassingBrowser>& browsers) {

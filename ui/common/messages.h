@@ -59,8 +59,16 @@ inline constexpr std::string_view kNothingToCheck =
 std::string CheckProgressText(const blockcheck::BlockCheckProgress& progress);
 // Every blocked name led to this computer.
 std::string AllBlockedText(std::size_t names);
-// Above the list of names that did not; `cancelled` when the check was stopped early.
-std::string LeaksPrompt(std::size_t leaks, const blockcheck::BlockCheckProgress& progress);
+// Above the list of names that did not, and of the other names of the same sites that the list
+// does not hold and that reach them, listed apart under kAlsoReachableHeading; the progress says
+// when the check was stopped early.
+std::string CheckResultPrompt(std::size_t leaks, std::size_t reachable,
+                              const blockcheck::BlockCheckProgress& progress);
+inline constexpr std::string_view kAlsoReachableHeading = "Also reachable, not in the list";
+inline constexpr std::string_view kNotInTheList = "a name of the same site, not in the list";
+inline constexpr std::string_view kBlockTheseToo = "Block These Too";
+// Added when the list held more blocked websites than the check looks around for.
+std::string OthersBoundedText(std::size_t most);
 
 // Next to the restart notice, when a browser of the user's goes past the hosts file; empty when
 // none does.

@@ -1,0 +1,16 @@
+// The name under which a site is registered, by the Public Suffix List: "bbc.co.uk" for
+// "www.bbc.co.uk" (co.uk is a suffix anyone registers under), "example.com" for
+// "m.example.com". Elsewhere than Windows through libpsl with the system's copy of the list;
+// on Windows from a copy of the list compiled in.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace blocklist {
+
+// Nothing for a public suffix itself ("co.uk", "com") or a name of one label.
+std::optional<std::string> RegistrableName(std::string_view host);
+
+}  // namespace blocklist

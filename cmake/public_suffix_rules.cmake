@@ -1,0 +1,23 @@
+# Writes the Public Suffix List's rules as a sorted C++ array: cmake -DIN=<list> -DOUT=<header>
+# -P public_suffix_rules.cmake. Rules written in another script than ASCII are left out: host
+# names reach the look-up in their ASCII form, which such a rule would not match as written.
+file(STRINGS "${IN}" lines ENCODING UTF-8)
+set(rules "")
+foreach(line IN LISTS lines)
+  string(STRIP "${line}" line)
+  if(line MATCHES "^[!*a-z0-9.-]+$")
+    list(APPEND rules "${line}")
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES rules)
+list(SORT rules COMPARE STRING)
+list(LENGTH rules count)
+set(text "// Made by cmake/public_suffix_rules.cmake from ${IN}; do not edit.\n")
+string(APPEND text "#pragma once\n\n#include <array>\n#include <string_view>\n\n")
+string(APPEND text "namespace blocklist::detail {\n\n")
+string(APPEND text "inline constexpr std::array<std::string_view, ${count}> kPublicSuffixRules = {\n")
+foreach(rule IN LISTS rules)
+  string(APPEND text "    \"${rule}\",\n")
+endforeach()
+string(APPEND text "};\n\n}  // namespace blocklist::detail\n")
+file(WRITE "${OUT}" "${text}")

@@ -1,0 +1,67 @@
+// The whole site, not one name: what a typed name blocks with it, and the names of the same site
+// that the check finds still reaching it, looked up through the real resolver in a private
+// network whose DNS server answers every name.
+#include <gtest/gtest.h>
+#include <netdb.h>
+
+#include "blockcheck/block_check.h"
+#include "child_checks.h"
+#include "fake_dns.h"
+#include "private_mount.h"
+#include "program.h"
+
+namespace {
+
+// Whether getaddrinfo gives `name` an address that reaches anything, for either family.
+bool Reaches(const std::string& name) {
+  for (const int family : {AF_INET, AF_INET6}) {
+    addrinfo hints{};
+    hints.ai_family = family;
+    addrinfo* list = nullptr;
+    if (getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0) {
+      continue;
+    }
+    char text[NI_MAXHOST] = {};
+    const bool reaches = getnameinfo(list->ai_addr, list->ai_addrlen, text, sizeof text, nullptr, 0,
+                                     NI_NUMERICHOST) == 0 &&
+                         !blockcheck::BlocksConnections(text);
+    freeaddrinfo(list);
+    if (reaches) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST(SiteNames, ATypedNameBlocksItsWwwAndDottedFormsAndBlockTheseTooTheMobileOnes) {
+  fakes::Program program;
+  program.services.system_check = true;
+  program.WriteHosts("127.0.0.1 localhost\n");
+  const int code = testsupport::WithFakeDns(
+      program.hosts_path, testsupport::FakeDnsServer::Mode::kAnswer, [&](const auto&) {
+        testsupport::ChildChecks check;
+        check(Reaches("m.example.com"), "the fake server answers every name");
+        program.WriteState("[settings]\r\nfirstrun=true\r\n");
+        program.Start("/etc/hosts");  // the bound file, which a save rewrites in place
+        program.AddWebsite("example.com");
+        check(program.main_view().Rows() ==
+                  std::vector<std::string>{"example.com\tBlocked", "www.example.com\tBlocked"},
+              "the companion follows the name typed");
+        program.services.picks.push_back(0);  // "Block These Too"
+        program.Main().imgApply_Click();
+        const auto& choice = program.services.choices.at(0);
+        check(choice.choose_button == "Block These Too", "the check offers the other names");
+        check(choice.rows.at(0).at(0) == "Also reachable, not in the list" &&
+                  choice.rows.at(1).at(0) == "m.example.com",
+              "listed apart, the mobile name first");
+        for (const char* name : {"example.com", "example.com.", "www.example.com",
+                                 "www.example.com.", "m.example.com", "mobile.example.com"}) {
+          check(!Reaches(name), name);  // reaches nothing, for either family
+        }
+        return check.failures();
+      });
+  SKIP_WITHOUT_PRIVATE_MOUNTS(code);
+  EXPECT_EQ(code, 0);
+}
+
+}  // namespace
