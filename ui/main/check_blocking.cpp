@@ -122,7 +122,9 @@ void frmRirAvadera::CheckBlocking(bool asked) {
   for (blockcheck::Leak& leak : check->Leaks()) {
     if (!other_set.contains(leak.name)) {
       leaks.push_back(std::move(leak));
-    } else if (listed.insert(leak.name).second) {
+    } else if (!leak.address.empty() && listed.insert(leak.name).second) {
+      // Only an address proves that the name reaches the site; one that gave no answer in
+      // time says nothing of it.
       reachable.push_back(std::move(leak));
     }
   }
