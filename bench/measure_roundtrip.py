@@ -16,8 +16,8 @@ against the file's size.
 measures Apply as the program does it to the hosts file, against `dd conv=fsync` of the same file,
 interleaved: `hosts_roundtrip --change-every-entry` on a file of the program's own lines (every
 entry changes, so the whole file is written), and `hosts_roundtrip` over an identical file on the
-generated mixed file (nothing changes, and the file must be left alone: its inode and modification
-time are checked). With --hostile, `node bench/node/hostile_roundtrip.js` joins the same rounds.
+generated mixed file and on a file mostly of other programs' lines, as a published block list is
+(nothing changes, and the file must be left alone: its inode and modification time are checked). With --hostile, `node bench/node/hostile_roundtrip.js` joins the same rounds.
 Prints a Markdown table: medians, ratios, peak resident memory against the file's size.
 """
 import argparse
@@ -44,6 +44,27 @@ def generate(path, lines):
                 text = f"#127.0.0.1 \t{name} {name}.\r\n#::1 \t{name} {name}.\r\n"
             else:
                 text = f"127.0.0.1 \t{name} {name}.\r\n::1 \t{name} {name}.\r\n"
+            out.write(text.encode())
+
+
+def generate_foreign(path, lines):
+    """`lines` mostly of other programs, as a published block list is: "0.0.0.0 name" lines,
+    hand-edited lines with two blanks or a tab and a comment, and one entry of ours in 20."""
+    rng = random.Random(2)
+    words = ["ads", "track", "metrics", "pixel", "cdn", "stats", "beacon", "promo"]
+    with open(path, "wb") as out:
+        out.write(b"# A published block list\n127.0.0.1 localhost\n::1 localhost\n")
+        for i in range(lines - 3):
+            name = f"{rng.choice(words)}{i}.example{i % 97}.com"
+            kind = i % 20
+            if kind == 0:
+                text = f"127.0.0.1  {name}\n"
+            elif kind == 1:
+                text = f"0.0.0.0\t{name}  # tracker\n"
+            elif kind == 2:
+                text = f"127.0.0.1 \t{name} {name}.\n::1 \t{name} {name}.\n"
+            else:
+                text = f"0.0.0.0 {name}\n"
             out.write(text.encode())
 
 
@@ -107,14 +128,17 @@ def measure_apply(args):
     with tempfile.TemporaryDirectory(dir=args.folder) as folder:
         own = os.path.join(folder, "own.hosts")
         mixed = os.path.join(folder, "mixed.hosts")
+        foreign = os.path.join(folder, "foreign.hosts")
         generate_own(own, args.lines)
         generate(mixed, args.lines)
+        generate_foreign(foreign, args.lines)
         with open(own, "rb") as f:
             own_changed = every_entry_changed(f.read())
         out = os.path.join(folder, "hosts")
         copy = os.path.join(folder, "dd.hosts")
         cases = [("every entry changed", own, ["--change-every-entry"], own_changed),
-                 ("unchanged", mixed, [], None)]
+                 ("unchanged", mixed, [], None),
+                 ("unchanged, mostly other programs' lines", foreign, [], None)]
         results = {}
         for _ in range(args.runs):
             for label, source, options, expected in cases:

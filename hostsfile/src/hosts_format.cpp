@@ -4,6 +4,7 @@
 #include <emmintrin.h>
 #endif
 
+#include <algorithm>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
@@ -75,27 +76,28 @@ enum class LineKind : std::uint8_t { kOther, kIpv4, kIpv6 };
 
 LineKind KindOf(const Line& line_read, blocklist::Status& status, std::string_view& website) {
   const std::string_view line = line_read.text;
-  if (line_read.has_nul) {
+  if (line_read.has_nul || line.empty()) {
     return LineKind::kOther;  // a text the list could neither show nor take back; leave it alone
   }
-  const struct {
-    std::string_view prefix;
-    LineKind kind;
-    blocklist::Status status;
-  } kForms[] = {
-      {kBlockedPrefix, LineKind::kIpv4, blocklist::Status::kBlocked},
-      {kBlockedIpv6Prefix, LineKind::kIpv6, blocklist::Status::kBlocked},
-      {kAllowedPrefix, LineKind::kIpv4, blocklist::Status::kAllowed},
-      {kAllowedIpv6Prefix, LineKind::kIpv6, blocklist::Status::kAllowed},
-  };
-  for (const auto& form : kForms) {
-    if (line.starts_with(form.prefix)) {
-      status = form.status;
-      website = EntryName(line.substr(form.prefix.size()));
-      return form.kind;
-    }
+  // By the first bytes, which tell the four prefixes apart: most lines of a large file are
+  // another program's ("0.0.0.0 name"), and are told after one byte.
+  const bool allowed = line.front() == '#';
+  const char first = allowed ? (line.size() > 1 ? line[1] : '\0') : line.front();
+  std::string_view prefix;
+  LineKind kind = LineKind::kOther;
+  if (first == '1') {
+    prefix = allowed ? kAllowedPrefix : kBlockedPrefix;
+    kind = LineKind::kIpv4;
+  } else if (first == ':') {
+    prefix = allowed ? kAllowedIpv6Prefix : kBlockedIpv6Prefix;
+    kind = LineKind::kIpv6;
   }
-  return LineKind::kOther;
+  if (kind == LineKind::kOther || !line.starts_with(prefix)) {
+    return LineKind::kOther;
+  }
+  status = allowed ? blocklist::Status::kAllowed : blocklist::Status::kBlocked;
+  website = EntryName(line.substr(prefix.size()));
+  return kind;
 }
 
 // The numbers of HostsLayout::runs.
@@ -321,8 +323,10 @@ std::string_view EntryName(std::string_view after_prefix) {
 }
 
 bool TakesAbsoluteAlias(std::string_view website) {
+  // Two searches for one byte each: the library's own, which runs through a name at once.
   const bool host_name = !website.empty() && website.back() != '.' &&
-                         website.find_first_of(" \t") == std::string_view::npos;
+                         website.find(' ') == std::string_view::npos &&
+                         website.find('\t') == std::string_view::npos;
   // A text that reads as a name and its alias already would be read back as that name: it is
   // written with an alias of its own, and so read back as itself.
   return host_name || EntryName(website) != website;
@@ -367,6 +371,8 @@ HostsParser::HostsParser(blocklist::BlockList& list, std::size_t size_hint) : li
   const std::size_t most_entries = size_hint / kBlockedIpv6Prefix.size() + 1;
   list_.reserve(list_.size() + most_entries, list_.website_bytes() + size_hint);
   layout_.kept.reserve(size_hint);
+  // Most of a published block list is kept lines, written once, front to back.
+  rir::PreferLargePages(layout_.kept.data(), size_hint);
 }
 
 // Records the run read since the last entry line, unless it is empty.
@@ -396,13 +402,23 @@ void HostsParser::Take(const Line& line, std::string_view with_end) {
   if (kind != LineKind::kOther &&
       website.size() <= blocklist::kMostWebsiteBytes - list_.website_bytes() &&
       layout_.entry_line_count < blocklist::kMostOrigins) {
+    KeepPending();
     EndRun();
     list_.AppendLoaded(website, status, line.line_end, layout_.entry_line_count++);
     partner_wanted_ = kind == LineKind::kIpv4;
     ipv4_line_end_ = line.line_end;
+  } else if (pending_kept_.data() + pending_kept_.size() == with_end.data()) {
+    // Right after the kept lines before it: copied with them, in one go.
+    pending_kept_ = std::string_view(pending_kept_.data(), pending_kept_.size() + with_end.size());
   } else {
-    layout_.kept.append(with_end);
+    KeepPending();
+    pending_kept_ = with_end;
   }
+}
+
+void HostsParser::KeepPending() {
+  layout_.kept.append(pending_kept_);
+  pending_kept_ = {};
 }
 
 // The IPv6 line that follows the last entry's IPv4 line at once is the entry's second line when
@@ -446,6 +462,7 @@ bool HostsParser::TakePartner(const Line& line, blocklist::Status status,
     }
     pending_.append(piece.substr(0, at));
     Take(NextLine(pending_, 0), pending_);
+    KeepPending();  // it lies in pending_, which is cleared
     pending_.clear();
   }
   while (at < piece.size()) {
@@ -454,24 +471,34 @@ bool HostsParser::TakePartner(const Line& line, blocklist::Status status,
         line.line_end == blocklist::LineEnd::kNone ||
         (line.line_end == blocklist::LineEnd::kCr && at + line.size_with_end == piece.size());
     if (unfinished) {
+      KeepPending();  // the piece is the caller's only until this returns
       pending_.assign(piece.substr(at));
       return;
     }
     Take(line, piece.substr(at, line.size_with_end));
     at += line.size_with_end;
   }
+  KeepPending();
 }
 
 HostsLayout HostsParser::Finish() && {
   if (!pending_.empty()) {
     Take(NextLine(pending_, 0), pending_);
+    KeepPending();
     pending_.clear();
   }
   EndRun();
   // The list and the layout live as long as the window; give back what the guesses above did
   // not use.
   list_.ReleaseUnusedRoom();
-  layout_.kept.shrink_to_fit();
+  // A copy of tens of megabytes of kept lines costs more than the room it saves, when that room
+  // is small: then only the memory of the unwritten room goes back.
+  const std::size_t room = layout_.kept.capacity() - layout_.kept.size();
+  if (room > layout_.kept.size() / 4) {
+    layout_.kept.shrink_to_fit();
+  } else {
+    rir::ReleaseUnwritten(layout_.kept.data() + layout_.kept.size(), room);
+  }
   layout_.runs.shrink_to_fit();
   return std::move(layout_);
 }

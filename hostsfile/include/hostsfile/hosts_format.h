@@ -86,10 +86,13 @@ class HostsParser {
   bool TakePartner(const detail::HostsLine& line, blocklist::Status status,
                    std::string_view website);
   void EndRun();
+  void KeepPending();  // appends pending_kept_ to the layout's kept lines
 
   blocklist::BlockList& list_;
   HostsLayout layout_;
   std::string pending_;  // a line that the next piece finishes
+  // Kept lines read in the piece at hand and not yet copied: adjacent ones are copied at once.
+  std::string_view pending_kept_;
   bool line_end_found_ = false;
   std::size_t run_start_ = 0;  // where the run being read starts in layout_.kept
   std::size_t last_run_ = 0;   // the k of the last run recorded
