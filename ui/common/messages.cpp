@@ -186,6 +186,25 @@ std::string OthersBoundedText(std::size_t most) {
          " websites added last.";
 }
 
+std::string HostsSizeWarning(std::size_t bytes, std::size_t lines) {
+  std::string text;
+  if (bytes > kMostChromiumHostsBytes) {
+    text = "The hosts file now holds " + Grouped(bytes / (std::size_t{1} << 20)) + " MiB (" +
+           Grouped(bytes) + " bytes). Chromium-based browsers ignore a hosts file this large " +
+           "(more than " + Grouped(kMostChromiumHostsBytes >> 20) + " MiB).";
+  }
+#ifdef _WIN32
+  if (lines > kMostQuickWindowsHostsLines) {
+    text += std::string(text.empty() ? "" : "\n\n") + "The hosts file now has " + Grouped(lines) +
+            " lines. Windows may resolve names slowly with a hosts file this long (more than " +
+            Grouped(kMostQuickWindowsHostsLines) + " lines).";
+  }
+#else
+  static_cast<void>(lines);
+#endif
+  return text;
+}
+
 std::string BrowserWarningText(const std::vector<blockcheck::BypassingBrowser>& browsers) {
   if (browsers.empty()) {
     return {};

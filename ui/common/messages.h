@@ -70,6 +70,13 @@ inline constexpr std::string_view kBlockTheseToo = "Block These Too";
 // Added when the list held more blocked websites than the check looks around for.
 std::string OthersBoundedText(std::size_t most);
 
+// Told once after an Apply that leaves the hosts file larger than Chromium's own resolver reads
+// (32 MiB), or, on Windows, longer than its DNS Client copes with quickly (30,000 lines); empty
+// when it is neither.
+std::string HostsSizeWarning(std::size_t bytes, std::size_t lines);
+inline constexpr std::size_t kMostChromiumHostsBytes = std::size_t{32} << 20;
+inline constexpr std::size_t kMostQuickWindowsHostsLines = 30000;
+
 // Next to the restart notice, when a browser of the user's goes past the hosts file; empty when
 // none does.
 std::string BrowserWarningText(const std::vector<blockcheck::BypassingBrowser>& browsers);

@@ -1,6 +1,7 @@
 // The main window's load, its entry box and list commands, and the hosts file commands.
 #include "ui/main/main_form.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -272,7 +273,21 @@ bool frmRirAvadera::Apply() {
     ShowFailure(services_, Failure::kApply, applied.error());
     return false;
   }
+  WarnOfSize();
   return true;
+}
+
+void frmRirAvadera::WarnOfSize() {
+  if (m_blnSizeWarningTold) {
+    return;
+  }
+  const std::string text = HostsSizeWarning(
+      m_strHostsText.size(),
+      static_cast<std::size_t>(std::count(m_strHostsText.begin(), m_strHostsText.end(), '\n')));
+  if (!text.empty()) {
+    m_blnSizeWarningTold = true;
+    ShowMessage(services_, text, MsgBoxIcon::kCritical);
+  }
 }
 
 void frmRirAvadera::OfferReload(std::string_view hosts_path) {

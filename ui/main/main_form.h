@@ -99,6 +99,9 @@ class frmRirAvadera {
   // Tells, once per run, that a save could not keep the text it replaced.
   void AfterSave(const hostsfile::SaveOutcome& saved);
   void OfferReload(std::string_view hosts_path);
+  // Tells, once per run, that the hosts file has grown past what the resolvers that read it
+  // handle.
+  void WarnOfSize();
   void RestoreCopy(const hostsfile::KeptCopy& copy);
   // Looks every blocked name up and lists those that are not blocked; `asked` through the menu,
   // and then also says when all are.
@@ -130,6 +133,7 @@ class frmRirAvadera {
   std::optional<std::string> m_sitesDamaged;  // what to tell of lines that were skipped
   bool m_blnHistoryFailureTold = false;
   bool m_blnFlushFailureTold = false;
+  bool m_blnSizeWarningTold = false;
 };
 
 }  // namespace ui
