@@ -117,10 +117,12 @@ session() {
   top=$((y + height - 588))
   xdotool mousemove $((x + 8 + 200)) $((top + 152 + 16)) click 1
   xdotool type --delay 20 "$site"
-  # Add Entry, then Apply.
+  # Add Entry, OK in the box that tells of the www name added with it, then Apply.
   xdotool mousemove $((x + 464 + 52)) $((top + 152 + 16)) click 1
   sleep 0.5
   shoot added
+  xdotool key Return
+  sleep 0.5
   xdotool mousemove $((x + 443 + 62)) $((top + 511 + 16)) click 1
   local line
   line=$(printf '127.0.0.1 \t%s %s.' "$site" "$site")

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "hosts_lines.h"
 #include "program_driver.h"
 
 namespace scenarios {
@@ -44,13 +45,19 @@ TYPED_TEST_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow) {
   program.PressEnterIn(Window::kMain, "txtWebsite");
   program.TypeIn(Window::kMain, "txtWebsite", "b.org");
   program.ClickOn(Window::kMain, "cmdAddEntry");
-  EXPECT_EQ(program.Rows(), (Rows{"example.com\tBlocked", "b.org\tBlocked"}));
-  EXPECT_EQ(program.SelectedRow(), 1);
+  EXPECT_EQ(program.Rows(), (Rows{"example.com\tBlocked", "www.example.com\tBlocked",
+                                  "b.org\tBlocked", "www.b.org\tBlocked"}));
+  EXPECT_EQ(program.SelectedRow(), 2);
+  ASSERT_EQ(program.boxes.size(), 2u);
+  EXPECT_EQ(program.boxes[1].text,
+            "Also blocked: www.b.org, the other name this site is usually reached through.");
+  EXPECT_EQ(program.boxes[1].caption, "Tamborelle Rir Avadera");
+  EXPECT_EQ(program.boxes[1].icon, ui::MsgBoxIcon::kNone);
   EXPECT_EQ(program.TextOf(Window::kMain, "txtWebsite"), "");
   EXPECT_FALSE(program.Enabled(Window::kMain, "cmdAddEntry"));
 
   program.ClickOn(Window::kMain, "imgAllow");
-  EXPECT_EQ(program.Row(1), "b.org\tAllowed");
+  EXPECT_EQ(program.Row(2), "b.org\tAllowed");
   program.SelectRow(Window::kMain, 0);  // in the list itself
   EXPECT_EQ(program.SelectedRow(), 0);
   program.ChooseMenu("Edit", "Allow Site");
@@ -58,20 +65,23 @@ TYPED_TEST_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow) {
   program.ClickOn(Window::kMain, "imgBlock");
   EXPECT_EQ(program.Row(0), "example.com\tBlocked");
   program.ChooseMenu("Edit", "Remove Site");
-  EXPECT_EQ(program.Rows(), (Rows{"b.org\tAllowed"}));
+  EXPECT_EQ(program.Rows(),
+            (Rows{"www.example.com\tBlocked", "b.org\tAllowed", "www.b.org\tBlocked"}));
 
   program.TypeIn(Window::kMain, "txtWebsite", "b.org");
   program.PressEnterIn(Window::kMain, "txtWebsite");
-  ASSERT_EQ(program.boxes.size(), 1u);
-  EXPECT_EQ(program.boxes[0].text, "This entry already exists!");
-  EXPECT_EQ(program.boxes[0].caption, "Tamborelle Rir Avadera");
-  EXPECT_EQ(program.boxes[0].icon, ui::MsgBoxIcon::kCritical);
-  EXPECT_EQ(program.RowCount(), 1);
+  ASSERT_EQ(program.boxes.size(), 3u);
+  EXPECT_EQ(program.boxes[2].text, "This entry already exists!");
+  EXPECT_EQ(program.boxes[2].caption, "Tamborelle Rir Avadera");
+  EXPECT_EQ(program.boxes[2].icon, ui::MsgBoxIcon::kCritical);
+  EXPECT_EQ(program.RowCount(), 3);
 
   EXPECT_FALSE(program.ControlShown(Window::kMain, "lblMessage"));
   program.ClickOn(Window::kMain, "imgApply");
-  EXPECT_EQ(program.Hosts(),
-            program.Lines("# kept\n#127.0.0.1 \tb.org b.org.\n#::1 \tb.org b.org.\n"));
+  EXPECT_EQ(
+      program.Hosts(),
+      program.Lines("# kept\n" + testsupport::BlockedLines("www.example.com") +
+                    testsupport::AllowedLines("b.org") + testsupport::BlockedLines("www.b.org")));
   EXPECT_TRUE(program.ControlShown(Window::kMain, "lblMessage"));
 
   program.ChooseMenu("Edit", "Clear All");
@@ -82,7 +92,7 @@ TYPED_TEST_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow) {
   EXPECT_EQ(program.TextOf(Window::kMain, "txtExport"), program.Lines("# kept\n"));
   program.ChooseMenu("File", "Apply Settings");
   EXPECT_EQ(program.Hosts(), program.Lines("# kept\n"));
-  EXPECT_EQ(program.boxes.size(), 1u);
+  EXPECT_EQ(program.boxes.size(), 3u);
 }
 
 TYPED_TEST_P(ProgramScenario, TrayDoubleClickAndLogin) {
@@ -153,16 +163,16 @@ TYPED_TEST_P(ProgramScenario, CloseSendsToTheTrayAndAsksFromThere) {
   EXPECT_TRUE(program.Minimized());
   EXPECT_TRUE(program.HasTrayIcon());
   EXPECT_FALSE(program.ProgramEnded());
-  EXPECT_TRUE(program.boxes.empty());
+  EXPECT_EQ(program.boxes.size(), 1u) << "the www name's only: closing asks nothing";
   EXPECT_EQ(program.Hosts(), hosts) << "closing writes nothing";
 
   program.answers = {ui::MsgBoxResult::kNo};
   program.CloseWithCloseBox(Window::kMain);  // while in the tray
-  ASSERT_EQ(program.boxes.size(), 1u);
-  EXPECT_EQ(program.boxes[0].text, "Exit Tamborelle Rir Avadera?");
-  EXPECT_EQ(program.boxes[0].caption, "Exit");
-  EXPECT_EQ(program.boxes[0].buttons, ui::MsgBoxButtons::kYesNo);
-  EXPECT_EQ(program.boxes[0].icon, ui::MsgBoxIcon::kQuestion);
+  ASSERT_EQ(program.boxes.size(), 2u);
+  EXPECT_EQ(program.boxes[1].text, "Exit Tamborelle Rir Avadera?");
+  EXPECT_EQ(program.boxes[1].caption, "Exit");
+  EXPECT_EQ(program.boxes[1].buttons, ui::MsgBoxButtons::kYesNo);
+  EXPECT_EQ(program.boxes[1].icon, ui::MsgBoxIcon::kQuestion);
   EXPECT_TRUE(program.app().IsLoaded(ui::FormId::kMain));
   EXPECT_FALSE(program.ProgramEnded());
 
@@ -200,12 +210,11 @@ TYPED_TEST_P(ProgramScenario, ExitWritesTheListAndEnds) {
   program.ClickOn(Window::kLogin, "cmdLogin");  // no password is set: the empty entry is right
   ASSERT_TRUE(program.Shown(Window::kMain));
   program.ChooseMenu("File", "Exit");
-  EXPECT_EQ(program.Hosts(),
-            program.Lines("127.0.0.1 \tlate.org late.org.\n::1 \tlate.org late.org.\n"));
+  EXPECT_EQ(program.Hosts(), program.Lines(testsupport::AddedLines("late.org")));
   EXPECT_FALSE(program.app().AnyLoaded());
   EXPECT_TRUE(program.ProgramEnded());
   EXPECT_FALSE(program.HasTrayIcon()) << "the icon goes with the main window";
-  EXPECT_EQ(program.boxes.size(), 1u) << "Exit asks nothing";
+  EXPECT_EQ(program.boxes.size(), 2u) << "Exit asks nothing";
 }
 
 TYPED_TEST_P(ProgramScenario, ExitAsksWhetherToEndWhenTheHostsFileCannotBeWritten) {
@@ -218,20 +227,20 @@ TYPED_TEST_P(ProgramScenario, ExitAsksWhetherToEndWhenTheHostsFileCannotBeWritte
 
   program.answers = {ui::MsgBoxResult::kNo};
   program.ChooseMenu("File", "Exit");
-  ASSERT_EQ(program.boxes.size(), 1u);
-  EXPECT_TRUE(program.boxes[0].text.starts_with("The list was not applied: "))
-      << program.boxes[0].text;
-  EXPECT_TRUE(program.boxes[0].text.ends_with(". Exit anyway?")) << program.boxes[0].text;
-  EXPECT_EQ(program.boxes[0].caption, "Exit");
-  EXPECT_EQ(program.boxes[0].buttons, ui::MsgBoxButtons::kYesNo);
-  EXPECT_EQ(program.boxes[0].icon, ui::MsgBoxIcon::kQuestion);
+  ASSERT_EQ(program.boxes.size(), 2u) << "the www name's, then the question";
+  EXPECT_TRUE(program.boxes[1].text.starts_with("The list was not applied: "))
+      << program.boxes[1].text;
+  EXPECT_TRUE(program.boxes[1].text.ends_with(". Exit anyway?")) << program.boxes[1].text;
+  EXPECT_EQ(program.boxes[1].caption, "Exit");
+  EXPECT_EQ(program.boxes[1].buttons, ui::MsgBoxButtons::kYesNo);
+  EXPECT_EQ(program.boxes[1].icon, ui::MsgBoxIcon::kQuestion);
   EXPECT_TRUE(program.Shown(Window::kMain)) << "No keeps the program as it was";
   EXPECT_FALSE(program.ProgramEnded());
-  EXPECT_EQ(program.Rows(), (Rows{"late.org\tBlocked"}));
+  EXPECT_EQ(program.Rows(), (Rows{"late.org\tBlocked", "www.late.org\tBlocked"}));
 
   program.answers = {ui::MsgBoxResult::kYes};
   program.ChooseMenu("File", "Exit");
-  EXPECT_EQ(program.boxes.size(), 2u) << "asked once more, and only once";
+  EXPECT_EQ(program.boxes.size(), 3u) << "asked once more, and only once";
   EXPECT_FALSE(program.app().AnyLoaded());
   EXPECT_TRUE(program.ProgramEnded());
   EXPECT_FALSE(program.HasTrayIcon());
@@ -350,8 +359,8 @@ TYPED_TEST_P(ProgramScenario, UninstallStartsTheUninstallerBesideTheProgram) {
   program.PressEnterIn(Window::kMain, "txtWebsite");
 
   program.ChooseMenu("Help", "Uninstall Rir Avadera");
-  ASSERT_EQ(program.boxes.size(), 1u) << "a missing uninstaller is told";
-  EXPECT_NE(program.boxes[0].text.find("unins000.exe"), std::string::npos);
+  ASSERT_EQ(program.boxes.size(), 2u) << "a missing uninstaller is told, after the www name";
+  EXPECT_NE(program.boxes[1].text.find("unins000.exe"), std::string::npos);
   EXPECT_TRUE(program.app().IsLoaded(ui::FormId::kMain));
   EXPECT_FALSE(program.ProgramEnded()) << "nothing was started, nothing ends";
 
@@ -359,8 +368,7 @@ TYPED_TEST_P(ProgramScenario, UninstallStartsTheUninstallerBesideTheProgram) {
   program.ChooseMenu("Help", "Uninstall Rir Avadera");
   EXPECT_FALSE(program.app().AnyLoaded());
   EXPECT_TRUE(program.ProgramEnded());
-  EXPECT_EQ(program.Hosts(),
-            program.Lines("127.0.0.1 \tkept.org kept.org.\n::1 \tkept.org kept.org.\n"))
+  EXPECT_EQ(program.Hosts(), program.Lines(testsupport::AddedLines("kept.org")))
       << "the list stays in force";
   EXPECT_TRUE(program.UninstallerRan());
 }
@@ -384,12 +392,13 @@ TYPED_TEST_P(ProgramScenario, AMillionEntriesShowAtOnceAndEdit) {
 
   program.TypeIn(Window::kMain, "txtWebsite", "new.example");
   program.PressEnterIn(Window::kMain, "txtWebsite");
-  ASSERT_EQ(program.RowCount(), kLines + 1);
+  ASSERT_EQ(program.RowCount(), kLines + 2) << "with its www name";
   EXPECT_EQ(program.SelectedRow(), kLines);
   EXPECT_TRUE(program.RowInView(kLines)) << "the new entry is scrolled into view";
   program.ChooseMenu("Edit", "Remove Site");
-  EXPECT_EQ(program.RowCount(), kLines);
+  EXPECT_EQ(program.RowCount(), kLines + 1);
   EXPECT_EQ(program.Row(kLines - 1), "site999999.example\tBlocked");
+  EXPECT_EQ(program.Row(kLines), "www.new.example\tBlocked");
 }
 
 TYPED_TEST_P(ProgramScenario, ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem) {
@@ -429,14 +438,14 @@ TYPED_TEST_P(ProgramScenario, ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem)
   // Asked from the menu, a check that finds nothing says so.
   program.leaking.clear();
   program.ChooseMenu("Edit", "Check Blocking...");
-  ASSERT_EQ(program.boxes.size(), 1u);
-  EXPECT_NE(program.boxes[0].text.find("All 2 blocked websites"), std::string::npos);
+  ASSERT_EQ(program.boxes.size(), 3u) << "the www names', then the check's";
+  EXPECT_NE(program.boxes[2].text.find("All 4 blocked websites"), std::string::npos);
 
   // A long check shows how far it has come, and Cancel stops it.
   program.check_stops_after = 1;
   program.WhenShown(Window::kProgress, [&] {
     EXPECT_EQ(program.Caption(Window::kProgress), "Check Blocking");
-    EXPECT_NE(program.TextOf(Window::kProgress, "lblProgress").find("1 of 4"), std::string::npos)
+    EXPECT_NE(program.TextOf(Window::kProgress, "lblProgress").find("1 of 8"), std::string::npos)
         << program.TextOf(Window::kProgress, "lblProgress");
     EXPECT_FALSE(program.TakesInput(Window::kMain)) << "modal over the main window";
     program.ClickOn(Window::kProgress, "cmdCancel");
@@ -444,7 +453,7 @@ TYPED_TEST_P(ProgramScenario, ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem)
   program.ChooseMenu("Edit", "Check Blocking...");
   EXPECT_FALSE(program.Shown(Window::kProgress));
   EXPECT_TRUE(program.TakesInput(Window::kMain));
-  EXPECT_EQ(program.boxes.size(), 1u) << "a check stopped early proves nothing";
+  EXPECT_EQ(program.boxes.size(), 3u) << "a check stopped early proves nothing";
 }
 
 REGISTER_TYPED_TEST_SUITE_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow,

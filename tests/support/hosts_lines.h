@@ -30,4 +30,10 @@ inline std::string AllowedLines(std::string_view name, std::string_view end = "\
   return "#127.0.0.1 \t" + Names(name) + e + "#::1 \t" + Names(name) + e;
 }
 
+// A website typed into the program by its bare name: its entry's lines, then those of the www
+// name that the program adds with it.
+inline std::string AddedLines(std::string_view name, std::string_view end = "\n") {
+  return BlockedLines(name, end) + BlockedLines("www." + std::string(name), end);
+}
+
 }  // namespace testsupport

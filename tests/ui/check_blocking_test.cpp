@@ -12,7 +12,8 @@ namespace {
 using fakes::Program;
 using Names = std::vector<std::string>;
 
-// On screen, with two blocked websites and an allowed one in the list.
+// On screen, with two blocked websites and an allowed one in the list, each followed by its www
+// name, blocked; the boxes that told of those are gone.
 struct Checking : Program {
   Checking() {
     StartOnScreen();
@@ -20,6 +21,7 @@ struct Checking : Program {
     AddWebsite("leaky.example");
     AddWebsite("allowed.example");
     Main().mmuAllow_Click();  // the one just added stays selected
+    services.boxes.clear();
   }
 };
 
@@ -27,7 +29,8 @@ TEST(CheckBlocking, AnApplyChecksTheBlockedNamesAndListsOnlyThoseThatLeak) {
   Checking program;
   program.Main().imgApply_Click();
   ASSERT_EQ(program.services.checks.size(), 1u);
-  EXPECT_EQ(program.services.checks[0].first, (Names{"a.example", "leaky.example"}))
+  EXPECT_EQ(program.services.checks[0].first, (Names{"a.example", "www.a.example", "leaky.example",
+                                                     "www.leaky.example", "www.allowed.example"}))
       << "allowed names are not looked up";
   EXPECT_EQ(program.services.checks[0].second, program.hosts_path);
   EXPECT_TRUE(program.services.boxes.empty()) << "good news after an Apply is not told";
@@ -55,7 +58,7 @@ TEST(CheckBlocking, TheMenuSaysWhenEveryNameIsBlockedAndWhenThereIsNothingToChec
   Checking program;
   program.Main().mmuCheckBlocking_Click();
   EXPECT_EQ(program.services.checks.size(), 1u);
-  EXPECT_EQ(program.BoxesWith(ui::AllBlockedText(2)), 1u);
+  EXPECT_EQ(program.BoxesWith(ui::AllBlockedText(5)), 1u);
   EXPECT_NE(ui::AllBlockedText(2).find("All 2 blocked websites"), std::string::npos);
 
   program.Main().mmuClearAll_Click();
@@ -71,11 +74,11 @@ TEST(CheckBlocking, ACancelledCheckShowsWhatItFoundAndSaysItWasStopped) {
   program.services.picks.push_back(std::nullopt);
   program.Main().mmuCheckBlocking_Click();
   ASSERT_FALSE(program.services.progress_texts.empty());
-  EXPECT_NE(program.services.progress_texts[0].find("2 of 4"), std::string::npos)
+  EXPECT_NE(program.services.progress_texts[0].find("2 of 10"), std::string::npos)
       << program.services.progress_texts[0];
   ASSERT_EQ(program.services.choices.size(), 1u);
   EXPECT_EQ(program.services.choices[0].rows.size(), 1u) << "only what was looked up";
-  EXPECT_NE(program.services.choices[0].prompt.find("stopped after 2 of 4"), std::string::npos)
+  EXPECT_NE(program.services.choices[0].prompt.find("stopped after 2 of 10"), std::string::npos)
       << program.services.choices[0].prompt;
 
   // Stopped before anything leaked, the check proves nothing and says nothing.

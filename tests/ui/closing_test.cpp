@@ -15,6 +15,7 @@ using ui::UnloadMode;
 using ui::WindowState;
 
 constexpr std::string_view kHosts = "127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n";
+// The tests add "intranet": a name of one label, which comes without a www name and its box.
 
 TEST(Tray, OnlyALeftDoubleClickOpensTheLoginWindow) {
   Program program;
@@ -53,7 +54,7 @@ TEST(Closing, AClosingWindowOnScreenGoesToTheTrayWritingNothing) {
   Program program;
   program.WriteHosts(kHosts);
   program.StartOnScreen();
-  program.AddWebsite("unapplied.com");
+  program.AddWebsite("intranet");
   for (UnloadMode mode : {UnloadMode::kControlMenu, UnloadMode::kTaskManager}) {
     program.LogIn("");
     program.app().Unload(FormId::kMain, mode);
@@ -69,7 +70,7 @@ TEST(Closing, AClosingWindowInTheTrayAsksAndYesEndsWithoutApplying) {
   program.WriteHosts(kHosts);
   program.Start();
   program.LogIn("");
-  program.AddWebsite("unapplied.com");
+  program.AddWebsite("intranet");
   program.Main().MinimizeForm();
 
   program.services.answers = {MsgBoxResult::kNo};
@@ -112,10 +113,10 @@ TEST(Closing, ExitAppliesTwiceAndEndsWithoutLoadingTheOtherWindows) {
   Program program;
   program.WriteHosts(kHosts);
   program.StartOnScreen();
-  program.AddWebsite("new.com");
+  program.AddWebsite("intranet");
   program.Main().mmuExit_Click();
 
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com new.com.\r\n::1 \tnew.com new.com.\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tintranet intranet.\r\n::1 \tintranet intranet.\r\n");
   EXPECT_EQ(program.views.login_loads, 0);
   EXPECT_EQ(program.views.password_loads, 0);
   EXPECT_FALSE(program.app().AnyLoaded());
@@ -127,15 +128,15 @@ TEST(Closing, ExitWritesAgainAfterTheOtherWindowsHaveUnloaded) {
   program.WriteHosts(kHosts);
   program.Start();
   program.LogIn("");
-  program.AddWebsite("new.com");
+  program.AddWebsite("intranet");
   program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
   // Between the two writes the login window unloads; take the file away there.
   program.views.login->on_unload = [&] { std::filesystem::remove(program.hosts_path); };
   program.Main().mmuExit_Click();
 
   EXPECT_EQ(program.Hosts(),
-            "127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n127.0.0.1 \tnew.com "
-            "new.com.\r\n::1 \tnew.com new.com.\r\n");
+            "127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n127.0.0.1 \tintranet "
+            "intranet.\r\n::1 \tintranet intranet.\r\n");
   EXPECT_EQ(program.services.ends, 1);
 }
 
@@ -152,7 +153,7 @@ TEST(Closing, AnExitThatCannotApplyAsksAndNoEndsNothing) {
   program.WriteState("[settings]\r\nfirstrun=true\r\n");
   const std::string hosts = program.folder.File("gone") + "/hosts";
   program.Start(hosts);
-  program.AddWebsite("new.com");
+  program.AddWebsite("intranet");
   program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
   program.services.answers = {MsgBoxResult::kNo};
   program.Main().mmuExit_Click();
@@ -169,7 +170,7 @@ TEST(Closing, AnExitThatCannotApplyAsksAndNoEndsNothing) {
   EXPECT_EQ(question.icon, ui::MsgBoxIcon::kQuestion);
   EXPECT_TRUE(program.main_view().IsVisible());
   EXPECT_TRUE(program.Loaded(FormId::kLogin));
-  EXPECT_EQ(program.main_view().Rows(), std::vector<std::string>{"new.com\tBlocked"});
+  EXPECT_EQ(program.main_view().Rows(), std::vector<std::string>{"intranet\tBlocked"});
   EXPECT_EQ(program.services.ends, 0);
   // The next close of the window on screen is an ordinary one again.
   program.app().Unload(FormId::kMain, UnloadMode::kControlMenu);
@@ -182,7 +183,7 @@ TEST(Closing, AnExitThatCannotApplyAsksAndYesEndsWithoutWriting) {
   Program program;
   program.WriteState("[settings]\r\nfirstrun=true\r\n");
   program.Start(program.folder.File("gone") + "/hosts");
-  program.AddWebsite("new.com");
+  program.AddWebsite("intranet");
   program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
   const std::string state = program.State();
   program.services.answers = {MsgBoxResult::kYes};
@@ -205,7 +206,7 @@ TEST(Closing, ExitAsksAgainWhenOnlyItsSecondWriteFails) {
     std::filesystem::create_directory(folder);
     program.WriteState("[settings]\r\nfirstrun=true\r\n");
     program.Start(folder + "/hosts");
-    program.AddWebsite("new.com");
+    program.AddWebsite("intranet");
     program.Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);
     // Between the two writes the login window unloads; take the folder away there.
     program.views.login->on_unload = [&] { std::filesystem::remove_all(folder); };
@@ -231,7 +232,7 @@ TEST(Closing, AnExitAfterAnotherProgramsEditEndsOnlyWithoutWritingOverIt) {
   Program program;
   program.WriteHosts(kHosts);
   program.StartOnScreen();
-  program.AddWebsite("new.com");
+  program.AddWebsite("intranet");
   const std::string edited = std::string(kHosts) + "10.0.0.1 nas\r\n";
   program.WriteHosts(edited);
   program.services.answers = {MsgBoxResult::kYes};
@@ -260,7 +261,7 @@ TEST(Closing, UninstallWithoutTheUninstallerChangesNothing) {
   Program program;
   program.WriteHosts(kHosts);
   program.StartOnScreen();
-  program.AddWebsite("new.com");
+  program.AddWebsite("intranet");
   program.Main().mmuUninstall_Click();
 
   EXPECT_TRUE(program.services.started.empty());
@@ -278,13 +279,13 @@ TEST(Closing, UninstallStartsTheUninstallerAndEndsWithTheListApplied) {
   program.WriteHosts(kHosts);
   testsupport::WriteBytes(program.folder.File("unins000.exe"), "MZ");
   program.StartOnScreen();
-  program.AddWebsite("new.com");
+  program.AddWebsite("intranet");
   program.Main().mmuUninstall_Click();
 
   ASSERT_EQ(program.services.started.size(), 1u);
   EXPECT_EQ(program.services.started[0].first, program.folder.File("unins000.exe"));
   EXPECT_EQ(program.services.started[0].second, ui::WindowStyle::kMinimizedFocus);
-  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com new.com.\r\n::1 \tnew.com new.com.\r\n");
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 \tintranet intranet.\r\n::1 \tintranet intranet.\r\n");
   EXPECT_EQ(program.services.ends, 1);
 }
 
@@ -312,7 +313,7 @@ void StartWithoutNotificationArea(Program& program) {
   program.services.has_notification_area = false;
   program.WriteHosts(kHosts);
   program.StartOnScreen();
-  program.AddWebsite("new.com");
+  program.AddWebsite("intranet");
   program.app().Unload(FormId::kMain, UnloadMode::kControlMenu);
   ASSERT_FALSE(program.main_view().IsVisible());
   ASSERT_TRUE(program.Loaded(FormId::kLogin));
@@ -325,7 +326,7 @@ TEST(StandInLogin, ClosingItEndsTheProgramAsExitDoes) {
     StartWithoutNotificationArea(program);
     program.app().Unload(FormId::kLogin, mode);
 
-    EXPECT_EQ(program.Hosts(), "127.0.0.1 \tnew.com new.com.\r\n::1 \tnew.com new.com.\r\n");
+    EXPECT_EQ(program.Hosts(), "127.0.0.1 \tintranet intranet.\r\n::1 \tintranet intranet.\r\n");
     EXPECT_FALSE(program.app().AnyLoaded());
     EXPECT_EQ(program.services.ends, 1);
     EXPECT_TRUE(program.services.boxes.empty());
@@ -383,7 +384,7 @@ TEST(StandInLogin, ClosingALoginWindowWithAWayBackOnlyClosesIt) {
     } else {
       program.StartOnScreen();  // the main window stays on screen
     }
-    program.AddWebsite("new.com");
+    program.AddWebsite("intranet");
     program.app().AnotherCopyStarted();
     ASSERT_TRUE(program.Loaded(FormId::kLogin));
     program.app().Unload(FormId::kLogin, UnloadMode::kControlMenu);
@@ -402,7 +403,7 @@ TEST(Closing, TheEndOfTheSessionNeverAsksAndAppliesTheList) {
     program.WriteHosts(kHosts);
     program.Start();
     program.LogIn("");
-    program.AddWebsite("new.com");
+    program.AddWebsite("intranet");
     if (in_tray) {
       program.Main().MinimizeForm();
       program.app().EndSession();
@@ -414,8 +415,8 @@ TEST(Closing, TheEndOfTheSessionNeverAsksAndAppliesTheList) {
 
     EXPECT_TRUE(program.services.boxes.empty());
     EXPECT_EQ(program.Hosts(),
-              "127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n127.0.0.1 \tnew.com "
-              "new.com.\r\n::1 \tnew.com new.com.\r\n");
+              "127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n127.0.0.1 \tintranet "
+              "intranet.\r\n::1 \tintranet intranet.\r\n");
     EXPECT_FALSE(program.app().AnyLoaded());
     EXPECT_EQ(program.services.ends, 1);
   }

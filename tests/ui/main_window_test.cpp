@@ -1,6 +1,7 @@
 // The main window's commands: the entry box, the list's editing, Apply, save only and preview.
 #include <gtest/gtest.h>
 
+#include "hosts_lines.h"
 #include "program.h"
 
 namespace {
@@ -28,23 +29,27 @@ TEST(MainWindow, TheRoadOfOneRequest) {
             (fakes::Log{"main.normal", "foreground main", "main.show", "login.unload"}));
   EXPECT_FALSE(program.Loaded(FormId::kLogin));
 
-  // 3. A website typed and Enter: appended as blocked, shown, selected; the box is empty again.
+  // 3. A website typed and Enter: appended as blocked with its www name, shown, selected; the box
+  // is empty again, and the user is told of the www name.
   program.TypeWebsite("example.com");
   EXPECT_TRUE(view.add_entry_enabled);
   program.Main().txtWebsite_KeyDown(ui::kKeyEnter, 0);
-  EXPECT_EQ(view.Rows().back(), "example.com\tBlocked");
+  EXPECT_EQ(view.Rows(),
+            (std::vector<std::string>{"example.com\tBlocked", "www.example.com\tBlocked"}));
   EXPECT_EQ(view.visible_row, 0u);
   EXPECT_EQ(program.Main().lvwWebsites().selected(), 0u);
   EXPECT_TRUE(view.list_has_focus);
   EXPECT_EQ(view.website, "");
   EXPECT_FALSE(view.add_entry_enabled);
+  ASSERT_EQ(program.services.boxes.size(), 1u);
+  EXPECT_EQ(program.services.boxes[0].text,
+            "Also blocked: www.example.com, the other name this site is usually reached through.");
+  EXPECT_EQ(program.services.boxes[0].icon, ui::MsgBoxIcon::kNone);
 
   // 4. Apply writes it (the lines we did not write stay) and shows the notice.
   program.Main().imgApply_Click();
-  EXPECT_EQ(
-      program.Hosts(),
-      "# the machine's own\r\n127.0.0.1 localhost\r\n127.0.0.1 \texample.com example.com.\r\n::1 "
-      "\texample.com example.com.\r\n");
+  EXPECT_EQ(program.Hosts(), "# the machine's own\r\n127.0.0.1 localhost\r\n" +
+                                 testsupport::AddedLines("example.com", "\r\n"));
   EXPECT_TRUE(view.restart_notice);
 
   // 5. The close box sends the window back to the tray.
@@ -53,7 +58,7 @@ TEST(MainWindow, TheRoadOfOneRequest) {
   EXPECT_FALSE(view.IsVisible());
   EXPECT_EQ(view.GetWindowState(), WindowState::kMinimized);
   EXPECT_EQ(program.services.icons.size(), 1u);
-  EXPECT_TRUE(program.services.boxes.empty());
+  EXPECT_EQ(program.services.boxes.size(), 1u);
 }
 
 TEST(MainWindow, AddEntryFollowsTheBoxAndEnterInAnEmptyBoxDoesNothing) {
@@ -71,17 +76,18 @@ TEST(MainWindow, AddEntryFollowsTheBoxAndEnterInAnEmptyBoxDoesNothing) {
   EXPECT_FALSE(view.list_has_focus);
   EXPECT_TRUE(program.services.boxes.empty());
 
-  // Shift held with Enter adds as well, the name the resolver asks for; the user is told when
-  // that is not what was typed.
+  // Shift held with Enter adds as well, the name the resolver asks for, with its www name; the
+  // user is told when that is not what was typed.
   program.TypeWebsite("https://Shop.Example/cart");
   program.Main().txtWebsite_KeyDown(ui::kKeyEnter, 1);
   program.Main().txtWebsite_KeyDown(65, 0);  // any other key: nothing
-  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"shop.example\tBlocked"}));
+  EXPECT_EQ(view.Rows(),
+            (std::vector<std::string>{"shop.example\tBlocked", "www.shop.example\tBlocked"}));
   ASSERT_EQ(program.services.boxes.size(), 1u);
   EXPECT_EQ(program.services.boxes[0].text,
             "\"https://Shop.Example/cart\" was added as shop.example, the name that the system "
-            "looks up.");
-  program.AddWebsite("plain.example");
+            "looks up; also blocked: www.shop.example.");
+  program.AddWebsite("intranet");  // a name of one label has no www name
   EXPECT_EQ(program.services.boxes.size(), 1u) << "nothing to tell when the text is the name";
 
   // A text that names no website is refused with why, and stays in the box to be put right.
@@ -91,7 +97,7 @@ TEST(MainWindow, AddEntryFollowsTheBoxAndEnterInAnEmptyBoxDoesNothing) {
             "The website was not added.\n\n\"my site\" is not the name of a website: It holds a "
             "blank.");
   EXPECT_EQ(view.website, "my site");
-  EXPECT_EQ(view.Rows().size(), 2u);
+  EXPECT_EQ(view.Rows().size(), 3u);
 }
 
 TEST(MainWindow, ADuplicateIsPointedOutAtItsLastPosition) {
@@ -131,18 +137,21 @@ TEST(MainWindow, AllowBlockRemoveAndClearActOnTheSelection) {
   main.lvwWebsites_SelectionMoved(0);
   main.mmuAllow_Click();
   main.mmuAllow_Click();
-  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"one.com\tAllowed", "two.com\tBlocked"}));
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"one.com\tAllowed", "www.one.com\tBlocked",
+                                                   "two.com\tBlocked", "www.two.com\tBlocked"}));
   main.imgBlock_Click();
   EXPECT_EQ(view.Rows()[0], "one.com\tBlocked");
 
   main.lvwWebsites_SelectionMoved(std::nullopt);
   main.mmuRemoveSite_Click();
   main.mmuAllow_Click();
-  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"one.com\tBlocked", "two.com\tBlocked"}));
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"one.com\tBlocked", "www.one.com\tBlocked",
+                                                   "two.com\tBlocked", "www.two.com\tBlocked"}));
 
   main.lvwWebsites_SelectionMoved(1);
   main.mmuRemoveSite_Click();
-  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"one.com\tBlocked"}));
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"one.com\tBlocked", "two.com\tBlocked",
+                                                   "www.two.com\tBlocked"}));
 
   main.mmuClearAll_Click();
   EXPECT_TRUE(view.Rows().empty());
@@ -158,8 +167,8 @@ TEST(MainWindow, AnApplyThatCannotWriteSaysWhyAndLeavesTheNoticeAsItWas) {
   missing.AddWebsite("example.com");
   missing.Main().cmdApply_Click();
 
-  ASSERT_EQ(missing.services.boxes.size(), 1u);
-  const fakes::ShownBox& box = missing.services.boxes[0];
+  ASSERT_EQ(missing.services.boxes.size(), 2u) << "the www name's, then the failure";
+  const fakes::ShownBox& box = missing.services.boxes[1];
   EXPECT_EQ(box.icon, ui::MsgBoxIcon::kCritical);
   EXPECT_EQ(box.caption, "Tamborelle Rir Avadera");
   EXPECT_NE(box.text.find("not applied"), std::string::npos);
@@ -179,15 +188,13 @@ TEST(MainWindow, PreviewShowsTheTextAndSaveOnlyWritesOnlyWhatWasBuilt) {
 
   program.AddWebsite("new.com");
   main.Command3_Click();
-  EXPECT_EQ(program.main_view().export_text,
-            "127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n127.0.0.1 \tnew.com "
-            "new.com.\r\n::1 \tnew.com new.com.\r\n");
+  const std::string built =
+      testsupport::BlockedLines("kept.com", "\r\n") + testsupport::AddedLines("new.com", "\r\n");
+  EXPECT_EQ(program.main_view().export_text, built);
   EXPECT_EQ(program.Hosts(), "127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n");
 
   main.Command1_Click();
-  EXPECT_EQ(program.Hosts(),
-            "127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n127.0.0.1 \tnew.com "
-            "new.com.\r\n::1 \tnew.com new.com.\r\n");
+  EXPECT_EQ(program.Hosts(), built);
   EXPECT_FALSE(program.main_view().restart_notice);
 
   main.imgApply_Click();
@@ -209,12 +216,12 @@ TEST(MainWindow, AnApplyAfterAnotherProgramsEditAsksToLoadTheFileAgain) {
   // No: nothing is written, and the list stays as the user made it.
   program.services.answers = {ui::MsgBoxResult::kNo};
   main.imgApply_Click();
-  ASSERT_EQ(program.services.boxes.size(), 1u);
-  EXPECT_EQ(program.services.boxes[0].buttons, ui::MsgBoxButtons::kYesNo);
-  EXPECT_NE(program.services.boxes[0].text.find("another program changed"), std::string::npos);
-  EXPECT_NE(program.services.boxes[0].text.find(program.hosts_path), std::string::npos);
+  ASSERT_EQ(program.services.boxes.size(), 2u) << "the www name's, then the question";
+  EXPECT_EQ(program.services.boxes[1].buttons, ui::MsgBoxButtons::kYesNo);
+  EXPECT_NE(program.services.boxes[1].text.find("another program changed"), std::string::npos);
+  EXPECT_NE(program.services.boxes[1].text.find(program.hosts_path), std::string::npos);
   EXPECT_EQ(program.Hosts(), edited);
-  EXPECT_EQ(program.main_view().Rows().size(), 2u);
+  EXPECT_EQ(program.main_view().Rows().size(), 3u);
   EXPECT_FALSE(program.main_view().restart_notice);
   program.services.answers = {ui::MsgBoxResult::kNo};
   main.mmuExit_Click();
@@ -230,7 +237,7 @@ TEST(MainWindow, AnApplyAfterAnotherProgramsEditAsksToLoadTheFileAgain) {
   EXPECT_EQ(program.Hosts(), edited);
   program.AddWebsite("new.com");
   main.imgApply_Click();
-  EXPECT_EQ(program.Hosts(), edited + "127.0.0.1 \tnew.com new.com.\r\n::1 \tnew.com new.com.\r\n");
+  EXPECT_EQ(program.Hosts(), edited + testsupport::AddedLines("new.com", "\r\n"));
   EXPECT_TRUE(program.main_view().restart_notice);
 }
 

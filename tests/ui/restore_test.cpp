@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "file_permissions.h"
+#include "hosts_lines.h"
 #include "hostsfile/hosts_history.h"
 #include "program.h"
 #include "rir/path.h"
@@ -18,9 +19,7 @@ using fakes::Program;
 
 constexpr std::string_view kOriginal =
     "# mine\r\n127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n";
-constexpr std::string_view kApplied =
-    "# mine\r\n127.0.0.1 \told.com old.com.\r\n::1 \told.com old.com.\r\n127.0.0.1 \tnew.com "
-    "new.com.\r\n::1 \tnew.com new.com.\r\n";
+const std::string kApplied = std::string(kOriginal) + testsupport::AddedLines("new.com", "\r\n");
 
 // A program on screen, behind its login, over a hosts file of its user's.
 struct Restoring : Program {
@@ -70,17 +69,18 @@ TEST(Restore, PutsBackTheBytesAndASecondRestoreUndoesIt) {
   EXPECT_EQ(view.Rows(), (std::vector<std::string>{"old.com\tBlocked"}));
   EXPECT_TRUE(view.restart_notice);
   EXPECT_EQ(program.Copies(), 2u) << "the restore kept the text it replaced";
-  EXPECT_TRUE(program.services.boxes.empty());
+  EXPECT_EQ(program.services.boxes.size(), 1u) << "the one that told of www.new.com";
 
   // The newest copy is the Apply's text: restoring it undoes the restore.
   program.Restore(0);
   const fakes::ShownChoice& second = program.services.choices[1];
   ASSERT_EQ(second.rows.size(), 2u);
-  EXPECT_EQ(second.rows[0][2], "112 bytes");
-  EXPECT_EQ(second.rows[0][3], "2");
+  EXPECT_EQ(second.rows[0][2], "180 bytes");
+  EXPECT_EQ(second.rows[0][3], "3");
   EXPECT_EQ(second.rows[1][2], "60 bytes");
   EXPECT_EQ(program.Hosts(), kApplied);
-  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"old.com\tBlocked", "new.com\tBlocked"}));
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"old.com\tBlocked", "new.com\tBlocked",
+                                                   "www.new.com\tBlocked"}));
 
   // The list is the file's again: an Apply now changes nothing and keeps nothing.
   program.Main().imgApply_Click();
@@ -90,7 +90,7 @@ TEST(Restore, PutsBackTheBytesAndASecondRestoreUndoesIt) {
   program.AddWebsite("unsaved.com");
   program.Main().Command1_Click();
   EXPECT_EQ(program.Hosts(), kApplied);
-  EXPECT_TRUE(program.services.boxes.empty());
+  EXPECT_EQ(program.services.boxes.size(), 2u) << "those that told of the www names";
 }
 
 TEST(Restore, PicksAnOlderCopyFromTheList) {
@@ -103,7 +103,7 @@ TEST(Restore, PicksAnOlderCopyFromTheList) {
   EXPECT_EQ(program.Hosts(), kOriginal);
   EXPECT_EQ(program.services.choices[0].rows.size(), 3u);
   EXPECT_EQ(program.services.choices[0].rows[2][3], "1");
-  EXPECT_EQ(program.services.choices[0].rows[0][3], "3");
+  EXPECT_EQ(program.services.choices[0].rows[0][3], "5") << "each with its www name";
 }
 
 TEST(Restore, CancelChangesNothing) {
@@ -118,10 +118,11 @@ TEST(Restore, CancelChangesNothing) {
   EXPECT_EQ(program.services.choices.size(), 1u);
   EXPECT_EQ(program.Hosts(), kApplied);
   EXPECT_EQ(view.Rows(), (std::vector<std::string>{"old.com\tBlocked", "new.com\tBlocked",
-                                                   "not-yet.com\tBlocked"}));
+                                                   "www.new.com\tBlocked", "not-yet.com\tBlocked",
+                                                   "www.not-yet.com\tBlocked"}));
   EXPECT_FALSE(view.restart_notice);
   EXPECT_EQ(program.Copies(), 1u);
-  EXPECT_TRUE(program.services.boxes.empty());
+  EXPECT_EQ(program.services.boxes.size(), 2u) << "those that told of the www names";
 }
 
 TEST(Restore, WithNoCopiesAPlainMessageSaysSo) {
@@ -147,9 +148,8 @@ TEST(Restore, ACopyGoneOrASaveRefusedLeavesTheListAndTheFile) {
   const std::string copy = rir::FileInFolder(program.history_folder, "000001.hosts");
   program.services.while_choosing = [&] { std::filesystem::remove(copy); };
   program.Restore(0);
-  ASSERT_EQ(program.services.boxes.size(), 1u);
-  EXPECT_NE(program.services.boxes[0].text.find("not restored"), std::string::npos);
-  EXPECT_NE(program.services.boxes[0].text.find(copy), std::string::npos);
+  ASSERT_EQ(program.BoxesWith("not restored"), 1u);
+  EXPECT_NE(program.services.boxes.back().text.find(copy), std::string::npos);
   EXPECT_EQ(program.Hosts(), kApplied);
   EXPECT_EQ(view.Rows(), rows);
   EXPECT_FALSE(view.restart_notice);
@@ -160,9 +160,8 @@ TEST(Restore, ACopyGoneOrASaveRefusedLeavesTheListAndTheFile) {
     const testsupport::ReadOnlyFile locked(program.hosts_path);
     program.Restore(0);
   }
-  ASSERT_EQ(program.services.boxes.size(), 2u);
-  EXPECT_NE(program.services.boxes[1].text.find("not restored"), std::string::npos);
-  EXPECT_NE(program.services.boxes[1].text.find(program.hosts_path), std::string::npos);
+  ASSERT_EQ(program.BoxesWith("not restored"), 2u);
+  EXPECT_NE(program.services.boxes.back().text.find(program.hosts_path), std::string::npos);
   EXPECT_EQ(program.Hosts(), kApplied);
   EXPECT_EQ(view.Rows(), rows);
   EXPECT_FALSE(view.restart_notice);
