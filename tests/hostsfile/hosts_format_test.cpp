@@ -56,12 +56,13 @@ TEST(HostsAbsoluteNames, EachNameTakesItsTrailingDotFormAndAnOlderFileGainsIt) {
   ASSERT_EQ(older.list.size(), 1u);
   EXPECT_EQ(Rebuilt(older), "127.0.0.1 \ta.example a.example.\n::1 \ta.example a.example.\n");
   // A name that ends in a dot needs none; a text that reads as a name and its alias keeps itself.
-  Parsed odd = Parse("");
+  Parsed odd = Parse("# x\n");
   ASSERT_TRUE(odd.list.Append("b.example.", blocklist::Status::kBlocked).has_value());
   ASSERT_TRUE(odd.list.Append("a a.", blocklist::Status::kBlocked).has_value());
   const std::string text = Rebuilt(odd);
   EXPECT_EQ(text,
-            "127.0.0.1 \tb.example.\n::1 \tb.example.\n127.0.0.1 \ta a. a a..\n::1 \ta a. a a..\n");
+            "# x\n127.0.0.1 \tb.example.\n::1 \tb.example.\n127.0.0.1 \ta a. a a..\n::1 "
+            "\ta a. a a..\n");
   EXPECT_EQ(Parse(text).list.at(1).website, "a a.");
 }
 
