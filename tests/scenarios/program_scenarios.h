@@ -445,7 +445,7 @@ TYPED_TEST_P(ProgramScenario, ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem)
   program.check_stops_after = 1;
   program.WhenShown(Window::kProgress, [&] {
     EXPECT_EQ(program.Caption(Window::kProgress), "Check Blocking");
-    EXPECT_NE(program.TextOf(Window::kProgress, "lblProgress").find("1 of 8"), std::string::npos)
+    EXPECT_NE(program.TextOf(Window::kProgress, "lblProgress").find("1 of 16"), std::string::npos)
         << program.TextOf(Window::kProgress, "lblProgress");
     EXPECT_FALSE(program.TakesInput(Window::kMain)) << "modal over the main window";
     program.ClickOn(Window::kProgress, "cmdCancel");

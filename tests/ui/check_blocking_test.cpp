@@ -29,9 +29,11 @@ TEST(CheckBlocking, AnApplyChecksTheBlockedNamesAndListsOnlyThoseThatLeak) {
   Checking program;
   program.Main().imgApply_Click();
   ASSERT_EQ(program.services.checks.size(), 1u);
-  EXPECT_EQ(program.services.checks[0].first, (Names{"a.example", "www.a.example", "leaky.example",
-                                                     "www.leaky.example", "www.allowed.example"}))
-      << "allowed names are not looked up";
+  EXPECT_EQ(program.services.checks[0].first,
+            (Names{"a.example", "www.a.example", "leaky.example", "www.leaky.example",
+                   "www.allowed.example", "m.a.example", "mobile.a.example", "m.leaky.example",
+                   "mobile.leaky.example", "m.allowed.example", "mobile.allowed.example"}))
+      << "allowed names are not looked up; the mobile names of the sites not in the list are";
   EXPECT_EQ(program.services.checks[0].second, program.hosts_path);
   EXPECT_TRUE(program.services.boxes.empty()) << "good news after an Apply is not told";
   EXPECT_TRUE(program.services.choices.empty());
@@ -74,11 +76,11 @@ TEST(CheckBlocking, ACancelledCheckShowsWhatItFoundAndSaysItWasStopped) {
   program.services.picks.push_back(std::nullopt);
   program.Main().mmuCheckBlocking_Click();
   ASSERT_FALSE(program.services.progress_texts.empty());
-  EXPECT_NE(program.services.progress_texts[0].find("2 of 10"), std::string::npos)
+  EXPECT_NE(program.services.progress_texts[0].find("2 of 22"), std::string::npos)
       << program.services.progress_texts[0];
   ASSERT_EQ(program.services.choices.size(), 1u);
   EXPECT_EQ(program.services.choices[0].rows.size(), 1u) << "only what was looked up";
-  EXPECT_NE(program.services.choices[0].prompt.find("stopped after 2 of 10"), std::string::npos)
+  EXPECT_NE(program.services.choices[0].prompt.find("stopped after 2 of 22"), std::string::npos)
       << program.services.choices[0].prompt;
 
   // Stopped before anything leaked, the check proves nothing and says nothing.

@@ -191,7 +191,9 @@ std::string HostsSizeWarning(std::size_t bytes, std::size_t lines) {
   if (bytes > kMostChromiumHostsBytes) {
     text = "The hosts file now holds " + Grouped(bytes / (std::size_t{1} << 20)) + " MiB (" +
            Grouped(bytes) + " bytes). Chromium-based browsers ignore a hosts file this large " +
-           "(more than " + Grouped(kMostChromiumHostsBytes >> 20) + " MiB).";
+           "(more than " + Grouped(kMostChromiumHostsBytes >> 20) +
+           " MiB): they ask the system's resolver instead, so the blocks hold in them only as far "
+           "as the system reads the file.";
   }
 #ifdef _WIN32
   if (lines > kMostQuickWindowsHostsLines) {
