@@ -454,16 +454,50 @@ TYPED_TEST_P(ProgramScenario, ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem)
   EXPECT_FALSE(program.Shown(Window::kProgress));
   EXPECT_TRUE(program.TakesInput(Window::kMain));
   EXPECT_EQ(program.boxes.size(), 3u) << "a check stopped early proves nothing";
+
+  // A name of the same site that the list lacks and that reaches it is listed apart, and "Block
+  // These Too" adds it and applies.
+  program.check_stops_after.reset();
+  program.leaking = {"m.leaky.org"};
+  program.InChooser([&] {
+    const Rows rows = program.ChooserRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(rows[0].starts_with("Also reachable, not in the list")) << rows[0];
+    EXPECT_TRUE(rows[1].starts_with("m.leaky.org\tIPv6\t")) << rows[1];
+    EXPECT_EQ(program.TextOf(Window::kChooser, "cmdChoose"), "Block These Too");
+    program.ClickOn(Window::kChooser, "cmdChoose");
+  });
+  program.ChooseMenu("Edit", "Check Blocking...");
+  EXPECT_EQ(program.Row(program.RowCount() - 1), "m.leaky.org\tBlocked");
+  EXPECT_NE(program.Hosts().find("\tm.leaky.org m.leaky.org."), std::string::npos);
 }
 
-REGISTER_TYPED_TEST_SUITE_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow,
-                            TrayDoubleClickAndLogin, CloseSendsToTheTrayAndAsksFromThere,
-                            ConfirmedCloseOfALaterStartEndsWithoutWriting, ExitWritesTheListAndEnds,
-                            ExitAsksWhetherToEndWhenTheHostsFileCannotBeWritten,
-                            ChangesThePasswordInItsModalWindow,
-                            RestoresAKeptHostsFileThroughItsChooser,
-                            UninstallStartsTheUninstallerBesideTheProgram,
-                            AMillionEntriesShowAtOnceAndEdit,
-                            ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem);
+TYPED_TEST_P(ProgramScenario, OffersTheOtherNamesOfAKnownSite) {
+  auto& program = this->program_;
+  testsupport::WriteBytes(program.folder.File("sites.txt"),
+                          "# video\nyoutube.com youtu.be m.youtube.com\nonly-one.example\n");
+  program.answers = {ui::MsgBoxResult::kOk, ui::MsgBoxResult::kOk, ui::MsgBoxResult::kYes};
+  program.Start(/*first_run=*/true);
+  ASSERT_EQ(program.boxes.size(), 1u);
+  EXPECT_NE(program.boxes[0].text.find("sites.txt could not be read and was skipped (line 3)"),
+            std::string::npos)
+      << program.boxes[0].text;
+  program.TypeIn(Window::kMain, "txtWebsite", "www.youtube.com");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+  ASSERT_EQ(program.boxes.size(), 3u);
+  EXPECT_EQ(program.boxes[2].text,
+            "youtube.com is also reached through: youtu.be, m.youtube.com. Block these too?");
+  EXPECT_EQ(program.boxes[2].buttons, ui::MsgBoxButtons::kYesNo);
+  EXPECT_EQ(program.Rows(), (Rows{"www.youtube.com\tBlocked", "youtube.com\tBlocked",
+                                  "youtu.be\tBlocked", "m.youtube.com\tBlocked"}));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(
+    ProgramScenario, AddsEditsAndAppliesThroughTheWindow, TrayDoubleClickAndLogin,
+    CloseSendsToTheTrayAndAsksFromThere, ConfirmedCloseOfALaterStartEndsWithoutWriting,
+    ExitWritesTheListAndEnds, ExitAsksWhetherToEndWhenTheHostsFileCannotBeWritten,
+    ChangesThePasswordInItsModalWindow, RestoresAKeptHostsFileThroughItsChooser,
+    UninstallStartsTheUninstallerBesideTheProgram, AMillionEntriesShowAtOnceAndEdit,
+    ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem, OffersTheOtherNamesOfAKnownSite);
 
 }  // namespace scenarios
