@@ -1,4 +1,12 @@
-// The blocking check: the lookups on worker threads, their time limits, and why a leak leaks.
+// The blocking check: which names are looked up, the lookups on worker threads, their time
+// limits, and why a leak leaks.
+//
+// Which names. glibc reads the whole hosts file at every lookup, so a lookup's time grows with
+// the file, and a check of every name of a long list with the square of the list (1,000 names
+// took 0.16 s, 10,000 about 12 s, 100,000 some 20 minutes). The file is read once instead, and
+// judges every name; the resolver is asked for every name of a list of at most
+// `most_looked_up`, and of a longer one for a sample within `sample_time`, enough to find what the
+// file cannot show (a resolver that does not read it, a cache), which then holds for all.
 //
 // How the time is bounded. Neither getaddrinfo nor GetAddrInfoW can be interrupted, and a lookup
 // that waits on a silent DNS server takes as long as the resolver's own timeouts (5 s times 2
@@ -21,16 +29,15 @@
 #include "blockcheck/block_check.h"
 
 #include <algorithm>
-#include <array>
 #include <condition_variable>
-#include <fstream>
 #include <list>
 #include <mutex>
+#include <random>
 #include <thread>
-#include <unordered_map>
 
+#include "addresses.h"
 #include "block_check_system.h"
-#include "hostsfile/hosts_format.h"
+#include "hosts_facts.h"
 
 namespace blockcheck {
 
@@ -41,170 +48,14 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kSupervisorTurn{100};
 constexpr std::size_t kMostAbandoned = 64;
 constexpr std::size_t kNoLookup = static_cast<std::size_t>(-1);
-constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
-
-std::size_t FamilyIndex(AddressFamily family) {
-  return family == AddressFamily::kIpv4 ? 0 : 1;
-}
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerText(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
-  return lower;
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-// The words of `line` up to a '#'.
-std::vector<std::string_view> Words(std::string_view line) {
-  line = line.substr(0, line.find('#'));
-  std::vector<std::string_view> words;
-  std::size_t at = 0;
-  while (at < line.size()) {
-    while (at < line.size() && IsBlank(line[at])) {
-      ++at;
-    }
-    const std::size_t start = at;
-    while (at < line.size() && !IsBlank(line[at])) {
-      ++at;
-    }
-    if (at > start) {
-      words.push_back(line.substr(start, at - start));
-    }
-  }
-  return words;
-}
-
-struct ParsedAddress {
-  AddressFamily family = AddressFamily::kIpv4;
-  std::array<unsigned char, 16> bytes{};  // IPv4 in the first four
-};
-
-// Through the system's own parser, as the resolver reads the hosts file. A zone ("%eth0") is
-// dropped: it says which link, not which address.
-std::optional<ParsedAddress> ParseAddress(std::string_view text) {
-  ParsedAddress address;
-  const std::string whole(text);
-  if (detail::ReadIpv4(whole, address.bytes.data())) {
-    return address;
-  }
-  address.family = AddressFamily::kIpv6;
-  if (detail::ReadIpv6(whole.substr(0, whole.find('%')), address.bytes.data())) {
-    return address;
-  }
-  return std::nullopt;
-}
-
-bool Ipv4Blocks(const unsigned char* bytes) {
-  return bytes[0] == 127 || (bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 0 && bytes[3] == 0);
-}
-
-bool Blocks(const ParsedAddress& address) {
-  const auto& b = address.bytes;
-  if (address.family == AddressFamily::kIpv4) {
-    return Ipv4Blocks(b.data());
-  }
-  const bool ten_zeros =
-      std::all_of(b.begin(), b.begin() + 10, [](unsigned char x) { return x == 0; });
-  if (ten_zeros && b[10] == 0xff && b[11] == 0xff) {
-    return Ipv4Blocks(b.data() + 12);  // ::ffff:127.0.0.1
-  }
-  const bool fifteen_zeros =
-      ten_zeros && std::all_of(b.begin() + 10, b.begin() + 15, [](auto x) { return x == 0; });
-  return fifteen_zeros && (b[15] == 0 || b[15] == 1);  // :: and ::1
-}
-
-// What the hosts file says of one of the names checked.
-struct NameFacts {
-  std::size_t first_own_line = kNoLine;     // the first line of ours for it, blocked or allowed
-  std::array<bool, 2> earlier_elsewhere{};  // per family: mapped elsewhere before that line
-  std::array<bool, 2> blocked{};            // per family: some line maps it to loopback
-};
-
-// The line of ours for a name: "127.0.0.1 \tname" or "::1 \tname" (with the name's absolute form
-// after it, or not), either after '#' too.
-std::optional<std::string_view> OwnLineName(std::string_view line) {
-  for (const std::string_view prefix :
-       {hostsfile::kBlockedPrefix, hostsfile::kAllowedPrefix, hostsfile::kBlockedIpv6Prefix,
-        hostsfile::kAllowedIpv6Prefix}) {
-    if (line.starts_with(prefix)) {
-      return hostsfile::EntryName(line.substr(prefix.size()));
-    }
-  }
-  return std::nullopt;
-}
-
-// Reads the hosts file once, line by line, and notes what it says of the names checked.
-// False when it cannot be read.
-bool ReadHostsFacts(const std::string& path,
-                    const std::unordered_map<std::string, std::size_t>& index,
-                    std::vector<NameFacts>& facts) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return false;
-  }
-  std::string line;
-  for (std::size_t number = 0; std::getline(in, line); ++number) {
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
-    }
-    if (const auto own = OwnLineName(line)) {
-      if (const auto found = index.find(LowerText(*own)); found != index.end()) {
-        NameFacts& name = facts[found->second];
-        name.first_own_line = std::min(name.first_own_line, number);
-      }
-    }
-    const auto words = Words(line);
-    if (words.size() < 2) {
-      continue;
-    }
-    const auto address = ParseAddress(words[0]);
-    if (!address) {
-      continue;
-    }
-    const std::size_t family = FamilyIndex(address->family);
-    const bool blocks = Blocks(*address);
-    for (std::size_t w = 1; w < words.size(); ++w) {
-      const auto found = index.find(LowerText(words[w]));
-      if (found == index.end()) {
-        continue;
-      }
-      NameFacts& name = facts[found->second];
-      if (blocks) {
-        name.blocked[family] = true;
-      } else if (name.first_own_line == kNoLine) {
-        name.earlier_elsewhere[family] = true;
-      }
-    }
-  }
-  return true;
-}
-
-// Whether the "hosts:" line of nsswitch.conf names `files` first. glibc takes
-// "dns [!UNAVAIL=return] files" when there is no such line or no file.
-bool FilesComeFirst(const std::string& path) {
-  std::ifstream in(path);
-  std::string line;
-  while (std::getline(in, line)) {
-    const auto words = Words(line);
-    if (!words.empty() && words[0] == "hosts:") {
-      return words.size() > 1 && words[1] == "files";
-    }
-  }
-  return false;
-}
+constexpr std::size_t kNotQueued = static_cast<std::size_t>(-1);
 
 // The outcome of one lookup.
 struct Outcome {
   bool decided = false;
   bool leaks = false;
-  LeakReason reason = LeakReason::kUnknown;  // before the file's facts are weighed
+  bool whole_list = false;  // its cause is not the name's own: the resolver's, or a cache's
+  LeakReason reason = LeakReason::kUnknown;
   std::string address;
 };
 
@@ -215,60 +66,79 @@ struct Worker {
   bool ended = false;
 };
 
+AddressFamily FamilyOf(std::size_t lookup) {
+  return lookup % 2 == 0 ? AddressFamily::kIpv4 : AddressFamily::kIpv6;
+}
+
 }  // namespace
 
 struct BlockCheck::Shared {
   std::vector<std::string> names;
   BlockCheckOptions options;
   LookupFunction look_up;
+  std::size_t blocked = 0;  // the blocked names come first; the other names of the sites follow
 
-  // What the files said at the start: read by the supervisor before it starts the workers, then
-  // only read.
-  bool hosts_read = false;
-  std::vector<NameFacts> facts;
+  // What the files said at the start, and which names are looked up: made by the supervisor
+  // before it starts the workers, then only read.
+  detail::HostsFacts hosts;
   std::optional<bool> files_first;  // unset: not known (no nsswitch.conf to read)
   bool cache_runs = false;
+  bool sampled = false;            // a long list: the names not queued are judged from the file
+  std::vector<std::size_t> queue;  // the names to look up, in order
+  std::vector<std::size_t> slot;   // each name's place in the queue, or kNotQueued
+  std::size_t least_lookups = 0;   // lookups that the sample's time never stops
+  Clock::time_point sample_ends;
 
   mutable std::mutex mutex;
   std::condition_variable changed;
-  std::vector<Outcome> outcomes;  // two per name: IPv4, then IPv6
+  std::vector<Outcome> outcomes;  // two per queued name: IPv4, then IPv6
   std::size_t next = 0;           // the next lookup to start
+  std::size_t planned = 0;        // lookups to make: fewer once the sample's time is spent
   std::size_t done = 0;
   std::size_t abandoned = 0;  // workers stuck in a lookup no longer wanted
   std::list<Worker> workers;
+  bool ready = false;  // the files read and the queue made
   bool cancelled = false;
   bool finished = false;
 
   std::thread supervisor;
 
   void ReadFacts();
-  LeakReason ReasonFor(std::size_t lookup) const;
+  void Plan();
+  bool MoreToStart(Clock::time_point now);
+  const detail::NameFacts* FactsOf(std::size_t name) const;
+  Outcome ReasonFor(std::size_t lookup) const;
   void Decide(std::size_t lookup, const LookupAnswer& answer);
+  std::vector<Leak> FileLeaks(std::size_t name) const;
   static void Work(const std::shared_ptr<Shared>& shared, Worker* me);
   static void Supervise(const std::shared_ptr<Shared>& shared);
 };
 
+const detail::NameFacts* BlockCheck::Shared::FactsOf(std::size_t name) const {
+  return hosts.read && name < blocked ? &hosts.names[name] : nullptr;
+}
+
 // The order of the reasons: a line that maps the name elsewhere explains any family; then a
 // resolver that does not read the file for that family; then, when the file does block the
 // name for that family, a cache that may still hold an answer given before.
-LeakReason BlockCheck::Shared::ReasonFor(std::size_t lookup) const {
+Outcome BlockCheck::Shared::ReasonFor(std::size_t lookup) const {
   const std::size_t family = lookup % 2;
-  const NameFacts* name = hosts_read ? &facts[lookup / 2] : nullptr;
+  const detail::NameFacts* name = FactsOf(queue[lookup / 2]);
+  Outcome outcome;
   if (name && name->earlier_elsewhere[family]) {
-    return LeakReason::kEarlierHostsLine;
+    outcome.reason = LeakReason::kEarlierHostsLine;
+  } else if (files_first == false) {
+    outcome.reason = LeakReason::kFileNotConsulted;
+    outcome.whole_list = true;
+  } else if (name && family == 1 && !name->blocked[1]) {
+    // glibc reads only the file's IPv6 lines for an IPv6 lookup: with no IPv6 line that blocks
+    // the name, the file has nothing to say and the next source is asked.
+    outcome.reason = LeakReason::kFileNotConsulted;
+  } else if (name && name->blocked[family] && cache_runs) {
+    outcome.reason = LeakReason::kCachedAnswer;
+    outcome.whole_list = true;
   }
-  if (files_first == false) {
-    return LeakReason::kFileNotConsulted;
-  }
-  // glibc reads only the file's IPv6 lines for an IPv6 lookup: with no IPv6 line that blocks the
-  // name, the file has nothing to say and the next source is asked.
-  if (name && family == 1 && !name->blocked[1]) {
-    return LeakReason::kFileNotConsulted;
-  }
-  if (name && name->blocked[family] && cache_runs) {
-    return LeakReason::kCachedAnswer;
-  }
-  return LeakReason::kUnknown;
+  return outcome;
 }
 
 void BlockCheck::Shared::Decide(std::size_t lookup, const LookupAnswer& answer) {
@@ -279,9 +149,11 @@ void BlockCheck::Shared::Decide(std::size_t lookup, const LookupAnswer& answer) 
       const auto leaking = std::find_if(answer.addresses.begin(), answer.addresses.end(),
                                         [](const std::string& a) { return !BlocksConnections(a); });
       if (leaking != answer.addresses.end()) {
+        const Outcome why = ReasonFor(lookup);
         outcome.leaks = true;
         outcome.address = *leaking;
-        outcome.reason = ReasonFor(lookup);
+        outcome.reason = why.reason;
+        outcome.whole_list = why.whole_list;
       }
       break;
     }
@@ -299,11 +171,20 @@ void BlockCheck::Shared::Decide(std::size_t lookup, const LookupAnswer& answer) 
   ++done;
 }
 
+// Whether a worker may start the next lookup; with the sample's time spent, the lookups planned
+// end with those under way.
+bool BlockCheck::Shared::MoreToStart(Clock::time_point now) {
+  if (sampled && next >= least_lookups && next < planned && now >= sample_ends) {
+    planned = next;
+  }
+  return !cancelled && next < planned;
+}
+
 void BlockCheck::Shared::Work(const std::shared_ptr<Shared>& shared, Worker* me) {
   Shared& s = *shared;
   std::unique_lock lock(s.mutex);
   for (;;) {
-    if (me->abandoned || s.cancelled || s.next == s.outcomes.size()) {
+    if (me->abandoned || !s.MoreToStart(Clock::now())) {
       break;
     }
     const std::size_t lookup = s.next++;
@@ -312,8 +193,7 @@ void BlockCheck::Shared::Work(const std::shared_ptr<Shared>& shared, Worker* me)
     lock.unlock();
     LookupAnswer answer;
     try {
-      answer = s.look_up(s.names[lookup / 2],
-                         lookup % 2 == 0 ? AddressFamily::kIpv4 : AddressFamily::kIpv6);
+      answer = s.look_up(s.names[s.queue[lookup / 2]], FamilyOf(lookup));
     } catch (...) {
       answer.kind = LookupAnswer::Kind::kFailed;
     }
@@ -333,26 +213,81 @@ void BlockCheck::Shared::Work(const std::shared_ptr<Shared>& shared, Worker* me)
 // On the supervisor's thread, so that a check of a large file starts at once all the same.
 void BlockCheck::Shared::ReadFacts() {
   if (!options.hosts_path.empty()) {
-    std::unordered_map<std::string, std::size_t> index;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      index.emplace(LowerText(names[i]), i);  // a name given twice: the facts go to the first
-    }
-    facts.resize(names.size());
-    hosts_read = ReadHostsFacts(options.hosts_path, index, facts);
-    // Each name given twice shares what was found for the first.
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      facts[i] = facts[index.at(LowerText(names[i]))];
-    }
+    hosts = detail::ReadHostsFacts(options.hosts_path, names);
   }
   if (!options.nsswitch_path.empty()) {
-    files_first = FilesComeFirst(options.nsswitch_path);
+    files_first = detail::FilesComeFirst(options.nsswitch_path);
   }
   cache_runs = options.cache_runs ? *options.cache_runs : detail::CacheRuns();
+}
+
+// Which names to look up, in which order. A short list in a file of usual size: every one. A long
+// one, or one in a large file (only when the file could be read, to judge the rest): the least
+// sample first, so that what holds for all is found in any case; then the other names of the sites,
+// which the file cannot judge; then the names the file shows leaking; then more of the sample,
+// while the time lasts.
+void BlockCheck::Shared::Plan() {
+  sampled = hosts.read && (blocked > options.most_looked_up || hosts.bytes > options.large_file);
+  if (!sampled) {
+    queue.resize(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      queue[i] = i;
+    }
+  } else {
+    std::vector<std::size_t> drawn(blocked);
+    for (std::size_t i = 0; i < blocked; ++i) {
+      drawn[i] = i;
+    }
+    std::mt19937_64 random{std::random_device{}()};
+    const std::size_t sample = std::min(options.most_looked_up, blocked);
+    for (std::size_t i = 0; i < sample; ++i) {
+      std::swap(drawn[i],
+                drawn[std::uniform_int_distribution<std::size_t>(i, blocked - 1)(random)]);
+    }
+    slot.assign(names.size(), kNotQueued);
+    const auto add = [&](std::size_t name) {
+      if (slot[name] == kNotQueued &&
+          queue.size() < options.most_looked_up + names.size() - blocked) {
+        slot[name] = queue.size();
+        queue.push_back(name);
+      }
+    };
+    const std::size_t least = std::min(options.least_sample, sample);
+    for (std::size_t i = 0; i < least; ++i) {
+      add(drawn[i]);
+    }
+    least_lookups = 2 * queue.size();
+    for (std::size_t name = blocked; name < names.size(); ++name) {
+      add(name);
+    }
+    for (std::size_t name = 0; name < blocked; ++name) {
+      const detail::NameFacts& facts = hosts.names[name];
+      if (facts.earlier_elsewhere[0] || facts.earlier_elsewhere[1] || !facts.blocked[0] ||
+          !facts.blocked[1]) {
+        add(name);
+      }
+    }
+    for (std::size_t i = least; i < sample; ++i) {
+      add(drawn[i]);
+    }
+  }
+  if (slot.empty()) {
+    slot.resize(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      slot[i] = i;
+    }
+  }
+  const std::lock_guard lock(mutex);
+  outcomes.resize(2 * queue.size());
+  planned = outcomes.size();
+  sample_ends = Clock::now() + options.sample_time;
+  ready = true;
 }
 
 void BlockCheck::Shared::Supervise(const std::shared_ptr<Shared>& shared) {
   Shared& s = *shared;
   s.ReadFacts();
+  s.Plan();
   std::unique_lock lock(s.mutex);
   for (;;) {
     const auto now = Clock::now();
@@ -380,12 +315,12 @@ void BlockCheck::Shared::Supervise(const std::shared_ptr<Shared>& shared) {
       }
       ++worker;
     }
-    const bool nothing_left = s.cancelled || s.next == s.outcomes.size();
+    const bool nothing_left = !s.MoreToStart(now);
     if (nothing_left && running == 0) {
       break;
     }
     while (!nothing_left && running < s.options.parallel && s.abandoned < kMostAbandoned &&
-           running < s.outcomes.size() - s.next) {
+           running < s.planned - s.next) {
       Worker& worker = s.workers.emplace_back();
       try {
         std::thread([shared, &worker] { Work(shared, &worker); }).detach();
@@ -403,14 +338,40 @@ void BlockCheck::Shared::Supervise(const std::shared_ptr<Shared>& shared) {
   s.finished = true;
 }
 
+// What the file shows of a blocked name that was not looked up.
+std::vector<Leak> BlockCheck::Shared::FileLeaks(std::size_t name) const {
+  std::vector<Leak> leaks;
+  const detail::NameFacts* facts = FactsOf(name);
+  if (facts == nullptr) {
+    return leaks;
+  }
+  for (std::size_t family = 0; family < 2; ++family) {
+    const AddressFamily which = family == 0 ? AddressFamily::kIpv4 : AddressFamily::kIpv6;
+    if (facts->earlier_elsewhere[family]) {
+      leaks.push_back(Leak{names[name], which, hosts.addresses[facts->earlier_address[family]],
+                           LeakReason::kEarlierHostsLine, facts->earlier_line[family]});
+    } else if (!facts->blocked[family]) {
+      // No line blocks it for this family: the resolver goes on to its next source.
+      leaks.push_back(Leak{names[name],
+                           which,
+                           {},
+                           facts->blocked[0] ? LeakReason::kFileNotConsulted : LeakReason::kUnknown,
+                           0});
+    }
+  }
+  return leaks;
+}
+
 BlockCheck::BlockCheck(std::vector<std::string> names, BlockCheckOptions options)
     : shared_(std::make_shared<Shared>()) {
   Shared& s = *shared_;
   s.names = std::move(names);
   s.options = std::move(options);
   s.options.parallel = std::max<std::size_t>(s.options.parallel, 1);
+  s.blocked = std::min(s.options.first_other, s.names.size());
   s.look_up = s.options.lookup ? s.options.lookup : LookupFunction(SystemLookup);
-  s.outcomes.resize(2 * s.names.size());
+  // Until the files are read, as many lookups as a look-up of every name makes.
+  s.planned = 2 * s.names.size();
   detail::PrepareLookups();
   s.supervisor = std::thread([shared = shared_] { Shared::Supervise(shared); });
 }
@@ -422,8 +383,7 @@ BlockCheck::~BlockCheck() {
 
 BlockCheckProgress BlockCheck::progress() const {
   const std::lock_guard lock(shared_->mutex);
-  return BlockCheckProgress{shared_->done, shared_->outcomes.size(), shared_->finished,
-                            shared_->cancelled};
+  return BlockCheckProgress{shared_->done, shared_->planned, shared_->finished, shared_->cancelled};
 }
 
 void BlockCheck::Cancel() {
@@ -435,22 +395,88 @@ void BlockCheck::Cancel() {
 }
 
 std::vector<Leak> BlockCheck::Leaks() const {
-  const std::lock_guard lock(shared_->mutex);
+  const Shared& s = *shared_;
+  const std::lock_guard lock(s.mutex);
   std::vector<Leak> leaks;
-  for (std::size_t lookup = 0; lookup < shared_->outcomes.size(); ++lookup) {
-    const Outcome& outcome = shared_->outcomes[lookup];
-    if (outcome.decided && outcome.leaks) {
-      leaks.push_back(Leak{shared_->names[lookup / 2],
-                           lookup % 2 == 0 ? AddressFamily::kIpv4 : AddressFamily::kIpv6,
-                           outcome.address, outcome.reason});
+  if (!s.ready) {
+    return leaks;
+  }
+  for (std::size_t name = 0; name < s.names.size(); ++name) {
+    const std::size_t at = s.slot[name];
+    const bool looked_up = at != kNotQueued && 2 * at + 1 < s.next;
+    if (!looked_up) {
+      if (s.sampled && !s.cancelled) {
+        const std::vector<Leak> shown = s.FileLeaks(name);
+        leaks.insert(leaks.end(), shown.begin(), shown.end());
+      }
+      continue;
+    }
+    for (std::size_t lookup = 2 * at; lookup < 2 * at + 2; ++lookup) {
+      const Outcome& outcome = s.outcomes[lookup];
+      if (!outcome.decided || !outcome.leaks || (s.sampled && outcome.whole_list)) {
+        continue;
+      }
+      const detail::NameFacts* facts = s.FactsOf(name);
+      const std::size_t family = lookup % 2;
+      const bool earlier = outcome.reason == LeakReason::kEarlierHostsLine && facts != nullptr;
+      leaks.push_back(Leak{s.names[name], FamilyOf(lookup), outcome.address, outcome.reason,
+                           earlier ? facts->earlier_line[family] : 0});
     }
   }
   return leaks;
 }
 
+CheckSummary BlockCheck::Summary() const {
+  const Shared& s = *shared_;
+  const std::lock_guard lock(s.mutex);
+  CheckSummary summary;
+  if (!s.ready) {
+    return summary;
+  }
+  for (std::size_t name = 0; name < s.names.size(); ++name) {
+    const std::size_t at = s.slot[name];
+    const bool looked_up = at != kNotQueued && 2 * at + 1 < s.next;
+    summary.looked_up += looked_up ? 1 : 0;
+    if (!looked_up && name < s.blocked) {
+      summary.judged += s.sampled ? 1 : 0;
+    } else if (!looked_up) {
+      ++summary.others_not_looked_up;
+    }
+  }
+  if (!s.sampled) {
+    return summary;
+  }
+  // A cause that is not the names' own, found once, holds for every name it can reach.
+  for (std::size_t lookup = 0; lookup < s.next && lookup < s.outcomes.size(); ++lookup) {
+    const Outcome& outcome = s.outcomes[lookup];
+    const std::size_t name = s.queue[lookup / 2];
+    if (!outcome.decided || !outcome.whole_list || name >= s.blocked) {
+      continue;
+    }
+    const AddressFamily family = FamilyOf(lookup);
+    const bool known = std::any_of(
+        summary.findings.begin(), summary.findings.end(),
+        [&](const Finding& f) { return f.reason == outcome.reason && f.family == family; });
+    if (known) {
+      continue;
+    }
+    Finding finding{outcome.reason, family, 0, s.names[name], outcome.address};
+    for (std::size_t other = 0; other < s.blocked; ++other) {
+      const detail::NameFacts& facts = s.hosts.names[other];
+      const std::size_t f = lookup % 2;
+      if (outcome.reason == LeakReason::kFileNotConsulted ||
+          (facts.blocked[f] && !facts.earlier_elsewhere[f])) {
+        ++finding.names;
+      }
+    }
+    summary.findings.push_back(std::move(finding));
+  }
+  return summary;
+}
+
 bool BlocksConnections(std::string_view text) {
-  const auto address = ParseAddress(text);
-  return address && Blocks(*address);
+  const auto address = detail::ParseAddress(text);
+  return address && detail::Blocks(*address);
 }
 
 std::string_view FamilyText(AddressFamily family) {

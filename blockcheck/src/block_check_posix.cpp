@@ -22,12 +22,12 @@ bool CacheRuns() {
 
 void PrepareLookups() {}
 
-bool ReadIpv4(const std::string& text, unsigned char* out) {
-  return ::inet_pton(AF_INET, text.c_str(), out) == 1;
+bool ReadIpv4(const char* text, unsigned char* out) {
+  return ::inet_pton(AF_INET, text, out) == 1;
 }
 
-bool ReadIpv6(const std::string& text, unsigned char* out) {
-  return ::inet_pton(AF_INET6, text.c_str(), out) == 1;
+bool ReadIpv6(const char* text, unsigned char* out) {
+  return ::inet_pton(AF_INET6, text, out) == 1;
 }
 
 }  // namespace detail

@@ -29,7 +29,7 @@ void PrepareLookups() {
 
 namespace {
 
-bool Read(int family, const std::string& text, unsigned char* out) {
+bool Read(int family, std::string_view text, unsigned char* out) {
   PrepareLookups();
   // An address is ASCII; anything else is no address.
   std::wstring wide;
@@ -44,11 +44,11 @@ bool Read(int family, const std::string& text, unsigned char* out) {
 
 }  // namespace
 
-bool ReadIpv4(const std::string& text, unsigned char* out) {
+bool ReadIpv4(const char* text, unsigned char* out) {
   return Read(AF_INET, text, out);
 }
 
-bool ReadIpv6(const std::string& text, unsigned char* out) {
+bool ReadIpv6(const char* text, unsigned char* out) {
   return Read(AF_INET6, text, out);
 }
 

@@ -163,11 +163,12 @@ std::vector<rir::Error> QtServices::FlushResolverCaches() {
 }
 
 std::unique_ptr<ui::BlockCheckRun> QtServices::StartBlockCheck(std::vector<std::string> names,
+                                                               std::size_t first_other,
                                                                const std::string& hosts_path) {
   if (options_.start_block_check) {
     return options_.start_block_check(std::move(names), hosts_path);
   }
-  return ui::StartSystemBlockCheck(std::move(names), hosts_path);
+  return ui::StartSystemBlockCheck(std::move(names), first_other, hosts_path);
 }
 
 std::vector<blockcheck::BypassingBrowser> QtServices::FindBrowsersThatBypassHosts() {

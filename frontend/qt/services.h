@@ -55,6 +55,7 @@ class QtServices final : public ui::PlatformServices {
   bool HasNotificationArea() override;
   std::vector<rir::Error> FlushResolverCaches() override;
   std::unique_ptr<ui::BlockCheckRun> StartBlockCheck(std::vector<std::string> names,
+                                                     std::size_t first_other,
                                                      const std::string& hosts_path) override;
   void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
   std::vector<blockcheck::BypassingBrowser> FindBrowsersThatBypassHosts() override;

@@ -303,6 +303,40 @@ TEST(BlockCheck, CancelStopsACheckPartWay) {
   EXPECT_EQ(check.progress().done, progress.done);
 }
 
+// A long list: a sample looked up, the rest judged from the file, where every leak that the file
+// shows is still named; a cause that is not the names' own is one finding for the whole list.
+TEST(BlockCheck, ALongListIsLookedUpInPartAndJudgedFromTheFile) {
+  TempFolder folder;
+  std::string hosts = "10.1.2.3 name2500.example\n";
+  std::vector<std::string> names;
+  for (int i = 0; i < 3000; ++i) {
+    names.push_back("name" + std::to_string(i) + ".example");
+    hosts += "127.0.0.1 \t" + names.back() + "\n::1 \t" + names.back() + "\n";
+  }
+  WriteBytes(folder.File("hosts"), hosts);
+  WriteBytes(folder.File("dns-first"), "hosts: dns files\n");
+  BlockCheckOptions options;
+  options.hosts_path = folder.File("hosts");
+  options.nsswitch_path = folder.File("dns-first");
+  options.lookup = [](const std::string&, AddressFamily) { return Addresses({"93.184.216.34"}); };
+  options.most_looked_up = 100;
+  BlockCheck check(names, options);
+  ASSERT_TRUE(WaitForEnd(check, 60s));
+  const blockcheck::CheckSummary summary = check.Summary();
+  EXPECT_LE(summary.looked_up, 101u) << "the sample and the name the file marked";
+  EXPECT_EQ(summary.looked_up + summary.judged, names.size());
+  ASSERT_EQ(summary.findings.size(), 2u) << "one for each family";
+  for (const blockcheck::Finding& finding : summary.findings) {
+    EXPECT_EQ(finding.reason, LeakReason::kFileNotConsulted);
+    EXPECT_EQ(finding.names, names.size());
+  }
+  const std::vector<Leak> leaks = check.Leaks();
+  ASSERT_EQ(leaks.size(), 1u);
+  EXPECT_EQ(leaks[0].name, "name2500.example");
+  EXPECT_EQ(leaks[0].reason, LeakReason::kEarlierHostsLine);
+  EXPECT_EQ(leaks[0].line, 1u);
+}
+
 TEST(BlockCheck, AnEmptyListIsFinishedAtOnce) {
   BlockCheck check({}, BlockCheckOptions{});
   ASSERT_TRUE(WaitForEnd(check, 3s));

@@ -31,9 +31,9 @@ TEST(CheckBlocking, AnApplyChecksTheBlockedNamesAndListsOnlyThoseThatLeak) {
   ASSERT_EQ(program.services.checks.size(), 1u);
   EXPECT_EQ(program.services.checks[0].first,
             (Names{"a.example", "www.a.example", "leaky.example", "www.leaky.example",
-                   "www.allowed.example", "m.a.example", "mobile.a.example", "m.leaky.example",
-                   "mobile.leaky.example", "m.allowed.example", "mobile.allowed.example"}))
-      << "allowed names are not looked up; the mobile names of the sites not in the list are";
+                   "www.allowed.example", "m.allowed.example", "mobile.allowed.example",
+                   "m.leaky.example", "mobile.leaky.example", "m.a.example", "mobile.a.example"}))
+      << "allowed names are not looked up; the mobile names of the sites, the last added first";
   EXPECT_EQ(program.services.checks[0].second, program.hosts_path);
   EXPECT_TRUE(program.services.boxes.empty()) << "good news after an Apply is not told";
   EXPECT_TRUE(program.services.choices.empty());

@@ -101,11 +101,12 @@ rir::Result<void> FakeServices::StartProgram(const std::string& path, ui::Window
 }
 
 std::unique_ptr<ui::BlockCheckRun> FakeServices::StartBlockCheck(std::vector<std::string> names,
+                                                                 std::size_t first_other,
                                                                  const std::string& hosts_path) {
   checks.emplace_back(names, hosts_path);
   log_.push_back("check blocking");
   if (system_check) {
-    return ui::StartSystemBlockCheck(std::move(names), hosts_path);
+    return ui::StartSystemBlockCheck(std::move(names), first_other, hosts_path);
   }
   return std::make_unique<testsupport::FakeBlockCheck>(names, leaking,
                                                        cancel_after.value_or(SIZE_MAX));

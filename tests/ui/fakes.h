@@ -183,6 +183,7 @@ class FakeServices : public ui::PlatformServices {
     return flush_failures;
   }
   std::unique_ptr<ui::BlockCheckRun> StartBlockCheck(std::vector<std::string> names,
+                                                     std::size_t first_other,
                                                      const std::string& hosts_path) override;
   void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
   std::vector<blockcheck::BypassingBrowser> FindBrowsersThatBypassHosts() override {

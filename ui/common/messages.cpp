@@ -181,6 +181,26 @@ std::string CheckResultPrompt(std::size_t leaks, std::size_t reachable,
   return text;
 }
 
+std::string HowCheckedText(const blockcheck::CheckSummary& summary) {
+  std::string text;
+  if (summary.judged > 0) {
+    text = " " + Grouped(summary.looked_up) + " names were looked up through the system's " +
+           "resolver, and the other " + Grouped(summary.judged) +
+           " blocked websites judged from the hosts file, which the resolver reads again for "
+           "each look-up.";
+  }
+  if (summary.others_not_looked_up > 0) {
+    text += " " + Grouped(summary.others_not_looked_up) +
+            " other names of the same sites were not looked up in that time.";
+  }
+  return text;
+}
+
+std::string FindingNamesText(const blockcheck::Finding& finding) {
+  return finding.example + " and " + Grouped(finding.names > 0 ? finding.names - 1 : 0) +
+         " other blocked names";
+}
+
 std::string OthersBoundedText(std::size_t most) {
   return " Other names of the same sites were looked for only for the " + Grouped(most) +
          " websites added last.";

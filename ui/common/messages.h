@@ -67,6 +67,11 @@ std::string CheckResultPrompt(std::size_t leaks, std::size_t reachable,
 inline constexpr std::string_view kAlsoReachableHeading = "Also reachable, not in the list";
 inline constexpr std::string_view kNotInTheList = "a name of the same site, not in the list";
 inline constexpr std::string_view kBlockTheseToo = "Block These Too";
+// What a check of a long list looked up and judged from the file, added to its result; empty
+// when every name was looked up.
+std::string HowCheckedText(const blockcheck::CheckSummary& summary);
+// The names a finding covers: "example.org and 99,999 other blocked names".
+std::string FindingNamesText(const blockcheck::Finding& finding);
 // Added when the list held more blocked websites than the check looks around for.
 std::string OthersBoundedText(std::size_t most);
 

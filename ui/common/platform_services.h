@@ -64,6 +64,8 @@ class BlockCheckRun {
   virtual blockcheck::BlockCheckProgress progress() const = 0;
   virtual void Cancel() = 0;
   virtual std::vector<blockcheck::Leak> Leaks() const = 0;
+  // How it went: the names looked up and judged from the file, and what holds for all.
+  virtual blockcheck::CheckSummary Summary() const { return {}; }
 };
 
 // What a window that follows a long task shows each time it looks.
@@ -105,9 +107,11 @@ class PlatformServices {
   // Empties the machine's name caches after the hosts file changed; why each that could not be
   // emptied was not.
   virtual std::vector<rir::Error> FlushResolverCaches() = 0;
-  // Starts looking up `names` through the system's resolver; `hosts_path` is the hosts file
-  // that maps them.
+  // Starts looking up `names` through the system's resolver: the blocked names, then from
+  // `first_other` on other names of the same sites (see blockcheck::BlockCheckOptions);
+  // `hosts_path` is the hosts file that maps them.
   virtual std::unique_ptr<BlockCheckRun> StartBlockCheck(std::vector<std::string> names,
+                                                         std::size_t first_other,
                                                          const std::string& hosts_path) = 0;
   // Follows a task modally over `owner` until `poll` says it is finished; Cancel asks it to end
   // and the window stays until it has. A task that ends within a moment shows no window at all.

@@ -11,6 +11,7 @@
 namespace ui {
 
 std::unique_ptr<BlockCheckRun> StartSystemBlockCheck(std::vector<std::string> names,
+                                                     std::size_t first_other,
                                                      const std::string& hosts_path);
 
 }  // namespace ui

@@ -8,10 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "blocklist/host_name.h"
-#include "blocklist/registrable_name.h"
 #include "ui/common/messages.h"
 #include "ui/main/main_form.h"
+#include "ui/main/other_names.h"
 
 namespace ui {
 
@@ -22,8 +21,15 @@ std::vector<std::string> LeakRow(const blockcheck::Leak& leak, std::string why) 
           std::move(why)};
 }
 
-// The leaks; then, apart, the other names that reach their sites, which the choose button blocks.
-ListChoice LeakChoice(const std::vector<blockcheck::Leak>& leaks,
+std::string WhyText(const blockcheck::Leak& leak) {
+  std::string why(blockcheck::LeakReasonText(leak.reason));
+  return leak.line == 0 ? why : why + " (line " + Grouped(leak.line) + ")";
+}
+
+// What holds for the whole list, then the leaks; then, apart, the other names that reach their
+// sites, which the choose button blocks.
+ListChoice LeakChoice(const std::vector<blockcheck::Finding>& findings,
+                      const std::vector<blockcheck::Leak>& leaks,
                       const std::vector<blockcheck::Leak>& reachable, std::string_view prompt) {
   ListChoice choice{.title = kCheckTitle,
                     .prompt = prompt,
@@ -32,9 +38,14 @@ ListChoice LeakChoice(const std::vector<blockcheck::Leak>& leaks,
                     .cancel_button = kCheckCloseButton,
                     .column_widths = {176, 48, 144, 228},
                     .client_width = 640};
-  choice.rows.reserve(leaks.size() + reachable.size() + 1);
+  choice.rows.reserve(findings.size() + leaks.size() + reachable.size() + 1);
+  for (const blockcheck::Finding& finding : findings) {
+    choice.rows.push_back({FindingNamesText(finding),
+                           std::string(blockcheck::FamilyText(finding.family)), finding.address,
+                           std::string(blockcheck::LeakReasonText(finding.reason))});
+  }
   for (const blockcheck::Leak& leak : leaks) {
-    choice.rows.push_back(LeakRow(leak, std::string(blockcheck::LeakReasonText(leak.reason))));
+    choice.rows.push_back(LeakRow(leak, WhyText(leak)));
   }
   if (!reachable.empty()) {
     choice.rows.push_back({std::string(kAlsoReachableHeading), "", "", ""});
@@ -46,40 +57,6 @@ ListChoice LeakChoice(const std::vector<blockcheck::Leak>& leaks,
 }
 
 }  // namespace
-
-std::vector<std::string> frmRirAvadera::OtherNamesOfSites(const std::vector<std::string>& sites,
-                                                          bool& bounded) const {
-  bounded = sites.size() > kMostSitesLookedAround;
-  std::vector<std::string> others;
-  std::unordered_set<std::string> seen;
-  const auto consider = [&](const std::string& name) {
-    if (!Holds(name) && seen.insert(name).second) {
-      others.push_back(name);
-    }
-  };
-  // The websites added last are the last in the list.
-  const std::size_t first = bounded ? sites.size() - kMostSitesLookedAround : 0;
-  for (std::size_t i = first; i < sites.size(); ++i) {
-    auto host = blocklist::HostNameOf(sites[i]);
-    if (!host) {
-      continue;  // a line of the file that names no host has no other names either
-    }
-    const auto companion = blocklist::CompanionName(*host);
-    if (companion) {
-      consider(*companion);
-    }
-    if (const auto registrable = blocklist::RegistrableName(*host)) {
-      consider("m." + *registrable);
-      consider("mobile." + *registrable);
-    }
-    for (const std::string& site : {*host, companion.value_or(std::string())}) {
-      for (const std::string& name : known_sites_.OtherNames(site)) {
-        consider(name);
-      }
-    }
-  }
-  return others;
-}
 
 void frmRirAvadera::mmuCheckBlocking_Click() {
   CheckBlocking(true);
@@ -100,12 +77,12 @@ void frmRirAvadera::CheckBlocking(bool asked) {
   }
   const std::size_t count = names.size();
   bool bounded = false;
-  const std::vector<std::string> others = OtherNamesOfSites(names, bounded);
+  const std::vector<std::string> others = OtherNamesOfSites(names, list_, known_sites_, bounded);
   const std::unordered_set<std::string> other_set(others.begin(), others.end());
   names.insert(names.end(), others.begin(), others.end());
   auto path = hosts_.Path();
   const std::unique_ptr<BlockCheckRun> check =
-      services_.StartBlockCheck(std::move(names), path ? *path : std::string{});
+      services_.StartBlockCheck(std::move(names), count, path ? *path : std::string{});
   services_.WatchProgress(view_, ProgressWatch{.title = kCheckTitle,
                                                .poll =
                                                    [&check] {
@@ -116,6 +93,7 @@ void frmRirAvadera::CheckBlocking(bool asked) {
                                                    },
                                                .cancel = [&check] { check->Cancel(); }});
   const blockcheck::BlockCheckProgress progress = check->progress();
+  const blockcheck::CheckSummary summary = check->Summary();
   std::vector<blockcheck::Leak> leaks;
   std::vector<blockcheck::Leak> reachable;  // one row for each other name, its first address
   std::unordered_set<std::string> listed;
@@ -128,17 +106,19 @@ void frmRirAvadera::CheckBlocking(bool asked) {
       reachable.push_back(std::move(leak));
     }
   }
-  if (leaks.empty() && reachable.empty()) {
+  const std::string how =
+      HowCheckedText(summary) + (bounded ? OthersBoundedText(kMostSitesLookedAround) : "");
+  if (leaks.empty() && reachable.empty() && summary.findings.empty()) {
     // After an Apply, only bad news is worth a window; a check stopped early proves nothing.
     if (asked && !progress.cancelled) {
-      ShowMessage(services_, AllBlockedText(count) +
-                                 (bounded ? OthersBoundedText(kMostSitesLookedAround) : ""));
+      ShowMessage(services_, AllBlockedText(count) + how);
     }
     return;
   }
-  const std::string prompt = CheckResultPrompt(leaks.size(), reachable.size(), progress) +
-                             (bounded ? OthersBoundedText(kMostSitesLookedAround) : "");
-  const auto chosen = services_.ChooseFromList(view_, LeakChoice(leaks, reachable, prompt));
+  const std::string prompt =
+      CheckResultPrompt(leaks.size() + summary.findings.size(), reachable.size(), progress) + how;
+  const auto chosen =
+      services_.ChooseFromList(view_, LeakChoice(summary.findings, leaks, reachable, prompt));
   if (!chosen || reachable.empty()) {
     return;
   }

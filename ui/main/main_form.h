@@ -19,10 +19,6 @@
 
 namespace ui {
 
-// How many blocked websites the check looks around for other names of their sites, those added
-// last: each costs a few look-ups more.
-inline constexpr std::size_t kMostSitesLookedAround = 1000;
-
 // The mouse message that the tray reports for a double-click with the left button.
 inline constexpr std::int32_t kTrayLeftDoubleClick = 515;
 
@@ -106,11 +102,7 @@ class frmRirAvadera {
   // Looks every blocked name up and lists those that are not blocked; `asked` through the menu,
   // and then also says when all are.
   void CheckBlocking(bool asked);
-  // The names of the same sites as `sites` (the blocked names) that the list does not hold: the
-  // www companion, the mobile names of the registrable name, a known site's other names. Only
-  // for the kMostSitesLookedAround sites added last; `bounded` says when there were more.
-  std::vector<std::string> OtherNamesOfSites(const std::vector<std::string>& sites,
-                                             bool& bounded) const;
+
   void ShowBrowserWarning();
 
   MainView& view_;

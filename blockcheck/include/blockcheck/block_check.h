@@ -1,7 +1,11 @@
-// Whether the blocks hold: every blocked name is looked up through the system's own resolver,
-// for IPv4 and IPv6, and the names that reach anything but loopback are reported. The lookups
-// run on worker threads, several at once, each with a time limit, so that the window stays
-// responsive while a long list is checked and the user can stop it.
+// Whether the blocks hold. The hosts file is read once and every name is judged from it (a line
+// before ours that maps it elsewhere is a leak, with its line), and the names are looked up
+// through the system's own resolver, for IPv4 and IPv6, to see what the file cannot show: a
+// resolver that does not read it, a cache. The resolver reads the whole file again at every
+// look-up, so a long list is looked up only in part (a sample, within a time), the rest judged
+// from the file; a cause found in the sample that is not the names' own is then told once for
+// the whole list. The look-ups run on worker threads, several at once, each with a time limit,
+// so that the window stays responsive and the user can stop the check.
 #pragma once
 
 #include <atomic>
@@ -35,6 +39,26 @@ struct Leak {
   std::string address;  // the first address it resolved to that does not block, as text; empty
                         // when no answer came
   LeakReason reason = LeakReason::kUnknown;
+  std::size_t line = 0;  // kEarlierHostsLine: that line of the hosts file (from 1), where known
+};
+
+// A cause of leaks that is not the names' own (the resolver does not read the hosts file, a
+// cache), found among the names looked up in a check of a long list: one finding for all the
+// names it covers, rather than a leak for each.
+struct Finding {
+  LeakReason reason = LeakReason::kUnknown;
+  AddressFamily family = AddressFamily::kIpv4;
+  std::size_t names = 0;  // the names it covers
+  std::string example;    // one of them, looked up
+  std::string address;    // where that one led
+};
+
+// How a check went, once it is finished.
+struct CheckSummary {
+  std::size_t looked_up = 0;             // names asked of the resolver (blocked names and others)
+  std::size_t judged = 0;                // blocked names judged from the hosts file alone
+  std::size_t others_not_looked_up = 0;  // other names left out when the time was spent
+  std::vector<Finding> findings;
 };
 
 // What one lookup of one name for one family gave.
@@ -62,6 +86,18 @@ inline constexpr std::string_view kNsswitchPath = "/etc/nsswitch.conf";
 struct BlockCheckOptions {
   std::size_t parallel = 16;                 // lookups under way at once
   std::chrono::milliseconds per_name{5000};  // the time one lookup may take
+  // The names from this place on are not blocked names but other names of the same sites, which
+  // the hosts file does not hold: they are only looked up, never judged from the file.
+  std::size_t first_other = static_cast<std::size_t>(-1);
+  // A check of more blocked names than this, or over a hosts file larger than `large_file` (the
+  // resolver reads all of it at every look-up), looks up only a sample of them: the first
+  // `least_sample` names drawn at random, then the other names, then the names the file marked
+  // (a leak it shows), then more drawn names up to `most_looked_up`, for at most `sample_time`
+  // once the least sample is done; the others are judged from the file.
+  std::size_t most_looked_up = 2000;
+  std::size_t large_file = std::size_t{16} << 20;
+  std::size_t least_sample = 32;
+  std::chrono::milliseconds sample_time{3000};
   std::string hosts_path;  // read once at the start, for the reasons; may be empty
   std::string nsswitch_path{kNsswitchPath};  // read once for kFileNotConsulted; may be empty
   // Whether a cache of earlier answers runs; unset: as the system shows it (the
@@ -91,9 +127,11 @@ class BlockCheck {
 
   BlockCheckProgress progress() const;
   void Cancel();
-  // The leaks found so far, in the order of the names given, IPv4 before IPv6 for one name.
-  // Complete once progress().finished is true (and cancelled is not).
+  // The leaks found so far, in the order of the names given, IPv4 before IPv6 for one name:
+  // those the look-ups found (but those told as a finding) and those the file shows. Complete
+  // once progress().finished is true (and cancelled is not).
   std::vector<Leak> Leaks() const;
+  CheckSummary Summary() const;
 
  private:
   struct Shared;
