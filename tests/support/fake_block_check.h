@@ -17,7 +17,9 @@ class FakeBlockCheck : public ui::BlockCheckRun {
 
   // `stop_after`: the look-ups done before it waits for Cancel; all of them by default.
   FakeBlockCheck(const std::vector<std::string>& names, const std::vector<std::string>& leaking,
-                 std::size_t stop_after = static_cast<std::size_t>(-1)) {
+                 std::size_t stop_after = static_cast<std::size_t>(-1),
+                 blockcheck::CheckSummary summary = {})
+      : summary_(std::move(summary)) {
     progress_.total = 2 * names.size();
     progress_.done = std::min(progress_.total, stop_after);
     progress_.finished = progress_.done == progress_.total;
@@ -37,8 +39,10 @@ class FakeBlockCheck : public ui::BlockCheckRun {
     }
   }
   std::vector<blockcheck::Leak> Leaks() const override { return leaks_; }
+  blockcheck::CheckSummary Summary() const override { return summary_; }
 
  private:
+  blockcheck::CheckSummary summary_;
   blockcheck::BlockCheckProgress progress_;
   std::vector<blockcheck::Leak> leaks_;
 };

@@ -56,6 +56,24 @@ TEST(CheckBlocking, AnApplyChecksTheBlockedNamesAndListsOnlyThoseThatLeak) {
   EXPECT_EQ(shown.prompt.find("1 look-up of a blocked website does not"), 0u) << shown.prompt;
 }
 
+TEST(CheckBlocking, ALongListsResultSaysWhatWasJudgedFromTheFileAndWhatHoldsForAll) {
+  Checking program;
+  program.services.summary = {
+      .looked_up = 32,
+      .judged = 99'968,
+      .findings = {{blockcheck::LeakReason::kCachedAnswer, blockcheck::AddressFamily::kIpv4,
+                    100'000, "a.example", "93.184.216.34"}}};
+  program.services.picks.push_back(std::nullopt);
+  program.Main().mmuCheckBlocking_Click();
+  ASSERT_EQ(program.services.choices.size(), 1u);
+  const fakes::ShownChoice& shown = program.services.choices[0];
+  EXPECT_EQ(shown.rows.at(0).at(0), "a.example and 99,999 other blocked names");
+  EXPECT_NE(shown.prompt.find("32 names were looked up through the system's resolver, and the "
+                              "other 99,968 blocked websites judged from the hosts file"),
+            std::string::npos)
+      << shown.prompt;
+}
+
 TEST(CheckBlocking, TheMenuSaysWhenEveryNameIsBlockedAndWhenThereIsNothingToCheck) {
   Checking program;
   program.Main().mmuCheckBlocking_Click();

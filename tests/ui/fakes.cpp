@@ -109,7 +109,7 @@ std::unique_ptr<ui::BlockCheckRun> FakeServices::StartBlockCheck(std::vector<std
     return ui::StartSystemBlockCheck(std::move(names), first_other, hosts_path);
   }
   return std::make_unique<testsupport::FakeBlockCheck>(names, leaking,
-                                                       cancel_after.value_or(SIZE_MAX));
+                                                       cancel_after.value_or(SIZE_MAX), summary);
 }
 
 void FakeServices::WatchProgress(const ui::FormView& /*owner*/, const ui::ProgressWatch& watch) {

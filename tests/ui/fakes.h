@@ -207,6 +207,7 @@ class FakeServices : public ui::PlatformServices {
   // Each blocking check: the names it was given, and the hosts file named.
   std::vector<std::pair<std::vector<std::string>, std::string>> checks;
   std::vector<std::string> leaking;  // the names that the checks find leaking
+  blockcheck::CheckSummary summary;  // and how they went
   // The user presses Cancel once the progress window has seen this many look-ups done.
   std::optional<std::size_t> cancel_after;
   std::vector<std::string> progress_texts;  // what the progress window showed
