@@ -87,7 +87,7 @@ struct BlockCheck::Shared {
   std::vector<std::size_t> queue;  // the names to look up, in order
   std::vector<std::size_t> slot;   // each name's place in the queue, or kNotQueued
   std::size_t least_lookups = 0;   // lookups that the sample's time never stops
-  Clock::time_point sample_ends;
+  std::optional<Clock::time_point> sample_ends;  // set once the least sample is done
 
   mutable std::mutex mutex;
   std::condition_variable changed;
@@ -169,12 +169,15 @@ void BlockCheck::Shared::Decide(std::size_t lookup, const LookupAnswer& answer) 
       break;
   }
   ++done;
+  if (sampled && !sample_ends && done >= least_lookups) {
+    sample_ends = Clock::now() + options.sample_time;
+  }
 }
 
 // Whether a worker may start the next lookup; with the sample's time spent, the lookups planned
 // end with those under way.
 bool BlockCheck::Shared::MoreToStart(Clock::time_point now) {
-  if (sampled && next >= least_lookups && next < planned && now >= sample_ends) {
+  if (sampled && next >= least_lookups && next < planned && sample_ends && now >= *sample_ends) {
     planned = next;
   }
   return !cancelled && next < planned;
@@ -280,7 +283,6 @@ void BlockCheck::Shared::Plan() {
   const std::lock_guard lock(mutex);
   outcomes.resize(2 * queue.size());
   planned = outcomes.size();
-  sample_ends = Clock::now() + options.sample_time;
   ready = true;
 }
 
