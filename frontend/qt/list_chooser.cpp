@@ -81,7 +81,8 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
   // Enter presses Restore, Esc cancels, as in any dialog. A list only to be read has its one
   // button, which closes it, where the other one would be.
   const int right = choice.client_width - 8;
-  Named(choose_, "cmdChoose").setGeometry(right - 172, 266, 82, 25);
+  Named(choose_, "cmdChoose")
+      .setGeometry(right - 90 - choice.choose_width, 266, choice.choose_width, 25);
   choose_.setDefault(!choice.choose_button.empty());
   choose_.setVisible(!choice.choose_button.empty());
   Named(cancel_, "cmdCancel").setGeometry(right - 82, 266, 82, 25);

@@ -52,7 +52,7 @@ void ListChooser::MakeControls(const ui::ListChoice& choice) {
   const int right = choice.client_width - 8;
   choose_ = MakeControl(window, "BUTTON", std::string(choice.choose_button).c_str(),
                         WS_TABSTOP | (choosing_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), IDOK,
-                        {right - 172, 266, 82, 25}, at);
+                        {right - 90 - choice.choose_width, 266, choice.choose_width, 25}, at);
   if (!choosing_) {
     ShowWindow(choose_, SW_HIDE);
   }

@@ -173,10 +173,10 @@ std::string CheckResultPrompt(std::size_t leaks, std::size_t reachable,
   }
   text += leaks == 0 ? "." : ". Restarting the browser or the computer empties caches.";
   if (reachable > 0) {
-    text += " Under \"" + std::string(kAlsoReachableHeading) + "\": " + Grouped(reachable) +
-            (reachable == 1 ? " other name" : " other names") + " of the same sites still " +
-            (reachable == 1 ? "reaches" : "reach") + " them; \"" + std::string(kBlockTheseToo) +
-            "\" adds them to the list and applies it.";
+    text += " Below, " + Grouped(reachable) + (reachable == 1 ? " name" : " names") +
+            " of the same sites that still " + (reachable == 1 ? "reaches" : "reach") +
+            " them: \"" + std::string(kBlockTheseToo) + "\" blocks " +
+            (reachable == 1 ? "it." : "them.");
   }
   return text;
 }

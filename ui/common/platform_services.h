@@ -55,6 +55,7 @@ struct ListChoice {
   // what 96 for each other one leaves, and the columns from the third on hold numbers.
   std::vector<int> column_widths{};
   int client_width = 448;
+  int choose_width = 82;  // the choose button's width, in pixels at 96 DPI
 };
 
 // A look-up of every blocked name under way, on threads of its own; see blockcheck::BlockCheck.

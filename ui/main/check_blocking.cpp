@@ -36,8 +36,9 @@ ListChoice LeakChoice(const std::vector<blockcheck::Finding>& findings,
                     .choose_button = reachable.empty() ? std::string_view() : kBlockTheseToo,
                     .columns = {"Website", "For", "Leads to", "Why"},
                     .cancel_button = kCheckCloseButton,
-                    .column_widths = {176, 48, 144, 228},
-                    .client_width = 640};
+                    .column_widths = {160, 48, 120, 296},
+                    .client_width = 640,
+                    .choose_width = 112};
   choice.rows.reserve(findings.size() + leaks.size() + reachable.size() + 1);
   for (const blockcheck::Finding& finding : findings) {
     choice.rows.push_back({FindingNamesText(finding),
