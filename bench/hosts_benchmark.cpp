@@ -24,10 +24,11 @@ std::string GeneratedHosts(std::int64_t lines) {
       // Each entry as the program writes it: its IPv4 line, then its IPv6 line, each with the
       // name's absolute form as well.
       const std::string host = "ads" + std::to_string(i) + ".example-network.com";
-      const std::string name = host + " " + host + ".\r\n";
+      std::string name = host;
+      name.append(" ").append(host).append(".\r\n");
       const bool allowed = i % 9 == 0;
-      text += (allowed ? "#127.0.0.1 \t" : "127.0.0.1 \t") + name;
-      text += (allowed ? "#::1 \t" : "::1 \t") + name;
+      text.append(allowed ? "#127.0.0.1 \t" : "127.0.0.1 \t").append(name);
+      text.append(allowed ? "#::1 \t" : "::1 \t").append(name);
     }
   }
   return text;

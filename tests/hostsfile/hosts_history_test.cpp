@@ -262,8 +262,8 @@ TEST(EntryLineCounter, AgreesWithTheParserInPiecesOfAnySize) {
       "127.0.0.1\ta.com\n127.0.0.1  \ta.com\n 127.0.0.1 \ta.com a.com.\n##127.0.0.1 \ta a.\n",
       "#127.0.0.1 \r\n127.0.0.1 \n\n\r\r#127.0.0.1 \t\n",
       testsupport::BlockedLines("a", "\r\n") + testsupport::AllowedLines("b", "\r"),
-      "127.0.0.1 \ta a.\r\n::1 \ta a.\n127.0.0.1 \tb b.\n#::1 \tb b.\n127.0.0.1 \tc c.\n::1 \tcc "
-      "cc.\n::1 \tx x.",
+      "127.0.0.1 \ta a.\r\n::1 \ta a.\n127.0.0.1 \tb b.\n#::1 \tb b.\n127.0.0.1 \tc c.\n"s +
+          "::1 \tcc cc.\n::1 \tx x.",
       "127.0.0.1 \ta a.\n# between\n::1 \ta a.\n::1 \ta a.\n::1 localhost\n::1\ta\n127.0.0.1 \tn\0\n::1 \tn\0\n"s,
       testsupport::DataFile("windows-default.hosts"),
       testsupport::DataFile("debian-default.hosts"),

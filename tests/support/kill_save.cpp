@@ -156,7 +156,8 @@ std::string OwnLinesText(std::size_t lines) {
   for (std::size_t i = 0; i < lines; ++i) {
     const std::string host =
         "site" + std::to_string(i) + ".example" + std::to_string(i % 97) + ".com";
-    const std::string name = host + " " + host + ".\r\n";
+    std::string name = host;
+    name.append(" ").append(host).append(".\r\n");
     text += i % 2 == 0 ? "127.0.0.1 \t" : "#127.0.0.1 \t";
     text += name;
     text += i % 2 == 0 ? "::1 \t" : "#::1 \t";
