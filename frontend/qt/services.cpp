@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cerrno>
@@ -178,6 +179,32 @@ std::vector<blockcheck::BypassingBrowser> QtServices::FindBrowsersThatBypassHost
 
 void QtServices::WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) {
   qtfront::WatchProgress(QWidget::find(static_cast<WId>(owner.hWnd())), watch);
+}
+
+namespace {
+
+class QtRepeating final : public ui::Repeating {
+ public:
+  QtRepeating(std::chrono::milliseconds interval, std::function<void()> tick)
+      : tick_(std::move(tick)) {
+    timer_.setInterval(static_cast<int>(interval.count()));
+    QObject::connect(&timer_, &QTimer::timeout, [this] { tick_(); });
+    timer_.start();
+  }
+
+ private:
+  std::function<void()> tick_;
+  QTimer timer_;
+};
+
+}  // namespace
+
+std::unique_ptr<ui::Repeating> QtServices::Every(std::chrono::milliseconds interval,
+                                                 std::function<void()> tick) {
+  if (options_.manual_repeats) {
+    return manual_repeats_.Add(std::move(tick));
+  }
+  return std::make_unique<QtRepeating>(interval, std::move(tick));
 }
 
 void QtServices::EndProgram() {

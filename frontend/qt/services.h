@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/common/manual_repeats.h"
 #include "ui/common/platform_services.h"
 
 namespace qtfront {
@@ -33,6 +34,8 @@ class QtServices final : public ui::PlatformServices {
     // their hosts files, and read browsers' settings from folders of their own.
     BlockCheckStarter start_block_check{};
     std::optional<std::vector<std::string>> firefox_folders{};
+    // Repeating calls run only when RunRepeats says, as a test steps through time.
+    bool manual_repeats = false;
     std::optional<bool> notification_area;
     // Who writes the hosts file and the state file: this process itself when empty.
     std::shared_ptr<ui::SystemFiles> files{};
@@ -60,6 +63,10 @@ class QtServices final : public ui::PlatformServices {
   void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
   std::vector<blockcheck::BypassingBrowser> FindBrowsersThatBypassHosts() override;
   ui::SystemFiles& Files() override { return options_.files ? *options_.files : beside_program_; }
+  std::unique_ptr<ui::Repeating> Every(std::chrono::milliseconds interval,
+                                       std::function<void()> tick) override;
+  // With Options::manual_repeats: runs each repeating call once.
+  void RunRepeats() { manual_repeats_.RunAll(); }
   void EndProgram() override;
 
   // The icon while it is in the notification area.
@@ -68,6 +75,7 @@ class QtServices final : public ui::PlatformServices {
 
  private:
   Options options_;
+  ui::ManualRepeats manual_repeats_;
   ui::FilesBesideProgram beside_program_{*this};
   TrayHandler tray_handler_;
   std::optional<QSystemTrayIcon> tray_icon_;

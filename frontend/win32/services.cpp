@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls.h"
 #include "hostsfile/resolver_cache.h"
 #include "list_chooser.h"
 #include "progress_window.h"
@@ -135,6 +136,55 @@ void Win32Services::WatchProgress(const ui::FormView& owner, const ui::ProgressW
 
 bool Win32Services::HasNotificationArea() {
   return FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
+}
+
+namespace {
+
+// A timer on a message-only window of its own: WM_TIMER reaches it through whichever message
+// loop runs, the program's or a modal one's, and the window knows which tick to run.
+class Win32Repeating final : public ui::Repeating {
+ public:
+  Win32Repeating(std::chrono::milliseconds interval, std::function<void()> tick)
+      : tick_(std::move(tick)) {
+    RegisterClassOnce(kClass, &Win32Repeating::Procedure, COLOR_WINDOW);
+    window_ = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&tick_));
+    SetTimer(window_, 1, static_cast<UINT>(interval.count()), nullptr);
+  }
+  Win32Repeating(const Win32Repeating&) = delete;
+  Win32Repeating& operator=(const Win32Repeating&) = delete;
+  ~Win32Repeating() override {
+    KillTimer(window_, 1);
+    DestroyWindow(window_);
+  }
+
+ private:
+  static constexpr const char* kClass = "RirAvaderaRepeating";
+
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_TIMER) {
+      if (auto* tick =
+              reinterpret_cast<std::function<void()>*>(GetWindowLongPtrA(window, GWLP_USERDATA))) {
+        (*tick)();
+      }
+      return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+  }
+
+  std::function<void()> tick_;
+  HWND window_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<ui::Repeating> Win32Services::Every(std::chrono::milliseconds interval,
+                                                    std::function<void()> tick) {
+  if (options_.manual_repeats) {
+    return manual_repeats_.Add(std::move(tick));
+  }
+  return std::make_unique<Win32Repeating>(interval, std::move(tick));
 }
 
 void Win32Services::EndProgram() {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/common/manual_repeats.h"
 #include "ui/common/platform_services.h"
 
 namespace win32 {
@@ -41,6 +42,8 @@ class Win32Services final : public ui::PlatformServices {
     // their hosts files, and read browsers' settings from folders of their own.
     BlockCheckStarter start_block_check{};
     std::optional<std::vector<std::string>> firefox_folders{};
+    // Repeating calls run only when RunRepeats says, as a test steps through time.
+    bool manual_repeats = false;
   };
 
   Win32Services() = default;
@@ -62,6 +65,10 @@ class Win32Services final : public ui::PlatformServices {
   void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
   std::vector<blockcheck::BypassingBrowser> FindBrowsersThatBypassHosts() override;
   ui::SystemFiles& Files() override { return beside_program_; }
+  std::unique_ptr<ui::Repeating> Every(std::chrono::milliseconds interval,
+                                       std::function<void()> tick) override;
+  // With Options::manual_repeats: runs each repeating call once.
+  void RunRepeats() { manual_repeats_.RunAll(); }
   void EndProgram() override;
 
   // Explorer started again and has forgotten every icon: ours comes back if it was there.
@@ -72,6 +79,7 @@ class Win32Services final : public ui::PlatformServices {
 
  private:
   Options options_;
+  ui::ManualRepeats manual_repeats_;
   ui::FilesBesideProgram beside_program_{*this};
   std::optional<NOTIFYICONDATAA> tray_icon_;
   bool program_ended_ = false;

@@ -4,11 +4,14 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
+#include "hostsfile/block_again.h"
 #include "hostsfile/hosts_history.h"
 #include "hostsfile/hosts_store.h"
+#include "rir/file_read.h"
 #include "rir/path.h"
 #include "rir/posix_file.h"
 #include "settings/login_record.h"
@@ -92,6 +95,23 @@ std::optional<rir::Error> RefusedHostsText(std::string_view text, const std::str
   return std::nullopt;
 }
 
+// The reply to a save: whether the file changed and why its earlier text could not be kept; after a
+// change, the caches are emptied as root, where the desktop user's request would be refused (nscd;
+// systemd-resolved under some policies).
+Message SavedReply(const hostsfile::SaveOutcome& saved, const Place& place) {
+  Message reply = Ok().With("changed", saved.changed ? "1" : "0");
+  if (saved.history_failure) {
+    AddError(reply, *saved.history_failure, "history-");
+  }
+  if (saved.changed) {
+    reply.With("flushed", "1");
+    if (const auto failures = hostsfile::FlushResolverCaches(place.caches); !failures.empty()) {
+      AddError(reply, failures.front(), "flush-");
+    }
+  }
+  return reply;
+}
+
 Message SaveHosts(RequestReader& request, const Place& place) {
   auto path = request.Field("path", kMostFieldBytes);
   if (!path) {
@@ -142,23 +162,22 @@ Message SaveHosts(RequestReader& request, const Place& place) {
   if (!saved) {
     return ErrorReply(saved.error());
   }
-  Message reply = Ok().With("changed", saved->changed ? "1" : "0");
-  if (saved->history_failure) {
-    AddError(reply, *saved->history_failure, "history-");
+  Message reply = SavedReply(*saved, place);
+  // What the password applied: a request without it may put these blocks back, no others.
+  std::string names;
+  for (const std::string& name : hostsfile::BlockedNames(*text)) {
+    names += name + "\n";
   }
-  // As root, where the desktop user's request would be refused (nscd; systemd-resolved under
-  // some policies).
-  if (saved->changed) {
-    reply.With("flushed", "1");
-    if (const auto failures = hostsfile::FlushResolverCaches(place.caches); !failures.empty()) {
-      AddError(reply, failures.front(), "flush-");
-    }
+  if (auto recorded = rir::ReplaceFileByRename(place.BlockedRecordPath(), names, S_IRUSR | S_IWUSR);
+      !recorded) {
+    AddError(reply, recorded.error(), "record-");
   }
   return reply;
 }
 
-// Finishing needs no password: it only completes a save that someone with it started.
-Message FinishSave(RequestReader& request, const Place& place) {
+// A request that names only the hosts file: the error reply when the path is not the system's
+// hosts file or more follows it; nothing when it may be served.
+std::optional<Message> RefusedPathRequest(RequestReader& request, const Place& place) {
   auto path = request.Field("path", kMostFieldBytes);
   if (!path) {
     return ErrorReply(path.error());
@@ -168,6 +187,54 @@ Message FinishSave(RequestReader& request, const Place& place) {
   }
   if (auto ended = request.End(); !ended) {
     return ErrorReply(ended.error());
+  }
+  return std::nullopt;
+}
+
+// Puts back the blocks that the record of the last save with the password holds; it needs no
+// password, and can do nothing else.
+Message BlockAgain(RequestReader& request, const Place& place) {
+  if (auto refused = RefusedPathRequest(request, place)) {
+    return *refused;
+  }
+  auto record = rir::ReadSmallFile(place.BlockedRecordPath());
+  if (!record) {
+    return ErrorReply(record.error());
+  }
+  std::vector<std::string> blocked;
+  const std::string names = record->value_or(std::string());
+  for (std::string_view rest = names; !rest.empty();) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    if (end > 0) {
+      blocked.emplace_back(rest.substr(0, end));
+    }
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  auto lock = LockSaves(place);
+  if (!lock) {
+    return ErrorReply(lock.error());
+  }
+  const hostsfile::HostsHistory history(place.HistoryFolder());
+  auto again = hostsfile::BlockAgainInFile(
+      place.hosts_path, blocked,
+      [&history](const std::string& hosts_path) { return history.Keep(hosts_path); });
+  if (!again) {
+    return ErrorReply(again.error());
+  }
+  if (!*again) {
+    return Ok().With("changed", "0");
+  }
+  Message reply = SavedReply((*again)->saved, place);
+  reply.With("removed", std::to_string((*again)->removed))
+      .With("allowed", std::to_string((*again)->allowed))
+      .With("partial", std::to_string((*again)->partial));
+  return reply;
+}
+
+// Finishing needs no password: it only completes a save that someone with it started.
+Message FinishSave(RequestReader& request, const Place& place) {
+  if (auto refused = RefusedPathRequest(request, place)) {
+    return *refused;
   }
   auto finished = FinishLocked(place);
   if (!finished) {
@@ -209,6 +276,10 @@ std::string Place::LoginRecordPath() const {
   return settings::LoginRecordPathIn(data_folder);
 }
 
+std::string Place::BlockedRecordPath() const {
+  return rir::FileInFolder(data_folder, "blocked-entries");
+}
+
 std::string Place::SaveLockPath() const {
   return rir::FileInFolder(data_folder, "hosts.lock");
 }
@@ -220,6 +291,10 @@ Message Serve(RequestReader& request, const Place& place) {
   }
   if (*kind == kFinishSave) {
     return FinishSave(request, place);
+  }
+  if (*kind == kBlockAgain) {
+    static_cast<void>(FinishLocked(place));
+    return BlockAgain(request, place);
   }
   // Whatever is asked, a save that did not live to finish is finished first, so that it never
   // waits for someone who may finish it: the desktop user may not. Its failure is told by the

@@ -90,6 +90,28 @@ TEST(HelperServe, WithoutThePasswordNothingIsWritten) {
   EXPECT_EQ(files.Hosts(), "127.0.0.1 localhost\n");
 }
 
+TEST(HelperServe, WithoutThePasswordOnlyTheLastSavesBlocksArePutBack) {
+  HelperFiles files;
+  const Message block_again{"block-again", {{"path", files.place.hosts_path}}};
+  EXPECT_EQ(*files.Ask(block_again).Field("changed"), "0") << "nothing saved with the password";
+
+  const std::string blocks = "127.0.0.1 \ta.example a.example.\n::1 \ta.example a.example.\n";
+  const std::string applied = "127.0.0.1 localhost\n" + blocks;
+  ASSERT_EQ(files.SaveHosts("secret", applied).kind, "ok");
+  EXPECT_EQ(*files.Ask(block_again).Field("changed"), "0");
+  EXPECT_EQ(std::filesystem::status(files.place.BlockedRecordPath()).permissions() &
+                std::filesystem::perms::others_all,
+            std::filesystem::perms::none);
+
+  // Another program takes the block out and adds a line; a request cannot add a name of its own.
+  testsupport::WriteBytes(files.place.hosts_path, "127.0.0.1 localhost\n10.0.0.1 nas\n");
+  const Message reply =
+      files.Ask(Message{"block-again", {{"path", files.place.hosts_path}, {"names", "b.example"}}});
+  EXPECT_EQ(CodeOf(reply), rir::ErrorCode::kBadRequest);
+  ASSERT_EQ(files.Ask(block_again).kind, "ok");
+  EXPECT_EQ(files.Hosts(), "127.0.0.1 localhost\n10.0.0.1 nas\n" + blocks);
+}
+
 TEST(HelperServe, WithNoPasswordStoredTheEmptyOneOpensUntilOneIs) {
   HelperFiles files;
   testsupport::WriteBytes(files.place.state_path, "[settings]\r\nfirstrun=true\r\n");

@@ -42,6 +42,7 @@ QtProgram::QtProgram(bool notification_area) {
                 names, leaking, check_stops_after.value_or(static_cast<std::size_t>(-1)));
           },
       .firefox_folders = std::vector<std::string>{firefox_folder},
+      .manual_repeats = true,
       .notification_area = notification_area});
   views_.emplace(*services_);
 }

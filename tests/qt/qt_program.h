@@ -71,6 +71,7 @@ class QtProgram : public testsupport::ProgramDriver {
   void ChooseMenu(std::string_view menu, std::string_view item) override;
   void CloseWithCloseBox(testsupport::Window window) override;
   void ClickTray(testsupport::TrayClick click) override;
+  void RunRepeats() override { services_->RunRepeats(); }
   bool HasTrayIcon() override { return services_->tray_icon() != nullptr; }
   std::string TrayTip() override;
   bool ProgramEnded() override { return services_->program_ended(); }

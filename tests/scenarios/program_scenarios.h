@@ -492,12 +492,47 @@ TYPED_TEST_P(ProgramScenario, OffersTheOtherNamesOfAKnownSite) {
                                   "youtu.be\tBlocked", "m.youtube.com\tBlocked"}));
 }
 
+TYPED_TEST_P(ProgramScenario, PutsBackBlocksThatAnotherProgramTookOut) {
+  auto& program = this->program_;
+  const std::string ours =
+      testsupport::BlockedLines("a.example") + testsupport::AllowedLines("b.example");
+  program.WriteHosts(program.Lines("127.0.0.1 localhost\n" + ours));
+  program.WriteState("[settings]\r\npwd=secret\r\n");
+  program.Start(/*first_run=*/false);
+
+  // A change that leaves every block in place is taken in, and nothing is written.
+  const std::string nas = program.Lines("127.0.0.1 localhost\n" + ours + "10.0.0.1 nas\n");
+  program.WriteHosts(nas);
+  program.RunRepeats();
+  EXPECT_EQ(program.Hosts(), nas);
+  // A block commented out is put back; the other program's lines stay as it left them.
+  std::string undone = "#" + testsupport::BlockedLines("a.example");
+  undone.insert(undone.find("::1"), "#");
+  program.WriteHosts(program.Lines("# reset\n127.0.0.1 localhost\n" + undone +
+                                   testsupport::AllowedLines("b.example") + "10.0.0.2 printer\n"));
+  program.RunRepeats();
+  EXPECT_EQ(program.Hosts(),
+            program.Lines("# reset\n127.0.0.1 localhost\n" + ours + "10.0.0.2 printer\n"));
+  EXPECT_TRUE(program.boxes.empty()) << "told when the window next opens";
+
+  program.ClickTray(TrayClick::kDouble);
+  program.TypeIn(Window::kLogin, "txtPassword", "secret");
+  program.PressEnterIn(Window::kLogin, "txtPassword");
+  ASSERT_EQ(program.boxes.size(), 1u);
+  EXPECT_NE(
+      program.boxes[0].text.find("1 blocked entry allowed or cut short. It is blocked again."),
+      std::string::npos)
+      << program.boxes[0].text;
+  EXPECT_EQ(program.Rows(), (Rows{"a.example\tBlocked", "b.example\tAllowed"}));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(
     ProgramScenario, AddsEditsAndAppliesThroughTheWindow, TrayDoubleClickAndLogin,
     CloseSendsToTheTrayAndAsksFromThere, ConfirmedCloseOfALaterStartEndsWithoutWriting,
     ExitWritesTheListAndEnds, ExitAsksWhetherToEndWhenTheHostsFileCannotBeWritten,
     ChangesThePasswordInItsModalWindow, RestoresAKeptHostsFileThroughItsChooser,
     UninstallStartsTheUninstallerBesideTheProgram, AMillionEntriesShowAtOnceAndEdit,
-    ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem, OffersTheOtherNamesOfAKnownSite);
+    ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem, OffersTheOtherNamesOfAKnownSite,
+    PutsBackBlocksThatAnotherProgramTookOut);
 
 }  // namespace scenarios

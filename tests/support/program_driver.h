@@ -90,6 +90,8 @@ class ProgramDriver : public AnsweredBoxes {
   virtual void CloseWithCloseBox(Window window) = 0;
 
   virtual void ClickTray(TrayClick click) = 0;
+  // The program's repeating calls run once (the watch's look at the hosts file).
+  virtual void RunRepeats() = 0;
   virtual bool HasTrayIcon() = 0;
   virtual std::string TrayTip() = 0;
   // Whether the program has asked to end.

@@ -133,6 +133,11 @@ void FakeServices::WatchProgress(const ui::FormView& /*owner*/, const ui::Progre
   ADD_FAILURE() << "the task goes on after Cancel";
 }
 
+std::unique_ptr<ui::Repeating> FakeServices::Every(std::chrono::milliseconds /*interval*/,
+                                                   std::function<void()> tick) {
+  return repeats.Add(std::move(tick));
+}
+
 std::optional<std::size_t> FakeServices::ChooseFromList(const ui::FormView& owner,
                                                         const ui::ListChoice& choice) {
   choices.push_back(ShownChoice{

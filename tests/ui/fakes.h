@@ -13,6 +13,7 @@
 
 #include "app/application.h"
 #include "app/view_factory.h"
+#include "ui/common/manual_repeats.h"
 #include "ui/common/platform_services.h"
 
 namespace fakes {
@@ -190,10 +191,15 @@ class FakeServices : public ui::PlatformServices {
     return bypassing_browsers;
   }
   ui::SystemFiles& Files() override { return files ? *files : beside_program_; }
+  std::unique_ptr<ui::Repeating> Every(std::chrono::milliseconds interval,
+                                       std::function<void()> tick) override;
   void EndProgram() override;
+  // Runs every repeating call once, as the time passing would.
+  void Tick() { repeats.RunAll(); }
 
   ui::SystemFiles* files = nullptr;  // the program's own reads and writes when none
   bool system_check = false;         // look names up through the system's resolver
+  ui::ManualRepeats repeats;         // the repeating calls under way
   std::vector<ShownBox> boxes;
   std::deque<ui::MsgBoxResult> answers;  // for Yes/No questions, in order
   std::vector<ShownChoice> choices;

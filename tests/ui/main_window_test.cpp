@@ -241,6 +241,37 @@ TEST(MainWindow, AnApplyAfterAnotherProgramsEditAsksToLoadTheFileAgain) {
   EXPECT_TRUE(program.main_view().restart_notice);
 }
 
+TEST(MainWindow, BlocksPutBackKeepTheUsersEditsAndAProgramThatUndoesThemAtOnceIsNotFought) {
+  Program program;
+  program.WriteHosts("127.0.0.1 localhost\n" + testsupport::BlockedLines("kept.com"));
+  program.Start();
+  program.LogIn("");
+  program.AddWebsite("new.com");  // not applied yet
+  const std::string theirs = "127.0.0.1 localhost\n10.0.0.1 nas\n";
+
+  program.WriteHosts(theirs);
+  program.services.Tick();
+  EXPECT_EQ(program.Hosts(), theirs + testsupport::BlockedLines("kept.com"));
+  EXPECT_EQ(program.BoxesWith("1 blocked entry had been removed. It is blocked again."), 1u);
+  EXPECT_EQ(
+      program.main_view().Rows(),
+      (std::vector<std::string>{"kept.com\tBlocked", "new.com\tBlocked", "www.new.com\tBlocked"}));
+
+  program.Main().imgApply_Click();
+  const std::string applied =
+      theirs + testsupport::BlockedLines("kept.com") + testsupport::AddedLines("new.com");
+  EXPECT_EQ(program.Hosts(), applied) << "Apply keeps the other program's line";
+
+  // Undone again at once: put back once more, then left for a minute.
+  program.WriteHosts(theirs);
+  program.services.Tick();
+  EXPECT_EQ(program.Hosts(), applied);
+  EXPECT_EQ(program.BoxesWith("the next try waits 1 minute"), 1u);
+  program.WriteHosts(theirs);
+  program.services.Tick();
+  EXPECT_EQ(program.Hosts(), theirs);
+}
+
 TEST(MainWindow, AnApplyThatChangesTheFileEmptiesTheNameCachesAndToldOnceWhenItCannot) {
   Program program;
   program.WriteHosts("127.0.0.1 \tkept.com kept.com.\r\n::1 \tkept.com kept.com.\r\n");

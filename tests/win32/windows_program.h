@@ -79,6 +79,7 @@ class WindowsProgram : public testsupport::ProgramDriver {
   void ChooseMenu(std::string_view menu, std::string_view item) override;
   void CloseWithCloseBox(testsupport::Window window) override;
   void ClickTray(testsupport::TrayClick click) override;
+  void RunRepeats() override { services_->RunRepeats(); }
   bool HasTrayIcon() override { return services_->tray_icon().has_value(); }
   std::string TrayTip() override { return std::string(services_->tray_icon()->szTip); }
   bool ProgramEnded() override { return services_->program_ended(); }

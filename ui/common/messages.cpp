@@ -41,6 +41,13 @@ std::string_view Consequence(Failure failure) {
              "told again until the program starts again.";
     case Failure::kRestore:
       return "The hosts file was not restored: it and the list are as they were.";
+    case Failure::kBlockAgain:
+      return "Another program changed the hosts file, and the blocks it took out could not be "
+             "put back. This is not told again until the program starts again.";
+    case Failure::kRecordBlocks:
+      return "The list was applied, but which entries it blocks could not be recorded, so blocks "
+             "that another program takes out are not put back until the next Apply. This is not "
+             "told again until the program starts again.";
     case Failure::kReadKnownSites:
       return "The list of sites that are reached through other names too could not be read, so "
              "adding one of them offers no other names.";
@@ -91,6 +98,34 @@ std::string AddedAsText(std::string_view typed, std::string_view host,
   std::string text = "\"" + std::string(typed) + "\" was added as " + std::string(host) +
                      ", the name that the system looks up";
   return text + (also.empty() ? "." : "; also blocked: " + also_text + ".");
+}
+
+std::string ReblockedText(std::string_view time, std::size_t removed, std::size_t changed,
+                          int waits) {
+  std::string what;
+  if (removed > 0) {
+    what = Grouped(removed) +
+           (removed == 1 ? " blocked entry had been removed" : " blocked entries had been removed");
+  }
+  if (changed > 0) {
+    what += (what.empty() ? "" : " and ") + Grouped(changed) +
+            (changed == 1 ? " blocked entry allowed or cut short"
+                          : " blocked entries allowed or cut short");
+  }
+  std::string text = "At " + std::string(time) +
+                     " another program changed the hosts file: " + what + ". " +
+                     (removed + changed == 1 ? "It is" : "They are") +
+                     " blocked again. The file as that program left it is kept: File, \"Restore "
+                     "Hosts File...\" puts it back.";
+  if (waits > 0) {
+    text +=
+        "\n\nThe blocks had been taken out again within a minute of the last time they were "
+        "put back, so the next try waits " +
+        std::to_string(waits) + (waits == 1 ? " minute" : " minutes") +
+        ": a program that rewrites the hosts file over and over (a VPN client, a security "
+        "tool) is the likely cause.";
+  }
+  return text;
 }
 
 std::string KnownSiteQuestion(std::string_view site, const std::vector<std::string>& names) {

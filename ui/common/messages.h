@@ -106,7 +106,15 @@ enum class Failure {
   kRestore,
   kFlushResolverCaches,
   kReadKnownSites,
+  kBlockAgain,
+  kRecordBlocks,
 };
+
+// Told once, when the main window next opens, after another program took blocks out of the hosts
+// file and the program put them back at `time`; `waits` (minutes, 0 for none) when the blocks
+// were undone again at once and the next try waits.
+std::string ReblockedText(std::string_view time, std::size_t removed, std::size_t changed,
+                          int waits);
 
 // Two paragraphs: what did not happen, then what failed, on which path, and the system's reason.
 std::string FailureText(Failure failure, const rir::Error& error);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -86,6 +87,12 @@ struct ProgressWatch {
   std::function<void()> cancel;
 };
 
+// A call repeated on the window's thread until this object goes.
+class Repeating {
+ public:
+  virtual ~Repeating() = default;
+};
+
 class PlatformServices {
  public:
   virtual ~PlatformServices() = default;
@@ -121,6 +128,10 @@ class PlatformServices {
   virtual std::vector<blockcheck::BypassingBrowser> FindBrowsersThatBypassHosts() = 0;
   // The hosts file and the state file, as this program may read and write them.
   virtual SystemFiles& Files() = 0;
+  // Calls `tick` on the window's thread every `interval`, between events, until the returned
+  // object goes.
+  virtual std::unique_ptr<Repeating> Every(std::chrono::milliseconds interval,
+                                           std::function<void()> tick) = 0;
   // The last window has unloaded: the event loop ends and the program with it.
   virtual void EndProgram() = 0;
 };

@@ -20,6 +20,12 @@ rir::Result<std::optional<hostsfile::FinishedSave>> FilesBesideProgram::FinishSa
   return hostsfile::FinishInterruptedSave(path);
 }
 
+rir::Result<std::optional<hostsfile::BlockedAgain>> FilesBesideProgram::BlockAgain(
+    const std::string& path, const std::vector<std::string>& blocked,
+    const hostsfile::KeepPreviousText& keep) {
+  return hostsfile::BlockAgainInFile(path, blocked, keep);
+}
+
 std::string FilesBesideProgram::ReadFirstRun() {
   const auto state = StateFileBesideProgram(services_);
   return state ? state->ReadFirstRun() : std::string();

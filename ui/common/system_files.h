@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "hostsfile/block_again.h"
 #include "hostsfile/hosts_store.h"
 #include "rir/result.h"
 
@@ -39,6 +41,14 @@ class SystemFiles {
   // hostsfile::FinishSave).
   virtual rir::Result<std::optional<hostsfile::FinishedSave>> FinishSave(
       const std::string& path) = 0;
+  // Puts back the blocks of `blocked` (the entries the last Apply left blocked) that another
+  // program took out of the hosts file at `path` (hostsfile::BlockAgainInFile), keeping the
+  // file's text with `keep` first where this process keeps it. It needs no password where another
+  // process writes: that process puts back only what it recorded of the last save made with the
+  // password, whatever `blocked` says.
+  virtual rir::Result<std::optional<hostsfile::BlockedAgain>> BlockAgain(
+      const std::string& path, const std::vector<std::string>& blocked,
+      const hostsfile::KeepPreviousText& keep) = 0;
 
   // The first-run flag as stored; "" when it cannot be found.
   virtual std::string ReadFirstRun() = 0;
@@ -62,6 +72,9 @@ class FilesBesideProgram final : public SystemFiles {
       const std::string& path, std::string_view text, const hostsfile::KeepPreviousText& keep,
       const std::optional<hostsfile::FileStamp>& unchanged_since) override;
   rir::Result<std::optional<hostsfile::FinishedSave>> FinishSave(const std::string& path) override;
+  rir::Result<std::optional<hostsfile::BlockedAgain>> BlockAgain(
+      const std::string& path, const std::vector<std::string>& blocked,
+      const hostsfile::KeepPreviousText& keep) override;
   std::string ReadFirstRun() override;
   rir::Result<void> WriteFirstRun(const std::string& value) override;
   rir::Result<StoredPassword> ReadPassword() override;

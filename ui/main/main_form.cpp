@@ -28,6 +28,7 @@ void frmRirAvadera::Form_Load() {
   view_.AddColumn("Status", std::nullopt);
   LoadHostsFile();
   LoadKnownSites();
+  StartWatch();
 }
 
 void frmRirAvadera::LoadKnownSites() {
@@ -50,6 +51,7 @@ void frmRirAvadera::LoadHostsFile() {
   }
   m_finishedSave = hosts_.finished_save();
   view_.ShowRows(list_);
+  NoteOwnWrite();
 }
 
 void frmRirAvadera::ReportLoad() {
@@ -66,6 +68,9 @@ void frmRirAvadera::ReportLoad() {
   }
   if (m_sitesDamaged) {
     ShowMessage(services_, *std::exchange(m_sitesDamaged, std::nullopt));
+  }
+  if (m_watchReport) {
+    ShowMessage(services_, *std::exchange(m_watchReport, std::nullopt));
   }
 }
 
@@ -256,6 +261,7 @@ rir::Result<void> frmRirAvadera::ApplyList() {
   if (!saved) {
     return saved.error();
   }
+  NoteOwnWrite();
   // The list is applied all the same: only the way back to the old text is missing.
   view_.SetRestartNoticeVisible(true);
   ShowBrowserWarning();
@@ -313,6 +319,10 @@ void frmRirAvadera::AfterSave(const hostsfile::SaveOutcome& saved) {
     m_blnHistoryFailureTold = true;
     ShowFailure(services_, Failure::kKeepHistory, *saved.history_failure);
   }
+  if (saved.record_failure && !m_blnRecordFailureTold) {
+    m_blnRecordFailureTold = true;
+    ShowFailure(services_, Failure::kRecordBlocks, *saved.record_failure);
+  }
   if (!saved.changed) {
     return;  // nothing new for a cache to forget
   }
@@ -345,6 +355,7 @@ void frmRirAvadera::Command1_Click() {
     ShowFailure(services_, Failure::kSaveOnly, saved.error());
     return;
   }
+  NoteOwnWrite();
   AfterSave(*saved);
 }
 

@@ -2,7 +2,9 @@
 // uninstall. Front ends forward the window's events to the handlers below.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +12,8 @@
 
 #include "blocklist/block_list.h"
 #include "blocklist/site_names.h"
+#include "hostsfile/block_again.h"
+#include "hostsfile/folder_watch.h"
 #include "hostsfile/hosts_history.h"
 #include "hostsfile/hosts_store.h"
 #include "rir/error.h"
@@ -81,6 +85,13 @@ class frmRirAvadera {
   // companion of.
   void OfferKnownSiteNames(const std::string& website);
   void LoadKnownSites();
+  // The watch that puts blocks back (ui/main/watch.cpp).
+  void StartWatch();
+  void WatchTick();
+  // The file as this window last wrote or loaded it: not another program's change.
+  void NoteOwnWrite();
+  void Reblocked(const hostsfile::BlockedAgain& again, std::chrono::steady_clock::time_point now);
+  void TakeInOtherLines();
   void SetSelectedStatus(blocklist::Status status);
   void LoadHostsFile();
   void BuildHostsText();
@@ -123,6 +134,21 @@ class frmRirAvadera {
   blocklist::KnownSites known_sites_;  // read from the sites file beside the program at load
   std::optional<rir::Error> m_sitesFailure;
   std::optional<std::string> m_sitesDamaged;  // what to tell of lines that were skipped
+
+  // The watch: what the last load or Apply left, and how the last put-back went.
+  std::unique_ptr<hostsfile::FolderWatch> watch_;
+  std::unique_ptr<Repeating> ticker_;
+  blocklist::BlockList synced_;               // the list as last loaded or applied
+  std::vector<std::string> applied_blocked_;  // the entries it left blocked
+  std::optional<hostsfile::FileStamp> own_stamp_;
+  std::chrono::steady_clock::time_point last_stamp_look_;
+  std::optional<std::chrono::steady_clock::time_point> last_reblock_;
+  std::chrono::steady_clock::time_point next_try_;
+  std::size_t back_off_ = 0;  // how many times in a row the blocks were undone at once
+  bool watch_busy_ = false;
+  std::optional<std::string> m_watchReport;
+  bool m_blnWatchFailureTold = false;
+  bool m_blnRecordFailureTold = false;
   bool m_blnHistoryFailureTold = false;
   bool m_blnFlushFailureTold = false;
   bool m_blnSizeWarningTold = false;

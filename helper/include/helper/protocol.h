@@ -26,6 +26,7 @@ inline constexpr std::string_view kGreeting = "rir-avadera-helper 2\n";
 // without the right one is answered before the rest is read; the hosts text last.
 inline constexpr std::string_view kSaveHosts = "save-hosts";          // password, path, stamp, text
 inline constexpr std::string_view kFinishSave = "finish-save";        // path
+inline constexpr std::string_view kBlockAgain = "block-again";        // path
 inline constexpr std::string_view kReadFirstRun = "read-firstrun";    // (nothing)
 inline constexpr std::string_view kWriteFirstRun = "write-firstrun";  // password, value
 inline constexpr std::string_view kCheckPassword = "check-password";  // password

@@ -26,6 +26,9 @@ struct Place {
   std::string HistoryFolder() const;
   std::string LoginRecordPath() const;
   std::string SaveLockPath() const;
+  // The entries that the last save made with the password left blocked, one name a line: what a
+  // request without the password may put back, and nothing else.
+  std::string BlockedRecordPath() const;
 };
 
 Message Serve(RequestReader& request, const Place& place);

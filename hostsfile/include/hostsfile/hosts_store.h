@@ -30,6 +30,9 @@ struct SaveOutcome {
   // Set when whoever wrote the file emptied the resolver caches too (see FlushResolverCaches):
   // why any of them could not be emptied.
   std::optional<std::vector<rir::Error>> flushed_caches;
+  // Why the writer could not record which entries the file now blocks, for putting them back
+  // should another program take them out.
+  std::optional<rir::Error> record_failure;
 };
 
 // What a save does with a hosts file that another program changed after it was loaded: the list
@@ -92,6 +95,7 @@ class HostsStore {
                                 ChangedElsewhere changed_elsewhere = ChangedElsewhere::kRefuse);
 
   void KeepPreviousTextWith(KeepPreviousText keep) { keep_previous_ = std::move(keep); }
+  const KeepPreviousText& keeper() const { return keep_previous_; }
   void WriteWith(WriteHosts write) { write_ = std::move(write); }
   void FinishWith(FinishSave finish) { finish_ = std::move(finish); }
 

@@ -59,6 +59,39 @@ rir::Result<Message> HelperFiles::Ask(const Message& request, std::string_view l
   return std::move(*reply);
 }
 
+namespace {
+
+// What a reply to a save says besides its success.
+hostsfile::SaveOutcome SaveOutcomeOf(const Message& reply) {
+  hostsfile::SaveOutcome outcome;
+  const std::string* changed = reply.Field("changed");
+  outcome.changed = changed == nullptr || *changed != "0";
+  if (reply.Field("history-code") != nullptr) {
+    outcome.history_failure = ErrorIn(reply, "history-");
+  }
+  if (reply.Field("record-code") != nullptr) {
+    outcome.record_failure = ErrorIn(reply, "record-");
+  }
+  if (reply.Field("flushed") != nullptr) {
+    outcome.flushed_caches.emplace();
+    if (reply.Field("flush-code") != nullptr) {
+      outcome.flushed_caches->push_back(ErrorIn(reply, "flush-"));
+    }
+  }
+  return outcome;
+}
+
+std::size_t Count(const Message& reply, std::string_view name) {
+  const std::string* text = reply.Field(name);
+  std::size_t count = 0;
+  if (text != nullptr) {
+    std::from_chars(text->data(), text->data() + text->size(), count);
+  }
+  return count;
+}
+
+}  // namespace
+
 rir::Result<hostsfile::SaveOutcome> HelperFiles::WriteHosts(
     const std::string& path, std::string_view text, const hostsfile::KeepPreviousText& /*keep*/,
     const std::optional<hostsfile::FileStamp>& unchanged_since) {
@@ -77,19 +110,25 @@ rir::Result<hostsfile::SaveOutcome> HelperFiles::WriteHosts(
   if (!reply) {
     return reply.error();
   }
-  hostsfile::SaveOutcome outcome;
-  const std::string* changed = reply->Field("changed");
-  outcome.changed = changed == nullptr || *changed != "0";
-  if (reply->Field("history-code") != nullptr) {
-    outcome.history_failure = ErrorIn(*reply, "history-");
+  return SaveOutcomeOf(*reply);
+}
+
+rir::Result<std::optional<hostsfile::BlockedAgain>> HelperFiles::BlockAgain(
+    const std::string& path, const std::vector<std::string>& /*blocked*/,
+    const hostsfile::KeepPreviousText& /*keep*/) {
+  // The helper puts back what its own record of the last save with the password holds.
+  Message request{std::string(helper::kBlockAgain), {}};
+  request.With("path", path);
+  auto reply = Ask(request);
+  if (!reply) {
+    return reply.error();
   }
-  if (reply->Field("flushed") != nullptr) {
-    outcome.flushed_caches.emplace();
-    if (reply->Field("flush-code") != nullptr) {
-      outcome.flushed_caches->push_back(ErrorIn(*reply, "flush-"));
-    }
+  const hostsfile::SaveOutcome saved = SaveOutcomeOf(*reply);
+  if (!saved.changed) {
+    return std::optional<hostsfile::BlockedAgain>();
   }
-  return outcome;
+  return std::optional<hostsfile::BlockedAgain>(hostsfile::BlockedAgain{
+      Count(*reply, "removed"), Count(*reply, "allowed"), Count(*reply, "partial"), saved});
 }
 
 rir::Result<std::optional<hostsfile::FinishedSave>> HelperFiles::FinishSave(

@@ -33,6 +33,9 @@ class HelperFiles final : public ui::SystemFiles {
       const std::string& path, std::string_view text, const hostsfile::KeepPreviousText& keep,
       const std::optional<hostsfile::FileStamp>& unchanged_since) override;
   rir::Result<std::optional<hostsfile::FinishedSave>> FinishSave(const std::string& path) override;
+  rir::Result<std::optional<hostsfile::BlockedAgain>> BlockAgain(
+      const std::string& path, const std::vector<std::string>& blocked,
+      const hostsfile::KeepPreviousText& keep) override;
   std::string ReadFirstRun() override;
   rir::Result<void> WriteFirstRun(const std::string& value) override;
   rir::Result<ui::StoredPassword> ReadPassword() override;
