@@ -45,11 +45,11 @@ TEST(BlockAgain, RewritesEntriesLeftHalfAndFollowsAFileThatLostThemAll) {
   EXPECT_EQ(half->partial, 1u);
   EXPECT_EQ(half->text, BlockedLines("a.example"));
 
-  // Reset to the system's default, without a line end at its close.
-  const auto reset = BlockAgain("127.0.0.1 localhost", kBlocked);
+  // Reset to the system's default; its last line left open, which the entries do not join.
+  const auto reset = BlockAgain("127.0.0.1 localhost\n::1 localhost", kBlocked);
   ASSERT_TRUE(reset.has_value());
   EXPECT_EQ(reset->removed, 3u);
-  EXPECT_EQ(reset->text, "127.0.0.1 localhost\n" + BlockedLines("a.example") +
+  EXPECT_EQ(reset->text, "127.0.0.1 localhost\n::1 localhost\n" + BlockedLines("a.example") +
                              BlockedLines("b.example") + BlockedLines("c.example"));
 }
 
