@@ -88,9 +88,11 @@ class frmRirAvadera {
   // The watch that puts blocks back (ui/main/watch.cpp).
   void StartWatch();
   void WatchTick();
+  bool NoticedChange(std::chrono::steady_clock::time_point now);
   // The file as this window last wrote or loaded it: not another program's change.
   void NoteOwnWrite();
-  void Reblocked(const hostsfile::BlockedAgain& again, std::chrono::steady_clock::time_point now);
+  void Reblocked(const hostsfile::BlockedAgain& again, std::chrono::steady_clock::time_point now,
+                 bool undone_soon);
   void TakeInOtherLines();
   void SetSelectedStatus(blocklist::Status status);
   void LoadHostsFile();
@@ -143,6 +145,7 @@ class frmRirAvadera {
   std::optional<hostsfile::FileStamp> own_stamp_;
   std::chrono::steady_clock::time_point last_stamp_look_;
   std::optional<std::chrono::steady_clock::time_point> last_reblock_;
+  std::optional<std::chrono::steady_clock::time_point> changed_at_;  // seen, not yet acted on
   std::chrono::steady_clock::time_point next_try_;
   std::size_t back_off_ = 0;  // how many times in a row the blocks were undone at once
   bool watch_busy_ = false;

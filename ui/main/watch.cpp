@@ -69,18 +69,16 @@ void frmRirAvadera::NoteOwnWrite() {
   last_stamp_look_ = Clock::now();
 }
 
-void frmRirAvadera::WatchTick() {
-  if (watch_busy_) {
-    return;  // a box or a wait of the last look is still open
-  }
-  const auto now = Clock::now();
+// Whether another program changed the file since the last look: a notice from the folder's
+// watch, or the stamp every 10 s where none comes; the program's own writes are not changes.
+bool frmRirAvadera::NoticedChange(Clock::time_point now) {
   bool look = false;
   if (!watch_) {
     // Watched from the first look on, and that look compares the stamp: a change in between is
     // not missed. (On Windows the watch holds the folder open.)
     auto path = hosts_.Path();
     if (!path) {
-      return;
+      return false;
     }
     watch_ = std::make_unique<hostsfile::FolderWatch>(*path);
     look = true;
@@ -90,13 +88,32 @@ void frmRirAvadera::WatchTick() {
     last_stamp_look_ = now;
     look = true;
   }
-  if (!look || now < next_try_) {
-    return;
+  if (!look) {
+    return false;
   }
   auto path = hosts_.Path();
   auto stamp = path ? hostsfile::StampOf(*path) : rir::Result<hostsfile::FileStamp>(path.error());
-  if (!stamp || (own_stamp_ && *stamp == *own_stamp_)) {
-    return;  // ours, or nothing new
+  return stamp && !(own_stamp_ && *stamp == *own_stamp_);
+}
+
+void frmRirAvadera::WatchTick() {
+  if (watch_busy_) {
+    return;  // a box or a wait of the last look is still open
+  }
+  const auto now = Clock::now();
+  // When the change came, not when it is acted on: a change seen while the tries wait still
+  // counts as undoing the last put-back at once.
+  if (NoticedChange(now) && !changed_at_) {
+    changed_at_ = now;
+  }
+  if (!changed_at_ || now < next_try_) {
+    return;
+  }
+  const bool undone_soon = last_reblock_ && *changed_at_ - *last_reblock_ < kUndoneSoon;
+  changed_at_.reset();
+  auto path = hosts_.Path();
+  if (!path) {
+    return;
   }
   watch_busy_ = true;
   const std::vector<std::string> blocked = applied_blocked_;
@@ -104,7 +121,9 @@ void frmRirAvadera::WatchTick() {
     return services_.Files().BlockAgain(*path, blocked, hosts_.keeper());
   });
   if (!again) {
-    own_stamp_ = *stamp;  // told once; the next change tries again
+    // Told once; the next change tries again.
+    auto stamp = hostsfile::StampOf(*path);
+    own_stamp_ = stamp ? std::optional<hostsfile::FileStamp>(*stamp) : std::nullopt;
     if (!m_blnWatchFailureTold) {
       m_blnWatchFailureTold = true;
       ShowFailure(services_, Failure::kBlockAgain, again.error());
@@ -113,15 +132,16 @@ void frmRirAvadera::WatchTick() {
     return;
   }
   if (*again) {
-    Reblocked(**again, now);
+    Reblocked(**again, now, undone_soon);
   }
   TakeInOtherLines();
   watch_busy_ = false;
 }
 
-void frmRirAvadera::Reblocked(const hostsfile::BlockedAgain& again, Clock::time_point now) {
+void frmRirAvadera::Reblocked(const hostsfile::BlockedAgain& again, Clock::time_point now,
+                              bool undone_soon) {
   // Undone again within a minute: a program that rewrites the file in a loop.
-  if (last_reblock_ && now - *last_reblock_ < kUndoneSoon) {
+  if (undone_soon) {
     back_off_ = std::min<std::size_t>(back_off_ + 1, std::size(kBackOff));
     next_try_ = now + kBackOff[back_off_ - 1];
   } else {
