@@ -57,6 +57,12 @@ TEST(ProgramWithHelper, LogsInAndAppliesThroughTheHelper) {
     check(program.services.flushes == 0, "the helper emptied the caches itself");
     check(program.services.wait_texts.back().starts_with("Waiting for the administrator"),
           "the window said what it waited for");
+
+    testsupport::WriteBytes(kHosts, "127.0.0.1 localhost\n10.0.0.1 nas\n");
+    program.services.Tick();
+    check(ProgramWithHelper::SystemHosts() ==
+              "127.0.0.1 localhost\n10.0.0.1 nas\n" + testsupport::AddedLines("site.example"),
+          "the helper put back what another program took out, without the password");
     return check.failures();
   });
   SKIP_WITHOUT_PRIVATE_MOUNTS(code);
