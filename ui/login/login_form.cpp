@@ -71,7 +71,11 @@ void frmLogin::cmdLogin_Click() {
     main.view().SetWindowState(WindowState::kNormal);
     services_.SetForegroundWindow(main.view());
     main.view().Show();
+    // The login window goes before the main window tells anything, or it stays on screen
+    // behind the box.
+    forms_.Unload(FormId::kLogin);
     main.ReportLoad();
+    return;
   } else {
     ShowMessage(services_, kPasswordIncorrect);
   }

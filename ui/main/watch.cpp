@@ -43,8 +43,9 @@ std::string ClockTime() {
 #else
   localtime_r(&now, &local);
 #endif
-  char text[16] = {};
-  std::strftime(text, sizeof text, "%H:%M", &local);
+  // With the date: the box may be seen days later.
+  char text[32] = {};
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
   return text;
 }
 
