@@ -100,8 +100,9 @@ std::string AddedAsText(std::string_view typed, std::string_view host,
   return text + (also.empty() ? "." : "; also blocked: " + also_text + ".");
 }
 
-std::string ReblockedText(std::string_view time, std::size_t removed, std::size_t changed,
-                          int waits) {
+std::string ReblockedText(const ReblockReport& report) {
+  const std::size_t removed = report.removed;
+  const std::size_t changed = report.changed;
   std::string what;
   if (removed > 0) {
     what = Grouped(removed) +
@@ -112,16 +113,21 @@ std::string ReblockedText(std::string_view time, std::size_t removed, std::size_
             (changed == 1 ? " blocked entry allowed or cut short"
                           : " blocked entries allowed or cut short");
   }
-  std::string text = "At " + std::string(time) +
-                     " another program changed the hosts file: " + what + ". " +
-                     (removed + changed == 1 ? "It is" : "They are") +
-                     " blocked again. The file as that program left it is kept: File, \"Restore "
-                     "Hosts File...\" puts it back.";
-  if (waits > 0) {
+  const std::string when = report.times <= 1
+                               ? "At " + report.last + " another program changed the hosts file: "
+                               : "Between " + report.first + " and " + report.last +
+                                     " another program changed the hosts file " +
+                                     std::to_string(report.times) + " times: ";
+  std::string text = when + what + ". " + (removed + changed == 1 ? "It is" : "They are") +
+                     " blocked again. " +
+                     (report.times <= 1 ? "The file as that program left it is kept"
+                                        : "The file as it was left each time is kept") +
+                     ": File, \"Restore Hosts File...\" puts it back.";
+  if (report.waits > 0) {
     text +=
         "\n\nThe blocks had been taken out again within a minute of the last time they were "
         "put back, so the next try waits " +
-        std::to_string(waits) + (waits == 1 ? " minute" : " minutes") +
+        std::to_string(report.waits) + (report.waits == 1 ? " minute" : " minutes") +
         ": a program that rewrites the hosts file over and over (a VPN client, a security "
         "tool) is the likely cause.";
   }

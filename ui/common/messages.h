@@ -110,11 +110,18 @@ enum class Failure {
   kRecordBlocks,
 };
 
-// Told once, when the main window next opens, after another program took blocks out of the hosts
-// file and the program put them back at `time`; `waits` (minutes, 0 for none) when the blocks
-// were undone again at once and the next try waits.
-std::string ReblockedText(std::string_view time, std::size_t removed, std::size_t changed,
-                          int waits);
+// What the program put back since the user last heard of it: told once, when the main window
+// next opens. `waits` (minutes, 0 for none) when the blocks were undone again at once and the
+// next try waits.
+struct ReblockReport {
+  std::string first;  // date and time of the first put-back, and of the last
+  std::string last;
+  std::size_t times = 0;
+  std::size_t removed = 0;
+  std::size_t changed = 0;  // allowed or cut short
+  int waits = 0;
+};
+std::string ReblockedText(const ReblockReport& report);
 
 // Two paragraphs: what did not happen, then what failed, on which path, and the system's reason.
 std::string FailureText(Failure failure, const rir::Error& error);

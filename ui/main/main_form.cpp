@@ -70,7 +70,7 @@ void frmRirAvadera::ReportLoad() {
     ShowMessage(services_, *std::exchange(m_sitesDamaged, std::nullopt));
   }
   if (m_watchReport) {
-    ShowMessage(services_, *std::exchange(m_watchReport, std::nullopt));
+    ShowMessage(services_, ReblockedText(*std::exchange(m_watchReport, std::nullopt)));
   }
 }
 

@@ -18,6 +18,7 @@
 #include "hostsfile/hosts_store.h"
 #include "rir/error.h"
 #include "ui/common/forms.h"
+#include "ui/common/messages.h"
 #include "ui/common/platform_services.h"
 #include "ui/main/main_view.h"
 
@@ -149,7 +150,7 @@ class frmRirAvadera {
   std::chrono::steady_clock::time_point next_try_;
   std::size_t back_off_ = 0;  // how many times in a row the blocks were undone at once
   bool watch_busy_ = false;
-  std::optional<std::string> m_watchReport;
+  std::optional<ReblockReport> m_watchReport;
   bool m_blnWatchFailureTold = false;
   bool m_blnRecordFailureTold = false;
   bool m_blnHistoryFailureTold = false;

@@ -149,9 +149,15 @@ void frmRirAvadera::Reblocked(const hostsfile::BlockedAgain& again, Clock::time_
     back_off_ = 0;
   }
   last_reblock_ = now;
-  m_watchReport =
-      ReblockedText(ClockTime(), again.removed, again.allowed + again.partial,
-                    back_off_ == 0 ? 0 : static_cast<int>(kBackOff[back_off_ - 1].count()));
+  // Added to what the user has not heard of yet.
+  ReblockReport& report = m_watchReport ? *m_watchReport : m_watchReport.emplace();
+  report.last = ClockTime();
+  if (report.times++ == 0) {
+    report.first = report.last;
+  }
+  report.removed += again.removed;
+  report.changed += again.allowed + again.partial;
+  report.waits = back_off_ == 0 ? 0 : static_cast<int>(kBackOff[back_off_ - 1].count());
   AfterSave(again.saved);
   if (view_.IsVisible() && view_.GetWindowState() == WindowState::kNormal) {
     ReportLoad();
@@ -190,10 +196,11 @@ void frmRirAvadera::TakeInOtherLines() {
       merged.AppendLoaded(entry.website, entry.status, entry.line_end, entry.origin);
     }  // else the user removed it since
   }
-  // What the user added since.
+  // What the user added since, and what the other program took out but the list still holds: an
+  // allowed entry is not put back in the file, but the list does not lose it.
   for (std::size_t i = 0; i < list_.size(); ++i) {
     const std::string name(list_[i].website);
-    if (!in_file.contains(name) && !synced.contains(name)) {
+    if (!in_file.contains(name)) {
       static_cast<void>(merged.Append(name, list_[i].status));
       in_file[name] = true;
     }
