@@ -292,14 +292,13 @@ Message Serve(RequestReader& request, const Place& place) {
   if (*kind == kFinishSave) {
     return FinishSave(request, place);
   }
-  if (*kind == kBlockAgain) {
-    static_cast<void>(FinishLocked(place));
-    return BlockAgain(request, place);
-  }
   // Whatever is asked, a save that did not live to finish is finished first, so that it never
   // waits for someone who may finish it: the desktop user may not. Its failure is told by the
   // requests it concerns.
   static_cast<void>(FinishLocked(place));
+  if (*kind == kBlockAgain) {
+    return BlockAgain(request, place);
+  }
   if (*kind == kReadFirstRun) {
     if (auto ended = request.End(); !ended) {
       return ErrorReply(ended.error());

@@ -92,6 +92,7 @@ class frmRirAvadera {
   bool NoticedChange(std::chrono::steady_clock::time_point now);
   // The file as this window last wrote or loaded it: not another program's change.
   void NoteOwnWrite();
+  std::optional<hostsfile::FileStamp> HostsStamp() const;  // the file's now; none when unreadable
   void Reblocked(const hostsfile::BlockedAgain& again, std::chrono::steady_clock::time_point now,
                  bool undone_soon);
   void TakeInOtherLines();

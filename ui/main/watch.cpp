@@ -51,6 +51,15 @@ std::string ClockTime() {
 
 }  // namespace
 
+std::optional<hostsfile::FileStamp> frmRirAvadera::HostsStamp() const {
+  auto path = hosts_.Path();
+  if (!path) {
+    return std::nullopt;
+  }
+  auto stamp = hostsfile::StampOf(*path);
+  return stamp ? std::optional<hostsfile::FileStamp>(*stamp) : std::nullopt;
+}
+
 void frmRirAvadera::StartWatch() {
   auto path = hosts_.Path();
   if (!path || m_loadFailure) {
@@ -63,10 +72,7 @@ void frmRirAvadera::StartWatch() {
 void frmRirAvadera::NoteOwnWrite() {
   synced_ = list_;
   applied_blocked_ = BlockedIn(list_);
-  if (auto path = hosts_.Path()) {
-    auto stamp = hostsfile::StampOf(*path);
-    own_stamp_ = stamp ? std::optional<hostsfile::FileStamp>(*stamp) : std::nullopt;
-  }
+  own_stamp_ = HostsStamp();
   last_stamp_look_ = Clock::now();
 }
 
@@ -92,9 +98,8 @@ bool frmRirAvadera::NoticedChange(Clock::time_point now) {
   if (!look) {
     return false;
   }
-  auto path = hosts_.Path();
-  auto stamp = path ? hostsfile::StampOf(*path) : rir::Result<hostsfile::FileStamp>(path.error());
-  return stamp && !(own_stamp_ && *stamp == *own_stamp_);
+  const auto stamp = HostsStamp();
+  return stamp && stamp != own_stamp_;
 }
 
 void frmRirAvadera::WatchTick() {
@@ -123,8 +128,7 @@ void frmRirAvadera::WatchTick() {
   });
   if (!again) {
     // Told once; the next change tries again.
-    auto stamp = hostsfile::StampOf(*path);
-    own_stamp_ = stamp ? std::optional<hostsfile::FileStamp>(*stamp) : std::nullopt;
+    own_stamp_ = HostsStamp();
     if (!m_blnWatchFailureTold) {
       m_blnWatchFailureTold = true;
       ShowFailure(services_, Failure::kBlockAgain, again.error());
@@ -207,9 +211,7 @@ void frmRirAvadera::TakeInOtherLines() {
   }
   synced_ = file;
   list_ = std::move(merged);
-  auto path = hosts_.Path();
-  auto stamp = path ? hostsfile::StampOf(*path) : rir::Result<hostsfile::FileStamp>(path.error());
-  own_stamp_ = stamp ? std::optional<hostsfile::FileStamp>(*stamp) : std::nullopt;
+  own_stamp_ = HostsStamp();
   view_.ShowRows(list_);
 }
 
