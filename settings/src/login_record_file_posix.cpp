@@ -66,8 +66,10 @@ rir::Result<std::string> LockedRecordFile::Read() {
 
 rir::Result<void> LockedRecordFile::Write(std::string_view text) {
   const int fd = held_->fd.get();
-  if (::ftruncate(fd, 0) != 0 ||
-      ::pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size())) {
+  // The new count first, then the end cut: a write that fails (a full disk, a file-size limit)
+  // leaves the old count, never an empty record, which would count as no failures.
+  if (::pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()) ||
+      ::ftruncate(fd, static_cast<off_t>(text.size())) != 0) {
     return rir::SystemFailure(rir::ErrorCode::kWrite, held_->path);
   }
   if (::fsync(fd) != 0) {

@@ -81,10 +81,10 @@ rir::Result<std::string> LockedRecordFile::Read() {
 rir::Result<void> LockedRecordFile::Write(std::string_view text) {
   const HANDLE file = held_->handle();
   DWORD written = 0;
+  // The new count first, then the end cut: a failed write never leaves an empty record.
   if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-      !SetEndOfFile(file) ||
       !WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-      written != text.size()) {
+      written != text.size() || !SetEndOfFile(file)) {
     return rir::SystemFailure(rir::ErrorCode::kWrite, held_->path);
   }
   if (!FlushFileBuffers(file)) {
