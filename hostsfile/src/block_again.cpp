@@ -176,14 +176,8 @@ std::optional<Reblocked> BlockAgain(std::string_view text,
 }
 
 std::vector<std::string> BlockedNames(std::string_view text) {
-  blocklist::BlockList list;
-  ParseHosts(text, list);
   std::vector<std::string> names;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (list[i].status == blocklist::Status::kBlocked) {
-      names.emplace_back(list[i].website);
-    }
-  }
+  ForEachBlockedName(text, [&names](std::string_view name) { names.emplace_back(name); });
   return names;
 }
 

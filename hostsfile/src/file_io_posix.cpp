@@ -94,14 +94,31 @@ std::string FileNamedBy(const std::string& path) {
   return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
 }
 
+// The new file is whole and flushed: what its rename will make the file's stamp (a rename keeps
+// the file's number and its time of last change) goes to `before_commit`.
+rir::Result<void> ReadyToCommit(const rir::SiblingFile& fresh, const BeforeCommit& before_commit) {
+  if (!before_commit) {
+    return {};
+  }
+  auto after = StampOf(fresh.path());
+  if (!after) {
+    return after.error();
+  }
+  return before_commit(*after);
+}
+
 // No file yet: a new one takes the name in one step, readable by all as a hosts file is.
-rir::Result<bool> CreateFile(const std::string& file, std::string_view text) {
+rir::Result<bool> CreateFile(const std::string& file, std::string_view text,
+                             const BeforeCommit& before_commit) {
   rir::SiblingFile fresh(file, kNewFileTag);
   if (auto written = fresh.Write(text, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH); !written) {
     return written.error();
   }
   if (auto flushed = fresh.Flush(); !flushed) {
     return flushed.error();
+  }
+  if (auto ready = ReadyToCommit(fresh, before_commit); !ready) {
+    return ready.error();
   }
   if (auto moved = fresh.MoveOntoTarget(); !moved) {
     return moved.error();
@@ -112,7 +129,8 @@ rir::Result<bool> CreateFile(const std::string& file, std::string_view text) {
 // A new file with the old one's owner, mode, access list and attributes, renamed over it. False
 // when the file cannot be replaced that way and must be rewritten where it stands instead.
 rir::Result<bool> ReplaceByRename(int old_fd, const struct stat& old_status,
-                                  const std::string& file, std::string_view text) {
+                                  const std::string& file, std::string_view text,
+                                  const BeforeCommit& before_commit) {
   rir::SiblingFile fresh(file, kNewFileTag);
   // Readable by its owner only until it carries the old file's own mode.
   if (auto written = fresh.Write(text, S_IRUSR | S_IWUSR); !written) {
@@ -123,6 +141,9 @@ rir::Result<bool> ReplaceByRename(int old_fd, const struct stat& old_status,
   }
   if (auto flushed = fresh.Flush(); !flushed) {
     return flushed.error();
+  }
+  if (auto ready = ReadyToCommit(fresh, before_commit); !ready) {
+    return ready.error();
   }
   if (const int failure = fresh.RenameOntoTarget(); failure != 0) {
     // A bind-mounted file (EBUSY), a mount point of its own or another file system (EXDEV).
@@ -141,15 +162,29 @@ rir::Result<bool> ReplaceByRename(int old_fd, const struct stat& old_status,
 // process sees puts the old text back and removes the journal; a crash leaves the journal for the
 // next load to finish from.
 rir::Result<bool> RewriteBehindJournal(FileDescriptor& target, const std::string& file,
-                                       std::string_view text) {
+                                       std::string_view text, const BeforeCommit& before_commit) {
   auto old_text = ReadAll(target.get(), file);
   if (!old_text) {
     return old_text.error();
   }
-  // Written whole before a byte of the file changes, the journal also proves there is room.
+  // Written whole before a byte of the file changes, the journal also proves there is room; what
+  // the rewrite changes of the old text goes first, so that a journal always has it beside it.
+  const std::size_t same = CommonPrefixLength(old_text->view(), text);
+  if (auto kept = WriteBefore(file, old_text->view(), same); !kept) {
+    RemoveUnfinishedFiles(file);
+    static_cast<void>(RemoveJournal(file));
+    return kept.error();
+  }
   if (auto journaled = WriteJournal(file, text); !journaled) {
     RemoveUnfinishedFiles(file);
+    static_cast<void>(RemoveJournal(file));
     return journaled.error();
+  }
+  if (before_commit) {
+    if (auto ready = before_commit(std::nullopt); !ready) {
+      static_cast<void>(RemoveJournal(file));
+      return ready.error();
+    }
   }
   auto rewritten = RewriteInPlace(target.get(), file, old_text->view(), text, SystemFileWriteOps());
   if (!rewritten) {
@@ -180,14 +215,15 @@ bool FileHoldsExactly(const std::string& path, std::string_view text) {
 }
 
 rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view text,
-                                      const std::function<void()>& before_change) {
+                                      const std::function<void()>& before_change,
+                                      const BeforeCommit& before_commit) {
   const std::string file = FileNamedBy(path);
   // Opened for writing although a rename needs no such right: a file that may not be written is
   // left alone, as its owner meant.
   FileDescriptor target(::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
   if (!target.valid()) {
     if (errno == ENOENT) {
-      return CreateFile(file, text);
+      return CreateFile(file, text, before_commit);
     }
     rir::Error refused = rir::SystemFailure(rir::ErrorCode::kWrite, path);
     // A file that may not be written but already holds the text needs nothing.
@@ -212,12 +248,16 @@ rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view 
   }
   // A file with other names too must change under all of them: only in place.
   if (status.st_nlink == 1) {
-    auto replaced = ReplaceByRename(target.get(), status, file, text);
+    auto replaced = ReplaceByRename(target.get(), status, file, text, before_commit);
     if (!replaced || *replaced) {
       return replaced;
     }
   }
-  return RewriteBehindJournal(target, file, text);
+  return RewriteBehindJournal(target, file, text, before_commit);
+}
+
+bool HasUnfinishedSave(const std::string& path) {
+  return HasUnfinishedFiles(FileNamedBy(path));
 }
 
 bool UnfinishedSaveOutOfReach(const std::string& path) {
@@ -251,7 +291,9 @@ rir::Result<FileStamp> StampOf(const std::string& path) {
                    status.st_mtim.tv_sec * kBillion + status.st_mtim.tv_nsec};
 }
 
-rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(const std::string& path) {
+rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(
+    const std::string& path,
+    const std::function<rir::Result<void>(const std::string& text_path)>& keep_dropped) {
   const std::string file = FileNamedBy(path);
   RemoveUnfinishedFiles(file);
   const std::string journal_path = JournalPath(file);
@@ -259,6 +301,8 @@ rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(const std::string
       ::open(journal_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   if (!journal.valid()) {
     if (errno == ENOENT) {
+      // A before-file whose journal was never named, or outlived it, is of no use.
+      ::unlink(BeforePath(file).c_str());
       return std::optional<FinishedSave>();
     }
     return rir::SystemFailure(rir::ErrorCode::kOpenForReading, journal_path);
@@ -277,21 +321,32 @@ rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(const std::string
   if (!IsRegularFile(target.get())) {
     return rir::Error{rir::ErrorCode::kNotRegularFile, path, {}};
   }
+  FinishedSave finished{journal_path, text->view().size(), false};
   if (!HoldsExactly(target.get(), text->view())) {
-    auto old_text = ReadAll(target.get(), file);
-    if (!old_text) {
-      return old_text.error();
+    auto current = ReadAll(target.get(), file);
+    if (!current) {
+      return current.error();
     }
-    if (auto rewritten = RewriteInPlace(target.get(), file, old_text->view(), text->view(),
-                                        SystemFileWriteOps());
-        !rewritten) {
+    // A journal of an earlier version has no before-file, and is finished as it always was.
+    const auto old_text = ReadBefore(file, text->view());
+    if (old_text && !LeftByRewrite(current->view(), *old_text, text->view())) {
+      // Another program wrote the file since: its text stays, and the journal's is kept.
+      if (keep_dropped) {
+        if (auto kept = keep_dropped(journal_path); !kept) {
+          return kept.error();
+        }
+      }
+      finished.dropped = true;
+    } else if (auto rewritten = RewriteInPlace(target.get(), file, current->view(), text->view(),
+                                               SystemFileWriteOps());
+               !rewritten) {
       return rewritten.error();
     }
   }
   if (auto removed = RemoveJournal(file); !removed) {
     return removed.error();
   }
-  return std::optional<FinishedSave>(FinishedSave{journal_path, text->view().size()});
+  return std::optional<FinishedSave>(std::move(finished));
 }
 
 }  // namespace hostsfile

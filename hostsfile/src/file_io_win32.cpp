@@ -100,7 +100,8 @@ bool FileHoldsExactly(const std::string& path, std::string_view text) {
 }
 
 rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view text,
-                                      const std::function<void()>& before_change) {
+                                      const std::function<void()>& before_change,
+                                      const BeforeCommit& before_commit) {
   const bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (!exists && !IsMissing(GetLastError())) {
     return rir::SystemFailure(rir::ErrorCode::kWrite, path);
@@ -125,6 +126,11 @@ rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view 
     }
     if (!FlushFileBuffers(file.get()) || !file.Close()) {
       return rir::SystemFailure(rir::ErrorCode::kFlush, temporary.path());
+    }
+  }
+  if (before_commit) {
+    if (auto ready = before_commit(std::nullopt); !ready) {
+      return ready.error();
     }
   }
 
@@ -181,8 +187,14 @@ rir::Result<FileStamp> StampOf(const std::string& path) {
 }
 
 // ReplaceFileA swaps the files in one step, so no save here is ever left half done.
-rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(const std::string& /*path*/) {
+rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(
+    const std::string& /*path*/,
+    const std::function<rir::Result<void>(const std::string& text_path)>& /*keep_dropped*/) {
   return std::optional<FinishedSave>();
+}
+
+bool HasUnfinishedSave(const std::string& /*path*/) {
+  return false;
 }
 
 bool UnfinishedSaveOutOfReach(const std::string& /*path*/) {

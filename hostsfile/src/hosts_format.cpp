@@ -530,4 +530,27 @@ std::string BuildHostsText(const HostsLayout& layout, const blocklist::BlockList
   return text;
 }
 
+void ForEachBlockedName(std::string_view text,
+                        const std::function<void(std::string_view name)>& blocked) {
+  std::string_view ipv4_before;  // the name of the line just before, when it blocked one
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+    const std::string_view line = text.substr(at, end - at);
+    at = end + 1;
+    std::string_view ipv4_here;
+    if (line.starts_with(kBlockedPrefix)) {
+      ipv4_here = EntryName(line.substr(kBlockedPrefix.size()));
+      blocked(ipv4_here);
+    } else if (line.starts_with(kBlockedIpv6Prefix)) {
+      const std::string_view name = EntryName(line.substr(kBlockedIpv6Prefix.size()));
+      if (name != ipv4_before) {
+        blocked(name);
+      }
+    } else if (line.empty()) {
+      continue;  // the LF of a CR LF
+    }
+    ipv4_before = ipv4_here;
+  }
+}
+
 }  // namespace hostsfile

@@ -71,7 +71,7 @@ rir::Result<bool> CopyWhole(const std::string& from, const std::string& to) {
   const auto open = [&] {
     if (!opened && !failure) {
       opened = true;
-      if (auto made = copy.Open(); !made) {
+      if (auto made = copy.Open(from); !made) {
         failure = made.error();
       }
     }

@@ -34,7 +34,9 @@ class NewFile {
   NewFile& operator=(const NewFile&) = delete;
   ~NewFile();
 
-  rir::Result<void> Open();
+  // Made as the file `like` is where the system keeps owners and modes: the same owner and
+  // group, and no more readable than it (a history copy of a file only root may read is root's).
+  rir::Result<void> Open(const std::string& like);
   rir::Result<void> Write(std::string_view piece);
   rir::Result<void> Commit();
 

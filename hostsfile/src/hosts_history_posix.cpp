@@ -15,7 +15,7 @@ namespace hostsfile::history_files {
 namespace {
 
 constexpr mode_t kFolderMode = 0755;
-constexpr mode_t kCopyMode = 0644;  // as readable as the hosts file it copies
+constexpr mode_t kCopyMode = 0644;  // at most; no copy is more readable than its file
 
 bool IsFolder(const std::string& path) {
   struct stat info {};
@@ -106,8 +106,20 @@ NewFile::NewFile(std::string path)
 
 NewFile::~NewFile() = default;
 
-rir::Result<void> NewFile::Open() {
-  return state_->file.Create(kCopyMode);
+rir::Result<void> NewFile::Open(const std::string& like) {
+  struct stat original {};
+  if (::stat(like.c_str(), &original) != 0) {
+    return rir::SystemFailure(rir::ErrorCode::kOpenForReading, like);
+  }
+  // Its owner may always read and remove it; others as far as they may read the file.
+  if (auto made = state_->file.Create((original.st_mode & kCopyMode) | S_IRUSR | S_IWUSR); !made) {
+    return made;
+  }
+  // Only root may give a file away; a copy that stays the user's own is the user's file's copy.
+  if (::fchown(state_->file.fd(), original.st_uid, original.st_gid) != 0 && errno != EPERM) {
+    return rir::SystemFailure(rir::ErrorCode::kWrite, path_);
+  }
+  return {};
 }
 
 rir::Result<void> NewFile::Write(std::string_view piece) {

@@ -127,7 +127,7 @@ NewFile::~NewFile() {
   }
 }
 
-rir::Result<void> NewFile::Open() {
+rir::Result<void> NewFile::Open(const std::string& /*like*/) {
   // A temporary file that a crash left under this name is written over.
   state_->file.reset();
   state_->file.emplace(CreateFileA(state_->temporary.c_str(), GENERIC_WRITE, 0, nullptr,

@@ -8,20 +8,51 @@
 namespace hostsfile {
 
 rir::Result<SaveOutcome> ReplaceHostsFile(const std::string& path, std::string_view text,
-                                          const KeepPreviousText& keep) {
-  SaveOutcome outcome;
-  auto replaced = ReplaceFileContents(path, text, [&] {
-    if (keep) {
-      if (auto kept = keep(path); !kept) {
-        outcome.history_failure = kept.error();
-      }
+                                          const KeepPreviousText& keep, const SaveChecks& checks) {
+  // Another program that keeps writing is not raced for ever.
+  constexpr int kMostStarts = 5;
+  for (int start = 1;; ++start) {
+    auto found = StampOf(path);
+    if (!found) {
+      return found.error();
     }
-  });
-  if (!replaced) {
-    return replaced.error();
+    if (checks.unchanged_since && ChangedSinceLoad(*found, *checks.unchanged_since)) {
+      return rir::Error{rir::ErrorCode::kChangedSinceLoad, path, {}};
+    }
+    SaveOutcome outcome;
+    bool changed_meanwhile = false;
+    // Looked at last, right before the file changes: what another program wrote while the
+    // history kept the file and the new text was written would otherwise be lost.
+    const auto still_as_found = [&](const std::optional<FileStamp>& after) -> rir::Result<void> {
+      auto now = StampOf(path);
+      if (!now) {
+        return now.error();
+      }
+      if (*now != *found) {
+        changed_meanwhile = true;
+        return rir::Error{rir::ErrorCode::kChangedSinceLoad, path, {}};
+      }
+      return checks.before_commit ? checks.before_commit(after) : rir::Result<void>{};
+    };
+    auto replaced = ReplaceFileContents(
+        path, text,
+        [&] {
+          if (keep) {
+            if (auto kept = keep(path); !kept) {
+              outcome.history_failure = kept.error();
+            }
+          }
+        },
+        still_as_found);
+    if (!replaced) {
+      if (changed_meanwhile && !checks.unchanged_since && start < kMostStarts) {
+        continue;
+      }
+      return replaced.error();
+    }
+    outcome.changed = *replaced;
+    return outcome;
   }
-  outcome.changed = *replaced;
-  return outcome;
 }
 
 rir::Result<std::string> HostsStore::Path() const {
@@ -42,7 +73,7 @@ rir::Result<void> HostsStore::Load(blocklist::BlockList& list) {
     finished = finish_(*path);
   }
   if (finished && !*finished) {
-    finished = FinishInterruptedSave(*path);
+    finished = FinishInterruptedSave(*path, keep_previous_);
   }
   if (!finished) {
     // The file may be torn; nothing it holds can be trusted, nor written over.
@@ -118,8 +149,9 @@ rir::Result<SaveOutcome> HostsStore::Save(std::string_view text,
     }
     unchanged_since = **known_stamp_;
   }
-  auto saved = write_ ? write_(*path, text, keep_previous_, unchanged_since)
-                      : ReplaceHostsFile(*path, text, keep_previous_);
+  auto saved = write_
+                   ? write_(*path, text, keep_previous_, unchanged_since)
+                   : ReplaceHostsFile(*path, text, keep_previous_, SaveChecks{unchanged_since, {}});
   // Whatever the save did, success or not, was our own doing.
   if (known_stamp_) {
     known_stamp_ = StampOf(*path);

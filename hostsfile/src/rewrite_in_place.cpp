@@ -42,6 +42,8 @@ bool WriteTruncateSync(int fd, std::string_view text, std::size_t from, const Fi
   return ops.sync(fd) == 0;
 }
 
+}  // namespace
+
 std::size_t CommonPrefixLength(std::string_view a, std::string_view b) {
   const std::size_t limit = std::min(a.size(), b.size());
   constexpr std::size_t kBlock = 4096;
@@ -55,7 +57,25 @@ std::size_t CommonPrefixLength(std::string_view a, std::string_view b) {
   return at;
 }
 
-}  // namespace
+bool LeftByRewrite(std::string_view file, std::string_view old_text, std::string_view new_text) {
+  if (file.size() < std::min(old_text.size(), new_text.size()) ||
+      file.size() > std::max(old_text.size(), new_text.size())) {
+    return false;
+  }
+  for (std::size_t at = 0; at < file.size();) {
+    // Long runs of either text at once; a byte at a time only where they meet.
+    const std::string_view rest = file.substr(at);
+    const std::size_t as_new =
+        at < new_text.size() ? CommonPrefixLength(rest, new_text.substr(at)) : 0;
+    const std::size_t as_old =
+        at < old_text.size() ? CommonPrefixLength(rest, old_text.substr(at)) : 0;
+    if (as_new == 0 && as_old == 0) {
+      return false;
+    }
+    at += std::max(as_new, as_old);
+  }
+  return true;
+}
 
 FileWriteOps SystemFileWriteOps() {
   return FileWriteOps{

@@ -27,4 +27,13 @@ FileWriteOps SystemFileWriteOps();
 rir::Result<void> RewriteInPlace(int fd, const std::string& path, std::string_view old_text,
                                  std::string_view new_text, const FileWriteOps& ops);
 
+// How many bytes the two texts share from their start: what a rewrite leaves alone.
+std::size_t CommonPrefixLength(std::string_view a, std::string_view b);
+
+// Whether `file` may be what a rewrite of `old_text` into `new_text` left when it was cut short,
+// the new text written part way or the old one put back part way: no longer than the longer
+// text, no shorter than the shorter, and each byte the old text's or the new one's there. Another
+// program's edit since is next to never so.
+bool LeftByRewrite(std::string_view file, std::string_view old_text, std::string_view new_text);
+
 }  // namespace hostsfile

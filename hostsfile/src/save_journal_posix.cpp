@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <memory>
 
+#include "rir/file_read.h"
 #include "rir/posix_file.h"
 
 namespace hostsfile {
@@ -37,7 +39,8 @@ void ForEachUnfinished(const std::string& file, Act act) {
   }
   while (const dirent* entry = ::readdir(folder.get())) {
     const std::string_view name = entry->d_name;
-    if (!IsUnfinished(name, base, kNewFileTag) && !IsUnfinished(name, base, kJournalTag)) {
+    if (!IsUnfinished(name, base, kNewFileTag) && !IsUnfinished(name, base, kJournalTag) &&
+        !IsUnfinished(name, base, kBeforeTag)) {
       continue;
     }
     struct stat status {};
@@ -54,6 +57,57 @@ std::string JournalPath(const std::string& file) {
   return file + std::string(kJournalTag);
 }
 
+std::string BeforePath(const std::string& file) {
+  return file + std::string(kBeforeTag);
+}
+
+// The before-file: "<same> <old size>\n", then the old text from byte `same` on.
+rir::Result<void> WriteBefore(const std::string& file, std::string_view old_text,
+                              std::size_t same) {
+  rir::SiblingFile before(BeforePath(file));
+  // Readable by its owner only: it holds part of the hosts file's text.
+  if (auto made = before.Create(S_IRUSR | S_IWUSR); !made) {
+    return made;
+  }
+  const std::string heading = std::to_string(same) + " " + std::to_string(old_text.size()) + "\n";
+  if (auto written = before.Append(heading); !written) {
+    return written;
+  }
+  if (auto written = before.Append(old_text.substr(same)); !written) {
+    return written;
+  }
+  if (auto flushed = before.Flush(); !flushed) {
+    return flushed;
+  }
+  return before.MoveOntoTarget();
+}
+
+std::optional<std::string> ReadBefore(const std::string& file, std::string_view new_text) {
+  auto read = rir::ReadSmallFile(BeforePath(file));
+  if (!read || !*read) {
+    return std::nullopt;
+  }
+  const std::string& before = **read;
+  std::size_t same = 0;
+  std::size_t old_size = 0;
+  const char* const end = before.data() + before.size();
+  const auto first = std::from_chars(before.data(), end, same);
+  if (first.ec != std::errc() || first.ptr == end || *first.ptr != ' ') {
+    return std::nullopt;
+  }
+  const auto second = std::from_chars(first.ptr + 1, end, old_size);
+  if (second.ec != std::errc() || second.ptr == end || *second.ptr != '\n') {
+    return std::nullopt;
+  }
+  const std::string_view tail(second.ptr + 1, static_cast<std::size_t>(end - second.ptr - 1));
+  if (same > new_text.size() || same + tail.size() != old_size) {
+    return std::nullopt;
+  }
+  std::string old_text(new_text.substr(0, same));
+  old_text += tail;
+  return old_text;
+}
+
 rir::Result<void> WriteJournal(const std::string& file, std::string_view text) {
   rir::SiblingFile journal(JournalPath(file));
   // Readable by its owner only until it is removed: it holds the hosts file's next text.
@@ -67,11 +121,13 @@ rir::Result<void> WriteJournal(const std::string& file, std::string_view text) {
 }
 
 rir::Result<void> RemoveJournal(const std::string& file) {
-  const std::string journal = JournalPath(file);
-  if (::unlink(journal.c_str()) != 0 && errno != ENOENT) {
-    return rir::SystemFailure(rir::ErrorCode::kReplace, journal);
+  // The journal first: a journal without its before-file would be finished unchecked.
+  for (const std::string& path : {JournalPath(file), BeforePath(file)}) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+      return rir::SystemFailure(rir::ErrorCode::kReplace, path);
+    }
   }
-  return rir::SyncFolder(journal);
+  return rir::SyncFolder(JournalPath(file));
 }
 
 void RemoveUnfinishedFiles(const std::string& file) {
@@ -80,7 +136,8 @@ void RemoveUnfinishedFiles(const std::string& file) {
 }
 
 bool HasUnfinishedFiles(const std::string& file) {
-  bool found = ::access(JournalPath(file).c_str(), F_OK) == 0;
+  bool found = ::access(JournalPath(file).c_str(), F_OK) == 0 ||
+               ::access(BeforePath(file).c_str(), F_OK) == 0;
   ForEachUnfinished(file, [&found](int /*folder*/, const char* /*name*/) { found = true; });
   return found;
 }

@@ -6,6 +6,7 @@
 // load finishes a rewrite that a journal outlived.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,13 +17,25 @@ namespace hostsfile {
 // The tags of the files a save makes beside the hosts file; temporary ones add six characters.
 inline constexpr std::string_view kNewFileTag = ".rir-new";
 inline constexpr std::string_view kJournalTag = ".rir-journal";
+inline constexpr std::string_view kBeforeTag = ".rir-before";
 
 std::string JournalPath(const std::string& file);
+std::string BeforePath(const std::string& file);
+
+// Beside the journal, what the rewrite changes of the old text (from the first byte that differs
+// on), so that finishing can tell the file the rewrite left from one that another program wrote
+// since. Written, flushed and named before the journal is.
+// `same`: how many bytes the old and the new text share from their start.
+rir::Result<void> WriteBefore(const std::string& file, std::string_view old_text, std::size_t same);
+
+// The old text that the before-file of `file` and the journal's text `new_text` give back;
+// nothing when there is no before-file (a journal of an earlier version) or it does not fit.
+std::optional<std::string> ReadBefore(const std::string& file, std::string_view new_text);
 
 // Writes `text` as the journal of `file`, flushed, under its fixed name.
 rir::Result<void> WriteJournal(const std::string& file, std::string_view text);
 
-// Removes the journal of `file` and makes that last.
+// Removes the journal of `file`, then its before-file, and makes that last.
 rir::Result<void> RemoveJournal(const std::string& file);
 
 // Removes the temporary files that a save of `file` which never finished left beside it: a new

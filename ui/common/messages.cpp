@@ -162,10 +162,17 @@ std::string ChangedElsewhereQuestion(std::string_view hosts_path) {
          "it is; it can be applied once the file has been loaded again.";
 }
 
-std::string FinishedSaveText(std::string_view journal, std::size_t bytes) {
+std::string FinishedSaveText(const hostsfile::FinishedSave& finished) {
+  if (finished.dropped) {
+    return "The last Apply was cut short before it had written the whole hosts file, and another "
+           "program has changed the file since. The file was left as that program wrote it; the "
+           "text the Apply was writing is kept in the history (File, \"Restore Hosts File...\"), "
+           "and " +
+           finished.journal + " was removed.";
+  }
   return "The last Apply was cut short before it had written the whole hosts file. It has now "
          "been finished from " +
-         std::string(journal) + " (" + std::to_string(bytes) +
+         finished.journal + " (" + std::to_string(finished.bytes) +
          " bytes): the hosts file holds the list as that Apply wrote it.";
 }
 

@@ -10,6 +10,7 @@
 
 #include "blockcheck/block_check.h"
 #include "blockcheck/browser_bypass.h"
+#include "hostsfile/file_io.h"
 #include "rir/error.h"
 #include "ui/common/platform_services.h"
 
@@ -126,8 +127,9 @@ std::string ReblockedText(const ReblockReport& report);
 // Two paragraphs: what did not happen, then what failed, on which path, and the system's reason.
 std::string FailureText(Failure failure, const rir::Error& error);
 
-// An Apply that an earlier run did not live to finish, finished at this start from its journal.
-std::string FinishedSaveText(std::string_view journal, std::size_t bytes);
+// An Apply that an earlier run did not live to finish, finished at this start from its journal,
+// or left unfinished since another program wrote the file after it.
+std::string FinishedSaveText(const hostsfile::FinishedSave& finished);
 
 // The failure in a modal message box with the critical icon and the application title.
 void ShowFailure(PlatformServices& services, Failure failure, const rir::Error& error);

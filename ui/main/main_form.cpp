@@ -57,7 +57,7 @@ void frmRirAvadera::LoadHostsFile() {
 void frmRirAvadera::ReportLoad() {
   if (m_finishedSave) {
     const hostsfile::FinishedSave finished = *std::exchange(m_finishedSave, std::nullopt);
-    ShowMessage(services_, FinishedSaveText(finished.journal, finished.bytes));
+    ShowMessage(services_, FinishedSaveText(finished));
   }
   if (m_loadFailure) {
     const rir::Error failure = *std::exchange(m_loadFailure, std::nullopt);

@@ -25,9 +25,6 @@ namespace hostsfile {
 // Whether the regular file at `path` holds exactly `text`; false when it cannot be read.
 bool FileHoldsExactly(const std::string& path, std::string_view text);
 
-rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view text,
-                                      const std::function<void()>& before_change = {});
-
 // What tells one state of a file from another without reading it: which file the path names, its
 // size and when its bytes last changed. Not the change time, which a new mode or owner moves on
 // as well.
@@ -40,6 +37,15 @@ struct FileStamp {
   std::int64_t modified = 0;  // in the system's own units
   bool operator==(const FileStamp&) const = default;
 };
+
+// Runs once the new text is safe beside the file and just before the file changes: with the stamp
+// the file will have once the new one is renamed over it, or nothing where it is rewritten in
+// place (and on Windows). An error stops the save before the file changes.
+using BeforeCommit = std::function<rir::Result<void>(const std::optional<FileStamp>& after)>;
+
+rir::Result<bool> ReplaceFileContents(const std::string& path, std::string_view text,
+                                      const std::function<void()>& before_change = {},
+                                      const BeforeCommit& before_commit = {});
 
 // The stamp of the file `path` names (through a symbolic link); `exists` is false when there is
 // no such file.
@@ -56,12 +62,24 @@ inline bool ChangedSinceLoad(const FileStamp& now, const FileStamp& loaded) {
 struct FinishedSave {
   std::string journal;  // the journal it was finished from
   std::size_t bytes = 0;
+  // Another program wrote the file after the save was cut short: the file was left as it wrote
+  // it, and the journal's text went to `keep_dropped` instead.
+  bool dropped = false;
 };
 
 // Run before the file is read. Where a save had to rewrite the file in place and did not live to
-// finish, its complete journal is still beside the file: the rewrite is finished from it. Files
+// finish, its complete journal is still beside the file: the rewrite is finished from it, but
+// only while the file is still what the cut-short rewrite left (each byte the old text's or the
+// new one's). A file that another program has written since is left alone; the journal is
+// dropped, its text first handed to `keep_dropped` (as the path of a file that holds it). Files
 // that a save left half made beside the file are removed. Nothing when there was nothing to do.
-rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(const std::string& path);
+rir::Result<std::optional<FinishedSave>> FinishInterruptedSave(
+    const std::string& path,
+    const std::function<rir::Result<void>(const std::string& text_path)>& keep_dropped = {});
+
+// Whether a save that did not finish left its files beside `path` (never on Windows, whose saves
+// leave nothing behind).
+bool HasUnfinishedSave(const std::string& path);
 
 // Whether a save that did not finish left files beside `path` that this process may not read or
 // remove (another user's save: the Linux program's helper runs as root), which only a process

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,12 @@ inline constexpr std::string_view kAllowedIpv6Prefix = "#::1 \t";
 std::string_view EntryName(std::string_view after_prefix);
 // Whether `website` is written with that alias.
 bool TakesAbsoluteAlias(std::string_view website);
+
+// Calls `blocked` with the name of each entry that `text` holds uncommented, in its order, an
+// IPv4 line and the IPv6 line for the same name right after it counting once. It reads the text
+// as it goes and keeps nothing of it, however long it is.
+void ForEachBlockedName(std::string_view text,
+                        const std::function<void(std::string_view name)>& blocked);
 
 // The line end that new lines get when the file shows none of its own.
 blocklist::LineEnd PlatformLineEnd();

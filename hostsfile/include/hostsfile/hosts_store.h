@@ -47,8 +47,19 @@ using KeepPreviousText = std::function<rir::Result<void>(const std::string& host
 
 // Makes the file at `path` hold `text` (see ReplaceFileContents), running `keep` once the file is
 // known to differ and before any byte is written; its failure comes back in the outcome.
+// What a save asks besides its text.
+struct SaveChecks {
+  // The stamp the file must still have right before it changes (as the load, or the look the
+  // text was made from, found it), else kChangedSinceLoad. Without one, any file is written over;
+  // but one that another program changes while the save is under way is kept again and the save
+  // begins anew, so that no text of the other program's is lost unkept.
+  std::optional<FileStamp> unchanged_since;
+  BeforeCommit before_commit;
+};
+
 rir::Result<SaveOutcome> ReplaceHostsFile(const std::string& path, std::string_view text,
-                                          const KeepPreviousText& keep);
+                                          const KeepPreviousText& keep,
+                                          const SaveChecks& checks = {});
 
 // What a store's save does once it has found that it may write: ReplaceHostsFile, unless the
 // writing is left to another process that may write the file where this one may not. That

@@ -146,7 +146,8 @@ rir::Result<std::optional<hostsfile::FinishedSave>> HelperFiles::FinishSave(
   }
   std::size_t count = 0;
   std::from_chars(bytes->data(), bytes->data() + bytes->size(), count);
-  return std::optional<hostsfile::FinishedSave>(hostsfile::FinishedSave{*journal, count});
+  return std::optional<hostsfile::FinishedSave>(
+      hostsfile::FinishedSave{*journal, count, reply->Field("dropped") != nullptr});
 }
 
 std::string HelperFiles::ReadFirstRun() {
