@@ -78,6 +78,10 @@ std::string_view Pattern(ErrorCode code) {
       return "{} refuses the request";
     case ErrorCode::kTooManyWrongPasswords:
       return "Too many wrong passwords were given, as {} counts them";
+    case ErrorCode::kBusy:
+      return "{} is busy";
+    case ErrorCode::kNoBlockRecord:
+      return "The blocks were not put back into {}";
   }
   return "Unknown failure with {}";
 }

@@ -9,6 +9,7 @@
 
 #include "helper/serve.h"
 #include "hostsfile/hosts_store.h"
+#include "process_state.h"
 #include "rir/path.h"
 #include "rir/posix_file.h"
 #include "settings/state_file.h"
@@ -40,10 +41,14 @@ rir::Result<helper::Place> OwnPlace() {
 }  // namespace
 
 int main() {
+  // Before anything else: what the user who started it set must not reach the rest.
+  const bool in_order = helper::PutProcessStateInOrder();
   ::alarm(kMostSeconds);
-  // The history's folders and copies are made as readable as the hosts file, whatever mask the
-  // user who asked had.
-  ::umask(022);
+  if (!in_order) {
+    const rir::Error refused{rir::ErrorCode::kBadRequest, "rir-avadera-helper",
+                             "it could not set its own process state: " + rir::LastSystemReason()};
+    return rir::WriteAll(STDOUT_FILENO, helper::Encode(helper::ErrorReply(refused))) ? 1 : 2;
+  }
   helper::RequestReader request([](char* into, std::size_t room) {
     return static_cast<std::ptrdiff_t>(rir::ReadSome(STDIN_FILENO, into, room));
   });

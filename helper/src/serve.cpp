@@ -6,8 +6,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <optional>
+#include <thread>
 
+#include "block_record.h"
 #include "hostsfile/block_again.h"
 #include "hostsfile/hosts_history.h"
 #include "hostsfile/hosts_store.h"
@@ -31,20 +34,55 @@ Message Ok() {
 
 // Held while a request finishes or makes a save of the hosts file, so that one helper never
 // takes another's save under way for one that did not live to finish. Only file work holds it,
-// never the read of a request, and a helper that dies lets it go.
+// never the read of a request, and a helper that dies lets it go. Waited for a few seconds at
+// most: no request, however many come at once, keeps the owner's out for long.
 rir::Result<rir::FileDescriptor> LockSaves(const Place& place) {
+  constexpr auto kMostWait = std::chrono::seconds(5);
   const std::string path = place.SaveLockPath();
   rir::FileDescriptor lock(
       ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR));
   if (!lock.valid()) {
     return rir::SystemFailure(rir::ErrorCode::kLock, path);
   }
-  while (::flock(lock.get(), LOCK_EX) != 0) {
-    if (errno != EINTR) {
+  const auto give_up = std::chrono::steady_clock::now() + kMostWait;
+  while (::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) {
       return rir::SystemFailure(rir::ErrorCode::kLock, path);
     }
+    if (std::chrono::steady_clock::now() >= give_up) {
+      return rir::Error{rir::ErrorCode::kBusy, "rir-avadera-helper",
+                        "another request is running; try again in a moment"};
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return lock;
+}
+
+hostsfile::KeepPreviousText KeepIn(const hostsfile::HostsHistory& history) {
+  return [&history](const std::string& hosts_path) { return history.Keep(hosts_path); };
+}
+
+// Under the save lock: a rewrite cut short is finished (or dropped, when another program wrote
+// the file since, its text kept in the history), and the record of the blocks settled with it.
+rir::Result<std::optional<hostsfile::FinishedSave>> SettleLocked(const Place& place) {
+  const hostsfile::HostsHistory history(place.HistoryFolder());
+  auto finished = hostsfile::FinishInterruptedSave(place.hosts_path, KeepIn(history));
+  if (!finished) {
+    return finished.error();
+  }
+  const BlockRecord record(place.BlockedRecordPath());
+  if (record.HasPending()) {
+    auto now = hostsfile::StampOf(place.hosts_path);
+    if (!now) {
+      return now.error();
+    }
+    const bool was_finished = finished->has_value();
+    const bool dropped = was_finished && (*finished)->dropped;
+    if (auto settled = record.Settle(*now, was_finished, dropped); !settled) {
+      return settled.error();
+    }
+  }
+  return finished;
 }
 
 rir::Result<std::optional<hostsfile::FinishedSave>> FinishLocked(const Place& place) {
@@ -52,7 +90,7 @@ rir::Result<std::optional<hostsfile::FinishedSave>> FinishLocked(const Place& pl
   if (!lock) {
     return lock.error();
   }
-  return hostsfile::FinishInterruptedSave(place.hosts_path);
+  return SettleLocked(place);
 }
 
 // The program names the file it loaded; writing what it built from another file over this one
@@ -142,35 +180,51 @@ Message SaveHosts(RequestReader& request, const Place& place) {
   if (!lock) {
     return ErrorReply(lock.error());
   }
-  if (auto finished = hostsfile::FinishInterruptedSave(place.hosts_path); !finished) {
-    return ErrorReply(finished.error());
-  }
-  // The program looked before it asked; another program may have written since.
-  if (*stamp) {
-    auto now = hostsfile::StampOf(place.hosts_path);
-    if (!now) {
-      return ErrorReply(now.error());
-    }
-    if (hostsfile::ChangedSinceLoad(*now, **stamp)) {
-      return ErrorReply(rir::Error{rir::ErrorCode::kChangedSinceLoad, place.hosts_path, {}});
-    }
+  if (auto settled = SettleLocked(place); !settled) {
+    return ErrorReply(settled.error());
   }
   const hostsfile::HostsHistory history(place.HistoryFolder());
-  auto saved = hostsfile::ReplaceHostsFile(
-      place.hosts_path, *text,
-      [&history](const std::string& hosts_path) { return history.Keep(hosts_path); });
+  const BlockRecord record(place.BlockedRecordPath());
+  // What the password applied: a request without it may put these blocks back, no others. The
+  // record is made ready before the file changes and becomes the record once it has.
+  std::optional<rir::Error> record_failure;
+  bool prepared = false;
+  std::optional<hostsfile::FileStamp> renamed;
+  const auto prepare = [&](const std::optional<hostsfile::FileStamp>& after) -> rir::Result<void> {
+    if (auto ready = record.Prepare(*text, after); !ready) {
+      record_failure = ready.error();
+      // No record puts nothing back; the last one would put back what this save allows.
+      return record.Forget();
+    }
+    prepared = true;
+    renamed = after;
+    return {};
+  };
+  // The program looked before it asked; another program may have written since, up to the
+  // moment the file changes.
+  auto saved = hostsfile::ReplaceHostsFile(place.hosts_path, *text, KeepIn(history),
+                                           hostsfile::SaveChecks{*stamp, prepare});
   if (!saved) {
+    if (prepared && saved.error().code != rir::ErrorCode::kLeftPartWritten) {
+      static_cast<void>(record.DropPending());  // the file holds its old text
+    }
     return ErrorReply(saved.error());
   }
-  Message reply = SavedReply(*saved, place);
-  // What the password applied: a request without it may put these blocks back, no others.
-  std::string names;
-  for (const std::string& name : hostsfile::BlockedNames(*text)) {
-    names += name + "\n";
+  if (!saved->changed) {
+    static_cast<void>(prepare(std::nullopt));  // the file held the text already: it is this save's
   }
-  if (auto recorded = rir::ReplaceFileByRename(place.BlockedRecordPath(), names, S_IRUSR | S_IWUSR);
-      !recorded) {
-    AddError(reply, recorded.error(), "record-");
+  if (prepared) {
+    auto now = renamed ? rir::Result<hostsfile::FileStamp>(*renamed)
+                       : hostsfile::StampOf(place.hosts_path);
+    auto committed = now ? record.Commit(*now) : rir::Result<void>(now.error());
+    if (!committed) {
+      record_failure = committed.error();
+      static_cast<void>(record.Forget());
+    }
+  }
+  Message reply = SavedReply(*saved, place);
+  if (record_failure) {
+    AddError(reply, *record_failure, "record-");
   }
   return reply;
 }
@@ -192,34 +246,42 @@ std::optional<Message> RefusedPathRequest(RequestReader& request, const Place& p
 }
 
 // Puts back the blocks that the record of the last save with the password holds; it needs no
-// password, and can do nothing else.
+// password, and can do nothing else. A file as the last look or save left it costs a look at its
+// stamp and the record's first lines, no more.
 Message BlockAgain(RequestReader& request, const Place& place) {
   if (auto refused = RefusedPathRequest(request, place)) {
     return *refused;
   }
-  auto record = rir::ReadSmallFile(place.BlockedRecordPath());
-  if (!record) {
-    return ErrorReply(record.error());
+  const BlockRecord record(place.BlockedRecordPath());
+  auto stamps = record.ReadStamps();
+  auto now = hostsfile::StampOf(place.hosts_path);
+  if (!stamps || !now) {
+    return ErrorReply(!stamps ? stamps.error() : now.error());
   }
-  std::vector<std::string> blocked;
-  const std::string names = record->value_or(std::string());
-  for (std::string_view rest = names; !rest.empty();) {
-    const std::size_t end = std::min(rest.find('\n'), rest.size());
-    if (end > 0) {
-      blocked.emplace_back(rest.substr(0, end));
-    }
-    rest.remove_prefix(std::min(end + 1, rest.size()));
+  if (record.HasPending()) {
+    return ErrorReply(rir::Error{rir::ErrorCode::kBusy, "rir-avadera-helper",
+                                 "a save is under way; try again in a moment"});
+  }
+  // No record: no save with the password has blocked anything yet.
+  if (!*stamps || (*stamps)->saved == *now || (*stamps)->looked == *now) {
+    return Ok().With("changed", "0");
   }
   auto lock = LockSaves(place);
   if (!lock) {
     return ErrorReply(lock.error());
   }
+  auto blocked = record.Names();
+  if (!blocked) {
+    return ErrorReply(blocked.error());
+  }
   const hostsfile::HostsHistory history(place.HistoryFolder());
-  auto again = hostsfile::BlockAgainInFile(
-      place.hosts_path, blocked,
-      [&history](const std::string& hosts_path) { return history.Keep(hosts_path); });
+  auto again = hostsfile::BlockAgainInFile(place.hosts_path, *blocked, KeepIn(history));
   if (!again) {
     return ErrorReply(again.error());
+  }
+  // Whatever the look found, the file as it now stands is known to hold every block.
+  if (auto looked = hostsfile::StampOf(place.hosts_path); looked) {
+    static_cast<void>(record.Looked(*looked, again->has_value()));
   }
   if (!*again) {
     return Ok().With("changed", "0");
@@ -243,6 +305,9 @@ Message FinishSave(RequestReader& request, const Place& place) {
   Message reply = Ok();
   if (*finished) {
     reply.With("journal", (*finished)->journal).With("bytes", std::to_string((*finished)->bytes));
+    if ((*finished)->dropped) {
+      reply.With("dropped", "1");
+    }
   }
   return reply;
 }
@@ -295,7 +360,10 @@ Message Serve(RequestReader& request, const Place& place) {
   // Whatever is asked, a save that did not live to finish is finished first, so that it never
   // waits for someone who may finish it: the desktop user may not. Its failure is told by the
   // requests it concerns.
-  static_cast<void>(FinishLocked(place));
+  if (hostsfile::HasUnfinishedSave(place.hosts_path) ||
+      BlockRecord(place.BlockedRecordPath()).HasPending()) {
+    static_cast<void>(FinishLocked(place));
+  }
   if (*kind == kBlockAgain) {
     return BlockAgain(request, place);
   }

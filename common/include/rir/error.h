@@ -40,8 +40,12 @@ enum class ErrorCode {
   kBadRequest,
   // The reason is when to try again ("try again in 8 seconds").
   kTooManyWrongPasswords,
+  // Another request holds what this one needs; the reason says so.
+  kBusy,
+  // The record of the blocks the last save with the password made does not belong to the file.
+  kNoBlockRecord,
 };
-inline constexpr ErrorCode kLastErrorCode = ErrorCode::kTooManyWrongPasswords;
+inline constexpr ErrorCode kLastErrorCode = ErrorCode::kNoBlockRecord;
 
 struct Error {
   ErrorCode code;
