@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -75,6 +76,26 @@ bool HoldsExactly(int fd, std::string_view text) {
       return false;
     }
     offset += count;
+  }
+}
+
+// How many bytes the open file shares with `text` from their start, read in pieces.
+std::size_t SharedStart(int fd, std::string_view text) {
+  constexpr std::size_t kPiece = std::size_t{1} << 20;
+  const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
+  std::size_t offset = 0;
+  for (;;) {
+    const ssize_t got = ::pread(fd, piece.get(), kPiece, static_cast<off_t>(offset));
+    if (got <= 0) {
+      return offset;
+    }
+    const std::size_t count = std::min(static_cast<std::size_t>(got), text.size() - offset);
+    const std::size_t same =
+        CommonPrefixLength(std::string_view(piece.get(), count), text.substr(offset, count));
+    offset += same;
+    if (same < static_cast<std::size_t>(got)) {
+      return offset;
+    }
   }
 }
 
@@ -163,17 +184,24 @@ rir::Result<bool> ReplaceByRename(int old_fd, const struct stat& old_status,
 // next load to finish from.
 rir::Result<bool> RewriteBehindJournal(FileDescriptor& target, const std::string& file,
                                        std::string_view text, const BeforeCommit& before_commit) {
-  auto old_text = ReadAll(target.get(), file);
-  if (!old_text) {
-    return old_text.error();
+  // The old text is never held whole beside the new one: what the rewrite changes of it goes
+  // from the file to the before-file in pieces, and is put back from there if need be.
+  const std::size_t same = SharedStart(target.get(), text);
+  const std::size_t old_size = FileSize(target.get());
+  if (old_size > rir::kMostFileBytes) {
+    return rir::Error{rir::ErrorCode::kTooLarge, file, "It holds more than 2 GB"};
   }
   // Written whole before a byte of the file changes, the journal also proves there is room; what
   // the rewrite changes of the old text goes first, so that a journal always has it beside it.
-  const std::size_t same = CommonPrefixLength(old_text->view(), text);
-  if (auto kept = WriteBefore(file, old_text->view(), same); !kept) {
+  if (auto kept = WriteBefore(file, target.get(), same, old_size); !kept) {
     RemoveUnfinishedFiles(file);
     static_cast<void>(RemoveJournal(file));
     return kept.error();
+  }
+  auto old_rest = MappedBefore::Open(file);
+  if (!old_rest) {
+    static_cast<void>(RemoveJournal(file));
+    return old_rest.error();
   }
   if (auto journaled = WriteJournal(file, text); !journaled) {
     RemoveUnfinishedFiles(file);
@@ -186,7 +214,8 @@ rir::Result<bool> RewriteBehindJournal(FileDescriptor& target, const std::string
       return ready.error();
     }
   }
-  auto rewritten = RewriteInPlace(target.get(), file, old_text->view(), text, SystemFileWriteOps());
+  auto rewritten =
+      RewriteInPlace(target.get(), file, same, old_rest->rest(), text, SystemFileWriteOps());
   if (!rewritten) {
     rir::Error error = rewritten.error();
     if (error.code == rir::ErrorCode::kLeftPartWritten) {

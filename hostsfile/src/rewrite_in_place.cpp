@@ -10,12 +10,12 @@ namespace hostsfile {
 
 namespace {
 
-// Writes `text` from byte `from` on; what comes before is already in the file.
-bool WriteFrom(int fd, std::string_view text, std::size_t from, const FileWriteOps& ops) {
-  std::size_t done = from;
-  while (done < text.size()) {
-    const long written =
-        ops.write_at(fd, text.data() + done, text.size() - done, static_cast<std::int64_t>(done));
+// Writes `bytes` at byte `at` of the file on; what comes before is already in it.
+bool WriteAt(int fd, std::string_view bytes, std::size_t at, const FileWriteOps& ops) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const long written = ops.write_at(fd, bytes.data() + done, bytes.size() - done,
+                                      static_cast<std::int64_t>(at + done));
     if (written < 0) {
       if (errno == EINTR) {
         continue;
@@ -31,11 +31,12 @@ bool WriteFrom(int fd, std::string_view text, std::size_t from, const FileWriteO
   return true;
 }
 
-bool WriteTruncateSync(int fd, std::string_view text, std::size_t from, const FileWriteOps& ops,
+// The file made `at` bytes it holds already, then `rest`.
+bool WriteTruncateSync(int fd, std::size_t at, std::string_view rest, const FileWriteOps& ops,
                        rir::ErrorCode& failed_step) {
   failed_step = rir::ErrorCode::kWrite;
-  if (!WriteFrom(fd, text, from, ops) ||
-      ops.truncate(fd, static_cast<std::int64_t>(text.size())) != 0) {
+  if (!WriteAt(fd, rest, at, ops) ||
+      ops.truncate(fd, static_cast<std::int64_t>(at + rest.size())) != 0) {
     return false;
   }
   failed_step = rir::ErrorCode::kFlush;
@@ -93,13 +94,19 @@ rir::Result<void> RewriteInPlace(int fd, const std::string& path, std::string_vi
   // Only what follows the first changed byte is written (an added site touches the end alone),
   // and only that much of the old text has to be put back.
   const std::size_t same = CommonPrefixLength(old_text, new_text);
+  return RewriteInPlace(fd, path, same, old_text.substr(same), new_text, ops);
+}
+
+rir::Result<void> RewriteInPlace(int fd, const std::string& path, std::size_t same,
+                                 std::string_view old_rest, std::string_view new_text,
+                                 const FileWriteOps& ops) {
   rir::ErrorCode failed_step{};
-  if (WriteTruncateSync(fd, new_text, same, ops, failed_step)) {
+  if (WriteTruncateSync(fd, same, new_text.substr(same), ops, failed_step)) {
     return {};
   }
   rir::Error error{failed_step, path, rir::LastSystemReason()};
   rir::ErrorCode ignored{};
-  if (!WriteTruncateSync(fd, old_text, same, ops, ignored)) {
+  if (!WriteTruncateSync(fd, same, old_rest, ops, ignored)) {
     error.code = rir::ErrorCode::kLeftPartWritten;
     error.reason += "; putting the old text back failed as well: " + rir::LastSystemReason();
   }

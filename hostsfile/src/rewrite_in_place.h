@@ -26,6 +26,11 @@ FileWriteOps SystemFileWriteOps();
 // text cannot be put back either, the error is `kLeftPartWritten`, with both reasons.
 rir::Result<void> RewriteInPlace(int fd, const std::string& path, std::string_view old_text,
                                  std::string_view new_text, const FileWriteOps& ops);
+// The same, with the old text given as the `same` bytes it shares with the new one from their
+// start and the rest, `old_rest`: the old text need not be held whole.
+rir::Result<void> RewriteInPlace(int fd, const std::string& path, std::size_t same,
+                                 std::string_view old_rest, std::string_view new_text,
+                                 const FileWriteOps& ops);
 
 // How many bytes the two texts share from their start: what a rewrite leaves alone.
 std::size_t CommonPrefixLength(std::string_view a, std::string_view b);

@@ -2,12 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <memory>
+#include <utility>
 
 #include "rir/file_read.h"
 #include "rir/posix_file.h"
@@ -62,24 +65,62 @@ std::string BeforePath(const std::string& file) {
 }
 
 // The before-file: "<same> <old size>\n", then the old text from byte `same` on.
-rir::Result<void> WriteBefore(const std::string& file, std::string_view old_text,
-                              std::size_t same) {
+rir::Result<void> WriteBefore(const std::string& file, int old_fd, std::size_t same,
+                              std::size_t old_size) {
   rir::SiblingFile before(BeforePath(file));
   // Readable by its owner only: it holds part of the hosts file's text.
   if (auto made = before.Create(S_IRUSR | S_IWUSR); !made) {
     return made;
   }
-  const std::string heading = std::to_string(same) + " " + std::to_string(old_text.size()) + "\n";
-  if (auto written = before.Append(heading); !written) {
+  if (auto written = before.Append(std::to_string(same) + " " + std::to_string(old_size) + "\n");
+      !written) {
     return written;
   }
-  if (auto written = before.Append(old_text.substr(same)); !written) {
-    return written;
+  constexpr std::size_t kPiece = std::size_t{1} << 20;
+  const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
+  for (std::size_t at = same; at < old_size;) {
+    const ssize_t got =
+        ::pread(old_fd, piece.get(), std::min(kPiece, old_size - at), static_cast<off_t>(at));
+    if (got <= 0) {
+      return rir::Error{rir::ErrorCode::kRead, file,
+                        got < 0 ? rir::LastSystemReason() : "it grew shorter while it was read"};
+    }
+    if (auto written = before.Append(std::string_view(piece.get(), static_cast<std::size_t>(got)));
+        !written) {
+      return written;
+    }
+    at += static_cast<std::size_t>(got);
   }
   if (auto flushed = before.Flush(); !flushed) {
     return flushed;
   }
   return before.MoveOntoTarget();
+}
+
+rir::Result<MappedBefore> MappedBefore::Open(const std::string& file) {
+  const std::string path = BeforePath(file);
+  const rir::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  const std::size_t size = fd.valid() ? rir::FileSize(fd.get()) : 0;
+  void* const begin =
+      size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd.get(), 0) : nullptr;
+  if (begin == nullptr || begin == MAP_FAILED) {
+    return rir::SystemFailure(rir::ErrorCode::kOpenForReading, path);
+  }
+  const std::string_view whole(static_cast<const char*>(begin), size);
+  const std::size_t heading_end = whole.find('\n');
+  MappedBefore mapped(
+      begin, size,
+      heading_end == std::string_view::npos ? std::string_view() : whole.substr(heading_end + 1));
+  return mapped;
+}
+
+MappedBefore::MappedBefore(MappedBefore&& other) noexcept
+    : begin_(std::exchange(other.begin_, nullptr)), size_(other.size_), rest_(other.rest_) {}
+
+MappedBefore::~MappedBefore() {
+  if (begin_ != nullptr) {
+    ::munmap(begin_, size_);
+  }
 }
 
 std::optional<std::string> ReadBefore(const std::string& file, std::string_view new_text) {

@@ -25,8 +25,30 @@ std::string BeforePath(const std::string& file);
 // Beside the journal, what the rewrite changes of the old text (from the first byte that differs
 // on), so that finishing can tell the file the rewrite left from one that another program wrote
 // since. Written, flushed and named before the journal is.
-// `same`: how many bytes the old and the new text share from their start.
-rir::Result<void> WriteBefore(const std::string& file, std::string_view old_text, std::size_t same);
+// `same`: how many bytes the old and the new text share from their start. The old text is read
+// from the open file `old_fd` (`old_size` bytes), in pieces.
+rir::Result<void> WriteBefore(const std::string& file, int old_fd, std::size_t same,
+                              std::size_t old_size);
+
+// The before-file's old text from its first changed byte on, mapped rather than read: a rewrite
+// needs it only when it must put the old text back.
+class MappedBefore {
+ public:
+  static rir::Result<MappedBefore> Open(const std::string& file);
+  MappedBefore(MappedBefore&& other) noexcept;
+  MappedBefore& operator=(MappedBefore&&) = delete;
+  MappedBefore(const MappedBefore&) = delete;
+  MappedBefore& operator=(const MappedBefore&) = delete;
+  ~MappedBefore();
+  std::string_view rest() const { return rest_; }
+
+ private:
+  MappedBefore(void* begin, std::size_t size, std::string_view rest)
+      : begin_(begin), size_(size), rest_(rest) {}
+  void* begin_;
+  std::size_t size_;
+  std::string_view rest_;
+};
 
 // The old text that the before-file of `file` and the journal's text `new_text` give back;
 // nothing when there is no before-file (a journal of an earlier version) or it does not fit.
