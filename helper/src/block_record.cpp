@@ -166,7 +166,7 @@ rir::Result<void> BlockRecord::Settle(const FileStamp& now, bool finished, bool 
     return start.error();
   }
   // "saved": cut short while it was being made the record, so the file held the save's text.
-  const std::string_view heading = start->value_or(std::string());
+  const std::string heading = start->value_or(std::string());
   const auto after = StampIn(heading, kAfter);
   const auto saved = StampIn(heading, kSaved);
   if (!dropped && ((after && *after == now) || (saved && *saved == now))) {
