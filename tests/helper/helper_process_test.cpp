@@ -14,10 +14,12 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
 #include "helper/protocol.h"
+#include "hostsfile/hosts_store.h"
 #include "private_mount.h"
 #include "rir/posix_file.h"
 #include "settings/state_file.h"
@@ -215,6 +217,47 @@ TEST(HelperProcess, ASaveLockHeldElsewhereGetsABusyAnswerWithinSeconds) {
     if (!RefusedWith(busy, rir::ErrorCode::kBusy) || saved.kind != "ok") {
       std::fprintf(stderr, "held: %s; let go: %s\n", Told(busy).c_str(), Told(saved).c_str());
       return 3;
+    }
+    return 0;
+  });
+  SKIP_WITHOUT_PRIVATE_MOUNTS(code);
+  EXPECT_EQ(code, 0);
+}
+
+// A save cut short with its journal made, then another program's edit of the file in place: the
+// next request, which needs no password, leaves the edit and keeps the journal's text.
+TEST(HelperProcess, ACutShortSaveIsNeverFinishedOverALaterEdit) {
+  HelperCopy copy;
+  const int code = testsupport::InPrivateMounts([&] {
+    if (!testsupport::BindFile(copy.hosts, "/etc/hosts")) {
+      return 1;
+    }
+    // Ended once the rewrite in place (a rename cannot replace a bind-mounted file) has its
+    // journal.
+    const auto cut_short = [](const std::optional<hostsfile::FileStamp>& renamed) {
+      if (!renamed) {
+        ::_exit(0);
+      }
+      return rir::Result<void>{};
+    };
+    std::fflush(nullptr);
+    const pid_t saving = ::fork();
+    if (saving == 0) {
+      static_cast<void>(
+          hostsfile::ReplaceHostsFile("/etc/hosts", "# the cut save\n", {}, {{}, cut_short}));
+      ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(saving, &status, 0);
+    std::ofstream("/etc/hosts", std::ios::app | std::ios::binary) << "10.0.0.1 nas\n";
+    Message finish{std::string(helper::kFinishSave), {}};
+    const Message reply = AskAsHostileUser(copy.helper, finish.With("path", "/etc/hosts"));
+    const std::string history = copy.folder.File("program/history");
+    const bool kept = std::filesystem::exists(history) && testsupport::FilesIn(history) == 1;
+    if (reply.Field("dropped") == nullptr || !kept ||
+        testsupport::ReadBytes("/etc/hosts") != "127.0.0.1 localhost\n10.0.0.1 nas\n") {
+      std::fprintf(stderr, "reply: %s, kept: %d\n", Told(reply).c_str(), kept);
+      return 2;
     }
     return 0;
   });
