@@ -14,4 +14,8 @@ namespace testsupport {
 // the run needs a private mount namespace.
 void SaveThroughHelper(KillRun& run, const std::string& helper);
 
+// The record of the blocked entries that the copy `helper` keeps in its data folder: what
+// KillRun::record names to have it looked at after each kill.
+std::string HelperRecordPath(const std::string& helper);
+
 }  // namespace testsupport

@@ -7,6 +7,10 @@
 // times whole saves, then kills one save per round with SIGKILL after a delay drawn uniformly
 // over that time. After each kill it reads the file and its folder, loads the file once more
 // through HostsStore (which finishes or undoes what the killed save left) and looks again.
+//
+// With a record to look at (the helper's record of the blocked entries), a save left alone of the
+// old text first makes the record true for it before each kill, and after each next load the
+// record must agree with the file.
 #pragma once
 
 #include <sys/types.h>
@@ -36,6 +40,8 @@ struct KillRun {
   std::function<pid_t(const std::string& path, std::string_view new_text)> start_save;
   // The program's next start: loads the file at `path`; by default through the store.
   std::function<bool(const std::string& path)> next_load;
+  // The record that must agree with the file after each next load; empty: none is looked at.
+  std::string record;
 };
 
 struct KillCounts {
@@ -53,14 +59,29 @@ struct KillCounts {
   std::size_t torn_before_load = 0;
   std::size_t failed_saves = 0;  // saves that ended with an error instead of being killed
   std::size_t failed_loads = 0;  // next loads that failed (counted as torn as well)
-  std::string leftover;          // the name of the first file left over, if any
-  std::string error;             // why the run could not be made; empty when it ran
+  // With a record: kills after whose next load the record disagreed with the file, and those
+  // that left no record at all (which agrees: nothing is put back); saves left alone whose record
+  // disagreed (the calibration's, and those that make it true before each kill).
+  bool record_checked = false;
+  std::size_t record_disagrees = 0;
+  std::size_t no_record = 0;
+  std::size_t record_wrong_unkilled = 0;
+  std::string leftover;  // the name of the first file left over, if any
+  std::string error;     // why the run could not be made; empty when it ran
 };
 
 // The program's own entries, each as its pair of lines, CR LF, alternately blocked and allowed.
 std::string OwnLinesText(std::size_t lines);
 
 KillCounts RunKills(const KillRun& run);
+
+// How the helper's record of the blocked entries (at `record`) stands to the hosts file at
+// `hosts`. The record: a first line `stamp <volume> <file> <size> <modified>`, the hosts file's
+// hostsfile::FileStamp when it was made true, then one blocked name a line; it agrees when the
+// stamp is the file's and the names are hostsfile::BlockedNames of its text, in order. A record
+// of names only, as older helpers write it, agrees when the names do.
+enum class RecordState { kAgrees, kDisagrees, kNone };
+RecordState LookAtRecord(const std::string& record, const std::string& hosts);
 
 // One line of counts, for people.
 std::string Describe(const KillCounts& counts);
