@@ -33,7 +33,7 @@ bring_files() {
 attack() {
   python3 - "$folder/rir-avadera-helper" "$data/hosts.lock" "$out/save-request" \
     "$out/save-reply" "$password" "$1" <<'EOF'
-import os, pty, subprocess, sys, time
+import os, pty, select, subprocess, sys, time
 
 helper, lock, request, reply_path, password, bound = sys.argv[1:]
 bound = float(bound)
@@ -125,20 +125,33 @@ print("holding %s" % ("yes" if holding == found else "no"))
 
 login = "rir-avadera-helper 2\ncheck-password\npassword %d\n%s\n" % (len(password), password)
 asked = time.monotonic()
-try:
-    answer = subprocess.run(pkexec, input=login.encode(), capture_output=True, timeout=bound)
-    waited = time.monotonic() - asked
-    fields = reply_fields(answer.stdout)
+# The helper runs as root: past the bound the user can only stop waiting for it, not end it.
+asking = subprocess.Popen(pkexec, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+asking.stdin.write(login.encode())
+asking.stdin.close()
+os.set_blocking(asking.stdout.fileno(), False)
+answer = b""
+while time.monotonic() - asked < bound:
+    select.select([asking.stdout], [], [], 0.05)
+    more = asking.stdout.read()
+    if more == b"":
+        break
+    answer += more or b""
+waited = time.monotonic() - asked
+if waited >= bound:
+    print("login none %.0f" % bound)
+else:
+    fields = reply_fields(answer)
     if "matches" in fields:
         told = "matches " + fields["matches"]
     elif "code" in fields:
         told = "error %s: %s" % (fields["code"], fields.get("reason", ""))
     else:
-        told = "exit %d, %r" % (answer.returncode, answer.stdout[:200])
+        told = "no reply, exit %s, %r" % (asking.wait(), answer[:200])
     print("login %.2f %s" % (waited, told))
-except subprocess.TimeoutExpired:
-    print("login none %.0f" % bound)
-print("after %s" % state(found))
+print("after %s" % state(found), flush=True)
+# Not waiting for what is left: the copy's end ends it.
+os._exit(0)
 EOF
 }
 
@@ -193,8 +206,9 @@ print("pbkdf2-sha256$600000$" + b64(salt) + "$" + b64(hashlib.pbkdf2_hmac("sha25
 main() {
   [ $# -ge 1 ] && [ $# -le 3 ] || { echo "usage: $0 DEB [MEGABYTES] [BOUND]" >&2; exit 2; }
   [ "$(id -u)" = 0 ] || fail "needs root for its private copy of the machine"
-  local deb megabytes=${2:-512} bound=${3:-60} logs started
+  local deb megabytes=${2:-512} bound=${3:-60} started
   deb=$(realpath "$1")
+  # Not local: the trap reads it once main has returned.
   logs=$(mktemp -d)
   trap 'rm -f "$logs/save-request"' EXIT
   started=$(date +%s)
