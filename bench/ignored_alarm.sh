@@ -21,7 +21,8 @@ fail() {
 }
 
 # The user: starts the helpers and leaves them waiting for a request that never comes; the
-# writer of each one's input outlives the count.
+# writer of each one's input outlives the count. It stays their parent: pkexec serves no
+# process whose parent has gone.
 attack() {
   local helpers=$1 hold=$2 i
   for ((i = 0; i < helpers; i++)); do
@@ -30,17 +31,14 @@ attack() {
       exec pkexec --disable-internal-agent "$helper"
     ) >"$out/helper-$i.log" 2>&1 &
   done
+  wait
 }
 
-# Helper processes alive, as "count root-count".
+# Helper processes alive, as "count root-count" (the copy's processes only: its own PID
+# namespace; a process's name is cut to 15 characters).
 count_helpers() {
-  local count=0 root=0 process
-  for process in /proc/[0-9]*; do
-    [ "$(readlink "$process/exe" 2>/dev/null)" = "$helper" ] || continue
-    count=$((count + 1))
-    [ "$(stat -c %u "$process" 2>/dev/null)" = 0 ] && root=$((root + 1))
-  done
-  echo "$count $root"
+  ps -e -o uid=,comm= |
+    awk -v name="${helper##*/}" '$2 == substr(name, 1, 15) {n++; if ($1 == 0) r++} END {print n + 0, r + 0}'
 }
 
 bring_files() {
@@ -56,13 +54,12 @@ inside() {
   local began
   began=$(date +%s.%N)
   setpriv --reuid="$user" --regid="$user" --init-groups --reset-env \
-    bash "$private/ignored_alarm.sh" --attack "$helpers" $((seconds + most_start_seconds + 30))
+    bash "$private/ignored_alarm.sh" --attack "$helpers" $((seconds + most_start_seconds + 30)) &
   # Counted from when the last of them is seen running.
-  local tries=$((most_start_seconds * 10)) alive root
+  local until=$(($(date +%s) + most_start_seconds)) alive root
   read -r alive root < <(count_helpers)
-  while [ "$alive" -lt "$helpers" ] && [ "$tries" -gt 0 ]; do
+  while [ "$alive" -lt "$helpers" ] && [ "$(date +%s)" -lt "$until" ]; do
     sleep 0.1
-    tries=$((tries - 1))
     read -r alive root < <(count_helpers)
   done
   local started
