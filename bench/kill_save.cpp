@@ -12,9 +12,10 @@
 // next load is the desktop user's, which asks the helper to finish what the user may not touch
 // (both kinds in a private mount namespace whose /etc is the run's folder). With the helper, its
 // record of the blocked entries is looked at too: before each kill a save of the old text left
-// alone makes it true, and after the next load it must agree with the file (the names the file
-// blocks, and the file's stamp where the record holds one); the report counts the kills after
-// which it disagreed and those after which there was none. Exit status 1 when a kill left a torn
+// alone makes it true, and after the next load and one more request to the helper (a finish) it
+// must agree with the file (the names the file blocks, and the file's stamp where the record
+// holds one); the report counts the kills after which it disagreed and those after which there
+// was none. Exit status 1 when a kill left a torn
 // file or leftovers, a load failed, or the record disagreed.
 #include "kill_save.h"
 
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
       return 2;
     }
     testsupport::SaveThroughHelper(run, copy);
-    run.record = testsupport::HelperRecordPath(copy);
+    testsupport::LookAtHelperRecord(run, copy);
   }
 
   bool passed = true;

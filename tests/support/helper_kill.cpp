@@ -114,10 +114,14 @@ void SaveThroughHelper(KillRun& run, const std::string& helper) {
   };
 }
 
-std::string HelperRecordPath(const std::string& helper) {
-  return rir::FileInFolder(
+void LookAtHelperRecord(KillRun& run, const std::string& helper) {
+  run.record = rir::FileInFolder(
       rir::ProgramDataFolder(std::filesystem::path(helper).parent_path().string()),
       "blocked-entries");
+  const std::string finish_request = helper + ".finish-request";
+  run.next_request = [helper, finish_request] {
+    return Succeeded(StartHelper(helper, finish_request));
+  };
 }
 
 }  // namespace testsupport

@@ -148,6 +148,7 @@ class BindMount {
 // The next number of a line of decimal numbers separated by spaces; false when there is none.
 template <typename Number>
 bool NextNumber(std::string_view& rest, Number& number) {
+  rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
   const auto [end, failed] = std::from_chars(rest.data(), rest.data() + rest.size(), number);
   if (failed != std::errc() || (end != rest.data() + rest.size() && *end != ' ')) {
     return false;
@@ -188,23 +189,30 @@ RecordState LookAtRecord(const std::string& record, const std::string& hosts) {
   if (!read) {
     return RecordState::kDisagrees;
   }
-  if (!*read) {
+  if (!*read || **read == "lost\n") {
     return RecordState::kNone;
   }
   std::string_view rest = **read;
-  constexpr std::string_view kStamp = "stamp ";
-  if (rest.starts_with(kStamp)) {
+  // The heading: lines of a stamp each, the file's stamp when the record was last known true.
+  std::vector<hostsfile::FileStamp> stamps;
+  for (const std::string_view key : {"stamp ", "saved ", "looked "}) {
+    if (!rest.starts_with(key)) {
+      continue;
+    }
     const std::size_t end = std::min(rest.find('\n'), rest.size());
-    std::string_view line = rest.substr(kStamp.size(), end - kStamp.size());
+    std::string_view line = rest.substr(key.size(), end - key.size());
     rest.remove_prefix(std::min(end + 1, rest.size()));
-    hostsfile::FileStamp recorded;
+    line.remove_prefix(std::min(line.find_first_not_of(' '), line.size()));
+    hostsfile::FileStamp recorded{true, true, 0, 0, 0, 0};
     if (!NextNumber(line, recorded.volume) || !NextNumber(line, recorded.file) ||
         !NextNumber(line, recorded.size) || !NextNumber(line, recorded.modified) || !line.empty()) {
       return RecordState::kDisagrees;
     }
+    stamps.push_back(recorded);
+  }
+  if (!stamps.empty()) {
     const auto now = hostsfile::StampOf(hosts);
-    if (!now || now->volume != recorded.volume || now->file != recorded.file ||
-        now->size != recorded.size || now->modified != recorded.modified) {
+    if (!now || std::find(stamps.begin(), stamps.end(), *now) == stamps.end()) {
       return RecordState::kDisagrees;
     }
   }
@@ -356,6 +364,10 @@ KillCounts RunKills(const KillRun& run) {
     counts.failed_loads += loaded ? 0 : 1;
     const Text after = loaded ? classify(ReadText(path)) : Text::kTorn;
     if (counts.record_checked) {
+      // The next request that the helper serves, whatever it is, settles what the kill left.
+      if (run.next_request && !run.next_request()) {
+        ++counts.failed_loads;
+      }
       const RecordState record = LookAtRecord(run.record, path);
       counts.record_disagrees += record == RecordState::kDisagrees ? 1 : 0;
       counts.no_record += record == RecordState::kNone ? 1 : 0;

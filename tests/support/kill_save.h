@@ -40,8 +40,10 @@ struct KillRun {
   std::function<pid_t(const std::string& path, std::string_view new_text)> start_save;
   // The program's next start: loads the file at `path`; by default through the store.
   std::function<bool(const std::string& path)> next_load;
-  // The record that must agree with the file after each next load; empty: none is looked at.
+  // The record that must agree with the file after each next load and `next_request` (when
+  // there is one: what its keeper serves next); empty: none is looked at.
   std::string record;
+  std::function<bool()> next_request;
 };
 
 struct KillCounts {
@@ -76,10 +78,12 @@ std::string OwnLinesText(std::size_t lines);
 KillCounts RunKills(const KillRun& run);
 
 // How the helper's record of the blocked entries (at `record`) stands to the hosts file at
-// `hosts`. The record: a first line `stamp <volume> <file> <size> <modified>`, the hosts file's
-// hostsfile::FileStamp when it was made true, then one blocked name a line; it agrees when the
-// stamp is the file's and the names are hostsfile::BlockedNames of its text, in order. A record
-// of names only, as older helpers write it, agrees when the names do.
+// `hosts`. The record: heading lines `<key> <volume> <file> <size> <modified>` (key `stamp`,
+// `saved` or `looked`; numbers in decimal, possibly padded with spaces), each the hosts file's
+// hostsfile::FileStamp when the record was known true, then one blocked name a line; it agrees
+// when one of the stamps is the file's and the names are hostsfile::BlockedNames of its text, in
+// order. A record of names only, as older helpers write it, agrees when the names do. No file,
+// or one that says `lost`, is no record.
 enum class RecordState { kAgrees, kDisagrees, kNone };
 RecordState LookAtRecord(const std::string& record, const std::string& hosts);
 
