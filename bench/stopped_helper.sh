@@ -192,8 +192,9 @@ salt = os.urandom(16)
 b64 = lambda b: base64.b64encode(b).decode().rstrip("=")
 print("pbkdf2-sha256$600000$" + b64(salt) + "$" + b64(hashlib.pbkdf2_hmac("sha256", sys.argv[1].encode(), salt, 600000)))' "$password")
   (umask 077 && printf '[settings]\r\nfirstrun=no\r\npwd=%s\r\n' "$stored" >"$folder/state.dll")
-  # A first request makes the data folder and its lock file, as the program's first start does.
-  printf 'rir-avadera-helper 2\nread-firstrun\n' | "$folder/rir-avadera-helper" >/dev/null ||
+  # A first request makes the data folder and its lock file, as the program's first load does.
+  printf 'rir-avadera-helper 2\nfinish-save\npath 10\n/etc/hosts\n' |
+    "$folder/rir-avadera-helper" >/dev/null ||
     fail "the helper does not answer"
   [ -f "$data/hosts.lock" ] || fail "no save lock at $data/hosts.lock"
   chown "$user:" "$out"
