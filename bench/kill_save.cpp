@@ -14,9 +14,9 @@
 // record of the blocked entries is looked at too: before each kill a save of the old text left
 // alone makes it true, and after the next load and one more request to the helper (a finish) it
 // must agree with the file (the names the file blocks, and the file's stamp where the record
-// holds one); the report counts the kills after which it disagreed and those after which there
-// was none. Exit status 1 when a kill left a torn
-// file or leftovers, a load failed, or the record disagreed.
+// holds one); the report counts the kills after which it disagreed, those after which there was
+// none, and those that left a new file named after it beside it. Exit status 1 when a kill left a
+// torn file or leftovers, a load failed, or the record disagreed.
 #include "kill_save.h"
 
 #include <stdlib.h>
@@ -46,7 +46,7 @@ bool Report(const char* kind, const testsupport::KillCounts& counts) {
   std::fflush(stdout);
   return counts.error.empty() && counts.torn == 0 && counts.leftovers == 0 &&
          counts.failed_loads == 0 && counts.record_disagrees == 0 &&
-         counts.record_wrong_unkilled == 0;
+         counts.record_wrong_unkilled == 0 && counts.record_leftovers == 0;
 }
 
 // A folder of its own under `base`, removed at the end.

@@ -160,6 +160,25 @@ bool NextNumber(std::string_view& rest, Number& number) {
   return true;
 }
 
+// The names of the files beside `record` whose names begin with its own and a dot (its pending
+// and temporary files); none when no record is looked at.
+std::vector<std::string> FilesNamedAfter(const std::string& record) {
+  std::vector<std::string> found;
+  if (record.empty()) {
+    return found;
+  }
+  const std::filesystem::path path(record);
+  const std::string prefix = path.filename().string() + ".";
+  std::error_code failed;
+  for (const auto& item : std::filesystem::directory_iterator(path.parent_path(), failed)) {
+    const std::string name = item.path().filename().string();
+    if (name.starts_with(prefix)) {
+      found.push_back(name);
+    }
+  }
+  return found;
+}
+
 std::string Milliseconds(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f ms", seconds * 1000);
@@ -341,6 +360,7 @@ KillCounts RunKills(const KillRun& run) {
       counts.error = reset_failed;
       return counts;
     }
+    const std::vector<std::string> record_files = FilesNamedAfter(run.record);
     const auto wait = std::chrono::duration<double>(delay(random));
     const auto start = Clock::now();
     const pid_t child = start_save(path, new_text);
@@ -371,6 +391,14 @@ KillCounts RunKills(const KillRun& run) {
       const RecordState record = LookAtRecord(run.record, path);
       counts.record_disagrees += record == RecordState::kDisagrees ? 1 : 0;
       counts.no_record += record == RecordState::kNone ? 1 : 0;
+      for (const std::string& found : FilesNamedAfter(run.record)) {
+        if (std::find(record_files.begin(), record_files.end(), found) == record_files.end()) {
+          if (counts.record_leftovers++ == 0) {
+            counts.record_leftover = found;
+          }
+          break;
+        }
+      }
     }
     const Beside beside_after = LookBeside(saved_in, name);
     const Beside real_after = run.bind_mounted ? LookBeside(real, name) : Beside{};
@@ -415,7 +443,10 @@ std::string Describe(const KillCounts& counts) {
                     std::to_string(counts.old_text + counts.new_text + counts.torn) +
                     " kills, no record after " + std::to_string(counts.no_record) +
                     ", disagrees after " + std::to_string(counts.record_wrong_unkilled) +
-                    " saves left alone"
+                    " saves left alone, new files beside it after " +
+                    std::to_string(counts.record_leftovers) + " kills" +
+                    (counts.record_leftover.empty() ? ""
+                                                    : " (first: " + counts.record_leftover + ")")
               : "");
 }
 

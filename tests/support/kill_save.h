@@ -68,8 +68,12 @@ struct KillCounts {
   std::size_t record_disagrees = 0;
   std::size_t no_record = 0;
   std::size_t record_wrong_unkilled = 0;
-  std::string leftover;  // the name of the first file left over, if any
-  std::string error;     // why the run could not be made; empty when it ran
+  // Kills after whose next request a file named after the record (`<record>.*`) lay beside it
+  // that was not there before the kill: a pending record or a temporary file nobody removes.
+  std::size_t record_leftovers = 0;
+  std::string record_leftover;  // the first such name
+  std::string leftover;         // the name of the first file left over, if any
+  std::string error;            // why the run could not be made; empty when it ran
 };
 
 // The program's own entries, each as its pair of lines, CR LF, alternately blocked and allowed.
