@@ -10,8 +10,13 @@
 // temporary folder), removed at the end. With --helper, the save is the Linux program's helper's
 // (a copy of PATH), started through its entry point with the program's request, and killed; the
 // next load is the desktop user's, which asks the helper to finish what the user may not touch
-// (both kinds in a private mount namespace whose /etc is the run's folder). Exit status 1 when a
-// kill left a torn file or leftovers, or a load failed.
+// (both kinds in a private mount namespace whose /etc is the run's folder). With the helper, its
+// record of the blocked entries is looked at too: before each kill a save of the old text left
+// alone makes it true, and after the next load and one more request to the helper (a finish) it
+// must agree with the file (the names the file blocks, and the file's stamp where the record
+// holds one); the report counts the kills after which it disagreed, those after which there was
+// none, and those that left a new file named after it beside it. Exit status 1 when a kill left a
+// torn file or leftovers, a load failed, or the record disagreed.
 #include "kill_save.h"
 
 #include <stdlib.h>
@@ -40,7 +45,8 @@ bool Report(const char* kind, const testsupport::KillCounts& counts) {
   std::printf("%-6s %s\n", kind, testsupport::Describe(counts).c_str());
   std::fflush(stdout);
   return counts.error.empty() && counts.torn == 0 && counts.leftovers == 0 &&
-         counts.failed_loads == 0;
+         counts.failed_loads == 0 && counts.record_disagrees == 0 &&
+         counts.record_wrong_unkilled == 0 && counts.record_leftovers == 0;
 }
 
 // A folder of its own under `base`, removed at the end.
@@ -111,6 +117,7 @@ int main(int argc, char** argv) {
       return 2;
     }
     testsupport::SaveThroughHelper(run, copy);
+    testsupport::LookAtHelperRecord(run, copy);
   }
 
   bool passed = true;

@@ -5,13 +5,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "blocklist/block_list.h"
 #include "helper/protocol.h"
 #include "hostsfile/hosts_store.h"
+#include "rir/path.h"
 
 namespace testsupport {
 
@@ -86,21 +91,36 @@ void SaveThroughHelper(KillRun& run, const std::string& helper) {
   helper::Message finish{std::string(helper::kFinishSave), {}};
   WriteRequest(finish_request, helper::Encode(finish.With("path", kSystemHosts)));
   run.seen_in = "/etc";
-  // The request for each new text, written once.
-  auto requested = std::make_shared<std::string>();
+  // The request for each text, written once: a run saves its new text, and its old one too when
+  // it looks at the record.
+  auto requested = std::make_shared<std::vector<std::pair<std::string, std::string>>>();
   run.start_save = [helper, save_request, requested](const std::string& /*path*/,
                                                      std::string_view text) {
-    if (*requested != text) {
+    auto known = std::find_if(requested->begin(), requested->end(),
+                              [text](const auto& request) { return request.first == text; });
+    if (known == requested->end()) {
+      const std::string request_path = save_request + "." + std::to_string(requested->size());
       helper::Message save{std::string(helper::kSaveHosts), {}};
       save.With("password", "").With("path", kSystemHosts).With("stamp", "");
       const helper::EncodedPieces encoded = helper::EncodeWithLast(save, "text", text);
-      WriteRequest(save_request, encoded.head + std::string(text) + "\n");
-      *requested = text;
+      WriteRequest(request_path, encoded.head + std::string(text) + "\n");
+      requested->emplace_back(std::string(text), request_path);
+      known = requested->end() - 1;
     }
-    return StartHelper(helper, save_request);
+    return StartHelper(helper, known->second);
   };
   run.next_load = [helper, finish_request](const std::string& path) {
     return LoadAsDesktopUser(path, helper, finish_request);
+  };
+}
+
+void LookAtHelperRecord(KillRun& run, const std::string& helper) {
+  run.record = rir::FileInFolder(
+      rir::ProgramDataFolder(std::filesystem::path(helper).parent_path().string()),
+      "blocked-entries");
+  const std::string finish_request = helper + ".finish-request";
+  run.next_request = [helper, finish_request] {
+    return Succeeded(StartHelper(helper, finish_request));
   };
 }
 

@@ -14,4 +14,9 @@ namespace testsupport {
 // the run needs a private mount namespace.
 void SaveThroughHelper(KillRun& run, const std::string& helper);
 
+// After SaveThroughHelper: has the run look at the record of the blocked entries that the copy
+// `helper` keeps in its data folder after each kill, once the helper has served one more request
+// (a finish, which needs no password) after the next load.
+void LookAtHelperRecord(KillRun& run, const std::string& helper);
+
 }  // namespace testsupport

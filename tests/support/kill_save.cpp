@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +18,8 @@
 #include <vector>
 
 #include "blocklist/block_list.h"
+#include "hostsfile/block_again.h"
+#include "hostsfile/file_io.h"
 #include "hostsfile/hosts_store.h"
 #include "rir/file_read.h"
 
@@ -142,6 +145,40 @@ class BindMount {
   bool mounted_ = false;
 };
 
+// The next number of a line of decimal numbers separated by spaces; false when there is none.
+template <typename Number>
+bool NextNumber(std::string_view& rest, Number& number) {
+  rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+  const auto [end, failed] = std::from_chars(rest.data(), rest.data() + rest.size(), number);
+  if (failed != std::errc() || (end != rest.data() + rest.size() && *end != ' ')) {
+    return false;
+  }
+  rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
+  if (!rest.empty()) {
+    rest.remove_prefix(1);
+  }
+  return true;
+}
+
+// The names of the files beside `record` whose names begin with its own and a dot (its pending
+// and temporary files); none when no record is looked at.
+std::vector<std::string> FilesNamedAfter(const std::string& record) {
+  std::vector<std::string> found;
+  if (record.empty()) {
+    return found;
+  }
+  const std::filesystem::path path(record);
+  const std::string prefix = path.filename().string() + ".";
+  std::error_code failed;
+  for (const auto& item : std::filesystem::directory_iterator(path.parent_path(), failed)) {
+    const std::string name = item.path().filename().string();
+    if (name.starts_with(prefix)) {
+      found.push_back(name);
+    }
+  }
+  return found;
+}
+
 std::string Milliseconds(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f ms", seconds * 1000);
@@ -164,6 +201,50 @@ std::string OwnLinesText(std::size_t lines) {
     text += name;
   }
   return text;
+}
+
+RecordState LookAtRecord(const std::string& record, const std::string& hosts) {
+  auto read = rir::ReadSmallFile(record);
+  if (!read) {
+    return RecordState::kDisagrees;
+  }
+  if (!*read || **read == "lost\n") {
+    return RecordState::kNone;
+  }
+  std::string_view rest = **read;
+  // The heading: lines of a stamp each, the file's stamp when the record was last known true.
+  std::vector<hostsfile::FileStamp> stamps;
+  for (const std::string_view key : {"stamp ", "saved ", "looked "}) {
+    if (!rest.starts_with(key)) {
+      continue;
+    }
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    std::string_view line = rest.substr(key.size(), end - key.size());
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+    line.remove_prefix(std::min(line.find_first_not_of(' '), line.size()));
+    hostsfile::FileStamp recorded{true, true, 0, 0, 0, 0};
+    if (!NextNumber(line, recorded.volume) || !NextNumber(line, recorded.file) ||
+        !NextNumber(line, recorded.size) || !NextNumber(line, recorded.modified) || !line.empty()) {
+      return RecordState::kDisagrees;
+    }
+    stamps.push_back(recorded);
+  }
+  if (!stamps.empty()) {
+    const auto now = hostsfile::StampOf(hosts);
+    if (!now || std::find(stamps.begin(), stamps.end(), *now) == stamps.end()) {
+      return RecordState::kDisagrees;
+    }
+  }
+  std::vector<std::string> names;
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    if (end > 0) {
+      names.emplace_back(rest.substr(0, end));
+    }
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  const std::string text = ReadText(hosts);
+  return names == hostsfile::BlockedNames(text) ? RecordState::kAgrees : RecordState::kDisagrees;
 }
 
 KillCounts RunKills(const KillRun& run) {
@@ -225,10 +306,28 @@ KillCounts RunKills(const KillRun& run) {
     ChangeEveryEntry(list);
     new_text = store.BuildText(list);
   }
+  counts.record_checked = !run.record.empty();
+  // Counts a save left alone whose record disagrees.
+  const auto look_after_unkilled = [&] {
+    if (counts.record_checked && LookAtRecord(run.record, path) != RecordState::kAgrees) {
+      ++counts.record_wrong_unkilled;
+    }
+  };
   const auto reset = [&] {
     RemoveAllBut(real, name);
     RemoveAllBut(saved_in, name);
-    return WriteText(path, old_text);  // through the mount, when there is one: the same file
+    // Through the mount, when there is one: the same file.
+    if (!WriteText(path, old_text)) {
+      return false;
+    }
+    if (counts.record_checked) {
+      const int status = WaitFor(start_save(path, old_text));
+      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || ReadText(path) != old_text) {
+        return false;
+      }
+      look_after_unkilled();
+    }
+    return true;
   };
   const std::string reset_failed = "cannot write the old text again into " + path;
 
@@ -246,6 +345,7 @@ KillCounts RunKills(const KillRun& run) {
       counts.error = "a save that was left alone did not write the new text";
       return counts;
     }
+    look_after_unkilled();
   }
   std::sort(calibration.begin(), calibration.end());
   counts.save_seconds = calibration[calibration.size() / 2];
@@ -260,6 +360,7 @@ KillCounts RunKills(const KillRun& run) {
       counts.error = reset_failed;
       return counts;
     }
+    const std::vector<std::string> record_files = FilesNamedAfter(run.record);
     const auto wait = std::chrono::duration<double>(delay(random));
     const auto start = Clock::now();
     const pid_t child = start_save(path, new_text);
@@ -282,6 +383,23 @@ KillCounts RunKills(const KillRun& run) {
     const bool loaded = next_load(path);
     counts.failed_loads += loaded ? 0 : 1;
     const Text after = loaded ? classify(ReadText(path)) : Text::kTorn;
+    if (counts.record_checked) {
+      // The next request that the helper serves, whatever it is, settles what the kill left.
+      if (run.next_request && !run.next_request()) {
+        ++counts.failed_loads;
+      }
+      const RecordState record = LookAtRecord(run.record, path);
+      counts.record_disagrees += record == RecordState::kDisagrees ? 1 : 0;
+      counts.no_record += record == RecordState::kNone ? 1 : 0;
+      for (const std::string& found : FilesNamedAfter(run.record)) {
+        if (std::find(record_files.begin(), record_files.end(), found) == record_files.end()) {
+          if (counts.record_leftovers++ == 0) {
+            counts.record_leftover = found;
+          }
+          break;
+        }
+      }
+    }
     const Beside beside_after = LookBeside(saved_in, name);
     const Beside real_after = run.bind_mounted ? LookBeside(real, name) : Beside{};
     const bool left = beside_before.foreign || real_before.anything || beside_after.anything ||
@@ -319,7 +437,17 @@ std::string Describe(const KillCounts& counts) {
          std::to_string(counts.torn_before_load) + ", journal " + std::to_string(counts.journals) +
          ", temporaries " + std::to_string(counts.temporaries) + "; failed saves " +
          std::to_string(counts.failed_saves) + "; a whole save takes " +
-         Milliseconds(counts.save_seconds) + ")";
+         Milliseconds(counts.save_seconds) + ")" +
+         (counts.record_checked
+              ? "; record disagrees after " + std::to_string(counts.record_disagrees) + " of " +
+                    std::to_string(counts.old_text + counts.new_text + counts.torn) +
+                    " kills, no record after " + std::to_string(counts.no_record) +
+                    ", disagrees after " + std::to_string(counts.record_wrong_unkilled) +
+                    " saves left alone, new files beside it after " +
+                    std::to_string(counts.record_leftovers) + " kills" +
+                    (counts.record_leftover.empty() ? ""
+                                                    : " (first: " + counts.record_leftover + ")")
+              : "");
 }
 
 }  // namespace testsupport
