@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <filesystem>
 
 #include "hostsfile/hosts_format.h"
 #include "rir/file_read.h"
@@ -147,6 +148,22 @@ rir::Result<void> BlockRecord::Forget() const {
 
 rir::Result<void> BlockRecord::DropPending() const {
   return Remove(PendingPath());
+}
+
+void BlockRecord::RemoveHalfMade() const {
+  // "<record>.XXXXXX" and "<record>.pending.XXXXXX": rir::SiblingFile's names.
+  const std::filesystem::path record(path_);
+  const std::string base = record.filename().string();
+  std::error_code failed;
+  for (const auto& entry : std::filesystem::directory_iterator(record.parent_path(), failed)) {
+    const std::string name = entry.path().filename().string();
+    const std::size_t random = name.size() - std::min<std::size_t>(name.size(), 7);
+    const std::string_view stem = std::string_view(name).substr(0, random);
+    if (random > 0 && name[random] == '.' && (stem == base || stem == base + ".pending") &&
+        entry.is_regular_file(failed) && !entry.is_symlink(failed)) {
+      ::unlink(entry.path().c_str());
+    }
+  }
 }
 
 bool BlockRecord::HasPending() const {

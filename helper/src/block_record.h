@@ -40,6 +40,8 @@ class BlockRecord {
   // The save failed with the file's old text in place: the record stands as it was.
   rir::Result<void> DropPending() const;
   bool HasPending() const;
+  // Removes what a save killed while it wrote the pending record (or a lost one) left half made.
+  void RemoveHalfMade() const;
 
   struct Stamps {
     hostsfile::FileStamp saved;

@@ -71,6 +71,7 @@ rir::Result<std::optional<hostsfile::FinishedSave>> SettleLocked(const Place& pl
     return finished.error();
   }
   const BlockRecord record(place.BlockedRecordPath());
+  record.RemoveHalfMade();
   if (record.HasPending()) {
     auto now = hostsfile::StampOf(place.hosts_path);
     if (!now) {

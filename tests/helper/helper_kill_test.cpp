@@ -1,7 +1,8 @@
 // The helper killed at random moments during its save, started through its real entry point as
 // the program starts it, for both ways a save goes (a rename, and an in-place rewrite behind a
 // journal for a bind-mounted file): the hosts file is its old text or its new one, nothing is
-// left beside it, and the desktop user's next load never fails. A short run of
+// left beside it, the desktop user's next load never fails, and the record of the blocks that a
+// put-back may make is the file's own (or there is none). A short run of
 // `bench/kill_save --helper`.
 #include "helper_kill.h"
 
@@ -26,10 +27,13 @@ void ExpectKillsLeaveNothing(bool bind_mounted, std::uint32_t seed) {
   run.seed = seed;
   run.bind_mounted = bind_mounted;
   testsupport::SaveThroughHelper(run, helper);
+  testsupport::LookAtHelperRecord(run, helper);
   const int code = testsupport::InPrivateMounts([&] {
     const testsupport::KillCounts counts = testsupport::RunKills(run);
     const bool passed = counts.error.empty() && counts.torn == 0 && counts.leftovers == 0 &&
-                        counts.failed_loads == 0 && counts.old_text + counts.new_text == 20;
+                        counts.failed_loads == 0 && counts.old_text + counts.new_text == 20 &&
+                        counts.record_disagrees == 0 && counts.record_wrong_unkilled == 0 &&
+                        counts.record_leftovers == 0;
     std::fprintf(stderr, "%s\n", Describe(counts).c_str());
     return passed ? 0 : 1;
   });
