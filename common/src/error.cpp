@@ -78,6 +78,8 @@ std::string_view Pattern(ErrorCode code) {
       return "{} refuses the request";
     case ErrorCode::kTooManyWrongPasswords:
       return "Too many wrong passwords were given, as {} counts them";
+    case ErrorCode::kStillBeingWritten:
+      return "Another program is still writing {}";
   }
   return "Unknown failure with {}";
 }

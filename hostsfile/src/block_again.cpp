@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "hostsfile/file_io.h"
+#include "hostsfile/finished_file.h"
 #include "hostsfile/hosts_format.h"
 #include "rir/file_read.h"
 
@@ -168,6 +169,14 @@ std::optional<Reblocked> BlockAgain(std::string_view text,
       ++result.removed;
     }
   }
+  std::unordered_set<std::string> named;
+  for (const std::string& name : blocked) {
+    const auto found = lines.find(name);
+    const bool whole = found != lines.end() && found->second.ipv4 && found->second.ipv6;
+    if (!whole && named.insert(name).second) {
+      result.names.push_back(name);
+    }
+  }
   result.text = BuildHostsText(layout, list);
   if (!missing.empty()) {
     result.text = PutBackInPlace(result.text, blocked, missing, layout.line_end);
@@ -187,27 +196,81 @@ std::vector<std::string> BlockedNames(std::string_view text) {
   return names;
 }
 
-rir::Result<std::optional<BlockedAgain>> BlockAgainInFile(const std::string& path,
-                                                          const std::vector<std::string>& blocked,
-                                                          const KeepPreviousText& keep) {
+namespace {
+
+struct SteadyText {
+  FileStamp stamp;
+  std::string text;
+};
+
+rir::Error StillBeingWritten(const std::string& path) {
+  return rir::Error{rir::ErrorCode::kStillBeingWritten, path, {}};
+}
+
+// The file's text, read while its stamp stood still.
+rir::Result<SteadyText> ReadSteady(const std::string& path) {
   auto before = StampOf(path);
   if (!before) {
     return before.error();
   }
-  std::string text;
-  auto read =
-      rir::ReadFileInPieces(path, [&](std::string_view piece, std::size_t) { text.append(piece); });
+  SteadyText read{*before, {}};
+  auto whole = rir::ReadFileInPieces(
+      path, [&](std::string_view piece, std::size_t) { read.text.append(piece); });
+  if (!whole) {
+    return whole.error();
+  }
+  if (auto now = StampOf(path); !now || *now != *before) {
+    return now ? StillBeingWritten(path) : now.error();
+  }
+  return read;
+}
+
+// Whether the text read is the file as another program finished it, and still stands: asked
+// only of a text that lacks blocks, since a text that holds them all needs nothing written, and
+// a change to it later is a change of its own.
+rir::Result<void> StillFinished(const std::string& path, const FileStamp& read) {
+  if (auto finished = CheckFinished(path); !finished) {
+    return finished.error();
+  }
+  if (auto now = StampOf(path); !now || *now != read) {
+    return now ? StillBeingWritten(path) : now.error();
+  }
+  return {};
+}
+
+}  // namespace
+
+rir::Result<JudgedFile> JudgeHostsFile(const std::string& path,
+                                       const std::vector<std::string>& blocked) {
+  auto read = ReadSteady(path);
   if (!read) {
     return read.error();
   }
-  const auto again = BlockAgain(text, blocked);
+  JudgedFile judged{read->stamp, {}};
+  if (auto again = BlockAgain(read->text, blocked)) {
+    if (auto finished = StillFinished(path, read->stamp); !finished) {
+      return finished.error();
+    }
+    judged.lacking = std::move(again->names);
+  }
+  return judged;
+}
+
+rir::Result<std::optional<BlockedAgain>> BlockAgainInFile(const std::string& path,
+                                                          const std::vector<std::string>& blocked,
+                                                          const KeepPreviousText& keep) {
+  auto read = ReadSteady(path);
+  if (!read) {
+    return read.error();
+  }
+  const auto again = BlockAgain(read->text, blocked);
   if (!again) {
     return std::optional<BlockedAgain>();
   }
-  // Another program that writes the file now would lose its text to ours.
-  if (auto now = StampOf(path); !now || *now != *before) {
-    return now ? rir::Result<std::optional<BlockedAgain>>(std::optional<BlockedAgain>())
-               : rir::Result<std::optional<BlockedAgain>>(now.error());
+  // Just before the write: a program that is writing the file, or began to since it was read,
+  // would lose its text to ours.
+  if (auto finished = StillFinished(path, read->stamp); !finished) {
+    return finished.error();
   }
   auto saved = ReplaceHostsFile(path, again->text, keep);
   if (!saved) {

@@ -40,8 +40,10 @@ enum class ErrorCode {
   kBadRequest,
   // The reason is when to try again ("try again in 8 seconds").
   kTooManyWrongPasswords,
+  // Another program is still writing the file: the caller looks again a moment later.
+  kStillBeingWritten,
 };
-inline constexpr ErrorCode kLastErrorCode = ErrorCode::kTooManyWrongPasswords;
+inline constexpr ErrorCode kLastErrorCode = ErrorCode::kStillBeingWritten;
 
 struct Error {
   ErrorCode code;
