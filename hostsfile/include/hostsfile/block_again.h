@@ -45,11 +45,10 @@ struct JudgedFile {
   std::vector<std::string> lacking;  // the entries of `blocked` it does not block, once each
 };
 
-// Reads the hosts file at `path` and tells which of `blocked` it lacks; a text that lacks some is
-// judged only once another program has finished writing it (CheckFinished). Reading needs no
-// more right than that, so a process that may not write the file judges it before it asks one
-// that may. A kStillBeingWritten error while the file is still being written, or changes while
-// it is read: look again in a moment.
+// Reads the hosts file at `path`, once another program has finished writing it (CheckFinished),
+// and tells which of `blocked` it lacks. Reading needs no more right than that, so a process
+// that may not write the file judges it before it asks one that may. A kStillBeingWritten error
+// while the file is still being written, or changes while it is read: look again in a moment.
 rir::Result<JudgedFile> JudgeHostsFile(const std::string& path,
                                        const std::vector<std::string>& blocked);
 
