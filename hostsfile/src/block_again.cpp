@@ -47,6 +47,21 @@ std::unordered_map<std::string, Lines> BlockingLines(std::string_view text) {
   return lines;
 }
 
+// The names of `blocked` that the lines do not block whole, once each.
+std::vector<std::string> Lacking(const std::unordered_map<std::string, Lines>& lines,
+                                 const std::vector<std::string>& blocked) {
+  std::vector<std::string> lacking;
+  std::unordered_set<std::string> named;
+  for (const std::string& name : blocked) {
+    const auto found = lines.find(name);
+    const bool whole = found != lines.end() && found->second.ipv4 && found->second.ipv6;
+    if (!whole && named.insert(name).second) {
+      lacking.push_back(name);
+    }
+  }
+  return lacking;
+}
+
 bool EndsOpenAt(std::string_view text) {
   return !text.empty() && text.back() != '\n' && text.back() != '\r';
 }
@@ -169,14 +184,7 @@ std::optional<Reblocked> BlockAgain(std::string_view text,
       ++result.removed;
     }
   }
-  std::unordered_set<std::string> named;
-  for (const std::string& name : blocked) {
-    const auto found = lines.find(name);
-    const bool whole = found != lines.end() && found->second.ipv4 && found->second.ipv6;
-    if (!whole && named.insert(name).second) {
-      result.names.push_back(name);
-    }
-  }
+  result.names = Lacking(lines, blocked);
   result.text = BuildHostsText(layout, list);
   if (!missing.empty()) {
     result.text = PutBackInPlace(result.text, blocked, missing, layout.line_end);
@@ -251,12 +259,12 @@ rir::Result<JudgedFile> JudgeHostsFile(const std::string& path,
   if (!read) {
     return read.error();
   }
-  JudgedFile judged{read->stamp, {}};
-  if (auto again = BlockAgain(read->text, blocked)) {
+  // Which are lacking, without the text that would put them back: the writer builds that.
+  JudgedFile judged{read->stamp, Lacking(BlockingLines(read->text), blocked)};
+  if (!judged.lacking.empty()) {
     if (auto finished = StillFinished(path, read->stamp); !finished) {
       return finished.error();
     }
-    judged.lacking = std::move(again->names);
   }
   return judged;
 }
