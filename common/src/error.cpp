@@ -82,6 +82,8 @@ std::string_view Pattern(ErrorCode code) {
       return "{} is busy";
     case ErrorCode::kNoBlockRecord:
       return "The blocks were not put back into {}";
+    case ErrorCode::kStillBeingWritten:
+      return "Another program is still writing {}";
   }
   return "Unknown failure with {}";
 }

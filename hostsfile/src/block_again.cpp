@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "hostsfile/file_io.h"
+#include "hostsfile/finished_file.h"
 #include "hostsfile/hosts_format.h"
 #include "rir/file_read.h"
 
@@ -44,6 +45,21 @@ std::unordered_map<std::string, Lines> BlockingLines(std::string_view text) {
     }
   }
   return lines;
+}
+
+// The names of `blocked` that the lines do not block whole, once each.
+std::vector<std::string> Lacking(const std::unordered_map<std::string, Lines>& lines,
+                                 const std::vector<std::string>& blocked) {
+  std::vector<std::string> lacking;
+  std::unordered_set<std::string> named;
+  for (const std::string& name : blocked) {
+    const auto found = lines.find(name);
+    const bool whole = found != lines.end() && found->second.ipv4 && found->second.ipv6;
+    if (!whole && named.insert(name).second) {
+      lacking.push_back(name);
+    }
+  }
+  return lacking;
 }
 
 bool EndsOpenAt(std::string_view text) {
@@ -168,6 +184,7 @@ std::optional<Reblocked> BlockAgain(std::string_view text,
       ++result.removed;
     }
   }
+  result.names = Lacking(lines, blocked);
   result.text = BuildHostsText(layout, list);
   if (!missing.empty()) {
     result.text = PutBackInPlace(result.text, blocked, missing, layout.line_end);
@@ -181,31 +198,92 @@ std::vector<std::string> BlockedNames(std::string_view text) {
   return names;
 }
 
-rir::Result<std::optional<BlockedAgain>> BlockAgainInFile(const std::string& path,
-                                                          const std::vector<std::string>& blocked,
-                                                          const KeepPreviousText& keep) {
+namespace {
+
+struct SteadyText {
+  FileStamp stamp;
+  std::string text;
+};
+
+rir::Error StillBeingWritten(const std::string& path) {
+  return rir::Error{rir::ErrorCode::kStillBeingWritten, path, {}};
+}
+
+// The file's text, read while its stamp stood still.
+rir::Result<SteadyText> ReadSteady(const std::string& path) {
   auto before = StampOf(path);
   if (!before) {
     return before.error();
   }
-  std::string text;
-  auto read =
-      rir::ReadFileInPieces(path, [&](std::string_view piece, std::size_t) { text.append(piece); });
+  SteadyText read{*before, {}};
+  auto whole = rir::ReadFileInPieces(
+      path, [&](std::string_view piece, std::size_t) { read.text.append(piece); });
+  if (!whole) {
+    return whole.error();
+  }
+  if (auto now = StampOf(path); !now || *now != *before) {
+    return now ? StillBeingWritten(path) : now.error();
+  }
+  return read;
+}
+
+// Whether the text read is the file as another program finished it, and still stands: asked
+// only of a text that lacks blocks, since a text that holds them all needs nothing written, and
+// a change to it later is a change of its own.
+rir::Result<void> StillFinished(const std::string& path, const FileStamp& read) {
+  if (auto finished = CheckFinished(path); !finished) {
+    return finished.error();
+  }
+  if (auto now = StampOf(path); !now || *now != read) {
+    return now ? StillBeingWritten(path) : now.error();
+  }
+  return {};
+}
+
+}  // namespace
+
+rir::Result<JudgedFile> JudgeHostsFile(const std::string& path,
+                                       const std::vector<std::string>& blocked) {
+  // Asked first as well: a writer's every part would otherwise have the whole file read, which a
+  // file of a million lines makes slower than the writer itself.
+  if (auto finished = CheckFinished(path); !finished) {
+    return finished.error();
+  }
+  auto read = ReadSteady(path);
   if (!read) {
     return read.error();
   }
-  const auto again = BlockAgain(text, blocked);
+  // Which are lacking, without the text that would put them back: the writer builds that.
+  JudgedFile judged{read->stamp, Lacking(BlockingLines(read->text), blocked)};
+  if (!judged.lacking.empty()) {
+    if (auto finished = StillFinished(path, read->stamp); !finished) {
+      return finished.error();
+    }
+  }
+  return judged;
+}
+
+rir::Result<std::optional<BlockedAgain>> BlockAgainInFile(const std::string& path,
+                                                          const std::vector<std::string>& blocked,
+                                                          const KeepPreviousText& keep) {
+  auto read = ReadSteady(path);
+  if (!read) {
+    return read.error();
+  }
+  const auto again = BlockAgain(read->text, blocked);
   if (!again) {
     return std::optional<BlockedAgain>();
   }
-  // Another program that writes the file now would lose its text to ours.
-  if (auto now = StampOf(path); !now || *now != *before) {
-    return now ? rir::Result<std::optional<BlockedAgain>>(std::optional<BlockedAgain>())
-               : rir::Result<std::optional<BlockedAgain>>(now.error());
+  // Just before the write: a program that is writing the file, or began to since it was read,
+  // would lose its text to ours.
+  if (auto finished = StillFinished(path, read->stamp); !finished) {
+    return finished.error();
   }
-  auto saved = ReplaceHostsFile(path, again->text, keep);
+  // And once more right before the rename: the text was made from the file with that stamp.
+  auto saved = ReplaceHostsFile(path, again->text, keep, SaveChecks{read->stamp, {}});
   if (!saved) {
-    return saved.error();
+    return saved.error().code == rir::ErrorCode::kChangedSinceLoad ? StillBeingWritten(path)
+                                                                   : saved.error();
   }
   return std::optional<BlockedAgain>(
       BlockedAgain{again->removed, again->allowed, again->partial, *saved});

@@ -104,7 +104,7 @@ TEST(HelperServe, WithoutThePasswordOnlyTheLastSavesBlocksArePutBack) {
             std::filesystem::perms::none);
 
   // Another program takes the block out and adds a line; a request cannot add a name of its own.
-  testsupport::WriteBytes(files.place.hosts_path, "127.0.0.1 localhost\n10.0.0.1 nas\n");
+  testsupport::WriteFinished(files.place.hosts_path, "127.0.0.1 localhost\n10.0.0.1 nas\n");
   const Message reply =
       files.Ask(Message{"block-again", {{"path", files.place.hosts_path}, {"names", "b.example"}}});
   EXPECT_EQ(CodeOf(reply), rir::ErrorCode::kBadRequest);

@@ -4,6 +4,7 @@
 // file is the test's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -58,7 +59,15 @@ TEST(ProgramWithHelper, LogsInAndAppliesThroughTheHelper) {
     check(program.services.wait_texts.back().starts_with("Waiting for the administrator"),
           "the window said what it waited for");
 
-    testsupport::WriteBytes(kHosts, "127.0.0.1 localhost\n10.0.0.1 nas\n");
+    // A change that leaves every block in place is judged as the user: no helper is started.
+    const std::size_t waits = program.services.wait_texts.size();
+    testsupport::WriteFinished(kHosts, ProgramWithHelper::SystemHosts() + "10.0.0.9 vpn\n");
+    program.services.Tick();
+    check(std::none_of(program.services.wait_texts.begin() + static_cast<std::ptrdiff_t>(waits),
+                       program.services.wait_texts.end(),
+                       [](const std::string& text) { return text.starts_with("Waiting for"); }),
+          "a harmless change asks nothing of the helper");
+    testsupport::WriteFinished(kHosts, "127.0.0.1 localhost\n10.0.0.1 nas\n");
     program.services.Tick();
     check(ProgramWithHelper::SystemHosts() ==
               "127.0.0.1 localhost\n10.0.0.1 nas\n" + testsupport::AddedLines("site.example"),

@@ -46,7 +46,7 @@ class ProgramDriver : public AnsweredBoxes {
   // Where the program looks for the user's Firefox profiles.
   std::string firefox_folder = folder.File("firefox");
 
-  void WriteHosts(std::string_view text) const { WriteBytes(hosts_path, text); }
+  void WriteHosts(std::string_view text) const { WriteFinished(hosts_path, text); }
   std::string Hosts() const { return ReadBytes(hosts_path); }
   void WriteState(std::string_view text) const { WriteBytes(state_path, text); }
   std::string State() const { return ReadBytes(state_path); }

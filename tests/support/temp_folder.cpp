@@ -58,6 +58,12 @@ void WriteBytes(const std::string& path, std::string_view bytes) {
   }
 }
 
+void WriteFinished(const std::string& path, std::string_view bytes) {
+  WriteBytes(path, bytes);
+  std::filesystem::last_write_time(
+      path, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(5));
+}
+
 std::string DataFile(std::string_view name) {
   return ReadBytes((std::filesystem::path(RIR_TEST_DATA_DIR) / name).string());
 }

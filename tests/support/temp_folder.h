@@ -24,6 +24,9 @@ class TempFolder {
 
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::string_view bytes);
+// Writes as another program that finished a while ago: its time a few seconds back, so that the
+// program takes it as finished at once.
+void WriteFinished(const std::string& path, std::string_view bytes);
 
 // How many files and folders lie directly in `folder`.
 std::size_t FilesIn(const std::filesystem::path& folder);

@@ -1,6 +1,10 @@
 // The main window's commands: the entry box, the list's editing, Apply, save only and preview.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
 #include "hosts_lines.h"
 #include "program.h"
 
@@ -262,14 +266,68 @@ TEST(MainWindow, BlocksPutBackKeepTheUsersEditsAndAProgramThatUndoesThemAtOnceIs
       theirs + testsupport::BlockedLines("kept.com") + testsupport::AddedLines("new.com");
   EXPECT_EQ(program.Hosts(), applied) << "Apply keeps the other program's line";
 
-  // Undone again at once: put back once more, then left for a minute.
-  program.WriteHosts(theirs);
+  // Undone again at once: left for a minute, and said so.
+  const std::string printer = theirs + "10.0.0.2 printer\n";
+  program.WriteHosts(printer);
   program.services.Tick();
-  EXPECT_EQ(program.Hosts(), applied);
+  program.services.Tick();
+  EXPECT_EQ(program.Hosts(), printer);
   EXPECT_EQ(program.BoxesWith("the next try waits 1 minute"), 1u);
-  program.WriteHosts(theirs);
+  // Meanwhile an Apply takes the other program's lines in without asking, and puts the blocks
+  // back itself.
+  program.Main().imgApply_Click();
+  EXPECT_EQ(program.BoxesWith("changed by another program"), 0u);
+  EXPECT_EQ(program.Hosts(),
+            printer + testsupport::BlockedLines("kept.com") + testsupport::AddedLines("new.com"));
+}
+
+// Another program that writes the file in parts and holds it open between them, as an editor or
+// an installer writing line by line may: nothing is put back until it has finished, then every
+// byte it wrote stays.
+TEST(MainWindow, BlocksArePutBackOnlyIntoAFileAnotherProgramHasFinishedWriting) {
+  Program program;
+  std::string theirs;
+  for (int i = 0; i < 100000; ++i) {
+    theirs += "10.0.0.1 host-" + std::to_string(i) + ".lan\n";
+  }
+  program.WriteHosts(theirs + testsupport::BlockedLines("kept.com"));
+  program.Start();
+  program.LogIn("");
+  const auto finished_long_ago = [&] {
+    std::filesystem::last_write_time(
+        program.hosts_path,
+        std::filesystem::file_time_type::clock::now() - std::chrono::seconds(5));
+  };
+  const std::string first = theirs.substr(0, theirs.size() / 2);
+  const std::string second = theirs.substr(theirs.size() / 2) + "10.0.0.2 printer\n";
+  {
+    std::ofstream writer(program.hosts_path, std::ios::binary | std::ios::trunc);
+    writer << first << std::flush;
+    program.services.Tick();
+    // Quiet long enough, but still held open for writing.
+    finished_long_ago();
+    program.services.Tick();
+    program.services.Tick();
+    EXPECT_EQ(program.Hosts(), first) << "nothing written while it writes";
+    writer << second << std::flush;
+  }
+  finished_long_ago();
   program.services.Tick();
-  EXPECT_EQ(program.Hosts(), theirs);
+  EXPECT_EQ(program.Hosts(), first + second + testsupport::BlockedLines("kept.com"));
+  EXPECT_EQ(program.BoxesWith("1 blocked entry had been removed"), 1u);
+}
+
+TEST(MainWindow, ThePutBacksBoxCountsEntriesNotChanges) {
+  ui::ReblockReport report{.first = "2026-12-09 10:00",
+                           .last = "2026-12-09 10:30",
+                           .times = 6,
+                           .removed = 9,
+                           .changed = 0,
+                           .entries = {"a.example", "b.example", "c.example", "d.example"}};
+  const std::string text = ui::ReblockedText(report);
+  EXPECT_NE(text.find("6 times"), std::string::npos) << text;
+  EXPECT_NE(text.find("4 different blocked entries in all"), std::string::npos) << text;
+  EXPECT_EQ(text.find(" 9 "), std::string::npos) << text;
 }
 
 TEST(MainWindow, AnApplyThatChangesTheFileEmptiesTheNameCachesAndToldOnceWhenItCannot) {

@@ -22,7 +22,7 @@ struct Program {
   FakeViewFactory views{log};
   std::optional<app::Application> application;
 
-  void WriteHosts(std::string_view text) const { testsupport::WriteBytes(hosts_path, text); }
+  void WriteHosts(std::string_view text) const { testsupport::WriteFinished(hosts_path, text); }
   std::string Hosts() const { return testsupport::ReadBytes(hosts_path); }
   void WriteState(std::string_view text) const { testsupport::WriteBytes(state_path, text); }
   std::string State() const { return testsupport::ReadBytes(state_path); }

@@ -103,33 +103,40 @@ std::string AddedAsText(std::string_view typed, std::string_view host,
 std::string ReblockedText(const ReblockReport& report) {
   const std::size_t removed = report.removed;
   const std::size_t changed = report.changed;
-  std::string what;
-  if (removed > 0) {
-    what = Grouped(removed) +
-           (removed == 1 ? " blocked entry had been removed" : " blocked entries had been removed");
+  std::string text;
+  if (report.times == 1) {
+    std::string what;
+    if (removed > 0) {
+      what = Grouped(removed) + (removed == 1 ? " blocked entry had been removed"
+                                              : " blocked entries had been removed");
+    }
+    if (changed > 0) {
+      what += (what.empty() ? "" : " and ") + Grouped(changed) +
+              (changed == 1 ? " blocked entry allowed or cut short"
+                            : " blocked entries allowed or cut short");
+    }
+    text = "At " + report.last + " another program changed the hosts file: " + what + ". " +
+           (removed + changed == 1 ? "It is" : "They are") +
+           " blocked again. The file as that program left it is kept: File, \"Restore Hosts "
+           "File...\" puts it back.";
+  } else if (report.times > 1) {
+    // Entries, not changes: a program that takes the same entry out each time took out one.
+    const std::size_t entries = report.entries.size();
+    text = "Between " + report.first + " and " + report.last +
+           " another program took blocks out of the hosts file " + std::to_string(report.times) +
+           " times, and each time they were put back: " + Grouped(entries) +
+           (entries == 1 ? " blocked entry" : " different blocked entries") + " in all. " +
+           (entries == 1 ? "It is" : "They are") +
+           " blocked again. The file as it was left each time is kept: File, \"Restore Hosts "
+           "File...\" puts it back.";
   }
-  if (changed > 0) {
-    what += (what.empty() ? "" : " and ") + Grouped(changed) +
-            (changed == 1 ? " blocked entry allowed or cut short"
-                          : " blocked entries allowed or cut short");
-  }
-  const std::string when = report.times <= 1
-                               ? "At " + report.last + " another program changed the hosts file: "
-                               : "Between " + report.first + " and " + report.last +
-                                     " another program changed the hosts file " +
-                                     std::to_string(report.times) + " times: ";
-  std::string text = when + what + ". " + (removed + changed == 1 ? "It is" : "They are") +
-                     " blocked again. " +
-                     (report.times <= 1 ? "The file as that program left it is kept"
-                                        : "The file as it was left each time is kept") +
-                     ": File, \"Restore Hosts File...\" puts it back.";
   if (report.waits > 0) {
-    text +=
-        "\n\nThe blocks had been taken out again within a minute of the last time they were "
-        "put back, so the next try waits " +
-        std::to_string(report.waits) + (report.waits == 1 ? " minute" : " minutes") +
-        ": a program that rewrites the hosts file over and over (a VPN client, a security "
-        "tool) is the likely cause.";
+    text += std::string(text.empty() ? "" : "\n\n") +
+            "The blocks were taken out again within a minute of the last time they were put "
+            "back, so the next try waits " +
+            std::to_string(report.waits) + (report.waits == 1 ? " minute" : " minutes") +
+            ": a program that rewrites the hosts file over and over (a VPN client, a security "
+            "tool) is the likely cause.";
   }
   return text;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,7 +120,8 @@ struct ReblockReport {
   std::string last;
   std::size_t times = 0;
   std::size_t removed = 0;
-  std::size_t changed = 0;  // allowed or cut short
+  std::size_t changed = 0;        // allowed or cut short
+  std::set<std::string> entries;  // each entry put back, once
   int waits = 0;
 };
 std::string ReblockedText(const ReblockReport& report);

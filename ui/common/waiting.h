@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <future>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -15,9 +16,9 @@ namespace ui {
 
 template <class Work>
 std::invoke_result_t<Work> WhileWaiting(PlatformServices& services, const FormView& owner,
-                                        Work&& work) {
+                                        std::string_view waiting_text, Work&& work) {
   auto result = std::async(std::launch::async, std::forward<Work>(work));
-  const std::string text(services.Files().WaitingText());
+  const std::string text(waiting_text);
   // No Cancel: a helper that does not answer is ended by its own time limit, and the user told.
   const auto poll = [&] {
     const bool ready = result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
@@ -26,6 +27,12 @@ std::invoke_result_t<Work> WhileWaiting(PlatformServices& services, const FormVi
   services.WatchProgress(owner,
                          ProgressWatch{.title = kApplicationTitle, .poll = poll, .cancel = {}});
   return result.get();  // a failure thrown there is thrown here
+}
+
+template <class Work>
+std::invoke_result_t<Work> WhileWaiting(PlatformServices& services, const FormView& owner,
+                                        Work&& work) {
+  return WhileWaiting(services, owner, services.Files().WaitingText(), std::forward<Work>(work));
 }
 
 }  // namespace ui

@@ -256,6 +256,7 @@ rir::Result<hostsfile::SaveOutcome> frmRirAvadera::SaveHostsFile() {
 }
 
 rir::Result<void> frmRirAvadera::ApplyList() {
+  TakeInFinishedChange();
   BuildHostsText();
   auto saved = SaveHostsFile();
   if (!saved) {

@@ -93,9 +93,14 @@ class frmRirAvadera {
   // The file as this window last wrote or loaded it: not another program's change.
   void NoteOwnWrite();
   std::optional<hostsfile::FileStamp> HostsStamp() const;  // the file's now; none when unreadable
-  void Reblocked(const hostsfile::BlockedAgain& again, std::chrono::steady_clock::time_point now,
-                 bool undone_soon);
+  void LookAtChange(const std::string& path, std::chrono::steady_clock::time_point now);
+  void WatchFailed(const rir::Error& error);
+  void Reblocked(const hostsfile::BlockedAgain& again, const std::vector<std::string>& names,
+                 std::chrono::steady_clock::time_point now);
+  void TellWatchReport();  // now, when the main window is open
   void TakeInOtherLines();
+  // Before an Apply: the lines of a finished change that the watch has not acted on yet.
+  void TakeInFinishedChange();
   void SetSelectedStatus(blocklist::Status status);
   void LoadHostsFile();
   void BuildHostsText();
@@ -142,13 +147,16 @@ class frmRirAvadera {
   // The watch: what the last load or Apply left, and how the last put-back went.
   std::unique_ptr<hostsfile::FolderWatch> watch_;
   std::unique_ptr<Repeating> ticker_;
-  blocklist::BlockList synced_;               // the list as last loaded or applied
-  std::vector<std::string> applied_blocked_;  // the entries it left blocked
-  std::optional<hostsfile::FileStamp> own_stamp_;
+  blocklist::BlockList synced_;                       // the list as last loaded or applied
+  std::vector<std::string> applied_blocked_;          // the entries it left blocked
+  std::optional<hostsfile::FileStamp> own_stamp_;     // the file as last judged or written
+  std::optional<hostsfile::FileStamp> listed_stamp_;  // ... as the list last took it in
+  std::optional<hostsfile::JudgedFile> judged_;       // the change seen, once finished
   std::chrono::steady_clock::time_point last_stamp_look_;
   std::optional<std::chrono::steady_clock::time_point> last_reblock_;
   std::optional<std::chrono::steady_clock::time_point> changed_at_;  // seen, not yet acted on
-  std::chrono::steady_clock::time_point next_try_;
+  std::optional<std::chrono::steady_clock::time_point> wait_until_;  // the next try's
+  std::chrono::steady_clock::time_point next_ask_;  // after the writer found the file busy
   std::size_t back_off_ = 0;  // how many times in a row the blocks were undone at once
   bool watch_busy_ = false;
   std::optional<ReblockReport> m_watchReport;

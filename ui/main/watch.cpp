@@ -2,13 +2,17 @@
 // (a hand edit, an antivirus that resets it, a tool that writes its own copy back); the main
 // window watches the file's folder, and looks at the file's stamp every 10 s where no notice
 // comes, and when the blocks that the last Apply left are not all in the file any more, puts
-// them back within moments, keeping every line the other program left. The user hears of it once,
-// when the main window next opens. A program that undoes them again at once is not fought
-// without end: the tries wait 1, 5, then 15 minutes.
+// them back within moments, keeping every line the other program left. Only into a file that the
+// other program has finished writing: one it writes in parts would lose the rest of its text to
+// ours. Each change is judged as this user first, so a change that leaves every block in place
+// asks nothing of whoever may write the file. The user hears of it once, when the main window
+// next opens. A program that undoes them again at once is not fought without end: the next tries
+// wait 1, 5, then 15 minutes.
 #include <ctime>
 #include <unordered_map>
 
 #include "hostsfile/file_io.h"
+#include "hostsfile/finished_file.h"
 #include "ui/common/messages.h"
 #include "ui/common/waiting.h"
 #include "ui/main/main_form.h"
@@ -24,6 +28,8 @@ constexpr std::chrono::seconds kStampEvery{10};
 constexpr std::chrono::seconds kUndoneSoon{60};
 constexpr std::chrono::minutes kBackOff[] = {std::chrono::minutes(1), std::chrono::minutes(5),
                                              std::chrono::minutes(15)};
+constexpr std::string_view kJudgingText =
+    "Reading the hosts file, which another program changed...";
 
 std::vector<std::string> BlockedIn(const blocklist::BlockList& list) {
   std::vector<std::string> names;
@@ -73,13 +79,17 @@ void frmRirAvadera::NoteOwnWrite() {
   synced_ = list_;
   applied_blocked_ = BlockedIn(list_);
   own_stamp_ = HostsStamp();
+  listed_stamp_ = own_stamp_;
+  judged_.reset();
+  changed_at_.reset();
   last_stamp_look_ = Clock::now();
 }
 
 // Whether another program changed the file since the last look: a notice from the folder's
 // watch, or the stamp every 10 s where none comes; the program's own writes are not changes.
 bool frmRirAvadera::NoticedChange(Clock::time_point now) {
-  bool look = false;
+  // None after a put-back: the file is judged once more as it then stands.
+  bool look = !own_stamp_;
   if (!watch_) {
     // Watched from the first look on, and that look compares the stamp: a change in between is
     // not missed. (On Windows the watch holds the folder open.)
@@ -112,46 +122,90 @@ void frmRirAvadera::WatchTick() {
   if (NoticedChange(now) && !changed_at_) {
     changed_at_ = now;
   }
-  if (!changed_at_ || now < next_try_) {
-    return;
-  }
-  const bool undone_soon = last_reblock_ && *changed_at_ - *last_reblock_ < kUndoneSoon;
-  changed_at_.reset();
   auto path = hosts_.Path();
-  if (!path) {
+  if (!changed_at_ || !path) {
     return;
   }
   watch_busy_ = true;
-  const std::vector<std::string> blocked = applied_blocked_;
-  auto again = WhileWaiting(services_, view_, [&] {
-    return services_.Files().BlockAgain(*path, blocked, hosts_.keeper());
-  });
-  if (!again) {
-    // Told once; the next change tries again.
-    own_stamp_ = HostsStamp();
-    if (!m_blnWatchFailureTold) {
-      m_blnWatchFailureTold = true;
-      ShowFailure(services_, Failure::kBlockAgain, again.error());
-    }
-    watch_busy_ = false;
-    return;
-  }
-  if (*again) {
-    Reblocked(**again, now, undone_soon);
-  }
-  TakeInOtherLines();
+  LookAtChange(*path, now);
   watch_busy_ = false;
 }
 
-void frmRirAvadera::Reblocked(const hostsfile::BlockedAgain& again, Clock::time_point now,
-                              bool undone_soon) {
-  // Undone again within a minute: a program that rewrites the file in a loop.
-  if (undone_soon) {
+// Kept until the file is finished: a change is never taken as seen while it may still go on.
+void frmRirAvadera::LookAtChange(const std::string& path, Clock::time_point now) {
+  const std::vector<std::string> blocked = applied_blocked_;
+  // Read again only when it changed since it was judged: a wait of minutes reads it once.
+  if (!judged_ || HostsStamp() != judged_->stamp) {
+    auto judged = WhileWaiting(services_, view_, kJudgingText,
+                               [&] { return hostsfile::JudgeHostsFile(path, blocked); });
+    if (!judged) {
+      judged_.reset();
+      if (judged.error().code != rir::ErrorCode::kStillBeingWritten) {
+        WatchFailed(judged.error());
+      }
+      return;
+    }
+    judged_ = std::move(*judged);
+  }
+  if (judged_->lacking.empty()) {
+    if (judged_->stamp != listed_stamp_) {
+      TakeInOtherLines();
+    }
+    own_stamp_ = judged_->stamp;
+    changed_at_.reset();
+    return;
+  }
+  // Undone again within a minute of the last put-back: a program that rewrites the file in a
+  // loop. This try already waits.
+  if (!wait_until_ && last_reblock_ && *changed_at_ - *last_reblock_ < kUndoneSoon) {
     back_off_ = std::min<std::size_t>(back_off_ + 1, std::size(kBackOff));
-    next_try_ = now + kBackOff[back_off_ - 1];
-  } else {
+    wait_until_ = *changed_at_ + kBackOff[back_off_ - 1];
+    ReblockReport& report = m_watchReport ? *m_watchReport : m_watchReport.emplace();
+    report.waits = static_cast<int>(kBackOff[back_off_ - 1].count());
+    TellWatchReport();
+  }
+  if ((wait_until_ && now < *wait_until_) || now < next_ask_) {
+    return;
+  }
+  auto again = WhileWaiting(services_, view_, [&] {
+    return services_.Files().BlockAgain(path, blocked, hosts_.keeper());
+  });
+  if (!again) {
+    if (again.error().code != rir::ErrorCode::kStillBeingWritten) {
+      WatchFailed(again.error());
+    }
+    // Only the writer (the Linux program's helper) may see a writer that holds the file open: it
+    // is asked again once the quiet time has passed, not at every look.
+    next_ask_ = now + hostsfile::kQuietTime;
+    return;
+  }
+  if (*again) {
+    Reblocked(**again, judged_->lacking, now);
+  }
+  TakeInOtherLines();
+  own_stamp_.reset();  // judged again at the next look, as the file then stands
+  judged_.reset();
+  changed_at_.reset();
+}
+
+void frmRirAvadera::WatchFailed(const rir::Error& error) {
+  // Told once; the next change tries again.
+  own_stamp_ = HostsStamp();
+  judged_.reset();
+  changed_at_.reset();
+  if (!m_blnWatchFailureTold) {
+    m_blnWatchFailureTold = true;
+    ShowFailure(services_, Failure::kBlockAgain, error);
+  }
+}
+
+void frmRirAvadera::Reblocked(const hostsfile::BlockedAgain& again,
+                              const std::vector<std::string>& names, Clock::time_point now) {
+  // After a wait the count of waits goes on; after a calm minute it starts again.
+  if (!wait_until_) {
     back_off_ = 0;
   }
+  wait_until_.reset();
   last_reblock_ = now;
   // Added to what the user has not heard of yet.
   ReblockReport& report = m_watchReport ? *m_watchReport : m_watchReport.emplace();
@@ -161,10 +215,25 @@ void frmRirAvadera::Reblocked(const hostsfile::BlockedAgain& again, Clock::time_
   }
   report.removed += again.removed;
   report.changed += again.allowed + again.partial;
-  report.waits = back_off_ == 0 ? 0 : static_cast<int>(kBackOff[back_off_ - 1].count());
+  report.entries.insert(names.begin(), names.end());
+  report.waits = 0;
   AfterSave(again.saved);
+  TellWatchReport();
+}
+
+void frmRirAvadera::TellWatchReport() {
   if (view_.IsVisible() && view_.GetWindowState() == WindowState::kNormal) {
     ReportLoad();
+  }
+}
+
+void frmRirAvadera::TakeInFinishedChange() {
+  // A change the watch has judged, and waits to act on: the list takes its lines in, so that
+  // the Apply keeps them and puts the blocks back itself.
+  if (changed_at_ && !watch_busy_ && judged_ && HostsStamp() == judged_->stamp) {
+    TakeInOtherLines();
+    judged_.reset();
+    changed_at_.reset();
   }
 }
 
@@ -211,7 +280,7 @@ void frmRirAvadera::TakeInOtherLines() {
   }
   synced_ = file;
   list_ = std::move(merged);
-  own_stamp_ = HostsStamp();
+  listed_stamp_ = HostsStamp();
   view_.ShowRows(list_);
 }
 

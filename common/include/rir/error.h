@@ -44,8 +44,10 @@ enum class ErrorCode {
   kBusy,
   // The record of the blocks the last save with the password made does not belong to the file.
   kNoBlockRecord,
+  // Another program is still writing the file: the caller looks again a moment later.
+  kStillBeingWritten,
 };
-inline constexpr ErrorCode kLastErrorCode = ErrorCode::kNoBlockRecord;
+inline constexpr ErrorCode kLastErrorCode = ErrorCode::kStillBeingWritten;
 
 struct Error {
   ErrorCode code;

@@ -20,6 +20,7 @@ struct Reblocked {
   std::size_t removed = 0;  // blocked entries the file no longer held, now where they stood
   std::size_t allowed = 0;  // blocked entries the file held commented out, now blocked again
   std::size_t partial = 0;  // blocked entries the file held without one of their lines or names
+  std::vector<std::string> names;  // each entry put back, once
 };
 
 // Whether each of `blocked` (names, as the list held them) is blocked in `text` as the program
@@ -38,10 +39,25 @@ struct BlockedAgain {
   SaveOutcome saved;
 };
 
+// The hosts file as another program finished it, judged: which of the blocks it lacks.
+struct JudgedFile {
+  FileStamp stamp;                   // the file that was read
+  std::vector<std::string> lacking;  // the entries of `blocked` it does not block, once each
+};
+
+// Reads the hosts file at `path`, once another program has finished writing it (CheckFinished),
+// and tells which of `blocked` it lacks. Reading needs no more right than that, so a process
+// that may not write the file judges it before it asks one that may. A kStillBeingWritten error
+// while the file is still being written, or changes while it is read: look again in a moment.
+rir::Result<JudgedFile> JudgeHostsFile(const std::string& path,
+                                       const std::vector<std::string>& blocked);
+
 // Reads the hosts file at `path` and, when it does not block each of `blocked`, makes it the text
 // BlockAgain gives, through ReplaceHostsFile (`keep` keeps the file as the other program left
-// it). Nothing when every block is in place, or when the file changed again while it was read
-// (the next look tries again).
+// it), only once another program has finished writing it (CheckFinished) and while it still
+// stands as it was read, checked just before the write. Nothing when every block is in place; a
+// kStillBeingWritten error when another program writes the file, before or while it is read:
+// the caller looks again in a moment and never takes that text as seen.
 rir::Result<std::optional<BlockedAgain>> BlockAgainInFile(const std::string& path,
                                                           const std::vector<std::string>& blocked,
                                                           const KeepPreviousText& keep);
