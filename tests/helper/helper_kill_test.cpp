@@ -23,7 +23,7 @@ void ExpectKillsLeaveNothing(bool bind_mounted, std::uint32_t seed) {
   std::filesystem::copy_file(RIR_HELPER, helper);
   testsupport::KillRun run;
   run.folder = folder.File("run");
-  run.lines = 100'000;
+  run.lines = 20'000;
   run.seed = seed;
   run.bind_mounted = bind_mounted;
   testsupport::SaveThroughHelper(run, helper);
