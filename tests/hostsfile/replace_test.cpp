@@ -3,13 +3,10 @@
 // cannot replace it; and the next load finishing a rewrite that a crash cut short.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
 
 #include "child_checks.h"
@@ -165,55 +162,6 @@ TEST(HostsReplace, AJournalThatCannotBeFinishedStopsTheLoadAndEverySave) {
   EXPECT_FALSE(store.Save("127.0.0.1 \tz z.\n").has_value()) << "a torn file is not written over";
   EXPECT_EQ(ReadBytes(path), torn);
   EXPECT_TRUE(std::filesystem::exists(path + ".rir-journal")) << "kept for the next start";
-}
-
-// The exit code of `part` run in a child process.
-int InChild(const std::function<int()>& part) {
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::_exit(part());
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// A save of a file with a second name (rewritten in place) cut short once its journal is made,
-// before the file changes; then another program's edit, or none, and the next load.
-TEST(HostsReplace, ACutShortRewriteIsFinishedOnlyIntoTheFileItLeft) {
-  const std::string old_text = "# kept\n127.0.0.1 \ta a.\n";
-  const std::string new_text = "# kept\n#127.0.0.1 \ta a.\n127.0.0.1 \tb b.\n";
-  for (const bool edited : {false, true}) {
-    TempFolder folder;
-    const std::string path = folder.File("hosts");
-    WriteBytes(path, old_text);
-    std::filesystem::create_hard_link(path, folder.File("second-name"));
-    const int code = InChild([&] {
-      const auto die = [](const std::optional<hostsfile::FileStamp>&) -> rir::Result<void> {
-        ::_exit(0);
-      };
-      static_cast<void>(hostsfile::ReplaceHostsFile(path, new_text, {}, {std::nullopt, die}));
-      return 1;
-    });
-    ASSERT_EQ(code, 0);
-    if (edited) {
-      std::ofstream(path, std::ios::app | std::ios::binary) << "10.0.0.1 nas\n";
-    }
-    HostsStore store(path);
-    std::vector<std::string> kept;
-    store.KeepPreviousTextWith([&kept](const std::string& from) {
-      kept.push_back(ReadBytes(from));
-      return rir::Result<void>{};
-    });
-    BlockList list;
-    ASSERT_TRUE(store.Load(list).has_value());
-    ASSERT_TRUE(store.finished_save().has_value());
-    EXPECT_EQ(store.finished_save()->dropped, edited);
-    EXPECT_EQ(ReadBytes(path), edited ? old_text + "10.0.0.1 nas\n" : new_text);
-    EXPECT_EQ(kept, edited ? std::vector<std::string>{new_text} : std::vector<std::string>{});
-    EXPECT_EQ(FilesIn(folder.path()), 2u) << "the journal and what it kept are gone";
-  }
 }
 
 // Another program writes the file while the save keeps its earlier text.
