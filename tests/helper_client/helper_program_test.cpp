@@ -37,7 +37,9 @@ TEST(ProgramWithHelper, LogsInAndAppliesThroughTheHelper) {
     if (!testsupport::MountSmallDisk("/etc", 1 << 20)) {
       return 2;
     }
-    testsupport::WriteBytes(kHosts, "127.0.0.1 localhost\n");
+    // A block from before any save through the helper: it keeps no record of it.
+    testsupport::WriteBytes(kHosts,
+                            "127.0.0.1 localhost\n" + testsupport::BlockedLines("old.example"));
     program.WriteState("[settings]\r\nfirstrun=no\r\npwd=secret\r\n");
     program.Start(kHosts);
     program.LogIn("wrong");
@@ -46,10 +48,22 @@ TEST(ProgramWithHelper, LogsInAndAppliesThroughTheHelper) {
 
     program.LogIn("secret");
     check(program.main_view().IsVisible(), "the helper lets the right password in");
+    const auto helpers_asked = [&, from = program.services.wait_texts.size()] {
+      return std::count_if(program.services.wait_texts.begin() + static_cast<std::ptrdiff_t>(from),
+                           program.services.wait_texts.end(),
+                           [](const std::string& text) { return text.starts_with("Waiting for"); });
+    };
+    testsupport::WriteFinished(kHosts, "127.0.0.1 localhost\n");
+    for (int look = 0; look < 4; ++look) {
+      program.services.Tick();
+    }
+    check(helpers_asked() == 1,
+          "a block the helper cannot put back is asked for once, not at every look");
     program.AddWebsite("site.example");
     program.Main().imgApply_Click();
-    check(ProgramWithHelper::SystemHosts() ==
-              "127.0.0.1 localhost\n" + testsupport::AddedLines("site.example"),
+    check(ProgramWithHelper::SystemHosts() == "127.0.0.1 localhost\n" +
+                                                  testsupport::BlockedLines("old.example") +
+                                                  testsupport::AddedLines("site.example"),
           "the helper wrote the entries");
     check(program.main_view().restart_notice, "the Apply counts");
     check(testsupport::FilesIn(program.folder.File("history")) == 1,
@@ -69,8 +83,9 @@ TEST(ProgramWithHelper, LogsInAndAppliesThroughTheHelper) {
           "a harmless change asks nothing of the helper");
     testsupport::WriteFinished(kHosts, "127.0.0.1 localhost\n10.0.0.1 nas\n");
     program.services.Tick();
-    check(ProgramWithHelper::SystemHosts() ==
-              "127.0.0.1 localhost\n10.0.0.1 nas\n" + testsupport::AddedLines("site.example"),
+    check(ProgramWithHelper::SystemHosts() == "127.0.0.1 localhost\n10.0.0.1 nas\n" +
+                                                  testsupport::BlockedLines("old.example") +
+                                                  testsupport::AddedLines("site.example"),
           "the helper put back what another program took out, without the password");
     return check.failures();
   });

@@ -183,7 +183,10 @@ void frmRirAvadera::LookAtChange(const std::string& path, Clock::time_point now)
     Reblocked(**again, judged_->lacking, now);
   }
   TakeInOtherLines();
-  own_stamp_.reset();  // judged again at the next look, as the file then stands
+  // Judged again at the next look, as the file then stands; unless the writer put nothing back
+  // (the helper holds no record of a save with the password yet): then this file is seen, or
+  // every look would start another root process.
+  own_stamp_ = *again ? std::nullopt : std::optional(judged_->stamp);
   judged_.reset();
   changed_at_.reset();
 }
