@@ -12,9 +12,11 @@ mode=${3:-inplace}
 
 cmake --build --preset windows --target RirAvadera slow_writer >/dev/null
 out=$PWD/build/slow-writer-wine
+mkdir -p "$out"
 export WINEPREFIX=$out/wineprefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-[ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1
+# A new prefix goes on setting itself up after wineboot returns; the first run would pay for it.
+[ -d "$WINEPREFIX" ] || { wineboot -i >/dev/null 2>&1 && wineserver -w; }
 folder=$WINEPREFIX/drive_c/rir
 hosts=$WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts
 mkdir -p "$folder"
