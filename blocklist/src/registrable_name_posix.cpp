@@ -1,6 +1,6 @@
 #include <libpsl.h>
 
-#include "blocklist/registrable_name.h"
+#include "public_suffix_list.h"
 
 namespace blocklist {
 
@@ -17,7 +17,7 @@ const psl_ctx_t* List() {
 
 }  // namespace
 
-std::optional<std::string> RegistrableName(std::string_view host) {
+std::optional<std::string> detail::ListedRegistrableName(std::string_view host) {
   const std::string name(host);
   const psl_ctx_t* list = List();
   const char* registrable = list != nullptr ? psl_registrable_domain(list, name.c_str()) : nullptr;

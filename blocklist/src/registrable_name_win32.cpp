@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "blocklist/registrable_name.h"
+#include "public_suffix_list.h"
 #include "public_suffix_rules.h"
 
 namespace blocklist {
@@ -18,7 +18,7 @@ bool Listed(const std::string& rule) {
 
 }  // namespace
 
-std::optional<std::string> RegistrableName(std::string_view host) {
+std::optional<std::string> detail::ListedRegistrableName(std::string_view host) {
   std::vector<std::size_t> starts;  // where each label begins
   for (std::size_t at = 0; at < host.size(); at = host.find('.', at) + 1) {
     starts.push_back(at);

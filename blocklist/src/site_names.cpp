@@ -1,6 +1,7 @@
 #include "blocklist/site_names.h"
 
 #include "blocklist/host_name.h"
+#include "blocklist/registrable_name.h"
 #include "rir/text.h"
 
 namespace blocklist {
@@ -23,14 +24,34 @@ std::vector<std::string_view> Words(std::string_view line) {
   return words;
 }
 
+// "www." before a registrable name that does not begin with it.
+std::optional<std::string> WwwForm(std::string_view host) {
+  if (host.starts_with(kWww) || RegistrableName(host) != host) {
+    return std::nullopt;
+  }
+  return std::string(kWww) + std::string(host);
+}
+
 }  // namespace
 
 std::optional<std::string> CompanionName(std::string_view host) {
-  const std::string_view rest = host.starts_with(kWww) ? host.substr(kWww.size()) : host;
-  if (rest.find('.') == std::string_view::npos) {
+  if (auto www = WwwForm(host)) {
+    return www;
+  }
+  if (!host.starts_with(kWww)) {
     return std::nullopt;
   }
-  return host.starts_with(kWww) ? std::string(rest) : std::string(kWww) + std::string(host);
+  const std::string_view rest = host.substr(kWww.size());
+  const auto registrable = RegistrableName(host);
+  return registrable && *registrable == rest ? registrable : std::nullopt;
+}
+
+std::vector<std::string> GuessedNames(std::string_view host) {
+  const auto registrable = RegistrableName(host);
+  if (!registrable || (host != *registrable && host != std::string(kWww) + *registrable)) {
+    return {};
+  }
+  return {"m." + *registrable, "mobile." + *registrable};
 }
 
 KnownSites KnownSites::Parse(std::string_view text, std::vector<std::size_t>& damaged) {

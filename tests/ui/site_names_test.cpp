@@ -44,16 +44,21 @@ TEST(SiteNames, ATypedNameBlocksItsWwwAndDottedFormsAndBlockTheseTooTheMobileOne
         program.WriteState("[settings]\r\nfirstrun=true\r\n");
         program.Start("/etc/hosts");  // the bound file, which a save rewrites in place
         program.AddWebsite("example.com");
-        check(program.main_view().Rows() ==
-                  std::vector<std::string>{"example.com\tBlocked", "www.example.com\tBlocked"},
-              "the companion follows the name typed");
+        program.AddWebsite("news.example.co.uk");
+        check(program.main_view().Rows() == std::vector<std::string>{"example.com\tBlocked",
+                                                                     "www.example.com\tBlocked",
+                                                                     "news.example.co.uk\tBlocked"},
+              "the companion follows the name typed, and a deeper subdomain comes alone");
         program.services.picks.push_back(0);  // "Block These Too"
         program.Main().imgApply_Click();
         const auto& choice = program.services.choices.at(0);
         check(choice.choose_button == "Block These Too", "the check offers the other names");
-        check(choice.rows.at(0).at(0) == "Also reachable, not in the list" &&
+        check(choice.rows.size() == 3 &&
+                  choice.rows.at(0).at(0) == "Also reachable, not in the list" &&
                   choice.rows.at(1).at(0) == "m.example.com",
-              "listed apart, the mobile name first");
+              "listed apart, the mobile name first, nothing guessed for the subdomain");
+        program.Main().imgApply_Click();
+        check(program.services.choices.size() == 1, "nothing guessed for the mobile names");
         for (const char* name : {"example.com", "example.com.", "www.example.com",
                                  "www.example.com.", "m.example.com", "mobile.example.com"}) {
           check(!Reaches(name), name);  // reaches nothing, for either family

@@ -111,7 +111,8 @@ void frmRirAvadera::AddWebsite() {
       return;
     }
     shown = *added;
-    // Links, bookmarks and search results mostly lead to the other one of "www.name" and "name".
+    // Links, bookmarks and search results mostly lead to the other one of "www.name" and "name",
+    // for a site's own name; a deeper name ("news.example.co.uk") has no such twin.
     if (const auto companion = blocklist::CompanionName(website); companion && !Holds(*companion)) {
       if (!AppendBlocked(*companion)) {
         return;

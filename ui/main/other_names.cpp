@@ -4,7 +4,6 @@
 #include <unordered_set>
 
 #include "blocklist/host_name.h"
-#include "blocklist/registrable_name.h"
 
 namespace ui {
 
@@ -27,13 +26,14 @@ std::vector<std::string> OtherNamesOfSites(const std::vector<std::string>& sites
     if (!host) {
       continue;  // a line of the file that names no host has no other names either
     }
+    // Only a site's own name and its www form have names to guess: "m.example.com" names no
+    // "www.m.example.com", and "news.example.co.uk" no "m.example.co.uk" of its own.
     const auto companion = blocklist::CompanionName(*host);
     if (companion) {
       consider(*companion);
     }
-    if (const auto registrable = blocklist::RegistrableName(*host)) {
-      consider("m." + *registrable);
-      consider("mobile." + *registrable);
+    for (const std::string& name : blocklist::GuessedNames(*host)) {
+      consider(name);
     }
     for (const std::string& site : {*host, companion.value_or(std::string())}) {
       for (const std::string& name : known.OtherNames(site)) {

@@ -10,7 +10,9 @@
 
 namespace blocklist {
 
-// Nothing for a public suffix itself ("co.uk", "com") or a name of one label.
+// Nothing for a public suffix itself ("co.uk", "com", "github.io"), a name of one label, or a
+// name whose last label is a number ("192.168.1.1", "a.0x1f"): browsers take that for an IPv4
+// address and never look it up as a name, and no top-level domain is one.
 std::optional<std::string> RegistrableName(std::string_view host);
 
 }  // namespace blocklist

@@ -11,9 +11,17 @@
 
 namespace blocklist {
 
-// A host name's usual other form: "www." in front of a name that lacks it, or the name without
-// it. Nothing for a name of one label or one that would become one ("www.com" is not "com"'s).
+// A site's usual names hang off its registrable name (RegistrableName), and only its own name
+// and its www form are both in common use. So a registrable name's companion is its www form
+// ("bbc.co.uk": "www.bbc.co.uk"), and the www form's is the registrable name. Nothing for any
+// other name: a deeper subdomain ("news.bbc.co.uk", "m.example.com") is a name of its own, and a
+// public suffix ("co.uk", "github.io", "com") or an address names no site. A registrable name
+// that begins "www." ("www.com") is taken as its own www form.
 std::optional<std::string> CompanionName(std::string_view host);
+
+// The names a site is often served under that can be guessed: "m." and "mobile." before the
+// registrable name, for that name or its www form; none for any other name.
+std::vector<std::string> GuessedNames(std::string_view host);
 
 // The sites file: one site per line, its main name first, then the other names it owns, each
 // a host name; '#' begins a comment. A line that names no other name, or holds a word that is no
