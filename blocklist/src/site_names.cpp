@@ -54,6 +54,17 @@ std::vector<std::string> GuessedNames(std::string_view host) {
   return {"m." + *registrable, "mobile." + *registrable};
 }
 
+std::vector<std::string> WithWwwForms(const std::vector<std::string>& names) {
+  std::vector<std::string> with;
+  for (const std::string& name : names) {
+    with.push_back(name);
+    if (auto www = WwwForm(name)) {
+      with.push_back(std::move(*www));
+    }
+  }
+  return with;
+}
+
 KnownSites KnownSites::Parse(std::string_view text, std::vector<std::size_t>& damaged) {
   KnownSites sites;
   std::size_t number = 0;

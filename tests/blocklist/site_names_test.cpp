@@ -40,6 +40,9 @@ TEST(SiteNames, OnlyASitesOwnNameAndItsWwwFormHaveACompanionAndGuessedNames) {
     EXPECT_EQ(blocklist::GuessedNames(row.name), guessed.empty() ? decltype(names){} : names)
         << row.name;
   }
+  EXPECT_EQ(blocklist::WithWwwForms({"youtu.be", "m.youtube.com", "youtube-nocookie.com"}),
+            (std::vector<std::string>{"youtu.be", "www.youtu.be", "m.youtube.com",
+                                      "youtube-nocookie.com", "www.youtube-nocookie.com"}));
 }
 
 TEST(SiteNames, TheRegistrableNameFollowsThePublicSuffixList) {

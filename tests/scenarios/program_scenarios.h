@@ -486,10 +486,12 @@ TYPED_TEST_P(ProgramScenario, OffersTheOtherNamesOfAKnownSite) {
   program.PressEnterIn(Window::kMain, "txtWebsite");
   ASSERT_EQ(program.boxes.size(), 3u);
   EXPECT_EQ(program.boxes[2].text,
-            "youtube.com is also reached through: youtu.be, m.youtube.com. Block these too?");
+            "youtube.com is also reached through: youtu.be, www.youtu.be, m.youtube.com. Block "
+            "these too?");
   EXPECT_EQ(program.boxes[2].buttons, ui::MsgBoxButtons::kYesNo);
-  EXPECT_EQ(program.Rows(), (Rows{"www.youtube.com\tBlocked", "youtube.com\tBlocked",
-                                  "youtu.be\tBlocked", "m.youtube.com\tBlocked"}));
+  EXPECT_EQ(program.Rows(),
+            (Rows{"www.youtube.com\tBlocked", "youtube.com\tBlocked", "youtu.be\tBlocked",
+                  "www.youtu.be\tBlocked", "m.youtube.com\tBlocked"}));
 }
 
 TYPED_TEST_P(ProgramScenario, PutsBackBlocksThatAnotherProgramTookOut) {

@@ -161,7 +161,8 @@ void frmRirAvadera::OfferKnownSiteNames(const std::string& website) {
   const auto companion = blocklist::CompanionName(website);
   for (const std::string& site : {website, companion.value_or(std::string())}) {
     std::vector<std::string> missing;
-    for (const std::string& name : known_sites_.OtherNames(site)) {
+    // A second domain of the site is reached through its www form as well.
+    for (const std::string& name : blocklist::WithWwwForms(known_sites_.OtherNames(site))) {
       if (!Holds(name)) {
         missing.push_back(name);
       }

@@ -36,7 +36,7 @@ std::vector<std::string> OtherNamesOfSites(const std::vector<std::string>& sites
       consider(name);
     }
     for (const std::string& site : {*host, companion.value_or(std::string())}) {
-      for (const std::string& name : known.OtherNames(site)) {
+      for (const std::string& name : blocklist::WithWwwForms(known.OtherNames(site))) {
         consider(name);
       }
     }

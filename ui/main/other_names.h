@@ -1,6 +1,7 @@
 // The names of the same sites as the blocked websites that the list does not hold, which the
 // check looks up as well: for a site's registrable name or its www form, the other of the two
-// and "m." and "mobile." before the registrable name; a known site's other names.
+// and "m." and "mobile." before the registrable name; a known site's other names, with the www
+// form of each registrable one.
 #pragma once
 
 #include <cstddef>

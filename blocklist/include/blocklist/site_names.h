@@ -23,6 +23,10 @@ std::optional<std::string> CompanionName(std::string_view host);
 // registrable name, for that name or its www form; none for any other name.
 std::vector<std::string> GuessedNames(std::string_view host);
 
+// A known site's other names, each followed by its www form when it is a registrable name: a
+// second domain ("youtube-nocookie.com") is reached through that as well, as the site's own is.
+std::vector<std::string> WithWwwForms(const std::vector<std::string>& names);
+
 // The sites file: one site per line, its main name first, then the other names it owns, each
 // a host name; '#' begins a comment. A line that names no other name, or holds a word that is no
 // host name, is skipped.
