@@ -24,6 +24,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::chrono::milliseconds kLookEvery{500};
+// While another program finishes writing the file: the blocks come back soon after its quiet
+// time ends, not up to a look later.
+constexpr std::chrono::milliseconds kLookWhileWriting{100};
 constexpr std::chrono::seconds kStampEvery{10};
 constexpr std::chrono::seconds kUndoneSoon{60};
 constexpr std::chrono::minutes kBackOff[] = {std::chrono::minutes(1), std::chrono::minutes(5),
@@ -72,7 +75,14 @@ void frmRirAvadera::StartWatch() {
     return;  // a file that could not be read is not put right behind the user's back
   }
   NoteOwnWrite();
-  ticker_ = services_.Every(kLookEvery, [this] { WatchTick(); });
+  ticker_ = services_.Every(kLookEvery, [this] {
+    WatchTick();
+    // Dropped from here only, never from its own call, nor while a look (its box, its wait)
+    // may be on the way.
+    if (!watch_busy_ && (!changed_at_ || judged_)) {
+      finish_ticker_.reset();
+    }
+  });
 }
 
 void frmRirAvadera::NoteOwnWrite() {
@@ -142,6 +152,8 @@ void frmRirAvadera::LookAtChange(const std::string& path, Clock::time_point now)
       judged_.reset();
       if (judged.error().code != rir::ErrorCode::kStillBeingWritten) {
         WatchFailed(judged.error());
+      } else if (!finish_ticker_) {
+        finish_ticker_ = services_.Every(kLookWhileWriting, [this] { WatchTick(); });
       }
       return;
     }
