@@ -24,6 +24,8 @@
 
 namespace ui {
 
+enum class WaitShown;  // ui/common/waiting.h
+
 // The mouse message that the tray reports for a double-click with the left button.
 inline constexpr std::int32_t kTrayLeftDoubleClick = 515;
 
@@ -98,6 +100,8 @@ class frmRirAvadera {
   void Reblocked(const hostsfile::BlockedAgain& again, const std::vector<std::string>& names,
                  std::chrono::steady_clock::time_point now);
   void TellWatchReport();  // now, when the main window is open
+  bool Shown() const;      // the main window open, not minimized
+  WaitShown WatchWaitShown() const;
   void TakeInOtherLines();
   // Before an Apply: the lines of a finished change that the watch has not acted on yet.
   void TakeInFinishedChange();

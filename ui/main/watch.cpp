@@ -146,8 +146,9 @@ void frmRirAvadera::LookAtChange(const std::string& path, Clock::time_point now)
   const std::vector<std::string> blocked = applied_blocked_;
   // Read again only when it changed since it was judged: a wait of minutes reads it once.
   if (!judged_ || HostsStamp() != judged_->stamp) {
-    auto judged = WhileWaiting(services_, view_, kJudgingText,
-                               [&] { return hostsfile::JudgeHostsFile(path, blocked); });
+    auto judged = WhileWaiting(
+        services_, view_, kJudgingText, [&] { return hostsfile::JudgeHostsFile(path, blocked); },
+        WatchWaitShown());
     if (!judged) {
       judged_.reset();
       if (judged.error().code != rir::ErrorCode::kStillBeingWritten) {
@@ -179,9 +180,10 @@ void frmRirAvadera::LookAtChange(const std::string& path, Clock::time_point now)
   if ((wait_until_ && now < *wait_until_) || now < next_ask_) {
     return;
   }
-  auto again = WhileWaiting(services_, view_, [&] {
-    return services_.Files().BlockAgain(path, blocked, hosts_.keeper());
-  });
+  auto again = WhileWaiting(
+      services_, view_,
+      [&] { return services_.Files().BlockAgain(path, blocked, hosts_.keeper()); },
+      WatchWaitShown());
   if (!again) {
     if (again.error().code != rir::ErrorCode::kStillBeingWritten) {
       WatchFailed(again.error());
@@ -236,8 +238,18 @@ void frmRirAvadera::Reblocked(const hostsfile::BlockedAgain& again,
   TellWatchReport();
 }
 
+bool frmRirAvadera::Shown() const {
+  return view_.IsVisible() && view_.GetWindowState() == WindowState::kNormal;
+}
+
+// A window popping up from the notification area for a look the user did not ask for would only
+// startle; the system's own password prompt, where the helper needs one, shows itself.
+WaitShown frmRirAvadera::WatchWaitShown() const {
+  return Shown() ? WaitShown::kWindow : WaitShown::kNoWindow;
+}
+
 void frmRirAvadera::TellWatchReport() {
-  if (view_.IsVisible() && view_.GetWindowState() == WindowState::kNormal) {
+  if (Shown()) {
     ReportLoad();
   }
 }
