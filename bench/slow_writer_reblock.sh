@@ -18,26 +18,20 @@ set -euo pipefail
 
 user=rirwatch
 private=/run/slow-writer
-blocked='facebook.com|www.facebook.com|youtube.com'
-ours="^(#?127\.0\.0\.1|#?::1) +	($blocked) "
-
 fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
 
-now() { date +%s.%N; }
-since() { echo "$(now) - $1" | bc | xargs printf '%.2f'; }
-
 # The runs, with the program's own ways of starting (`start_program`, which sets `program`),
-# of putting the starting file in place (`fresh_file`) and of running a command where the program
-# sees the file (`at_file`). `out` holds start.hosts and the slow writer.
+# of putting the starting file in place (`fresh_file`), of running a command where the program
+# sees the file (`at_file`) and of naming the file as the program sees it (`file_seen`). `out` holds start.hosts and the slow writer.
 runs() {
   local runs=$1 filler=$2 mode=$3 worst=0 lost=0 run parts gap flag took kept harmless=""
   for run in $(seq "$runs"); do
     fresh_file
     start_program
-    sleep $((3 + filler / 200000)) # its load and first look
+    wait_idle "$program"
     [ "$(type -t harmless_change)" = function ] && harmless=$(harmless_change "$run")
     # The other program's text: the blocked entries out, a line of its own in.
     grep -avE "$ours" "$out/start.hosts" >"$out/theirs"
@@ -50,14 +44,7 @@ runs() {
     local start
     start=$(now)
     took=never
-    while :; do
-      if [ "$(at_file "grep -acE '^(127\.0\.0\.1|::1) +	($blocked) ' /etc/hosts")" = 6 ]; then
-        took=$(since "$start")
-        break
-      fi
-      [ "$(echo "$(now) - $start > 30" | bc)" = 1 ] && break
-      sleep 0.05
-    done
+    back_within 30 "$start" "$(file_seen)" && took=$(since "$start")
     # Every line it wrote, in its order: the file without our entries is its text.
     if at_file "grep -avE '$ours' /etc/hosts" | cmp -s - "$out/theirs"; then kept=kept; else
       kept=LOST
@@ -99,6 +86,7 @@ as_root() {
     [ -n "$program" ] || fail "the program did not start"
   }
   at_file() { nsenter -t "$program" -m sh -c "$1"; }
+  file_seen() { echo "/proc/$program/root/etc/hosts"; }
   stop_program() {
     kill "$program" 2>/dev/null || true
     wait "$starter" 2>/dev/null || true
@@ -142,6 +130,7 @@ inside() {
     program=$(pgrep -xu "$user" rir-avadera)
   }
   at_file() { sh -c "$1"; }
+  file_seen() { echo /etc/hosts; }
   stop_program() {
     kill "$program" 2>/dev/null || true
     wait "$starter" 2>/dev/null || true
@@ -197,6 +186,8 @@ main() {
 }
 
 here=$(realpath "$(dirname "$0")")
+# shellcheck source=bench/put_back_timing.sh
+. "$here/put_back_timing.sh"
 # shellcheck source=tests/packaging/machine_copy.sh
 . "$here/../tests/packaging/machine_copy.sh"
 

@@ -6,6 +6,8 @@
 #   bench/slow_writer_reblock_wine.sh [RUNS] [FILLER] [inplace|rename]   (default 20, 0, inplace)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=bench/put_back_timing.sh
+. bench/put_back_timing.sh
 runs=${1:-20}
 filler=${2:-0}
 mode=${3:-inplace}
@@ -27,8 +29,6 @@ printf '[settings]\r\nfirstrun=no\r\npwd=\r\n' >"$folder/state.dll"
   cat tests/data/published/public-blocklist.hosts tests/data/program-written.hosts
 } >"$out/start.hosts"
 echo "hosts file: $(wc -l <"$out/start.hosts") lines, $(du -h "$out/start.hosts" | cut -f1); $mode"
-blocked='facebook.com|www.facebook.com|youtube.com'
-ours="^(#?127\.0\.0\.1|#?::1) +	($blocked) "
 
 pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wineserver -k || true; }
@@ -44,7 +44,8 @@ for run in $(seq "$runs"); do
   cp "$out/start.hosts" "$hosts"
   touch -d '-1 minute' "$hosts"
   DISPLAY=$display wine 'C:\rir\RirAvadera.exe' >/dev/null 2>&1 &
-  sleep $((5 + filler / 100000)) # its start, load and first look
+  sleep 2
+  wait_idle "$(pgrep -f 'RirAvadera.exe' | head -1)"
   grep -avE "$ours" "$out/start.hosts" >"$out/theirs"
   echo "10.0.0.$run another-program-$run" >>"$out/theirs"
   parts=$((2 + RANDOM % 9))
@@ -53,16 +54,9 @@ for run in $(seq "$runs"); do
   [ "$mode" = rename ] && flag=--rename
   wine 'C:\rir\slow_writer.exe' 'C:\windows\system32\drivers\etc\hosts' "Z:$out/theirs" \
     "$parts" "$gap" $flag
-  start=$(date +%s.%N)
+  start=$(now)
   took=never
-  while :; do
-    if [ "$(grep -acE "^(127\.0\.0\.1|::1) +	($blocked) " "$hosts")" = 6 ]; then
-      took=$(echo "$(date +%s.%N) - $start" | bc | xargs printf '%.2f')
-      break
-    fi
-    [ "$(echo "$(date +%s.%N) - $start > 30" | bc)" = 1 ] && break
-    sleep 0.05
-  done
+  back_within 30 "$start" "$hosts" && took=$(since "$start")
   if grep -avE "$ours" "$hosts" | cmp -s - "$out/theirs"; then kept=kept; else
     kept=LOST
     lost=$((lost + 1))

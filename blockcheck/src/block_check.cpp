@@ -178,7 +178,9 @@ void BlockCheck::Shared::Decide(std::size_t lookup, const LookupAnswer& answer) 
 // end with those under way.
 bool BlockCheck::Shared::MoreToStart(Clock::time_point now) {
   if (sampled && next >= least_lookups && next < planned && sample_ends && now >= *sample_ends) {
-    planned = next;
+    // A name's two lookups go together: one looked up for one family only would be judged on
+    // half its answer.
+    planned = std::min(planned, next + next % 2);
   }
   return !cancelled && next < planned;
 }
@@ -405,7 +407,9 @@ std::vector<Leak> BlockCheck::Leaks() const {
   }
   for (std::size_t name = 0; name < s.names.size(); ++name) {
     const std::size_t at = s.slot[name];
-    const bool looked_up = at != kNotQueued && 2 * at + 1 < s.next;
+    // Either lookup started: a check cancelled between a name's two still tells what the first
+    // found.
+    const bool looked_up = at != kNotQueued && 2 * at < s.next;
     if (!looked_up) {
       if (s.sampled && !s.cancelled) {
         const std::vector<Leak> shown = s.FileLeaks(name);

@@ -11,7 +11,10 @@ namespace rir {
 Result<bool> ReadFileInPieces(
     const std::string& path,
     const std::function<void(std::string_view piece, std::size_t file_size)>& consume) {
-  Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  // Delete shared too: another program that saves the file by renaming a new one over it must not
+  // fail because we are reading the old one.
+  Handle file(CreateFileA(path.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     if (const DWORD error = GetLastError();

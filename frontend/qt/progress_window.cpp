@@ -63,7 +63,7 @@ void WatchProgress(QWidget* owner, const ui::ProgressWatch& watch) {
   std::optional<ProgressDialog> window;
   bool cancelled = false;
   for (ui::ProgressState state = watch.poll(); !state.finished; state = watch.poll()) {
-    if (!window && since.elapsed() >= kShowAfterMs) {
+    if (!window && watch.show_window && since.elapsed() >= kShowAfterMs) {
       window.emplace(owner, static_cast<bool>(watch.cancel));
       window->setObjectName(QStringLiteral("ProgressWindow"));
       window->setWindowTitle(ToQt(watch.title));

@@ -127,7 +127,7 @@ void WatchProgress(HWND owner, const ui::ProgressWatch& watch, const Scale& scal
   bool quitting = false;
   int quit_code = 0;
   for (ui::ProgressState state = watch.poll(); !state.finished; state = watch.poll()) {
-    if (!window && GetTickCount64() - started >= kShowAfterMs) {
+    if (!window && watch.show_window && GetTickCount64() - started >= kShowAfterMs) {
       window.emplace(owner, watch, scale);
     }
     if (window) {

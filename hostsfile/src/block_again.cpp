@@ -131,8 +131,13 @@ std::string PutBackInPlace(const std::string& text, const std::vector<std::strin
   }
   std::stable_sort(insertions.begin(), insertions.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
+  // Room for all of it at once: a file of millions of lines must not be copied again halfway.
+  std::size_t size = text.size();
+  for (const auto& inserted : insertions) {
+    size += LineEndText(line_end).size() + inserted.second.size();
+  }
   std::string out;
-  out.reserve(text.size() + insertions.size() * 64);
+  out.reserve(size);
   std::size_t copied = 0;
   for (const auto& [at, lines] : insertions) {
     out.append(text, copied, at - copied);

@@ -68,7 +68,8 @@ bool WriteAll(HANDLE file, std::string_view text) {
 // costs no copy of it in memory. A file that cannot be read counts as different: replacing it
 // then reports why.
 bool HoldsExactly(const std::string& path, std::string_view text) {
-  Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  Handle file(CreateFileA(path.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   LARGE_INTEGER size{};
   if (!file.valid() || !GetFileSizeEx(file.get(), &size) ||

@@ -116,7 +116,10 @@ void FakeServices::WatchProgress(const ui::FormView& /*owner*/, const ui::Progre
   // A wait that nobody can stop, or a real check: looked at until it ends.
   if (!watch.cancel || system_check) {
     ui::ProgressState state = watch.poll();
-    (watch.cancel ? progress_texts : wait_texts).push_back(state.text);
+    (watch.cancel        ? progress_texts
+     : watch.show_window ? wait_texts
+                         : unseen_waits)
+        .push_back(state.text);
     for (; !state.finished; state = watch.poll()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

@@ -218,6 +218,7 @@ class FakeServices : public ui::PlatformServices {
   std::optional<std::size_t> cancel_after;
   std::vector<std::string> progress_texts;  // what the progress window showed
   std::vector<std::string> wait_texts;      // ... over a wait that cannot be stopped
+  std::vector<std::string> unseen_waits;    // waits that show no window
   std::vector<blockcheck::BypassingBrowser> bypassing_browsers;
   int ends = 0;
 

@@ -293,6 +293,8 @@ TEST(MainWindow, BlocksArePutBackOnlyIntoAFileAnotherProgramHasFinishedWriting) 
   program.WriteHosts(theirs + testsupport::BlockedLines("kept.com"));
   program.Start();
   program.LogIn("");
+  program.app().Unload(FormId::kMain, ui::UnloadMode::kControlMenu);  // to the tray
+  const std::size_t waits_shown = program.services.wait_texts.size();
   const auto finished_long_ago = [&] {
     std::filesystem::last_write_time(
         program.hosts_path,
@@ -314,7 +316,11 @@ TEST(MainWindow, BlocksArePutBackOnlyIntoAFileAnotherProgramHasFinishedWriting) 
   finished_long_ago();
   program.services.Tick();
   EXPECT_EQ(program.Hosts(), first + second + testsupport::BlockedLines("kept.com"));
-  EXPECT_EQ(program.BoxesWith("1 blocked entry had been removed"), 1u);
+  EXPECT_EQ(program.services.wait_texts.size(), waits_shown)
+      << "no window pops up from the notification area for the watch's reads and writes";
+  EXPECT_FALSE(program.services.unseen_waits.empty());
+  program.LogIn("");
+  EXPECT_EQ(program.BoxesWith("1 blocked entry had been removed"), 1u) << "told at the next open";
 }
 
 TEST(MainWindow, ThePutBacksBoxCountsEntriesNotChanges) {

@@ -85,6 +85,8 @@ struct ProgressWatch {
   // The user pressed Cancel or closed the window. Empty for a task that cannot be stopped: the
   // window then has no Cancel, and closing it does nothing.
   std::function<void()> cancel;
+  // False: the program keeps answering while it waits, and shows no window for it.
+  bool show_window = true;
 };
 
 // A call repeated on the window's thread until this object goes.

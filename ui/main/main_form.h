@@ -24,6 +24,8 @@
 
 namespace ui {
 
+enum class WaitShown;  // ui/common/waiting.h
+
 // The mouse message that the tray reports for a double-click with the left button.
 inline constexpr std::int32_t kTrayLeftDoubleClick = 515;
 
@@ -98,6 +100,8 @@ class frmRirAvadera {
   void Reblocked(const hostsfile::BlockedAgain& again, const std::vector<std::string>& names,
                  std::chrono::steady_clock::time_point now);
   void TellWatchReport();  // now, when the main window is open
+  bool Shown() const;      // the main window open, not minimized
+  WaitShown WatchWaitShown() const;
   void TakeInOtherLines();
   // Before an Apply: the lines of a finished change that the watch has not acted on yet.
   void TakeInFinishedChange();
@@ -147,9 +151,10 @@ class frmRirAvadera {
   // The watch: what the last load or Apply left, and how the last put-back went.
   std::unique_ptr<hostsfile::FolderWatch> watch_;
   std::unique_ptr<Repeating> ticker_;
-  blocklist::BlockList synced_;                       // the list as last loaded or applied
-  std::vector<std::string> applied_blocked_;          // the entries it left blocked
-  std::optional<hostsfile::FileStamp> own_stamp_;     // the file as last judged or written
+  std::unique_ptr<Repeating> finish_ticker_;       // more often, while a writer finishes the file
+  blocklist::BlockList synced_;                    // the list as last loaded or applied
+  std::vector<std::string> applied_blocked_;       // the entries it left blocked
+  std::optional<hostsfile::FileStamp> own_stamp_;  // the file as last judged or written
   std::optional<hostsfile::FileStamp> listed_stamp_;  // ... as the list last took it in
   std::optional<hostsfile::JudgedFile> judged_;       // the change seen, once finished
   std::chrono::steady_clock::time_point last_stamp_look_;

@@ -24,6 +24,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::chrono::milliseconds kLookEvery{500};
+// While another program finishes writing the file: the blocks come back soon after its quiet
+// time ends, not up to a look later.
+constexpr std::chrono::milliseconds kLookWhileWriting{100};
 constexpr std::chrono::seconds kStampEvery{10};
 constexpr std::chrono::seconds kUndoneSoon{60};
 constexpr std::chrono::minutes kBackOff[] = {std::chrono::minutes(1), std::chrono::minutes(5),
@@ -72,7 +75,14 @@ void frmRirAvadera::StartWatch() {
     return;  // a file that could not be read is not put right behind the user's back
   }
   NoteOwnWrite();
-  ticker_ = services_.Every(kLookEvery, [this] { WatchTick(); });
+  ticker_ = services_.Every(kLookEvery, [this] {
+    WatchTick();
+    // Dropped from here only, never from its own call, nor while a look (its box, its wait)
+    // may be on the way.
+    if (!watch_busy_ && (!changed_at_ || judged_)) {
+      finish_ticker_.reset();
+    }
+  });
 }
 
 void frmRirAvadera::NoteOwnWrite() {
@@ -136,12 +146,15 @@ void frmRirAvadera::LookAtChange(const std::string& path, Clock::time_point now)
   const std::vector<std::string> blocked = applied_blocked_;
   // Read again only when it changed since it was judged: a wait of minutes reads it once.
   if (!judged_ || HostsStamp() != judged_->stamp) {
-    auto judged = WhileWaiting(services_, view_, kJudgingText,
-                               [&] { return hostsfile::JudgeHostsFile(path, blocked); });
+    auto judged = WhileWaiting(
+        services_, view_, kJudgingText, [&] { return hostsfile::JudgeHostsFile(path, blocked); },
+        WatchWaitShown());
     if (!judged) {
       judged_.reset();
       if (judged.error().code != rir::ErrorCode::kStillBeingWritten) {
         WatchFailed(judged.error());
+      } else if (!finish_ticker_) {
+        finish_ticker_ = services_.Every(kLookWhileWriting, [this] { WatchTick(); });
       }
       return;
     }
@@ -167,9 +180,10 @@ void frmRirAvadera::LookAtChange(const std::string& path, Clock::time_point now)
   if ((wait_until_ && now < *wait_until_) || now < next_ask_) {
     return;
   }
-  auto again = WhileWaiting(services_, view_, [&] {
-    return services_.Files().BlockAgain(path, blocked, hosts_.keeper());
-  });
+  auto again = WhileWaiting(
+      services_, view_,
+      [&] { return services_.Files().BlockAgain(path, blocked, hosts_.keeper()); },
+      WatchWaitShown());
   if (!again) {
     if (again.error().code != rir::ErrorCode::kStillBeingWritten) {
       WatchFailed(again.error());
@@ -224,8 +238,18 @@ void frmRirAvadera::Reblocked(const hostsfile::BlockedAgain& again,
   TellWatchReport();
 }
 
+bool frmRirAvadera::Shown() const {
+  return view_.IsVisible() && view_.GetWindowState() == WindowState::kNormal;
+}
+
+// A window popping up from the notification area for a look the user did not ask for would only
+// startle; the system's own password prompt, where the helper needs one, shows itself.
+WaitShown frmRirAvadera::WatchWaitShown() const {
+  return Shown() ? WaitShown::kWindow : WaitShown::kNoWindow;
+}
+
 void frmRirAvadera::TellWatchReport() {
-  if (view_.IsVisible() && view_.GetWindowState() == WindowState::kNormal) {
+  if (Shown()) {
     ReportLoad();
   }
 }
