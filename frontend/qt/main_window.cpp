@@ -50,6 +50,10 @@ void MainWindow::SetUpControls() {
   Named(status_panel_, "StatusBar1Panel1").setText(ToQt(ui::kStatusPanelText));
   status_panel_.setFixedWidth(ui::kStatusPanelWidth);
   status_bar.addWidget(&status_panel_);
+  // A long text is cut at the window's edge; the window keeps its size.
+  Named(status_text_, "StatusBar1Panel2")
+      .setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  status_bar.addWidget(&status_text_, 1);
 
   list_.setRootIsDecorated(false);
   list_.setItemsExpandable(false);
@@ -193,6 +197,11 @@ void MainWindow::FocusList() {
 
 void MainWindow::SetRestartNoticeVisible(bool visible) {
   message_.setVisible(visible);
+}
+
+void MainWindow::SetStatusText(std::string_view text) {
+  status_text_.setText(ToQt(text));
+  status_text_.setToolTip(status_text_.text());
 }
 
 void MainWindow::SetBrowserWarning(std::string_view text) {

@@ -36,6 +36,7 @@ class MainWindow final : public Form<ui::MainView> {
   void FocusList() override;
   void SetRestartNoticeVisible(bool visible) override;
   void SetBrowserWarning(std::string_view text) override;
+  void SetStatusText(std::string_view text) override;
   void SetExportText(std::string_view text) override;
   // The address of the window's QIcon, which the tray shows.
   std::uintptr_t Icon() const override;
@@ -54,6 +55,7 @@ class MainWindow final : public Form<ui::MainView> {
   QIcon icon_;
   QMenuBar menu_bar_;
   QLabel status_panel_;
+  QLabel status_text_;
   BlockListModel model_;
   KeyDownFilter website_keys_;
   // The controls of the table that the window reaches, found by name.

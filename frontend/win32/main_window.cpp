@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -76,8 +77,10 @@ void MainWindow::SetUpControls() {
   ForwardKeyDown(website_, website_key_down_);
 
   const HWND status_bar = Control("StatusBar1");
-  int panel_edge = scale()(ui::kStatusPanelWidth);
-  SendMessageA(status_bar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panel_edge));
+  // The fixed panel, then one to the right edge for what the last command did.
+  std::array<int, 2> panel_edges{scale()(ui::kStatusPanelWidth), -1};
+  SendMessageA(status_bar, SB_SETPARTS, panel_edges.size(),
+               reinterpret_cast<LPARAM>(panel_edges.data()));
   SendMessageA(status_bar, SB_SETTEXTA, 0,
                reinterpret_cast<LPARAM>(std::string(ui::kStatusPanelText).c_str()));
 }
@@ -140,6 +143,11 @@ void MainWindow::FocusList() {
 
 void MainWindow::SetRestartNoticeVisible(bool visible) {
   ShowWindow(message_, visible ? SW_SHOW : SW_HIDE);
+}
+
+void MainWindow::SetStatusText(std::string_view text) {
+  SendMessageA(Control("StatusBar1"), SB_SETTEXTA, 1,
+               reinterpret_cast<LPARAM>(std::string(text).c_str()));
 }
 
 void MainWindow::SetBrowserWarning(std::string_view text) {

@@ -41,6 +41,7 @@ class MainWindow final : public Form<ui::MainView> {
   void FocusList() override;
   void SetRestartNoticeVisible(bool visible) override;
   void SetBrowserWarning(std::string_view text) override;
+  void SetStatusText(std::string_view text) override;
   void SetExportText(std::string_view text) override;
   std::uintptr_t Icon() const override;
 

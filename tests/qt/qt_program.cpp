@@ -222,6 +222,10 @@ void QtProgram::ClickOn(testsupport::Window window, std::string_view control) {
   }
 }
 
+std::string QtProgram::StatusText() {
+  return qtfront::FromQt(Find<QLabel>(Main(), "StatusBar1Panel2").text());
+}
+
 std::string QtProgram::TextOf(testsupport::Window window, std::string_view control) {
   QWidget& widget = Control(window, control);
   if (const auto* edit = qobject_cast<QLineEdit*>(&widget)) {

@@ -65,6 +65,7 @@ class QtProgram : public testsupport::ProgramDriver {
   void PressEnterIn(testsupport::Window window, std::string_view control) override;
   void ClickOn(testsupport::Window window, std::string_view control) override;
   std::string TextOf(testsupport::Window window, std::string_view control) override;
+  std::string StatusText() override;
   bool Enabled(testsupport::Window window, std::string_view control) override;
   bool ControlShown(testsupport::Window window, std::string_view control) override;
   void Hide(testsupport::Window window, std::string_view control) override;

@@ -79,6 +79,8 @@ class ProgramDriver : public AnsweredBoxes {
   virtual void PressEnterIn(Window window, std::string_view control) = 0;
   virtual void ClickOn(Window window, std::string_view control) = 0;
   virtual std::string TextOf(Window window, std::string_view control) = 0;
+  // What the main window's status bar says beside its fixed panel.
+  virtual std::string StatusText() = 0;
   virtual bool Enabled(Window window, std::string_view control) = 0;
   virtual bool ControlShown(Window window, std::string_view control) = 0;
   // Hides a control, to see the program show it again.

@@ -13,13 +13,14 @@ using fakes::Program;
 using Names = std::vector<std::string>;
 
 // On screen, with two blocked websites and an allowed one in the list, each followed by its www
-// name, blocked; the boxes that told of those are gone.
+// name, blocked (the question whether to allow that one too answered No); the boxes are gone.
 struct Checking : Program {
   Checking() {
     StartOnScreen();
     AddWebsite("a.example");
     AddWebsite("leaky.example");
     AddWebsite("allowed.example");
+    services.answers.push_back(ui::MsgBoxResult::kNo);
     Main().mmuAllow_Click();  // the one just added stays selected
     services.boxes.clear();
   }

@@ -87,6 +87,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   void FocusList() override { list_has_focus = true; }
   void SetRestartNoticeVisible(bool shown) override { restart_notice = shown; }
   void SetBrowserWarning(std::string_view text) override { browser_warning = text; }
+  void SetStatusText(std::string_view text) override { status = text; }
   void SetExportText(std::string_view text) override { export_text = text; }
   std::uintptr_t Icon() const override { return kIcon; }
 
@@ -101,6 +102,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   bool list_has_focus = false;
   bool restart_notice = false;
   std::string browser_warning;
+  std::string status;
   std::string export_text;
 };
 

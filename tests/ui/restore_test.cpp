@@ -69,7 +69,7 @@ TEST(Restore, PutsBackTheBytesAndASecondRestoreUndoesIt) {
   EXPECT_EQ(view.Rows(), (std::vector<std::string>{"old.com\tBlocked"}));
   EXPECT_TRUE(view.restart_notice);
   EXPECT_EQ(program.Copies(), 2u) << "the restore kept the text it replaced";
-  EXPECT_EQ(program.services.boxes.size(), 1u) << "the one that told of www.new.com";
+  EXPECT_TRUE(program.services.boxes.empty());
 
   // The newest copy is the Apply's text: restoring it undoes the restore.
   program.Restore(0);
@@ -90,7 +90,7 @@ TEST(Restore, PutsBackTheBytesAndASecondRestoreUndoesIt) {
   program.AddWebsite("unsaved.com");
   program.Main().Command1_Click();
   EXPECT_EQ(program.Hosts(), kApplied);
-  EXPECT_EQ(program.services.boxes.size(), 2u) << "those that told of the www names";
+  EXPECT_TRUE(program.services.boxes.empty());
 }
 
 TEST(Restore, PicksAnOlderCopyFromTheList) {
@@ -122,7 +122,7 @@ TEST(Restore, CancelChangesNothing) {
                                                    "www.not-yet.com\tBlocked"}));
   EXPECT_FALSE(view.restart_notice);
   EXPECT_EQ(program.Copies(), 1u);
-  EXPECT_EQ(program.services.boxes.size(), 2u) << "those that told of the www names";
+  EXPECT_TRUE(program.services.boxes.empty());
 }
 
 TEST(Restore, WithNoCopiesAPlainMessageSaysSo) {

@@ -212,7 +212,8 @@ TEST_P(MainWindowLayout, EveryRowOfTheTableAtTheScreensDpi) {
 
   const HWND status_bar = program.Control(main, win32::kMainTable, "StatusBar1");
   int edges[4] = {};
-  EXPECT_EQ(SendMessageA(status_bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 1);
+  EXPECT_EQ(SendMessageA(status_bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 2)
+      << "the fixed panel, then what the last command did";
   EXPECT_EQ(edges[0], scale(ui::kStatusPanelWidth));
   char address[128] = {};
   SendMessageA(status_bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(address));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <stdexcept>
@@ -175,6 +176,7 @@ struct ControlName {
 // The controls by their names in the layout tables.
 constexpr ControlName kControls[] = {
     {testsupport::Window::kMain, "Command1", win32::kMainTable.Id("Command1")},
+    {testsupport::Window::kMain, "StatusBar1", win32::kMainTable.Id("StatusBar1")},
     {testsupport::Window::kMain, "lvwWebsites", win32::kMainTable.Id("lvwWebsites")},
     {testsupport::Window::kMain, "txtExport", win32::kMainTable.Id("txtExport")},
     {testsupport::Window::kMain, "Command3", win32::kMainTable.Id("Command3")},
@@ -348,6 +350,13 @@ void WindowsProgram::ClickOn(testsupport::Window window, std::string_view contro
   } else {
     Click(handle);
   }
+}
+
+std::string WindowsProgram::StatusText() {
+  std::array<char, 512> text{};
+  SendMessageA(Control(testsupport::Window::kMain, "StatusBar1"), SB_GETTEXTA, 1,
+               reinterpret_cast<LPARAM>(text.data()));
+  return text.data();
 }
 
 std::string WindowsProgram::TextOf(testsupport::Window window, std::string_view control) {

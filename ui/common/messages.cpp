@@ -86,49 +86,99 @@ std::string TooManyWrongPasswordsText(const rir::Error& error) {
   return "Too many wrong passwords: " + error.reason + ".";
 }
 
-std::string AddedAsText(std::string_view typed, std::string_view host,
-                        const std::vector<std::string>& also) {
-  std::string also_text;
-  for (const std::string& name : also) {
-    also_text += (also_text.empty() ? "" : ", ") + name;
+std::string AddedText(std::string_view typed, std::string_view host,
+                      const std::vector<std::string>& also) {
+  std::string text = "Added " + std::string(host);
+  if (typed != host) {
+    text += " (the name the system looks up for \"" + std::string(typed) + "\")";
   }
-  if (typed == host) {
-    return "Also blocked: " + also_text + ", the other name this site is usually reached through.";
+  for (std::size_t i = 0; i < also.size(); ++i) {
+    text += (i == 0 ? " and " : ", ") + also[i];
   }
-  std::string text = "\"" + std::string(typed) + "\" was added as " + std::string(host) +
-                     ", the name that the system looks up";
-  return text + (also.empty() ? "." : "; also blocked: " + also_text + ".");
+  return text + (also.empty() ? "." : ", the other name this site is usually reached through.");
 }
 
+std::string OtherNamesAddedText(std::string_view site, std::size_t count) {
+  return "Also blocked: " + Grouped(count) + " other " + (count == 1 ? "name" : "names") + " of " +
+         std::string(site) + ".";
+}
+
+std::string PairQuestion(PairChange change, std::string_view name, std::string_view companion) {
+  const std::string other = std::string(companion);
+  switch (change) {
+    case PairChange::kAllow:
+      return "Allow " + other + " too? It is the other name " + std::string(name) +
+             " is usually reached through, and while it stays blocked, so does the site.";
+    case PairChange::kBlock:
+      return "Block " + other + " too? It is the other name " + std::string(name) +
+             " is usually reached through, and while it stays allowed, the site can be reached "
+             "through it.";
+    case PairChange::kRemove:
+      break;
+  }
+  return "Remove " + other + " too? It is the other name " + std::string(name) +
+         " is usually reached through.";
+}
+
+namespace {
+
+// The first few names, and how many more: the list shows them all.
+std::string SomeNames(const std::set<std::string>& names) {
+  constexpr std::size_t kNamed = 3;
+  std::string text;
+  std::size_t i = 0;
+  for (const std::string& name : names) {
+    if (i++ == kNamed) {
+      return text + " and " + Grouped(names.size() - kNamed) + " more";
+    }
+    text += (text.empty() ? "" : ", ") + name;
+  }
+  return text;
+}
+
+// How another program undid blocks, as it would be seen in the file.
+std::string HowUnblocked(const ReblockReport& report) {
+  const bool one = report.removed + report.allowed + report.partial == 1;
+  std::vector<std::string> parts;
+  if (report.removed > 0) {
+    parts.push_back(one ? "deleted its lines" : "deleted the lines of " + Grouped(report.removed));
+  }
+  if (report.allowed > 0) {
+    parts.push_back(one ? "made its lines comments"
+                        : "made comments of the lines of " + Grouped(report.allowed));
+  }
+  if (report.partial > 0) {
+    parts.push_back(one ? "deleted one of its lines or names"
+                        : "deleted a line or a name of " + Grouped(report.partial));
+  }
+  std::string text;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+  }
+  return text;
+}
+
+}  // namespace
+
 std::string ReblockedText(const ReblockReport& report) {
-  const std::size_t removed = report.removed;
-  const std::size_t changed = report.changed;
+  const std::size_t entries = report.entries.size();
+  const std::string websites =
+      entries == 1 ? SomeNames(report.entries)
+                   : Grouped(entries) + " blocked websites (" + SomeNames(report.entries) + ")";
+  const std::string again = std::string(entries == 1 ? "It is" : "They are") + " blocked again. ";
   std::string text;
   if (report.times == 1) {
-    std::string what;
-    if (removed > 0) {
-      what = Grouped(removed) + (removed == 1 ? " blocked entry had been removed"
-                                              : " blocked entries had been removed");
-    }
-    if (changed > 0) {
-      what += (what.empty() ? "" : " and ") + Grouped(changed) +
-              (changed == 1 ? " blocked entry allowed or cut short"
-                            : " blocked entries allowed or cut short");
-    }
-    text = "At " + report.last + " another program changed the hosts file: " + what + ". " +
-           (removed + changed == 1 ? "It is" : "They are") +
-           " blocked again. The file as that program left it is kept: File, \"Restore Hosts "
-           "File...\" puts it back.";
+    text = "At " + report.last + " another program unblocked " + websites +
+           " in the hosts file: it " + HowUnblocked(report) + ". " + again +
+           "The file as that program left it is kept: File, \"Restore Hosts File...\" puts it "
+           "back.";
   } else if (report.times > 1) {
-    // Entries, not changes: a program that takes the same entry out each time took out one.
-    const std::size_t entries = report.entries.size();
-    text = "Between " + report.first + " and " + report.last +
-           " another program took blocks out of the hosts file " + std::to_string(report.times) +
-           " times, and each time they were put back: " + Grouped(entries) +
-           (entries == 1 ? " blocked entry" : " different blocked entries") + " in all. " +
-           (entries == 1 ? "It is" : "They are") +
-           " blocked again. The file as it was left each time is kept: File, \"Restore Hosts "
-           "File...\" puts it back.";
+    // Websites, not changes: a program that takes the same entry out each time took out one.
+    text = "Between " + report.first + " and " + report.last + " another program unblocked " +
+           websites + " in the hosts file " + std::to_string(report.times) +
+           " times, and each time the blocks were put back. " + again +
+           "The file as it was left each time is kept: File, \"Restore Hosts File...\" puts it "
+           "back.";
   }
   if (report.waits > 0) {
     text += std::string(text.empty() ? "" : "\n\n") +

@@ -33,13 +33,19 @@ inline constexpr std::string_view kNoKeptCopies =
 // Said by the login window instead of checking, while wrong passwords make attempts wait.
 std::string TooManyWrongPasswordsText(const rir::Error& error);
 
-// Told when the name added differs from what was typed, or when `also` (the site's other usual
-// name) was added with it.
-std::string AddedAsText(std::string_view typed, std::string_view host,
-                        const std::vector<std::string>& also);
+// What an add put in the list, for the status bar: the name looked up when it is not what was
+// typed, and `also` (the site's other usual name) when it came with it.
+std::string AddedText(std::string_view typed, std::string_view host,
+                      const std::vector<std::string>& also);
 // Asked when the name added is a known site's main name: "<site> is also reached through:
 // <names>. Block these too?"
 std::string KnownSiteQuestion(std::string_view site, const std::vector<std::string>& names);
+std::string OtherNamesAddedText(std::string_view site, std::size_t count);
+
+// Asked when an entry is allowed, blocked or removed and the list holds the site's other usual
+// name as the entry was: on its own the change would leave the site half blocked.
+enum class PairChange { kAllow, kBlock, kRemove };
+std::string PairQuestion(PairChange change, std::string_view name, std::string_view companion);
 // Told once when lines of the sites file were skipped.
 std::string SitesFileDamagedText(std::string_view path, const std::vector<std::size_t>& lines);
 
@@ -120,7 +126,8 @@ struct ReblockReport {
   std::string last;
   std::size_t times = 0;
   std::size_t removed = 0;
-  std::size_t changed = 0;        // allowed or cut short
+  std::size_t allowed = 0;        // made comments
+  std::size_t partial = 0;        // a line or a name of theirs deleted
   std::set<std::string> entries;  // each entry put back, once
   int waits = 0;
 };

@@ -129,22 +129,27 @@ void frmRirAvadera::AddWebsite() {
   view_.FocusList();
   view_.SetWebsiteText("");
   txtWebsite_Change();
-  // Told once the list shows the names, so that the box points at what is there.
-  if (is_new && (website != typed || !also.empty())) {
-    ShowMessage(services_, AddedAsText(typed, website, also));
+  if (!is_new) {
+    return;
   }
-  if (is_new) {
-    OfferKnownSiteNames(website);
+  // Said once, where it does not stand in the way: in the status bar, or in the one question
+  // a known site brings.
+  const std::string added = AddedText(typed, website, also);
+  view_.SetStatusText(added);
+  OfferKnownSiteNames(website, added);
+}
+
+std::optional<std::size_t> frmRirAvadera::FindHost(std::string_view host) const {
+  for (std::size_t i = list_.size(); i-- > 0;) {
+    if (blocklist::NamesHost(list_[i].website, host)) {
+      return i;
+    }
   }
+  return std::nullopt;
 }
 
 bool frmRirAvadera::Holds(std::string_view host) const {
-  for (std::size_t i = 0; i < list_.size(); ++i) {
-    if (blocklist::NamesHost(list_[i].website, host)) {
-      return true;
-    }
-  }
-  return false;
+  return FindHost(host).has_value();
 }
 
 bool frmRirAvadera::AppendBlocked(const std::string& host) {
@@ -155,7 +160,7 @@ bool frmRirAvadera::AppendBlocked(const std::string& host) {
   return added.has_value();
 }
 
-void frmRirAvadera::OfferKnownSiteNames(const std::string& website) {
+void frmRirAvadera::OfferKnownSiteNames(const std::string& website, const std::string& added) {
   // The sites file names the site by its main name, which may be the companion of what was
   // typed ("www.youtube.com").
   const auto companion = blocklist::CompanionName(website);
@@ -170,14 +175,17 @@ void frmRirAvadera::OfferKnownSiteNames(const std::string& website) {
     if (missing.empty()) {
       continue;
     }
-    if (services_.MsgBox(KnownSiteQuestion(site, missing), kApplicationTitle, MsgBoxButtons::kYesNo,
-                         MsgBoxIcon::kQuestion) == MsgBoxResult::kYes) {
+    if (services_.MsgBox(added + "\n\n" + KnownSiteQuestion(site, missing), kApplicationTitle,
+                         MsgBoxButtons::kYesNo, MsgBoxIcon::kQuestion) == MsgBoxResult::kYes) {
+      std::size_t count = 0;
       for (const std::string& name : missing) {
         if (!AppendBlocked(name)) {
           break;
         }
+        ++count;
       }
       view_.ShowRows(list_);
+      view_.SetStatusText(added + " " + OtherNamesAddedText(site, count));
     }
     return;
   }
@@ -210,11 +218,45 @@ void frmRirAvadera::lvwWebsites_SelectionMoved(std::optional<std::size_t> positi
   }
 }
 
+std::optional<std::string> frmRirAvadera::PairToChangeToo(PairChange change,
+                                                          blocklist::Status status) {
+  const auto selected = list_.selected();
+  if (!selected) {
+    return std::nullopt;
+  }
+  const blocklist::Entry entry = list_[*selected];
+  if (change != PairChange::kRemove && entry.status == status) {
+    return std::nullopt;  // the entry stays as it is
+  }
+  // Loaded entries may differ from the name in case or a trailing dot.
+  const auto host = blocklist::HostNameOf(entry.website);
+  const auto companion = host ? blocklist::CompanionName(*host) : std::nullopt;
+  const auto pair = companion ? FindHost(*companion) : std::nullopt;
+  // Only a companion that stands as the entry stood: one the user set apart stays apart.
+  if (!pair || *pair == *selected ||
+      (change != PairChange::kRemove && list_[*pair].status != entry.status)) {
+    return std::nullopt;
+  }
+  const std::string name(entry.website);
+  std::string other(list_[*pair].website);
+  if (services_.MsgBox(PairQuestion(change, name, other), kApplicationTitle, MsgBoxButtons::kYesNo,
+                       MsgBoxIcon::kQuestion) != MsgBoxResult::kYes) {
+    return std::nullopt;
+  }
+  return other;
+}
+
 void frmRirAvadera::SetSelectedStatus(blocklist::Status status) {
   if (list_.empty()) {
     return;
   }
+  const auto pair = PairToChangeToo(
+      status == blocklist::Status::kAllowed ? PairChange::kAllow : PairChange::kBlock, status);
   list_.SetSelectedStatus(status);
+  // Found again by its name: the list may have changed while the question was open.
+  if (const auto position = pair ? FindHost(*pair) : std::nullopt) {
+    list_.SetStatus(*position, status);
+  }
   view_.ShowRows(list_);
 }
 
@@ -235,7 +277,11 @@ void frmRirAvadera::mmuRemoveSite_Click() {
   if (!list_.selected()) {
     return;
   }
+  const auto pair = PairToChangeToo(PairChange::kRemove, blocklist::Status::kBlocked);
   list_.RemoveSelected();
+  if (const auto position = pair ? FindHost(*pair) : std::nullopt) {
+    list_.Remove(*position);
+  }
   view_.ShowRows(list_);
 }
 

@@ -80,13 +80,14 @@ class frmRirAvadera {
  private:
   void AddWebsite();
   bool FindWebsite(std::string_view website);
-  // Whether an entry names `host` (the list's own look-up, without m_lngFoundIndex).
+  // The last entry that names `host` (the list's own look-up, without m_lngFoundIndex).
+  std::optional<std::size_t> FindHost(std::string_view host) const;
   bool Holds(std::string_view host) const;
   // Appends `host` as blocked, or tells why it could not be.
   bool AppendBlocked(const std::string& host);
   // Asks whether to block the other names of a known site that `website` is, or is the
-  // companion of.
-  void OfferKnownSiteNames(const std::string& website);
+  // companion of; the question begins with `added`, what the add put in the list.
+  void OfferKnownSiteNames(const std::string& website, const std::string& added);
   void LoadKnownSites();
   // The watch that puts blocks back (ui/main/watch.cpp).
   void StartWatch();
@@ -106,6 +107,9 @@ class frmRirAvadera {
   // Before an Apply: the lines of a finished change that the watch has not acted on yet.
   void TakeInFinishedChange();
   void SetSelectedStatus(blocklist::Status status);
+  // The selected entry's companion, when the user agrees to `change` it with the entry (the
+  // new status, for Allow and Block).
+  std::optional<std::string> PairToChangeToo(PairChange change, blocklist::Status status);
   void LoadHostsFile();
   void BuildHostsText();
   rir::Result<hostsfile::SaveOutcome> SaveHostsFile();

@@ -32,6 +32,9 @@ class MainView : public FormView {
   virtual void SetRestartNoticeVisible(bool visible) = 0;
   // `lblBrowserWarning`, beneath it: which browser gets past the hosts file; empty hides it.
   virtual void SetBrowserWarning(std::string_view text) = 0;
+  // The status bar's second panel, beside the fixed one: what the last command did, told
+  // without a box to close.
+  virtual void SetStatusText(std::string_view text) = 0;
   // `txtExport`.
   virtual void SetExportText(std::string_view text) = 0;
 

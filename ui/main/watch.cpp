@@ -231,7 +231,8 @@ void frmRirAvadera::Reblocked(const hostsfile::BlockedAgain& again,
     report.first = report.last;
   }
   report.removed += again.removed;
-  report.changed += again.allowed + again.partial;
+  report.allowed += again.allowed;
+  report.partial += again.partial;
   report.entries.insert(names.begin(), names.end());
   report.waits = 0;
   AfterSave(again.saved);
