@@ -1,5 +1,7 @@
 #include "ui/common/messages.h"
 
+#include "blocklist/host_name.h"
+
 namespace ui {
 
 namespace {
@@ -90,12 +92,13 @@ std::string AddedAsText(std::string_view typed, std::string_view host,
                         const std::vector<std::string>& also) {
   std::string also_text;
   for (const std::string& name : also) {
-    also_text += (also_text.empty() ? "" : ", ") + name;
+    also_text += (also_text.empty() ? "" : ", ") + blocklist::ShownName(name);
   }
-  if (typed == host) {
+  const std::string shown = blocklist::ShownName(host);
+  if (typed == host || typed == shown) {
     return "Also blocked: " + also_text + ", the other name this site is usually reached through.";
   }
-  std::string text = "\"" + std::string(typed) + "\" was added as " + std::string(host) +
+  std::string text = "\"" + std::string(typed) + "\" was added as " + shown +
                      ", the name that the system looks up";
   return text + (also.empty() ? "." : "; also blocked: " + also_text + ".");
 }
@@ -142,9 +145,9 @@ std::string ReblockedText(const ReblockReport& report) {
 }
 
 std::string KnownSiteQuestion(std::string_view site, const std::vector<std::string>& names) {
-  std::string text = std::string(site) + " is also reached through: ";
+  std::string text = blocklist::ShownName(site) + " is also reached through: ";
   for (std::size_t i = 0; i < names.size(); ++i) {
-    text += (i == 0 ? "" : ", ") + names[i];
+    text += (i == 0 ? "" : ", ") + blocklist::ShownName(names[i]);
   }
   return text + ". Block these too?";
 }
@@ -252,8 +255,8 @@ std::string HowCheckedText(const blockcheck::CheckSummary& summary) {
 }
 
 std::string FindingNamesText(const blockcheck::Finding& finding) {
-  return finding.example + " and " + Grouped(finding.names > 0 ? finding.names - 1 : 0) +
-         " other blocked names";
+  return blocklist::ShownName(finding.example) + " and " +
+         Grouped(finding.names > 0 ? finding.names - 1 : 0) + " other blocked names";
 }
 
 std::string OthersBoundedText(std::size_t most) {

@@ -130,7 +130,7 @@ void frmRirAvadera::AddWebsite() {
   view_.SetWebsiteText("");
   txtWebsite_Change();
   // Told once the list shows the names, so that the box points at what is there.
-  if (is_new && (website != typed || !also.empty())) {
+  if (is_new && ((website != typed && blocklist::ShownName(website) != typed) || !also.empty())) {
     ShowMessage(services_, AddedAsText(typed, website, also));
   }
   if (is_new) {
