@@ -146,6 +146,34 @@ rir::Result<std::string> HostNameOf(std::string_view typed) {
   return name;
 }
 
+std::string ShownName(std::string_view name) {
+  // Only a label that begins with the ACE prefix ("xn--", any case) has other letters to show.
+  bool encoded = false;
+  for (std::size_t label = 0; label < name.size() && !encoded;) {
+    const std::string_view rest = name.substr(label);
+    encoded = rest.size() > 4 && Lower(rest[0]) == 'x' && Lower(rest[1]) == 'n' && rest[2] == '-' &&
+              rest[3] == '-';
+    const std::size_t dot = name.find('.', label);
+    label = dot == std::string_view::npos ? name.size() : dot + 1;
+  }
+  if (!encoded) {
+    return std::string(name);
+  }
+  std::string letters = detail::IdnToUnicode(std::string(name));
+  // Letters that do not map back to the very name would show the user another site than the
+  // one the file blocks.
+  auto back =
+      letters.empty() ? rir::Result<std::string>(std::string()) : detail::IdnToAscii(letters);
+  if (!back || back->empty()) {
+    return std::string(name);
+  }
+  std::transform(back->begin(), back->end(), back->begin(), Lower);
+  if (back->ends_with('.')) {
+    back->pop_back();
+  }
+  return NamesHost(name, *back) ? letters : std::string(name);
+}
+
 bool NamesHost(std::string_view entry_text, std::string_view host) {
   if (entry_text.ends_with('.')) {
     entry_text.remove_suffix(1);

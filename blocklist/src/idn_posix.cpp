@@ -20,4 +20,11 @@ rir::Result<std::string> IdnToAscii(const std::string& name) {
   return std::string(converted);
 }
 
+std::string IdnToUnicode(const std::string& name) {
+  char* converted = nullptr;
+  const int status = idn2_to_unicode_8z8z(name.c_str(), &converted, 0);
+  const std::unique_ptr<char, decltype(&idn2_free)> owned(converted, &idn2_free);
+  return status == IDN2_OK ? std::string(converted) : std::string();
+}
+
 }  // namespace blocklist::detail

@@ -36,4 +36,29 @@ rir::Result<std::string> IdnToAscii(const std::string& name) {
   return result;
 }
 
+std::string IdnToUnicode(const std::string& name) {
+  // The ASCII form is ASCII throughout, the same in every code page.
+  const std::wstring ascii(name.begin(), name.end());
+  const int wide_size = ::IdnToUnicode(0, ascii.data(), static_cast<int>(ascii.size()), nullptr, 0);
+  if (wide_size <= 0) {
+    return {};
+  }
+  std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
+  if (::IdnToUnicode(0, ascii.data(), static_cast<int>(ascii.size()), wide.data(), wide_size) <=
+      0) {
+    return {};
+  }
+  // A letter the code page lacks would come out as '?' or a look-alike: no letters then.
+  BOOL lost = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wide_size,
+                                       nullptr, 0, nullptr, &lost);
+  if (size <= 0 || lost) {
+    return {};
+  }
+  std::string letters(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wide_size, letters.data(), size,
+                      nullptr, &lost);
+  return lost ? std::string() : letters;
+}
+
 }  // namespace blocklist::detail

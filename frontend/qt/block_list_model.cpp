@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "blocklist/host_name.h"
 #include "text.h"
 
 namespace qtfront {
@@ -71,7 +72,7 @@ QVariant BlockListModel::data(const QModelIndex& index, int role) const {
   const blocklist::Entry entry = (*list_)[static_cast<std::size_t>(index.row())];
   switch (index.column()) {
     case 0:
-      return ToQt(entry.website);
+      return ToQt(blocklist::ShownName(entry.website));
     case 1:
       return ToQt(blocklist::StatusText(entry.status));
     default:

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "blocklist/host_name.h"
 #include "picture_box.h"
 #include "resource.h"
 #include "single_copy.h"
@@ -170,15 +171,15 @@ void MainWindow::ShowRowText(NMLVDISPINFOA& request) const {
     return;
   }
   const blocklist::Entry entry = (*rows_)[static_cast<std::size_t>(item.iItem)];
-  const std::string_view text =
-      item.iSubItem == 0 ? entry.website : blocklist::StatusText(entry.status);
+  const std::string text = item.iSubItem == 0 ? blocklist::ShownName(entry.website)
+                                              : std::string(blocklist::StatusText(entry.status));
   const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
   std::memcpy(item.pszText, text.data(), length);
   item.pszText[length] = '\0';
 }
 
 int MainWindow::FindRow(const NMLVFINDITEMA& request) const {
-  // Typing in the list moves to the next row whose website starts with the typed text.
+  // Typing in the list moves to the next row whose website, as shown, starts with the typed text.
   if (!rows_ || rows_->empty() || !(request.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) ||
       !request.lvfi.psz) {
     return -1;
@@ -188,7 +189,7 @@ int MainWindow::FindRow(const NMLVFINDITEMA& request) const {
   const std::size_t start = request.iStart >= 0 ? static_cast<std::size_t>(request.iStart) : 0;
   for (std::size_t step = 0; step < count; ++step) {
     const std::size_t row = (start + step) % count;
-    const std::string_view website = (*rows_)[row].website;
+    const std::string website = blocklist::ShownName((*rows_)[row].website);
     if (website.size() >= typed.size() &&
         CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, website.data(),
                        static_cast<int>(typed.size()), typed.data(),

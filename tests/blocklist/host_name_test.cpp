@@ -39,6 +39,14 @@ TEST(HostName, AnInternationalNameTakesItsAsciiForm) {
   EXPECT_EQ(Host(buecher), "xn--bcher-kva.example");
   EXPECT_EQ(Host("https://" + buecher + "/seite"), "xn--bcher-kva.example");
   EXPECT_EQ(Host("xn--bcher-kva.example"), "xn--bcher-kva.example");
+
+  // Shown in its letters, and only there.
+  const std::string shown = buecher.substr(1);
+  EXPECT_EQ(blocklist::ShownName("xn--bcher-kva.example"), "b" + shown);
+  EXPECT_EQ(blocklist::ShownName("www.mobile.XN--bcher-kva.example."),
+            "www.mobile.b" + shown + ".");
+  EXPECT_EQ(blocklist::ShownName("xn--example.com"), "xn--example.com") << "reads as another name";
+  EXPECT_EQ(blocklist::ShownName("www.example.com"), "www.example.com");
 }
 
 TEST(HostName, WhatNamesNoHostIsRefusedWithTheReason) {

@@ -345,7 +345,14 @@ void QtProgram::Type(QWidget* window, const char* box, const QString& text) {
   if (text.isEmpty()) {
     QTest::keyClick(&edit, Qt::Key_Backspace);
   } else {
-    QTest::keyClicks(&edit, text);
+    // QTest finds a key for ASCII only; a letter past it is typed as the text a key gives.
+    for (const QChar c : text) {
+      if (c.unicode() < 0x80) {
+        QTest::keyClick(&edit, c.toLatin1());
+      } else {
+        QTest::sendKeyEvent(QTest::Click, &edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+      }
+    }
   }
 }
 

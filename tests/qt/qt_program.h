@@ -25,6 +25,7 @@ class QtProgram : public testsupport::ProgramDriver {
   ~QtProgram() override;
 
   std::string_view LineEnd() const override { return "\n"; }
+  std::string Local(std::string_view text) const override { return std::string(text); }
 
   // Runs the start-up: on screen on a first run, in the tray otherwise.
   app::Application& Start(bool first_run) override;

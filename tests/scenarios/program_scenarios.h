@@ -540,6 +540,30 @@ TYPED_TEST_P(ProgramScenario, PutsBackBlocksThatAnotherProgramTookOut) {
   EXPECT_EQ(program.Rows(), (Rows{"a.example\tBlocked", "b.example\tAllowed"}));
 }
 
+TYPED_TEST_P(ProgramScenario, ShowsNamesAsTheUserKnowsThem) {
+  auto& program = this->program_;
+  // Written by a Windows editor, in code page 1252.
+  const std::string old =
+      program.Lines("# caf\xE9\n" + testsupport::BlockedLines("caf\xE9-cr\xE8me"));
+  program.WriteHosts(old);
+  program.WriteState("[settings]\r\npwd=\r\n");
+  program.Start(/*first_run=*/false);
+  program.ClickTray(TrayClick::kDouble);
+  program.ClickOn(Window::kLogin, "cmdLogin");
+  EXPECT_EQ(program.Rows(), (Rows{program.Local("café-crème\tBlocked")}));
+
+  program.TypeIn(Window::kMain, "txtWebsite", program.Local("bücher.example"));
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+  EXPECT_EQ(program.Rows(),
+            (Rows{program.Local("café-crème\tBlocked"), program.Local("bücher.example\tBlocked"),
+                  program.Local("www.bücher.example\tBlocked")}));
+  EXPECT_EQ(program.StatusText(),
+            program.Local("Added bücher.example and www.bücher.example, the "
+                          "other name this site is usually reached through."));
+  program.ClickOn(Window::kMain, "imgApply");
+  EXPECT_EQ(program.Hosts(), old + program.Lines(testsupport::AddedLines("xn--bcher-kva.example")));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(
     ProgramScenario, AddsEditsAndAppliesThroughTheWindow, TrayDoubleClickAndLogin,
     CloseSendsToTheTrayAndAsksFromThere, ConfirmedCloseOfALaterStartEndsWithoutWriting,
@@ -547,6 +571,6 @@ REGISTER_TYPED_TEST_SUITE_P(
     ChangesThePasswordInItsModalWindow, RestoresAKeptHostsFileThroughItsChooser,
     UninstallStartsTheUninstallerBesideTheProgram, AMillionEntriesShowAtOnceAndEdit,
     ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem, OffersTheOtherNamesOfAKnownSite,
-    PutsBackBlocksThatAnotherProgramTookOut);
+    PutsBackBlocksThatAnotherProgramTookOut, ShowsNamesAsTheUserKnowsThem);
 
 }  // namespace scenarios

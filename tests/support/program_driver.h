@@ -53,6 +53,8 @@ class ProgramDriver : public AnsweredBoxes {
 
   // The line end of this system's text files, which a new hosts file gets.
   virtual std::string_view LineEnd() const = 0;
+  // UTF-8 `text` as this system's 8-bit text, which the windows show and take.
+  virtual std::string Local(std::string_view text) const = 0;
   // `text` with each "\n" made this system's line end.
   std::string Lines(std::string_view text) const {
     std::string lines;

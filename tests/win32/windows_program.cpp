@@ -141,6 +141,18 @@ std::string ListRow(HWND list, int index, int columns) {
 
 }  // namespace
 
+std::string WindowsProgram::Local(std::string_view text) const {
+  const int size = static_cast<int>(text.size());
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), size)));
+  std::string local(text.size(), '\0');
+  local.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(),
+                                                            static_cast<int>(wide.size()),
+                                                            local.data(), size, nullptr, nullptr)));
+  return local;
+}
+
 std::string WindowsProgram::Row(int index) {
   return ListRow(GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites")), index, 2);
 }

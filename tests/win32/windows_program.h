@@ -27,6 +27,7 @@ class WindowsProgram : public testsupport::ProgramDriver {
   ~WindowsProgram() override;
 
   std::string_view LineEnd() const override { return "\r\n"; }
+  std::string Local(std::string_view text) const override;
 
   // Runs the start-up: on screen on a first run, in the tray otherwise.
   app::Application& Start(bool first_run) override;

@@ -1,5 +1,7 @@
 #include "ui/common/messages.h"
 
+#include "blocklist/host_name.h"
+
 namespace ui {
 
 namespace {
@@ -88,36 +90,37 @@ std::string TooManyWrongPasswordsText(const rir::Error& error) {
 
 std::string AddedText(std::string_view typed, std::string_view host,
                       const std::vector<std::string>& also) {
-  std::string text = "Added " + std::string(host);
-  if (typed != host) {
+  const std::string shown = blocklist::ShownName(host);
+  std::string text = "Added " + shown;
+  if (typed != host && typed != shown) {
     text += " (the name the system looks up for \"" + std::string(typed) + "\")";
   }
   for (std::size_t i = 0; i < also.size(); ++i) {
-    text += (i == 0 ? " and " : ", ") + also[i];
+    text += (i == 0 ? " and " : ", ") + blocklist::ShownName(also[i]);
   }
   return text + (also.empty() ? "." : ", the other name this site is usually reached through.");
 }
 
 std::string OtherNamesAddedText(std::string_view site, std::size_t count) {
   return "Also blocked: " + Grouped(count) + " other " + (count == 1 ? "name" : "names") + " of " +
-         std::string(site) + ".";
+         blocklist::ShownName(site) + ".";
 }
 
 std::string PairQuestion(PairChange change, std::string_view name, std::string_view companion) {
-  const std::string other = std::string(companion);
+  const std::string other = blocklist::ShownName(companion);
+  const std::string shown = blocklist::ShownName(name);
   switch (change) {
     case PairChange::kAllow:
-      return "Allow " + other + " too? It is the other name " + std::string(name) +
+      return "Allow " + other + " too? It is the other name " + shown +
              " is usually reached through, and while it stays blocked, so does the site.";
     case PairChange::kBlock:
-      return "Block " + other + " too? It is the other name " + std::string(name) +
+      return "Block " + other + " too? It is the other name " + shown +
              " is usually reached through, and while it stays allowed, the site can be reached "
              "through it.";
     case PairChange::kRemove:
       break;
   }
-  return "Remove " + other + " too? It is the other name " + std::string(name) +
-         " is usually reached through.";
+  return "Remove " + other + " too? It is the other name " + shown + " is usually reached through.";
 }
 
 namespace {
@@ -131,7 +134,7 @@ std::string SomeNames(const std::set<std::string>& names) {
     if (i++ == kNamed) {
       return text + " and " + Grouped(names.size() - kNamed) + " more";
     }
-    text += (text.empty() ? "" : ", ") + name;
+    text += (text.empty() ? "" : ", ") + blocklist::ShownName(name);
   }
   return text;
 }
@@ -192,9 +195,9 @@ std::string ReblockedText(const ReblockReport& report) {
 }
 
 std::string KnownSiteQuestion(std::string_view site, const std::vector<std::string>& names) {
-  std::string text = std::string(site) + " is also reached through: ";
+  std::string text = blocklist::ShownName(site) + " is also reached through: ";
   for (std::size_t i = 0; i < names.size(); ++i) {
-    text += (i == 0 ? "" : ", ") + names[i];
+    text += (i == 0 ? "" : ", ") + blocklist::ShownName(names[i]);
   }
   return text + ". Block these too?";
 }
@@ -302,8 +305,8 @@ std::string HowCheckedText(const blockcheck::CheckSummary& summary) {
 }
 
 std::string FindingNamesText(const blockcheck::Finding& finding) {
-  return finding.example + " and " + Grouped(finding.names > 0 ? finding.names - 1 : 0) +
-         " other blocked names";
+  return blocklist::ShownName(finding.example) + " and " +
+         Grouped(finding.names > 0 ? finding.names - 1 : 0) + " other blocked names";
 }
 
 std::string OthersBoundedText(std::size_t most) {

@@ -1,5 +1,5 @@
 // Every text the program says to the user in a message box or its list chooser, and how a
-// failure is told.
+// failure is told. The names they quote are shown as the user reads them (blocklist::ShownName).
 #pragma once
 
 #include <cstddef>

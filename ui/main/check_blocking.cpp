@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "blocklist/host_name.h"
 #include "ui/common/messages.h"
 #include "ui/main/main_form.h"
 #include "ui/main/other_names.h"
@@ -17,8 +18,8 @@ namespace ui {
 namespace {
 
 std::vector<std::string> LeakRow(const blockcheck::Leak& leak, std::string why) {
-  return {leak.name, std::string(blockcheck::FamilyText(leak.family)), leak.address,
-          std::move(why)};
+  return {blocklist::ShownName(leak.name), std::string(blockcheck::FamilyText(leak.family)),
+          leak.address, std::move(why)};
 }
 
 std::string WhyText(const blockcheck::Leak& leak) {

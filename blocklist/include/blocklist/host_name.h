@@ -20,9 +20,18 @@ rir::Result<std::string> HostNameOf(std::string_view typed);
 // case, with or without a trailing dot.
 bool NamesHost(std::string_view entry_text, std::string_view host);
 
+// A name as the user reads it: an internationalised name ("xn--bcher-kva.example") in its own
+// letters, in the system's 8-bit code page ("bücher.example"), for showing only; the list and
+// the file keep the ASCII form. A name holding no ASCII-form part, one that does not decode, or
+// one whose letters the code page lacks is shown as it stands.
+std::string ShownName(std::string_view name);
+
 namespace detail {
 // The ASCII form of a name holding bytes past ASCII, in the system's 8-bit code page.
 rir::Result<std::string> IdnToAscii(const std::string& name);
+// The letters of a name holding ASCII-form parts, in the system's 8-bit code page; empty when
+// it has none that decode or the code page lacks one of them.
+std::string IdnToUnicode(const std::string& name);
 }  // namespace detail
 
 }  // namespace blocklist
