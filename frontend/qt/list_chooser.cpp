@@ -70,11 +70,8 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
     const std::vector<std::string>& texts = choice.rows[row];
     auto item = std::make_unique<QTreeWidgetItem>();
     if (!choice.Selectable(row)) {
-      // A heading: clicks and the arrow keys pass it by.
+      // Only to be read, a heading among them: clicks and the arrow keys pass it by.
       item->setFlags(item->flags() & ~Qt::ItemIsSelectable);
-      QFont bold = font();
-      bold.setBold(true);
-      item->setFont(0, bold);
     }
     for (std::size_t column = 0; column < texts.size(); ++column) {
       const int at = static_cast<int>(column);

@@ -246,9 +246,8 @@ std::string CausesText(const std::vector<blockcheck::Leak>& leaks,
   if (const std::vector<std::size_t> lines = EarlierLines(leaks); !lines.empty()) {
     const bool one = lines.size() == 1;
     text += LinesText(lines) + " of the hosts file " + (one ? "comes" : "come") +
-            " before the program's own lines and " + (one ? "sends" : "send") +
-            " blocked websites elsewhere: \"" + CommentOutButton(lines) + "\" puts \"#\" before " +
-            (one ? "it. " : "them. ");
+            " before the program's lines and " +
+            (one ? "sends a blocked website" : "send blocked websites") + " elsewhere. ";
   } else if (Found(leaks, findings, LeakReason::kEarlierHostsLine)) {
     text += "Another line of the hosts file comes before the program's own lines. ";
   }
@@ -312,7 +311,7 @@ std::string CheckResultPrompt(const std::vector<blockcheck::Leak>& leaks,
   if (reachable > 0) {
     text += " Below, " + Grouped(reachable) + (reachable == 1 ? " name" : " names") +
             " of the same sites that still " + (reachable == 1 ? "reaches" : "reach") +
-            " them: \"" + std::string(kBlockTheseToo) + "\" blocks those picked.";
+            " them, to block those picked.";
   }
   return text;
 }
