@@ -1,6 +1,7 @@
 #include "list_chooser.h"
 
 #include <QHeaderView>
+#include <algorithm>
 #include <memory>
 
 #include "controls.h"
@@ -24,6 +25,7 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
     : QDialog(owner, kDialogWindow),
       prompt_(ToQt(choice.prompt), this),
       list_(this),
+      other_(ToQt(choice.other_button), this),
       choose_(ToQt(choice.choose_button), this),
       cancel_(ToQt(choice.cancel_button), this) {
   setObjectName(QStringLiteral("ListChooser"));
@@ -38,7 +40,8 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
   list_.setRootIsDecorated(false);
   list_.setItemsExpandable(false);
   list_.setUniformRowHeights(true);
-  list_.setSelectionMode(QAbstractItemView::SingleSelection);
+  list_.setSelectionMode(choice.multiple ? QAbstractItemView::ExtendedSelection
+                                         : QAbstractItemView::SingleSelection);
   list_.setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_.header()->setSectionsMovable(false);
   list_.header()->setStretchLastSection(false);
@@ -63,8 +66,13 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
       list_.headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     }
   }
-  for (const std::vector<std::string>& texts : choice.rows) {
+  for (std::size_t row = 0; row < choice.rows.size(); ++row) {
+    const std::vector<std::string>& texts = choice.rows[row];
     auto item = std::make_unique<QTreeWidgetItem>();
+    if (!choice.Selectable(row)) {
+      // Only to be read, a heading among them: clicks and the arrow keys pass it by.
+      item->setFlags(item->flags() & ~Qt::ItemIsSelectable);
+    }
     for (std::size_t column = 0; column < texts.size(); ++column) {
       const int at = static_cast<int>(column);
       item->setText(at, ToQt(texts[column]));
@@ -74,46 +82,67 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
     }
     list_.addTopLevelItem(item.release());  // the list owns its items
   }
-  if (list_.topLevelItemCount() > 0) {
-    list_.setCurrentItem(list_.topLevelItem(0));
+  for (int row = 0; row < list_.topLevelItemCount(); ++row) {
+    if (!choice.Selectable(static_cast<std::size_t>(row))) {
+      continue;
+    }
+    QTreeWidgetItem* item = list_.topLevelItem(row);
+    if (!choice.multiple) {
+      list_.setCurrentItem(item);
+      break;
+    }
+    if (list_.selectedItems().isEmpty()) {
+      list_.setCurrentItem(item);
+    }
+    item->setSelected(true);
   }
 
   // Enter presses Restore, Esc cancels, as in any dialog. A list only to be read has its one
   // button, which closes it, where the other one would be.
   const int right = choice.client_width - 8;
-  Named(choose_, "cmdChoose")
-      .setGeometry(right - 90 - choice.choose_width, 266, choice.choose_width, 25);
+  const int choose_left = right - 90 - choice.choose_width;
+  Named(choose_, "cmdChoose").setGeometry(choose_left, 266, choice.choose_width, 25);
+  Named(other_, "cmdOther")
+      .setGeometry(choose_left - 8 - choice.other_width, 266, choice.other_width, 25);
+  other_.setAutoDefault(false);
+  other_.setVisible(!choice.other_button.empty());
   choose_.setDefault(!choice.choose_button.empty());
   choose_.setVisible(!choice.choose_button.empty());
   Named(cancel_, "cmdCancel").setGeometry(right - 82, 266, 82, 25);
   cancel_.setAutoDefault(false);
   cancel_.setDefault(choice.choose_button.empty());
-  choose_.setEnabled(PickedRow().has_value());
+  choose_.setEnabled(!PickedRows().empty());
   QObject::connect(&list_, &QTreeWidget::itemSelectionChanged, this,
-                   [this] { choose_.setEnabled(PickedRow().has_value()); });
+                   [this] { choose_.setEnabled(!PickedRows().empty()); });
   QObject::connect(&choose_, &QPushButton::clicked, this, [this] {
-    if (PickedRow()) {
+    if (!PickedRows().empty()) {
       accept();
     }
   });
+  QObject::connect(&other_, &QPushButton::clicked, this, [this] { done(kOther); });
   QObject::connect(&cancel_, &QPushButton::clicked, this, &QDialog::reject);
   list_.setFocus();
 }
 
-std::optional<std::size_t> ListChooser::PickedRow() const {
-  const QList<QTreeWidgetItem*> picked = list_.selectedItems();
-  if (picked.isEmpty()) {
-    return std::nullopt;
+std::vector<std::size_t> ListChooser::PickedRows() const {
+  std::vector<std::size_t> rows;
+  for (QTreeWidgetItem* item : list_.selectedItems()) {
+    rows.push_back(static_cast<std::size_t>(list_.indexOfTopLevelItem(item)));
   }
-  return static_cast<std::size_t>(list_.indexOfTopLevelItem(picked.front()));
+  std::sort(rows.begin(), rows.end());  // in the order the user clicked them otherwise
+  return rows;
 }
 
-std::optional<std::size_t> ListChooser::Run() {
+ui::ListAnswer ListChooser::Run() {
   setWindowModality(Qt::ApplicationModal);
-  if (exec() != QDialog::Accepted) {
-    return std::nullopt;
+  const int ended = exec();
+  if (ended == kOther) {
+    return {.button = ui::ListAnswer::Button::kOther, .rows = {}};
   }
-  return PickedRow();
+  if (ended != QDialog::Accepted) {
+    return {};
+  }
+  return {.button = ui::ListAnswer::Button::kChoose, .rows = PickedRows()};
 }
 
 }  // namespace qtfront

@@ -1,5 +1,5 @@
-// A modal dialog that lists rows of texts under column headers and lets the user confirm one:
-// the chooser of "Restore Hosts File...".
+// A modal dialog that lists rows of texts under column headers and lets the user confirm one or
+// several: the chooser of "Restore Hosts File..." and the check's result.
 #pragma once
 
 #include <QDialog>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <cstddef>
-#include <optional>
+#include <vector>
 
 #include "ui/common/platform_services.h"
 
@@ -15,17 +15,20 @@ namespace qtfront {
 
 class ListChooser final : public QDialog {
  public:
-  // Made over `owner` (may be null), with the first row picked.
+  // Made over `owner` (may be null), with the rows picked that the choice picks at first.
   ListChooser(QWidget* owner, const ui::ListChoice& choice);
 
-  // Shows the dialog modally and waits; the row confirmed, or nothing.
-  std::optional<std::size_t> Run();
+  // Shows the dialog modally and waits for the user's answer.
+  ui::ListAnswer Run();
 
  private:
-  std::optional<std::size_t> PickedRow() const;
+  static constexpr int kOther = 2;  // what the dialog ends with for the other button
+
+  std::vector<std::size_t> PickedRows() const;
 
   QLabel prompt_;
   QTreeWidget list_;
+  QPushButton other_;
   QPushButton choose_;
   QPushButton cancel_;
 };

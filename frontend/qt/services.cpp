@@ -142,8 +142,7 @@ rir::Result<void> QtServices::StartProgram(const std::string& path, ui::WindowSt
   return {};
 }
 
-std::optional<std::size_t> QtServices::ChooseFromList(const ui::FormView& owner,
-                                                      const ui::ListChoice& choice) {
+ui::ListAnswer QtServices::ChooseFromList(const ui::FormView& owner, const ui::ListChoice& choice) {
   ListChooser chooser(QWidget::find(static_cast<WId>(owner.hWnd())), choice);
   return chooser.Run();
 }

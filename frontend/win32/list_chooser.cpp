@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "controls.h"
 #include "resource.h"
@@ -33,7 +34,7 @@ ListChooser::ListChooser(HWND owner, const ui::ListChoice& choice, const Scale& 
 }
 
 ListChooser::~ListChooser() {
-  Finish(std::nullopt);
+  Finish({});
   Destroy();
 }
 
@@ -43,23 +44,32 @@ void ListChooser::MakeControls(const ui::ListChoice& choice) {
   const int list_width = choice.client_width - 16;
   const HWND prompt = MakeControl(window, "STATIC", std::string(choice.prompt).c_str(), SS_LEFT,
                                   IDC_CHOOSER_PROMPT, {8, 8, list_width, 28}, at);
-  list_ = MakeControl(window, WC_LISTVIEWA, "",
-                      WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, IDC_CHOOSER_LIST,
-                      {8, 40, list_width, 216}, at, WS_EX_CLIENTEDGE);
+  list_ = MakeControl(
+      window, WC_LISTVIEWA, "",
+      WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | (choice.multiple ? 0 : LVS_SINGLESEL),
+      IDC_CHOOSER_LIST, {8, 40, list_width, 216}, at, WS_EX_CLIENTEDGE);
+  selectable_ = choice.selectable;
   // The buttons answer Enter and Esc through the dialog keys, as a dialog's do. A list only to
   // be read has its one button, which closes it, where the other one would be.
   choosing_ = !choice.choose_button.empty();
   const int right = choice.client_width - 8;
+  const int choose_left = right - 90 - choice.choose_width;
+  const HWND other = MakeControl(
+      window, "BUTTON", std::string(choice.other_button).c_str(), WS_TABSTOP | BS_PUSHBUTTON,
+      IDC_CHOOSER_OTHER, {choose_left - 8 - choice.other_width, 266, choice.other_width, 25}, at);
+  if (choice.other_button.empty()) {
+    ShowWindow(other, SW_HIDE);
+  }
   choose_ = MakeControl(window, "BUTTON", std::string(choice.choose_button).c_str(),
                         WS_TABSTOP | (choosing_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), IDOK,
-                        {right - 90 - choice.choose_width, 266, choice.choose_width, 25}, at);
+                        {choose_left, 266, choice.choose_width, 25}, at);
   if (!choosing_) {
     ShowWindow(choose_, SW_HIDE);
   }
   const HWND cancel = MakeControl(window, "BUTTON", std::string(choice.cancel_button).c_str(),
                                   WS_TABSTOP | (choosing_ ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON),
                                   IDCANCEL, {right - 82, 266, 82, 25}, at);
-  for (const HWND control : {prompt, list_, choose_, cancel}) {
+  for (const HWND control : {prompt, list_, other, choose_, cancel}) {
     SetFont(control, font_);
   }
   SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
@@ -93,23 +103,36 @@ void ListChooser::MakeControls(const ui::ListChoice& choice) {
                    reinterpret_cast<LPARAM>(&item));
     }
   }
-  if (!choice.rows.empty()) {
+  bool focused = false;
+  for (std::size_t row = 0; row < choice.rows.size(); ++row) {
+    if (!choice.Selectable(row)) {
+      continue;
+    }
     LVITEMA picked{};
     picked.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    picked.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list_, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&picked));
+    picked.state = LVIS_SELECTED | (focused ? 0 : LVIS_FOCUSED);
+    SendMessageA(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&picked));
+    focused = true;
+    if (!choice.multiple) {
+      break;
+    }
   }
-  EnableWindow(choose_, choosing_ && PickedRow().has_value());
+  EnableWindow(choose_, choosing_ && !PickedRows().empty());
 }
 
-std::optional<std::size_t> ListChooser::PickedRow() const {
-  const auto row = SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-  return row >= 0 ? std::optional(static_cast<std::size_t>(row)) : std::nullopt;
+std::vector<std::size_t> ListChooser::PickedRows() const {
+  std::vector<std::size_t> rows;
+  for (auto row = SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+       row >= 0;
+       row = SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)) {
+    rows.push_back(static_cast<std::size_t>(row));
+  }
+  return rows;
 }
 
-std::optional<std::size_t> ListChooser::Run() {
+ui::ListAnswer ListChooser::Run() {
   if (!hwnd()) {
-    return std::nullopt;
+    return {};
   }
   if (owner_) {
     EnableWindow(owner_, FALSE);
@@ -125,16 +148,16 @@ std::optional<std::size_t> ListChooser::Run() {
     }
     DispatchWithDialogKeys(message);
   }
-  Finish(std::nullopt);  // the program is ending: nothing was chosen
-  return chosen_;
+  Finish({});  // the program is ending: nothing was chosen
+  return answer_;
 }
 
-void ListChooser::Finish(std::optional<std::size_t> row) {
+void ListChooser::Finish(ui::ListAnswer answer) {
   if (done_) {
     return;
   }
   done_ = true;
-  chosen_ = row;
+  answer_ = std::move(answer);
   // The owner takes input again before this window goes, so that it gets the activation back.
   if (owner_ && IsWindow(owner_)) {
     EnableWindow(owner_, TRUE);
@@ -146,24 +169,36 @@ LRESULT ListChooser::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
       if (LOWORD(wparam) == IDOK && !choosing_) {
-        Finish(std::nullopt);  // the list was only to be read
+        Finish({});  // the list was only to be read
       } else if (LOWORD(wparam) == IDOK) {
-        if (const auto row = PickedRow()) {
-          Finish(row);
+        if (std::vector<std::size_t> rows = PickedRows(); !rows.empty()) {
+          Finish({.button = ui::ListAnswer::Button::kChoose, .rows = std::move(rows)});
         }
+      } else if (LOWORD(wparam) == IDC_CHOOSER_OTHER) {
+        Finish({.button = ui::ListAnswer::Button::kOther, .rows = {}});
       } else if (LOWORD(wparam) == IDCANCEL) {
-        Finish(std::nullopt);
+        Finish({});
       }
       return 0;
     case WM_NOTIFY: {
       const auto& header = *reinterpret_cast<const NMHDR*>(lparam);
+      if (header.hwndFrom == list_ && header.code == LVN_ITEMCHANGING) {
+        // A heading is never picked, whether by a click, the keys or a select-all.
+        const auto& change = *reinterpret_cast<const NMLISTVIEW*>(lparam);
+        const auto row = static_cast<std::size_t>(change.iItem);
+        const bool selects =
+            (change.uChanged & LVIF_STATE) != 0 && (change.uNewState & LVIS_SELECTED) != 0;
+        return selects && change.iItem >= 0 && row < selectable_.size() && !selectable_[row]
+                   ? TRUE
+                   : FALSE;
+      }
       if (header.hwndFrom == list_ && header.code == LVN_ITEMCHANGED) {
-        EnableWindow(choose_, choosing_ && PickedRow().has_value());
+        EnableWindow(choose_, choosing_ && !PickedRows().empty());
       }
       return 0;
     }
     case WM_CLOSE:
-      Finish(std::nullopt);
+      Finish({});
       return 0;
     default:
       break;

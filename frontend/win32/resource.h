@@ -29,5 +29,6 @@
 // The list chooser's buttons are IDOK and IDCANCEL, so that Enter and Esc press them.
 #define IDC_CHOOSER_PROMPT 600
 #define IDC_CHOOSER_LIST 601
+#define IDC_CHOOSER_OTHER 602
 #define IDC_PROGRESS_TEXT 610
 #define IDC_PROGRESS_BAR 611

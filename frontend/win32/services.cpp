@@ -99,8 +99,8 @@ rir::Result<void> Win32Services::StartProgram(const std::string& path, ui::Windo
   return {};
 }
 
-std::optional<std::size_t> Win32Services::ChooseFromList(const ui::FormView& owner,
-                                                         const ui::ListChoice& choice) {
+ui::ListAnswer Win32Services::ChooseFromList(const ui::FormView& owner,
+                                             const ui::ListChoice& choice) {
   ListChooser chooser(reinterpret_cast<HWND>(owner.hWnd()), choice, SystemScale());
   return chooser.Run();
 }

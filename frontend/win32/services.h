@@ -54,8 +54,7 @@ class Win32Services final : public ui::PlatformServices {
   void ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& record) override;
   void SetForegroundWindow(const ui::FormView& window) override;
   rir::Result<void> StartProgram(const std::string& path, ui::WindowStyle style) override;
-  std::optional<std::size_t> ChooseFromList(const ui::FormView& owner,
-                                            const ui::ListChoice& choice) override;
+  ui::ListAnswer ChooseFromList(const ui::FormView& owner, const ui::ListChoice& choice) override;
   rir::Result<std::string> ExecutableFolder() override;
   bool HasNotificationArea() override;
   std::vector<rir::Error> FlushResolverCaches() override;

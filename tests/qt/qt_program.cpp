@@ -323,6 +323,23 @@ void QtProgram::SelectRow(testsupport::Window window, int index) {
                     list.visualRect(list.model()->index(index, 0)).center());
 }
 
+void QtProgram::ToggleChooserRow(int index) {
+  auto& list = Find<QTreeView>(WindowOf(testsupport::Window::kChooser), "lvwChoices");
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    list.visualRect(list.model()->index(index, 0)).center());
+}
+
+std::vector<int> QtProgram::ChooserPicked() {
+  const auto& list = Find<QTreeWidget>(WindowOf(testsupport::Window::kChooser), "lvwChoices");
+  std::vector<int> rows;
+  for (int row = 0; row < list.topLevelItemCount(); ++row) {
+    if (list.topLevelItem(row)->isSelected()) {
+      rows.push_back(row);
+    }
+  }
+  return rows;
+}
+
 void QtProgram::PlaceUninstaller() {
   // A stand-in that leaves a mark.
   const std::string uninstaller = folder.File("unins000.exe");

@@ -82,6 +82,8 @@ class QtProgram : public testsupport::ProgramDriver {
   int SelectedRow() override;
   bool RowInView(int index) override;
   void SelectRow(testsupport::Window window, int index) override;
+  void ToggleChooserRow(int index) override;
+  std::vector<int> ChooserPicked() override;
   void PlaceUninstaller() override;
   bool UninstallerRan() override;
 

@@ -457,21 +457,30 @@ TYPED_TEST_P(ProgramScenario, ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem)
   EXPECT_TRUE(program.TakesInput(Window::kMain));
   EXPECT_EQ(program.boxes.size(), 1u) << "a check stopped early proves nothing";
 
-  // A name of the same site that the list lacks and that reaches it is listed apart, and "Block
-  // These Too" adds it and applies.
+  // The names of the same site that the list lacks and that reach it are listed apart under a
+  // heading that cannot be picked, all picked at first; "Block These Too" adds those still
+  // picked, applies and says how the check after it went.
   program.check_stops_after.reset();
-  program.leaking = {"m.leaky.org"};
+  program.leaking = {"m.leaky.org", "mobile.leaky.org"};
   program.InChooser([&] {
     const Rows rows = program.ChooserRows();
-    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows.size(), 3u);
     EXPECT_TRUE(rows[0].starts_with("Also reachable, not in the list")) << rows[0];
     EXPECT_TRUE(rows[1].starts_with("m.leaky.org\tIPv6\t")) << rows[1];
     EXPECT_EQ(program.TextOf(Window::kChooser, "cmdChoose"), "Block These Too");
+    EXPECT_EQ(program.ChooserPicked(), (std::vector<int>{1, 2}));
+    program.ToggleChooserRow(0);
+    program.ToggleChooserRow(2);
+    EXPECT_EQ(program.ChooserPicked(), (std::vector<int>{1}));
+    program.leaking.clear();
     program.ClickOn(Window::kChooser, "cmdChoose");
   });
   program.ChooseMenu("Edit", "Check Blocking...");
   EXPECT_EQ(program.Row(program.RowCount() - 1), "m.leaky.org\tBlocked");
   EXPECT_NE(program.Hosts().find("\tm.leaky.org m.leaky.org."), std::string::npos);
+  EXPECT_EQ(program.Hosts().find("mobile.leaky.org"), std::string::npos);
+  ASSERT_EQ(program.boxes.size(), 4u);
+  EXPECT_NE(program.boxes[3].text.find("All 5 blocked websites"), std::string::npos);
 }
 
 TYPED_TEST_P(ProgramScenario, OffersTheOtherNamesOfAKnownSite) {

@@ -133,6 +133,10 @@ class ProgramDriver : public AnsweredBoxes {
   virtual std::vector<std::string> ChooserRows() = 0;
   // Whether the chooser is a modal window of the main window.
   virtual bool ChooserOwnedByMain() = 0;
+  // Control-clicks a row of the chooser: picks it, or unpicks it, where the list allows.
+  virtual void ToggleChooserRow(int index) = 0;
+  // The chooser's rows picked, in order.
+  virtual std::vector<int> ChooserPicked() = 0;
 
   // Puts a stand-in uninstaller where the program looks for it.
   virtual void PlaceUninstaller() = 0;

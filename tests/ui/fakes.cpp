@@ -141,23 +141,39 @@ std::unique_ptr<ui::Repeating> FakeServices::Every(std::chrono::milliseconds /*i
   return repeats.Add(std::move(tick));
 }
 
-std::optional<std::size_t> FakeServices::ChooseFromList(const ui::FormView& owner,
-                                                        const ui::ListChoice& choice) {
+ui::ListAnswer FakeServices::ChooseFromList(const ui::FormView& owner,
+                                            const ui::ListChoice& choice) {
   choices.push_back(ShownChoice{
       owner.hWnd(), std::string(choice.title), std::string(choice.prompt),
       std::string(choice.choose_button), std::string(choice.cancel_button),
-      std::vector<std::string>(choice.columns.begin(), choice.columns.end()), choice.rows});
+      std::vector<std::string>(choice.columns.begin(), choice.columns.end()), choice.rows,
+      choice.selectable, choice.multiple, std::string(choice.other_button)});
   log_.push_back("choose: " + std::string(choice.title));
   if (while_choosing) {
     while_choosing();
   }
   if (picks.empty()) {
     ADD_FAILURE() << "nobody answers the chooser \"" << choice.title << "\"";
-    return std::nullopt;
+    return {};
   }
-  const std::optional<std::size_t> pick = picks.front();
+  ui::ListAnswer answer = std::move(picks.front());
   picks.pop_front();
-  return pick;
+  if (answer.button != ui::ListAnswer::Button::kChoose || !choice.multiple) {
+    for (const std::size_t row : answer.rows) {
+      EXPECT_TRUE(row < choice.rows.size() && choice.Selectable(row)) << "row " << row;
+    }
+    return answer;
+  }
+  // Of several, the rows that may be picked are picked at first; the user unpicks these.
+  std::vector<std::size_t> picked;
+  for (std::size_t row = 0; row < choice.rows.size(); ++row) {
+    if (choice.Selectable(row) &&
+        std::find(answer.rows.begin(), answer.rows.end(), row) == answer.rows.end()) {
+      picked.push_back(row);
+    }
+  }
+  answer.rows = std::move(picked);
+  return answer;
 }
 
 void FakeServices::EndProgram() {

@@ -166,7 +166,19 @@ struct ShownChoice {
   std::string cancel_button;
   std::vector<std::string> columns;
   std::vector<std::vector<std::string>> rows;
+  std::vector<bool> selectable;
+  bool multiple = false;
+  std::string other_button;
 };
+
+// The user's answer to a chooser (Cancel is ui::ListAnswer{}): the choose button with `row`
+// picked; or, in a choice of several, with all the rows picked at first but `unpicked`.
+inline ui::ListAnswer Pick(std::size_t row) {
+  return {.button = ui::ListAnswer::Button::kChoose, .rows = {row}};
+}
+inline ui::ListAnswer PickAllBut(std::vector<std::size_t> unpicked) {
+  return {.button = ui::ListAnswer::Button::kChoose, .rows = std::move(unpicked)};
+}
 
 class FakeServices : public ui::PlatformServices {
  public:
@@ -177,8 +189,7 @@ class FakeServices : public ui::PlatformServices {
   void ShellNotifyIcon(ui::TrayRequest request, const ui::TrayRecord& record) override;
   void SetForegroundWindow(const ui::FormView& window) override;
   rir::Result<void> StartProgram(const std::string& path, ui::WindowStyle style) override;
-  std::optional<std::size_t> ChooseFromList(const ui::FormView& owner,
-                                            const ui::ListChoice& choice) override;
+  ui::ListAnswer ChooseFromList(const ui::FormView& owner, const ui::ListChoice& choice) override;
   rir::Result<std::string> ExecutableFolder() override { return folder_; }
   bool HasNotificationArea() override { return has_notification_area; }
   std::vector<rir::Error> FlushResolverCaches() override {
@@ -205,8 +216,8 @@ class FakeServices : public ui::PlatformServices {
   std::vector<ShownBox> boxes;
   std::deque<ui::MsgBoxResult> answers;  // for Yes/No questions, in order
   std::vector<ShownChoice> choices;
-  std::deque<std::optional<std::size_t>> picks;  // the user's answer to each chooser, in order
-  std::function<void()> while_choosing;          // what else happens while a chooser is open
+  std::deque<ui::ListAnswer> picks;      // the user's answer to each chooser, in order
+  std::function<void()> while_choosing;  // what else happens while a chooser is open
   std::map<std::pair<ui::WindowHandle, std::uint32_t>, ui::TrayRecord> icons;  // the shell's
   std::vector<std::pair<std::string, ui::WindowStyle>> started;
   bool has_notification_area = true;

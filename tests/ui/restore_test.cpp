@@ -34,7 +34,7 @@ struct Restoring : Program {
     return std::filesystem::exists(history_folder) ? testsupport::FilesIn(history_folder) : 0;
   }
   void Restore(std::optional<std::size_t> pick) {
-    services.picks.push_back(pick);
+    services.picks.push_back(pick ? fakes::Pick(*pick) : ui::ListAnswer{});
     Main().mmuRestore_Click();
   }
 };

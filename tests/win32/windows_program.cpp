@@ -208,6 +208,7 @@ constexpr ControlName kControls[] = {
      win32::kPasswordTable.Id("cmdSavePassword")},
     {testsupport::Window::kChooser, "lvwChoices", IDC_CHOOSER_LIST},
     {testsupport::Window::kChooser, "cmdChoose", IDOK},
+    {testsupport::Window::kChooser, "cmdOther", IDC_CHOOSER_OTHER},
     {testsupport::Window::kChooser, "cmdCancel", IDCANCEL},
     {testsupport::Window::kProgress, "lblProgress", IDC_PROGRESS_TEXT},
     {testsupport::Window::kProgress, "cmdCancel", IDCANCEL},
@@ -437,6 +438,28 @@ void WindowsProgram::SelectRow(testsupport::Window window, int index) {
   state.state = index < 0 ? 0 : LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&state));
+}
+
+void WindowsProgram::ToggleChooserRow(int index) {
+  const HWND list = Control(testsupport::Window::kChooser, "lvwChoices");
+  const auto picked =
+      SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED) != 0;
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  state.state = picked ? LVIS_FOCUSED : LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&state));
+}
+
+std::vector<int> WindowsProgram::ChooserPicked() {
+  const HWND list = Control(testsupport::Window::kChooser, "lvwChoices");
+  std::vector<int> rows;
+  for (auto row = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+       row >= 0;
+       row = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)) {
+    rows.push_back(static_cast<int>(row));
+  }
+  return rows;
 }
 
 void WindowsProgram::PlaceUninstaller() {

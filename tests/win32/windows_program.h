@@ -90,6 +90,8 @@ class WindowsProgram : public testsupport::ProgramDriver {
   int SelectedRow() override;
   bool RowInView(int index) override;
   void SelectRow(testsupport::Window window, int index) override;
+  void ToggleChooserRow(int index) override;
+  std::vector<int> ChooserPicked() override;
   void PlaceUninstaller() override;
   bool UninstallerRan() override;
   // Where a control lies in its parent's client area.

@@ -1,5 +1,7 @@
 #include "ui/common/messages.h"
 
+#include <algorithm>
+
 #include "blocklist/host_name.h"
 
 namespace ui {
@@ -43,6 +45,8 @@ std::string_view Consequence(Failure failure) {
              "told again until the program starts again.";
     case Failure::kRestore:
       return "The hosts file was not restored: it and the list are as they were.";
+    case Failure::kCommentOut:
+      return "The line was not commented out: the hosts file is as it was.";
     case Failure::kBlockAgain:
       return "Another program changed the hosts file, and the blocks it took out could not be "
              "put back. This is not told again until the program starts again.";
@@ -268,23 +272,99 @@ std::string AllBlockedText(std::size_t names) {
          " to this computer, for IPv4 and for IPv6: the blocks hold.";
 }
 
-std::string CheckResultPrompt(std::size_t leaks, std::size_t reachable,
+namespace {
+
+bool Found(const std::vector<blockcheck::Leak>& leaks,
+           const std::vector<blockcheck::Finding>& findings, blockcheck::LeakReason reason) {
+  return std::any_of(leaks.begin(), leaks.end(),
+                     [&](const auto& l) { return l.reason == reason; }) ||
+         std::any_of(findings.begin(), findings.end(),
+                     [&](const auto& f) { return f.reason == reason; });
+}
+
+std::string LinesText(const std::vector<std::size_t>& lines) {
+  std::string text = lines.size() == 1 ? "Line " : "Lines ";
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == lines.size() ? " and " : ", ") + Grouped(lines[i]);
+  }
+  return text;
+}
+
+// What the check found that keeps the names from this computer, most useful first: a line to
+// act on before what only time or a restart mends.
+std::string CausesText(const std::vector<blockcheck::Leak>& leaks,
+                       const std::vector<blockcheck::Finding>& findings) {
+  using blockcheck::LeakReason;
+  std::string text;
+  if (const std::vector<std::size_t> lines = EarlierLines(leaks); !lines.empty()) {
+    const bool one = lines.size() == 1;
+    text += LinesText(lines) + " of the hosts file " + (one ? "comes" : "come") +
+            " before the program's lines and " +
+            (one ? "sends a blocked website" : "send blocked websites") + " elsewhere. ";
+  } else if (Found(leaks, findings, LeakReason::kEarlierHostsLine)) {
+    text += "Another line of the hosts file comes before the program's own lines. ";
+  }
+  if (Found(leaks, findings, LeakReason::kFileNotConsulted)) {
+    text += "The system's resolver does not read the hosts file for some look-ups. ";
+  }
+  if (Found(leaks, findings, LeakReason::kCachedAnswer)) {
+    text +=
+        "A cache still gives answers from before: restarting the browser or the computer "
+        "empties it. ";
+  }
+  if (Found(leaks, findings, LeakReason::kTimedOut)) {
+    text += "Some look-ups got no answer in time. ";
+  }
+  if (text.empty()) {
+    text = "Restarting the browser or the computer empties caches. ";
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::size_t> EarlierLines(const std::vector<blockcheck::Leak>& leaks) {
+  std::vector<std::size_t> lines;
+  for (const blockcheck::Leak& leak : leaks) {
+    if (leak.reason == blockcheck::LeakReason::kEarlierHostsLine && leak.line > 0) {
+      lines.push_back(leak.line);
+    }
+  }
+  std::sort(lines.begin(), lines.end());
+  lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+  return lines;
+}
+
+std::string CommentOutButton(const std::vector<std::size_t>& lines) {
+  return lines.size() == 1 ? "Comment Out Line " + Grouped(lines.front())
+                           : "Comment Out " + Grouped(lines.size()) + " Lines";
+}
+
+std::string LineGoneText(std::size_t line) {
+  return "Line " + Grouped(line) +
+         " of the hosts file is no longer as the check found it, so nothing was commented out. "
+         "Check Blocking again to see the file as it now is.";
+}
+
+std::string CheckResultPrompt(const std::vector<blockcheck::Leak>& leaks,
+                              const std::vector<blockcheck::Finding>& findings,
+                              std::size_t reachable,
                               const blockcheck::BlockCheckProgress& progress) {
-  std::string text = leaks == 0 ? std::string("Every blocked website leads to this computer")
-                                : Grouped(leaks) +
-                                      (leaks == 1 ? " look-up of a blocked website does"
+  const std::size_t count = leaks.size() + findings.size();
+  std::string text = count == 0 ? std::string("Every blocked website leads to this computer")
+                                : CausesText(leaks, findings) + Grouped(count) +
+                                      (count == 1 ? " look-up of a blocked website does"
                                                   : " look-ups of blocked websites do") +
                                       " not lead to this computer";
   if (progress.cancelled) {
     text += " (the check was stopped after " + Grouped(progress.done) + " of " +
             Grouped(progress.total) + ")";
   }
-  text += leaks == 0 ? "." : ". Restarting the browser or the computer empties caches.";
+  text += ".";
   if (reachable > 0) {
     text += " Below, " + Grouped(reachable) + (reachable == 1 ? " name" : " names") +
             " of the same sites that still " + (reachable == 1 ? "reaches" : "reach") +
-            " them: \"" + std::string(kBlockTheseToo) + "\" blocks " +
-            (reachable == 1 ? "it." : "them.");
+            " them, to block those picked.";
   }
   return text;
 }

@@ -69,9 +69,19 @@ std::string CheckProgressText(const blockcheck::BlockCheckProgress& progress);
 std::string AllBlockedText(std::size_t names);
 // Above the list of names that did not, and of the other names of the same sites that the list
 // does not hold and that reach them, listed apart under kAlsoReachableHeading; the progress says
-// when the check was stopped early.
-std::string CheckResultPrompt(std::size_t leaks, std::size_t reachable,
+// when the check was stopped early. Its first sentence names the causes found among `leaks` and
+// `findings`, a line of the hosts file that comes first by its number.
+std::string CheckResultPrompt(const std::vector<blockcheck::Leak>& leaks,
+                              const std::vector<blockcheck::Finding>& findings,
+                              std::size_t reachable,
                               const blockcheck::BlockCheckProgress& progress);
+// The lines of the hosts file, from 1 and each once in order, that come first and map a name of
+// `leaks` elsewhere.
+std::vector<std::size_t> EarlierLines(const std::vector<blockcheck::Leak>& leaks);
+// "Comment Out Line 38", or "Comment Out 3 Lines" for all those lines.
+std::string CommentOutButton(const std::vector<std::size_t>& lines);
+// The line the check found is no longer in the text to save, as it was read.
+std::string LineGoneText(std::size_t line);
 inline constexpr std::string_view kAlsoReachableHeading = "Also reachable, not in the list";
 inline constexpr std::string_view kNotInTheList = "a name of the same site, not in the list";
 inline constexpr std::string_view kBlockTheseToo = "Block These Too";
@@ -116,6 +126,7 @@ enum class Failure {
   kReadKnownSites,
   kBlockAgain,
   kRecordBlocks,
+  kCommentOut,
 };
 
 // What the program put back since the user last heard of it: told once, when the main window

@@ -43,13 +43,23 @@ struct TrayRecord {
 // How a started program's window is shown (2: minimised, with the focus).
 enum class WindowStyle { kMinimizedFocus = 2 };
 
-// A modal window that shows rows of texts under column headers and lets the user pick one.
+// A modal window that shows rows of texts under column headers and lets the user pick one, or
+// several.
 struct ListChoice {
   std::string_view title{};
   std::string_view prompt{};         // above the list
-  std::string_view choose_button{};  // the button that confirms the row picked; the other cancels
+  std::string_view choose_button{};  // the button that confirms the rows picked; the other cancels
   std::vector<std::string_view> columns{};
-  std::vector<std::vector<std::string>> rows{};  // one text per column; the first row is picked
+  std::vector<std::vector<std::string>> rows{};  // one text per column
+  // For each row, whether the user may pick it; empty: every row. A heading among the rows is
+  // shown, never picked.
+  std::vector<bool> selectable{};
+  // Several rows may be picked, and all that may be are picked at first; otherwise the first
+  // that may be is.
+  bool multiple = false;
+  // A button left of the choose button that answers with no row; none when empty.
+  std::string_view other_button{};
+  int other_width = 0;  // its width, in pixels at 96 DPI
   // The other button. A list only to be read has no choose button, and this one closes it.
   std::string_view cancel_button = "Cancel";
   // Pixels at 96 DPI for each column, and the window's width; with none, the first column takes
@@ -57,6 +67,15 @@ struct ListChoice {
   std::vector<int> column_widths{};
   int client_width = 448;
   int choose_width = 82;  // the choose button's width, in pixels at 96 DPI
+
+  bool Selectable(std::size_t row) const { return row >= selectable.size() || selectable[row]; }
+};
+
+// How the user left a ListChoice.
+struct ListAnswer {
+  enum class Button { kCancel, kChoose, kOther };
+  Button button = Button::kCancel;  // kCancel also when the window was closed
+  std::vector<std::size_t> rows;    // kChoose: the rows picked, in order
 };
 
 // A look-up of every blocked name under way, on threads of its own; see blockcheck::BlockCheck.
@@ -107,10 +126,8 @@ class PlatformServices {
   virtual void SetForegroundWindow(const FormView& window) = 0;
   // Starts the program at `path` (no search path) without waiting for it.
   virtual rir::Result<void> StartProgram(const std::string& path, WindowStyle style) = 0;
-  // Shows the choice modally over `owner` and returns the row confirmed; nothing when the user
-  // cancels or closes it.
-  virtual std::optional<std::size_t> ChooseFromList(const FormView& owner,
-                                                    const ListChoice& choice) = 0;
+  // Shows the choice modally over `owner` and returns the button pressed and the rows picked.
+  virtual ListAnswer ChooseFromList(const FormView& owner, const ListChoice& choice) = 0;
   // The folder that holds the running executable, without a trailing separator.
   virtual rir::Result<std::string> ExecutableFolder() = 0;
   virtual bool HasNotificationArea() = 0;

@@ -4,6 +4,7 @@
 // reach them (the www companion, the mobile names, a known site's other names). And the warning
 // about browsers that go past the hosts file altogether.
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -17,9 +18,16 @@ namespace ui {
 
 namespace {
 
-std::vector<std::string> LeakRow(const blockcheck::Leak& leak, std::string why) {
-  return {blocklist::ShownName(leak.name), std::string(blockcheck::FamilyText(leak.family)),
-          leak.address, std::move(why)};
+// A name found leading elsewhere, with every family it was found for.
+struct Reached {
+  blockcheck::Leak first;  // the first look-up that found it
+  std::string families;    // "IPv4, IPv6"
+};
+
+// Each row that shows a name; `families`: what the "For" column says.
+std::vector<std::string> LeakRow(const blockcheck::Leak& leak, std::string families,
+                                 std::string why) {
+  return {blocklist::ShownName(leak.name), std::move(families), leak.address, std::move(why)};
 }
 
 std::string WhyText(const blockcheck::Leak& leak) {
@@ -27,17 +35,22 @@ std::string WhyText(const blockcheck::Leak& leak) {
   return leak.line == 0 ? why : why + " (line " + Grouped(leak.line) + ")";
 }
 
-// What holds for the whole list, then the leaks; then, apart, the other names that reach their
-// sites, which the choose button blocks.
+// What holds for the whole list, then the leaks; then, apart under a heading, the other names
+// that reach their sites: the only rows to pick, all picked at first, for the choose button to
+// block. `comment_out`: the other button's text, for the lines that come first.
 ListChoice LeakChoice(const std::vector<blockcheck::Finding>& findings,
                       const std::vector<blockcheck::Leak>& leaks,
-                      const std::vector<blockcheck::Leak>& reachable, std::string_view prompt) {
+                      const std::vector<Reached>& reachable, std::string_view prompt,
+                      std::string_view comment_out) {
   ListChoice choice{.title = kCheckTitle,
                     .prompt = prompt,
                     .choose_button = reachable.empty() ? std::string_view() : kBlockTheseToo,
                     .columns = {"Website", "For", "Leads to", "Why"},
+                    .multiple = !reachable.empty(),
+                    .other_button = comment_out,
+                    .other_width = 136,
                     .cancel_button = kCheckCloseButton,
-                    .column_widths = {160, 48, 120, 296},
+                    .column_widths = {160, 72, 120, 272},
                     .client_width = 640,
                     .choose_width = 112};
   choice.rows.reserve(findings.size() + leaks.size() + reachable.size() + 1);
@@ -47,13 +60,16 @@ ListChoice LeakChoice(const std::vector<blockcheck::Finding>& findings,
                            std::string(blockcheck::LeakReasonText(finding.reason))});
   }
   for (const blockcheck::Leak& leak : leaks) {
-    choice.rows.push_back(LeakRow(leak, WhyText(leak)));
+    choice.rows.push_back(
+        LeakRow(leak, std::string(blockcheck::FamilyText(leak.family)), WhyText(leak)));
   }
   if (!reachable.empty()) {
     choice.rows.push_back({std::string(kAlsoReachableHeading), "", "", ""});
   }
-  for (const blockcheck::Leak& leak : reachable) {
-    choice.rows.push_back(LeakRow(leak, std::string(kNotInTheList)));
+  choice.selectable.assign(choice.rows.size(), false);
+  for (const Reached& name : reachable) {
+    choice.rows.push_back(LeakRow(name.first, name.families, std::string(kNotInTheList)));
+    choice.selectable.push_back(true);
   }
   return choice;
 }
@@ -97,15 +113,19 @@ void frmRirAvadera::CheckBlocking(bool asked) {
   const blockcheck::BlockCheckProgress progress = check->progress();
   const blockcheck::CheckSummary summary = check->Summary();
   std::vector<blockcheck::Leak> leaks;
-  std::vector<blockcheck::Leak> reachable;  // one row for each other name, its first address
-  std::unordered_set<std::string> listed;
+  std::vector<Reached> reachable;  // one row for each other name, its first address
+  std::unordered_map<std::string, std::size_t> listed;  // where each is in `reachable`
   for (blockcheck::Leak& leak : check->Leaks()) {
     if (!other_set.contains(leak.name)) {
       leaks.push_back(std::move(leak));
-    } else if (!leak.address.empty() && listed.insert(leak.name).second) {
+    } else if (leak.address.empty()) {
       // Only an address proves that the name reaches the site; one that gave no answer in
       // time says nothing of it.
-      reachable.push_back(std::move(leak));
+    } else if (const auto [at, added] = listed.try_emplace(leak.name, reachable.size()); added) {
+      std::string families(blockcheck::FamilyText(leak.family));
+      reachable.push_back({std::move(leak), std::move(families)});
+    } else {
+      reachable[at->second].families += ", " + std::string(blockcheck::FamilyText(leak.family));
     }
   }
   const std::string how =
@@ -118,20 +138,36 @@ void frmRirAvadera::CheckBlocking(bool asked) {
     return;
   }
   const std::string prompt =
-      CheckResultPrompt(leaks.size() + summary.findings.size(), reachable.size(), progress) + how;
-  const auto chosen =
-      services_.ChooseFromList(view_, LeakChoice(summary.findings, leaks, reachable, prompt));
-  if (!chosen || reachable.empty()) {
+      CheckResultPrompt(leaks, summary.findings, reachable.size(), progress) + how;
+  const std::vector<std::size_t> lines = EarlierLines(leaks);
+  const std::string comment_out = lines.empty() ? std::string() : CommentOutButton(lines);
+  const ListChoice choice = LeakChoice(summary.findings, leaks, reachable, prompt, comment_out);
+  const ListAnswer answer = services_.ChooseFromList(view_, choice);
+  if (answer.button == ListAnswer::Button::kOther && !lines.empty()) {
+    CommentOutLines(lines);
     return;
   }
-  // "Block These Too": every name listed apart, as entries of their own, and applied.
-  for (const blockcheck::Leak& leak : reachable) {
-    if (!AppendBlocked(leak.name)) {
+  if (answer.button != ListAnswer::Button::kChoose) {
+    return;
+  }
+  // "Block These Too": the names picked below the heading, as entries of their own; then the
+  // Apply checks again, as every Apply does, and says how it went even when all is blocked,
+  // since the user has just asked for it.
+  const std::size_t first = choice.rows.size() - reachable.size();
+  bool added = false;
+  for (const std::size_t row : answer.rows) {
+    if (row < first || row >= choice.rows.size() || !choice.Selectable(row)) {
+      continue;
+    }
+    if (!AppendBlocked(reachable[row - first].first.name)) {
       break;
     }
+    added = true;
   }
   view_.ShowRows(list_);
-  Apply();
+  if (added && Apply()) {
+    CheckBlocking(true);
+  }
 }
 
 void frmRirAvadera::ShowBrowserWarning() {

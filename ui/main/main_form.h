@@ -130,6 +130,9 @@ class frmRirAvadera {
   // Looks every blocked name up and lists those that are not blocked; `asked` through the menu,
   // and then also says when all are.
   void CheckBlocking(bool asked);
+  // Puts "#" before these lines of the hosts file (from 1, as the check read it), saves as an
+  // Apply does and checks again (ui/main/comment_out.cpp).
+  void CommentOutLines(const std::vector<std::size_t>& lines);
 
   void ShowBrowserWarning();
 

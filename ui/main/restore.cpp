@@ -56,11 +56,12 @@ void frmRirAvadera::mmuRestore_Click() {
     ShowMessage(services_, kNoKeptCopies);
     return;
   }
-  const auto chosen = services_.ChooseFromList(view_, RestoreChoice(*copies));
-  if (!chosen || *chosen >= copies->size()) {
+  const ListAnswer answer = services_.ChooseFromList(view_, RestoreChoice(*copies));
+  if (answer.button != ListAnswer::Button::kChoose || answer.rows.empty() ||
+      answer.rows.front() >= copies->size()) {
     return;
   }
-  RestoreCopy((*copies)[*chosen]);
+  RestoreCopy((*copies)[answer.rows.front()]);
 }
 
 void frmRirAvadera::RestoreCopy(const hostsfile::KeptCopy& copy) {
