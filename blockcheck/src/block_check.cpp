@@ -5,8 +5,16 @@
 // the file, and a check of every name of a long list with the square of the list (1,000 names
 // took 0.16 s, 10,000 about 12 s, 100,000 some 20 minutes). The file is read once instead, and
 // judges every name; the resolver is asked for every name of a list of at most
-// `most_looked_up`, and of a longer one for a sample within `sample_time`, enough to find what the
-// file cannot show (a resolver that does not read it, a cache), which then holds for all.
+// `most_looked_up`, and of a longer one for a sample, enough to find what the file cannot show (a
+// resolver that does not read it, a cache), which then holds for all.
+//
+// How long a sampled check takes. Each look-up costs a read of the whole file, and all of them
+// share the check's time (`check_time`): the blocked names and the other names of the sites, both
+// families. The least sample is looked up whole however long it takes, as without it nothing is
+// known of the resolver; after it, a look-up starts only while the mean time of those done says
+// that it ends within the check's time, and one that still runs at the end (a slow name server
+// behind an other name) is given up rather than waited for: its name counts as not looked up,
+// judged from the file like the rest, so what the check tells stays true.
 //
 // How the time is bounded. Neither getaddrinfo nor GetAddrInfoW can be interrupted, and a lookup
 // that waits on a silent DNS server takes as long as the resolver's own timeouts (5 s times 2
@@ -86,16 +94,20 @@ struct BlockCheck::Shared {
   bool sampled = false;            // a long list: the names not queued are judged from the file
   std::vector<std::size_t> queue;  // the names to look up, in order
   std::vector<std::size_t> slot;   // each name's place in the queue, or kNotQueued
-  std::size_t least_lookups = 0;   // lookups that the sample's time never stops
-  std::optional<Clock::time_point> sample_ends;  // set once the least sample is done
+  std::size_t least_lookups = 0;   // lookups that the check's time never stops
+  Clock::time_point ends;          // the end of the check's time, for a sampled check
+  std::size_t parallel = 1;        // lookups under way at once
 
   mutable std::mutex mutex;
   std::condition_variable changed;
   std::vector<Outcome> outcomes;  // two per queued name: IPv4, then IPv6
   std::size_t next = 0;           // the next lookup to start
-  std::size_t planned = 0;        // lookups to make: fewer once the sample's time is spent
+  std::size_t planned = 0;        // lookups to make: fewer once the check's time is spent
   std::size_t done = 0;
-  std::size_t abandoned = 0;  // workers stuck in a lookup no longer wanted
+  std::size_t abandoned = 0;   // workers stuck in a lookup no longer wanted
+  Clock::duration spent{};     // the time of the lookups decided, summed
+  std::size_t timed = 0;       // and how many they were
+  std::vector<bool> given_up;  // for each queued name: a lookup given up at the check's end
   std::list<Worker> workers;
   bool ready = false;  // the files read and the queue made
   bool cancelled = false;
@@ -106,9 +118,11 @@ struct BlockCheck::Shared {
   void ReadFacts();
   void Plan();
   bool MoreToStart(Clock::time_point now);
+  void GiveUpAtTheEnd(Clock::time_point now);
+  bool LookedUp(std::size_t name, std::size_t lookups) const;
   const detail::NameFacts* FactsOf(std::size_t name) const;
   Outcome ReasonFor(std::size_t lookup) const;
-  void Decide(std::size_t lookup, const LookupAnswer& answer);
+  void Decide(std::size_t lookup, const LookupAnswer& answer, Clock::duration took);
   std::vector<Leak> FileLeaks(std::size_t name) const;
   static void Work(const std::shared_ptr<Shared>& shared, Worker* me);
   static void Supervise(const std::shared_ptr<Shared>& shared);
@@ -141,7 +155,8 @@ Outcome BlockCheck::Shared::ReasonFor(std::size_t lookup) const {
   return outcome;
 }
 
-void BlockCheck::Shared::Decide(std::size_t lookup, const LookupAnswer& answer) {
+void BlockCheck::Shared::Decide(std::size_t lookup, const LookupAnswer& answer,
+                                Clock::duration took) {
   Outcome& outcome = outcomes[lookup];
   outcome.decided = true;
   switch (answer.kind) {
@@ -169,20 +184,51 @@ void BlockCheck::Shared::Decide(std::size_t lookup, const LookupAnswer& answer) 
       break;
   }
   ++done;
-  if (sampled && !sample_ends && done >= least_lookups) {
-    sample_ends = Clock::now() + options.sample_time;
-  }
+  spent += took;
+  ++timed;
 }
 
-// Whether a worker may start the next lookup; with the sample's time spent, the lookups planned
-// end with those under way.
+// Whether a worker may start the next lookup; once the next would end past the check's time, the
+// lookups planned end with those under way.
 bool BlockCheck::Shared::MoreToStart(Clock::time_point now) {
-  if (sampled && next >= least_lookups && next < planned && sample_ends && now >= *sample_ends) {
+  const Clock::duration expected =
+      timed == 0 ? Clock::duration{} : spent / static_cast<Clock::rep>(timed);
+  if (sampled && next >= least_lookups && next < planned && now + expected > ends) {
     // A name's two lookups go together: one looked up for one family only would be judged on
     // half its answer.
     planned = std::min(planned, next + next % 2);
   }
   return !cancelled && next < planned;
+}
+
+// With the check's time spent, the lookups after the least sample that still run are given up,
+// and the names they were for are left to the file, with a name whose second lookup has not
+// started.
+void BlockCheck::Shared::GiveUpAtTheEnd(Clock::time_point now) {
+  if (!sampled || cancelled || now < ends) {
+    return;
+  }
+  for (Worker& worker : workers) {
+    if (!worker.abandoned && worker.lookup != kNoLookup && worker.lookup >= least_lookups) {
+      given_up[worker.lookup / 2] = true;
+      worker.abandoned = true;
+      ++abandoned;
+      ++done;
+    }
+  }
+  if (next >= least_lookups && next < planned) {
+    if (next % 2 == 1) {
+      given_up[next / 2] = true;
+    }
+    planned = next;
+  }
+}
+
+// Whether a name was looked up: its first lookup (`lookups` 1) or both (2) started, and neither
+// given up.
+bool BlockCheck::Shared::LookedUp(std::size_t name, std::size_t lookups) const {
+  const std::size_t at = slot[name];
+  return at != kNotQueued && 2 * at + lookups <= next && !given_up[at];
 }
 
 void BlockCheck::Shared::Work(const std::shared_ptr<Shared>& shared, Worker* me) {
@@ -193,8 +239,9 @@ void BlockCheck::Shared::Work(const std::shared_ptr<Shared>& shared, Worker* me)
       break;
     }
     const std::size_t lookup = s.next++;
+    const auto started = Clock::now();
     me->lookup = lookup;
-    me->deadline = Clock::now() + s.options.per_name;
+    me->deadline = started + s.options.per_name;
     lock.unlock();
     LookupAnswer answer;
     try {
@@ -207,7 +254,7 @@ void BlockCheck::Shared::Work(const std::shared_ptr<Shared>& shared, Worker* me)
       --s.abandoned;  // its lookup was given up; what it found comes too late
       break;
     }
-    s.Decide(lookup, answer);
+    s.Decide(lookup, answer, Clock::now() - started);
     me->lookup = kNoLookup;
     s.changed.notify_all();
   }
@@ -233,6 +280,13 @@ void BlockCheck::Shared::ReadFacts() {
 // while the time lasts.
 void BlockCheck::Shared::Plan() {
   sampled = hosts.read && (blocked > options.most_looked_up || hosts.bytes > options.large_file);
+  // A look-up in a long file is a read of it, work for a processor: more at once than there are
+  // processors take no less time together, and each of them takes longer, until the least sample
+  // runs past its time limits on a busy machine.
+  parallel = options.parallel;
+  if (sampled) {
+    parallel = std::min<std::size_t>(parallel, std::max(1U, std::thread::hardware_concurrency()));
+  }
   if (!sampled) {
     queue.resize(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -284,6 +338,7 @@ void BlockCheck::Shared::Plan() {
   }
   const std::lock_guard lock(mutex);
   outcomes.resize(2 * queue.size());
+  given_up.resize(queue.size());
   planned = outcomes.size();
   ready = true;
 }
@@ -296,6 +351,7 @@ void BlockCheck::Shared::Supervise(const std::shared_ptr<Shared>& shared) {
   for (;;) {
     const auto now = Clock::now();
     auto wake = now + kSupervisorTurn;
+    s.GiveUpAtTheEnd(now);
     std::size_t running = 0;
     for (auto worker = s.workers.begin(); worker != s.workers.end();) {
       if (worker->ended) {
@@ -307,11 +363,15 @@ void BlockCheck::Shared::Supervise(const std::shared_ptr<Shared>& shared) {
           worker->abandoned = true;
           ++s.abandoned;
         } else if (worker->deadline <= now) {
-          s.Decide(worker->lookup, LookupAnswer{LookupAnswer::Kind::kNoAnswer, {}});
+          s.Decide(worker->lookup, LookupAnswer{LookupAnswer::Kind::kNoAnswer, {}},
+                   s.options.per_name);
           worker->abandoned = true;
           ++s.abandoned;
         } else {
           wake = std::min(wake, worker->deadline);
+          if (s.sampled && s.ends > now && worker->lookup >= s.least_lookups) {
+            wake = std::min(wake, s.ends);
+          }
         }
       }
       if (!worker->abandoned) {
@@ -323,7 +383,7 @@ void BlockCheck::Shared::Supervise(const std::shared_ptr<Shared>& shared) {
     if (nothing_left && running == 0) {
       break;
     }
-    while (!nothing_left && running < s.options.parallel && s.abandoned < kMostAbandoned &&
+    while (!nothing_left && running < s.parallel && s.abandoned < kMostAbandoned &&
            running < s.planned - s.next) {
       Worker& worker = s.workers.emplace_back();
       try {
@@ -374,6 +434,7 @@ BlockCheck::BlockCheck(std::vector<std::string> names, BlockCheckOptions options
   s.options.parallel = std::max<std::size_t>(s.options.parallel, 1);
   s.blocked = std::min(s.options.first_other, s.names.size());
   s.look_up = s.options.lookup ? s.options.lookup : LookupFunction(SystemLookup);
+  s.ends = Clock::now() + s.options.check_time;
   // Until the files are read, as many lookups as a look-up of every name makes.
   s.planned = 2 * s.names.size();
   detail::PrepareLookups();
@@ -409,8 +470,7 @@ std::vector<Leak> BlockCheck::Leaks() const {
     const std::size_t at = s.slot[name];
     // Either lookup started: a check cancelled between a name's two still tells what the first
     // found.
-    const bool looked_up = at != kNotQueued && 2 * at < s.next;
-    if (!looked_up) {
+    if (!s.LookedUp(name, 1)) {
       if (s.sampled && !s.cancelled) {
         const std::vector<Leak> shown = s.FileLeaks(name);
         leaks.insert(leaks.end(), shown.begin(), shown.end());
@@ -440,8 +500,7 @@ CheckSummary BlockCheck::Summary() const {
     return summary;
   }
   for (std::size_t name = 0; name < s.names.size(); ++name) {
-    const std::size_t at = s.slot[name];
-    const bool looked_up = at != kNotQueued && 2 * at + 1 < s.next;
+    const bool looked_up = s.LookedUp(name, 2);
     summary.looked_up += looked_up ? 1 : 0;
     if (!looked_up && name < s.blocked) {
       summary.judged += s.sampled ? 1 : 0;

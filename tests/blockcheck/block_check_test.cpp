@@ -337,6 +337,45 @@ TEST(BlockCheck, ALongListIsLookedUpInPartAndJudgedFromTheFile) {
   EXPECT_EQ(leaks[0].line, 1u);
 }
 
+// A long list's lookups share the check's time: the least sample is looked up whole even when
+// the time is spent before it ends, and a lookup still under way at the end is given up, its
+// name left out rather than waited for.
+TEST(BlockCheck, ALongListsLookupsEndWithTheChecksTime) {
+  TempFolder folder;
+  std::string hosts;
+  std::vector<std::string> names;
+  for (int i = 0; i < 3000; ++i) {
+    names.push_back("name" + std::to_string(i) + ".example");
+    hosts += "127.0.0.1 \t" + names.back() + "\n::1 \t" + names.back() + "\n";
+  }
+  WriteBytes(folder.File("hosts"), hosts);
+  names.push_back("www.silent.example");  // another name of a site, whose server never answers
+  auto gate = std::make_shared<Gate>();
+  const auto hanging = HangingAt(gate);
+  BlockCheckOptions options;
+  options.hosts_path = folder.File("hosts");
+  options.nsswitch_path.clear();
+  options.first_other = 3000;
+  options.most_looked_up = 100;
+  options.least_sample = 10;
+  options.per_name = 600s;
+  options.lookup = [hanging](const std::string& name, AddressFamily family) {
+    return name == "www.silent.example" ? hanging(name, family) : Addresses({"127.0.0.1", "::1"});
+  };
+  for (const auto time : {0ms, 300ms}) {
+    options.check_time = time;
+    BlockCheck check(names, options);
+    ASSERT_TRUE(WaitForEnd(check, 30s)) << time.count();
+    const blockcheck::CheckSummary summary = check.Summary();
+    EXPECT_GE(summary.looked_up, 10u) << "the least sample, whatever the time";
+    EXPECT_LE(summary.looked_up, time == 0ms ? 10u : 100u);
+    EXPECT_EQ(summary.looked_up + summary.judged, 3000u);
+    EXPECT_EQ(summary.others_not_looked_up, 1u);
+    EXPECT_TRUE(check.Leaks().empty());
+  }
+  gate->Open();
+}
+
 TEST(BlockCheck, AnEmptyListIsFinishedAtOnce) {
   BlockCheck check({}, BlockCheckOptions{});
   ASSERT_TRUE(WaitForEnd(check, 3s));

@@ -71,8 +71,8 @@ TEST(CheckBlocking, ALongListsResultSaysWhatWasJudgedFromTheFileAndWhatHoldsForA
   ASSERT_EQ(program.services.choices.size(), 1u);
   const fakes::ShownChoice& shown = program.services.choices[0];
   EXPECT_EQ(shown.rows.at(0).at(0), "a.example and 99,999 other blocked names");
-  EXPECT_NE(shown.prompt.find("32 names were looked up through the system's resolver, and the "
-                              "other 99,968 blocked websites judged from the hosts file"),
+  EXPECT_NE(shown.prompt.find("32 names were looked up through the system's resolver, and "
+                              "99,968 blocked websites judged from the hosts file"),
             std::string::npos)
       << shown.prompt;
 }

@@ -372,14 +372,19 @@ std::string CheckResultPrompt(const std::vector<blockcheck::Leak>& leaks,
 std::string HowCheckedText(const blockcheck::CheckSummary& summary) {
   std::string text;
   if (summary.judged > 0) {
-    text = " " + Grouped(summary.looked_up) + " names were looked up through the system's " +
-           "resolver, and the other " + Grouped(summary.judged) +
+    // The names looked up count the other names of the sites as well, so the judged ones are not
+    // "the other" blocked websites.
+    text = " " + Grouped(summary.looked_up) +
+           (summary.looked_up == 1 ? " name was" : " names were") +
+           " looked up through the system's resolver, and " + Grouped(summary.judged) +
            " blocked websites judged from the hosts file, which the resolver reads again for "
            "each look-up.";
   }
   if (summary.others_not_looked_up > 0) {
     text += " " + Grouped(summary.others_not_looked_up) +
-            " other names of the same sites were not looked up in that time.";
+            (summary.others_not_looked_up == 1 ? " other name of the same sites was"
+                                               : " other names of the same sites were") +
+            " not looked up in that time.";
   }
   return text;
 }

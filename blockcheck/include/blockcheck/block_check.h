@@ -84,7 +84,8 @@ inline constexpr std::string_view kNsswitchPath = "/etc/nsswitch.conf";
 #endif
 
 struct BlockCheckOptions {
-  std::size_t parallel = 16;                 // lookups under way at once
+  // Lookups under way at once; in a sampled check no more than there are processors.
+  std::size_t parallel = 16;
   std::chrono::milliseconds per_name{5000};  // the time one lookup may take
   // The names from this place on are not blocked names but other names of the same sites, which
   // the hosts file does not hold: they are only looked up, never judged from the file.
@@ -92,12 +93,17 @@ struct BlockCheckOptions {
   // A check of more blocked names than this, or over a hosts file larger than `large_file` (the
   // resolver reads all of it at every look-up), looks up only a sample of them: the first
   // `least_sample` names drawn at random, then the other names, then the names the file marked
-  // (a leak it shows), then more drawn names up to `most_looked_up`, for at most `sample_time`
-  // once the least sample is done; the others are judged from the file.
+  // (a leak it shows), then more drawn names up to `most_looked_up`; the others are judged from
+  // the file. All its look-ups share `check_time`, from the start of the check: the least sample
+  // is looked up whole whatever it takes, as it shows what holds for all; after it a look-up
+  // starts only when the look-ups so far say it ends in the time left, and one still under way
+  // when the time is spent is given up, its name not looked up.
   std::size_t most_looked_up = 2000;
   std::size_t large_file = std::size_t{16} << 20;
-  std::size_t least_sample = 32;
-  std::chrono::milliseconds sample_time{3000};
+  // One name, for both families: an answer that the file gives shows that the resolver reads it,
+  // and at 1,000,000 names each look-up costs a quarter of a second of a processor.
+  std::size_t least_sample = 1;
+  std::chrono::milliseconds check_time{3500};
   std::string hosts_path;  // read once at the start, for the reasons; may be empty
   std::string nsswitch_path{kNsswitchPath};  // read once for kFileNotConsulted; may be empty
   // Whether a cache of earlier answers runs; unset: as the system shows it (the
