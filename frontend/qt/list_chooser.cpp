@@ -32,11 +32,12 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
   setWindowTitle(ToQt(choice.title));
   setWindowIcon(ProgramIcon());
   setFont(DefaultFont());
-  setFixedSize(choice.client_width, 300);
+  const int grow = choice.PromptGrowth();
+  setFixedSize(choice.client_width, 300 + grow);
   const int list_width = choice.client_width - 16;
 
-  PlaceLabel(Named(prompt_, "lblPrompt"), {8, 8, list_width, 28});
-  Named(list_, "lvwChoices").setGeometry(8, 40, list_width, 216);
+  PlaceLabel(Named(prompt_, "lblPrompt"), {8, 8, list_width, 28 + grow});
+  Named(list_, "lvwChoices").setGeometry(8, 40 + grow, list_width, 216);
   list_.setRootIsDecorated(false);
   list_.setItemsExpandable(false);
   list_.setUniformRowHeights(true);
@@ -101,14 +102,14 @@ ListChooser::ListChooser(QWidget* owner, const ui::ListChoice& choice)
   // button, which closes it, where the other one would be.
   const int right = choice.client_width - 8;
   const int choose_left = right - 90 - choice.choose_width;
-  Named(choose_, "cmdChoose").setGeometry(choose_left, 266, choice.choose_width, 25);
+  Named(choose_, "cmdChoose").setGeometry(choose_left, 266 + grow, choice.choose_width, 25);
   Named(other_, "cmdOther")
-      .setGeometry(choose_left - 8 - choice.other_width, 266, choice.other_width, 25);
+      .setGeometry(choose_left - 8 - choice.other_width, 266 + grow, choice.other_width, 25);
   other_.setAutoDefault(false);
   other_.setVisible(!choice.other_button.empty());
   choose_.setDefault(!choice.choose_button.empty());
   choose_.setVisible(!choice.choose_button.empty());
-  Named(cancel_, "cmdCancel").setGeometry(right - 82, 266, 82, 25);
+  Named(cancel_, "cmdCancel").setGeometry(right - 82, 266 + grow, 82, 25);
   cancel_.setAutoDefault(false);
   cancel_.setDefault(choice.choose_button.empty());
   choose_.setEnabled(!PickedRows().empty());

@@ -26,7 +26,7 @@ ListChooser::ListChooser(HWND owner, const ui::ListChoice& choice, const Scale& 
   Create({.class_name = kListChooserClass,
           .caption = title.c_str(),
           .client_width = choice.client_width,
-          .client_height = kClientHeight,
+          .client_height = kClientHeight + choice.PromptGrowth(),
           .owner = owner});
   if (hwnd()) {
     MakeControls(choice);
@@ -42,33 +42,35 @@ void ListChooser::MakeControls(const ui::ListChoice& choice) {
   const HWND window = hwnd();
   const Scale& at = scale();
   const int list_width = choice.client_width - 16;
+  const int grow = choice.PromptGrowth();
   const HWND prompt = MakeControl(window, "STATIC", std::string(choice.prompt).c_str(), SS_LEFT,
-                                  IDC_CHOOSER_PROMPT, {8, 8, list_width, 28}, at);
+                                  IDC_CHOOSER_PROMPT, {8, 8, list_width, 28 + grow}, at);
   list_ = MakeControl(
       window, WC_LISTVIEWA, "",
       WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | (choice.multiple ? 0 : LVS_SINGLESEL),
-      IDC_CHOOSER_LIST, {8, 40, list_width, 216}, at, WS_EX_CLIENTEDGE);
+      IDC_CHOOSER_LIST, {8, 40 + grow, list_width, 216}, at, WS_EX_CLIENTEDGE);
   selectable_ = choice.selectable;
   // The buttons answer Enter and Esc through the dialog keys, as a dialog's do. A list only to
   // be read has its one button, which closes it, where the other one would be.
   choosing_ = !choice.choose_button.empty();
   const int right = choice.client_width - 8;
   const int choose_left = right - 90 - choice.choose_width;
-  const HWND other = MakeControl(
-      window, "BUTTON", std::string(choice.other_button).c_str(), WS_TABSTOP | BS_PUSHBUTTON,
-      IDC_CHOOSER_OTHER, {choose_left - 8 - choice.other_width, 266, choice.other_width, 25}, at);
+  const HWND other =
+      MakeControl(window, "BUTTON", std::string(choice.other_button).c_str(),
+                  WS_TABSTOP | BS_PUSHBUTTON, IDC_CHOOSER_OTHER,
+                  {choose_left - 8 - choice.other_width, 266 + grow, choice.other_width, 25}, at);
   if (choice.other_button.empty()) {
     ShowWindow(other, SW_HIDE);
   }
   choose_ = MakeControl(window, "BUTTON", std::string(choice.choose_button).c_str(),
                         WS_TABSTOP | (choosing_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), IDOK,
-                        {choose_left, 266, choice.choose_width, 25}, at);
+                        {choose_left, 266 + grow, choice.choose_width, 25}, at);
   if (!choosing_) {
     ShowWindow(choose_, SW_HIDE);
   }
   const HWND cancel = MakeControl(window, "BUTTON", std::string(choice.cancel_button).c_str(),
                                   WS_TABSTOP | (choosing_ ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON),
-                                  IDCANCEL, {right - 82, 266, 82, 25}, at);
+                                  IDCANCEL, {right - 82, 266 + grow, 82, 25}, at);
   for (const HWND control : {prompt, list_, other, choose_, cancel}) {
     SetFont(control, font_);
   }

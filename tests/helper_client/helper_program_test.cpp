@@ -68,7 +68,7 @@ TEST(ProgramWithHelper, LogsInAndAppliesThroughTheHelper) {
     check(program.main_view().restart_notice, "the Apply counts");
     check(testsupport::FilesIn(program.folder.File("history")) == 1,
           "the helper kept the file's earlier text");
-    check(program.services.boxes.size() == 2, "nothing else was told but the www name");
+    check(program.services.boxes.size() == 1, "nothing else was told but the wrong password");
     check(program.services.flushes == 0, "the helper emptied the caches itself");
     check(program.services.wait_texts.back().starts_with("Waiting for the administrator"),
           "the window said what it waited for");

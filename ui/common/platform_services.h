@@ -67,6 +67,10 @@ struct ListChoice {
   std::vector<int> column_widths{};
   int client_width = 448;
   int choose_width = 82;  // the choose button's width, in pixels at 96 DPI
+  int prompt_lines = 2;   // the room above the list, in lines of text: a longer prompt is cut
+
+  // How far the list and the buttons lie below where a prompt of two lines leaves them.
+  int PromptGrowth() const { return (prompt_lines - 2) * 14; }
 
   bool Selectable(std::size_t row) const { return row >= selectable.size() || selectable[row]; }
 };

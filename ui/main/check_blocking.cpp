@@ -52,7 +52,8 @@ ListChoice LeakChoice(const std::vector<blockcheck::Finding>& findings,
                     .cancel_button = kCheckCloseButton,
                     .column_widths = {160, 72, 120, 272},
                     .client_width = 640,
-                    .choose_width = 112};
+                    .choose_width = 112,
+                    .prompt_lines = 4};  // the causes found, the count, the other names
   choice.rows.reserve(findings.size() + leaks.size() + reachable.size() + 1);
   for (const blockcheck::Finding& finding : findings) {
     choice.rows.push_back({FindingNamesText(finding),
