@@ -49,8 +49,7 @@ TYPED_TEST_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow) {
                                   "b.org\tBlocked", "www.b.org\tBlocked"}));
   EXPECT_EQ(program.SelectedRow(), 2);
   EXPECT_TRUE(program.boxes.empty()) << "an add is told in the status bar";
-  EXPECT_EQ(program.StatusText(),
-            "Added b.org and www.b.org, the other name this site is usually reached through.");
+  EXPECT_EQ(program.StatusText(), "Added b.org and www.b.org, the site's other usual name.");
   EXPECT_EQ(program.TextOf(Window::kMain, "txtWebsite"), "");
   EXPECT_FALSE(program.Enabled(Window::kMain, "cmdAddEntry"));
 
@@ -496,11 +495,10 @@ TYPED_TEST_P(ProgramScenario, OffersTheOtherNamesOfAKnownSite) {
   program.TypeIn(Window::kMain, "txtWebsite", "www.youtube.com");
   program.PressEnterIn(Window::kMain, "txtWebsite");
   ASSERT_EQ(program.boxes.size(), 2u) << "one box: what was added, then the question";
-  EXPECT_EQ(
-      program.boxes[1].text,
-      "Added www.youtube.com and youtube.com, the other name this site is usually reached "
-      "through.\n\nyoutube.com is also reached through: youtu.be, www.youtu.be, m.youtube.com. "
-      "Block these too?");
+  EXPECT_EQ(program.boxes[1].text,
+            "Added www.youtube.com and youtube.com, the site's other usual name.\n\nyoutube.com is "
+            "also reached through: youtu.be, www.youtu.be, m.youtube.com. "
+            "Block these too?");
   EXPECT_EQ(program.boxes[1].buttons, ui::MsgBoxButtons::kYesNo);
   EXPECT_TRUE(program.StatusText().ends_with(" Also blocked: 3 other names of youtube.com."))
       << program.StatusText();
@@ -567,8 +565,8 @@ TYPED_TEST_P(ProgramScenario, ShowsNamesAsTheUserKnowsThem) {
             (Rows{program.Local("café-crème\tBlocked"), program.Local("bücher.example\tBlocked"),
                   program.Local("www.bücher.example\tBlocked")}));
   EXPECT_EQ(program.StatusText(),
-            program.Local("Added bücher.example and www.bücher.example, the "
-                          "other name this site is usually reached through."));
+            program.Local("Added bücher.example and www.bücher.example, the site's other "
+                          "usual name."));
   program.ClickOn(Window::kMain, "imgApply");
   EXPECT_EQ(program.Hosts(), old + program.Lines(testsupport::AddedLines("xn--bcher-kva.example")));
 }

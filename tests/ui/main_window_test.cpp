@@ -46,9 +46,7 @@ TEST(MainWindow, TheRoadOfOneRequest) {
   EXPECT_EQ(view.website, "");
   EXPECT_FALSE(view.add_entry_enabled);
   EXPECT_TRUE(program.services.boxes.empty());
-  EXPECT_EQ(view.status,
-            "Added example.com and www.example.com, the other name this site is usually reached "
-            "through.");
+  EXPECT_EQ(view.status, "Added example.com and www.example.com, the site's other usual name.");
 
   // 4. Apply writes it (the lines we did not write stay) and shows the notice.
   program.Main().imgApply_Click();
@@ -89,7 +87,7 @@ TEST(MainWindow, AddEntryFollowsTheBoxAndEnterInAnEmptyBoxDoesNothing) {
             (std::vector<std::string>{"shop.example\tBlocked", "www.shop.example\tBlocked"}));
   EXPECT_EQ(view.status,
             "Added shop.example (the name the system looks up for \"https://Shop.Example/cart\") "
-            "and www.shop.example, the other name this site is usually reached through.");
+            "and www.shop.example, the site's other usual name.");
   program.AddWebsite("intranet");  // a name of one label has no www name
   EXPECT_EQ(view.status, "Added intranet.");
 

@@ -102,7 +102,7 @@ std::string AddedText(std::string_view typed, std::string_view host,
   for (std::size_t i = 0; i < also.size(); ++i) {
     text += (i == 0 ? " and " : ", ") + blocklist::ShownName(also[i]);
   }
-  return text + (also.empty() ? "." : ", the other name this site is usually reached through.");
+  return text + (also.empty() ? "." : ", the site's other usual name.");
 }
 
 std::string OtherNamesAddedText(std::string_view site, std::size_t count) {
