@@ -158,21 +158,9 @@ ui::ListAnswer FakeServices::ChooseFromList(const ui::FormView& owner,
   }
   ui::ListAnswer answer = std::move(picks.front());
   picks.pop_front();
-  if (answer.button != ui::ListAnswer::Button::kChoose || !choice.multiple) {
-    for (const std::size_t row : answer.rows) {
-      EXPECT_TRUE(row < choice.rows.size() && choice.Selectable(row)) << "row " << row;
-    }
-    return answer;
+  for (const std::size_t row : answer.rows) {
+    EXPECT_TRUE(row < choice.rows.size() && choice.Selectable(row)) << "row " << row;
   }
-  // Of several, the rows that may be picked are picked at first; the user unpicks these.
-  std::vector<std::size_t> picked;
-  for (std::size_t row = 0; row < choice.rows.size(); ++row) {
-    if (choice.Selectable(row) &&
-        std::find(answer.rows.begin(), answer.rows.end(), row) == answer.rows.end()) {
-      picked.push_back(row);
-    }
-  }
-  answer.rows = std::move(picked);
   return answer;
 }
 

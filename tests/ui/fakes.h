@@ -176,8 +176,8 @@ struct ShownChoice {
 inline ui::ListAnswer Pick(std::size_t row) {
   return {.button = ui::ListAnswer::Button::kChoose, .rows = {row}};
 }
-inline ui::ListAnswer PickAllBut(std::vector<std::size_t> unpicked) {
-  return {.button = ui::ListAnswer::Button::kChoose, .rows = std::move(unpicked)};
+inline ui::ListAnswer Pick(std::vector<std::size_t> rows) {
+  return {.button = ui::ListAnswer::Button::kChoose, .rows = std::move(rows)};
 }
 
 class FakeServices : public ui::PlatformServices {

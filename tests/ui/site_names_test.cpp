@@ -52,7 +52,7 @@ TEST(SiteNames, ATypedNameBlocksItsWwwAndDottedFormsAndBlockTheseTooTheMobileOne
                                                                      "www.example.com\tBlocked",
                                                                      "news.example.co.uk\tBlocked"},
               "the companion follows the name typed, and a deeper subdomain comes alone");
-        program.services.picks.push_back(fakes::PickAllBut({}));  // "Block These Too"
+        program.services.picks.push_back(fakes::Pick({1, 2}));  // "Block These Too"
         program.Main().imgApply_Click();
         const auto& choice = program.services.choices.at(0);
         check(choice.choose_button == "Block These Too", "the check offers the other names");
@@ -83,7 +83,7 @@ TEST(SiteNames, BlocksOnlyTheNamesLeftPickedAndCommentsOutALineThatComesFirst) {
         program.Start("/etc/hosts");
         program.AddWebsite("example.com");
         auto& picks = program.services.picks;
-        picks.push_back(fakes::PickAllBut({3}));  // not mobile.example.com
+        picks.push_back(fakes::Pick({2}));  // not mobile.example.com
         picks.push_back({.button = ui::ListAnswer::Button::kOther, .rows = {}});  // the line
         picks.emplace_back();                                                     // Close
         program.Main().imgApply_Click();
