@@ -83,7 +83,7 @@ TEST(SiteNames, BlocksOnlyTheNamesLeftPickedAndCommentsOutALineThatComesFirst) {
         program.Start("/etc/hosts");
         program.AddWebsite("example.com");
         auto& picks = program.services.picks;
-        picks.push_back(fakes::Pick({2}));  // not mobile.example.com
+        picks.push_back(fakes::Pick(2));  // not mobile.example.com
         picks.push_back({.button = ui::ListAnswer::Button::kOther, .rows = {}});  // the line
         picks.emplace_back();                                                     // Close
         program.Main().imgApply_Click();
