@@ -98,14 +98,7 @@ void frmRirAvadera::CommentOutLines(const std::vector<std::size_t>& lines) {
     return;
   }
   // Read again, as after a restore, so that the next Apply keeps the line as it now is.
-  list_.Clear();
-  LoadHostsFile();
-  ReportLoad();
-  m_strHostsText = std::move(text);
-  m_blnHostsTextBuilt = true;
-  view_.SetRestartNoticeVisible(true);
-  ShowBrowserWarning();
-  AfterSave(*saved);
+  ShowWrittenText(std::move(text), *saved);
   CheckBlocking(true);
 }
 

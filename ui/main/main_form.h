@@ -127,6 +127,9 @@ class frmRirAvadera {
   // handle.
   void WarnOfSize();
   void RestoreCopy(const hostsfile::KeptCopy& copy);
+  // After a save of a text other than the list's own: the list read again from the file, the text
+  // kept as the one last built, and what an Apply shows after it.
+  void ShowWrittenText(std::string text, const hostsfile::SaveOutcome& saved);
   // Looks every blocked name up and lists those that are not blocked; `asked` through the menu,
   // and then also says when all are.
   void CheckBlocking(bool asked);

@@ -76,16 +76,20 @@ void frmRirAvadera::RestoreCopy(const hostsfile::KeptCopy& copy) {
     ShowFailure(services_, Failure::kRestore, saved.error());
     return;
   }
+  ShowWrittenText(std::move(*text), *saved);
+}
+
+void frmRirAvadera::ShowWrittenText(std::string text, const hostsfile::SaveOutcome& saved) {
   // The list shows the file as it now is, read as at the window's load, so that the lines the
   // program did not write stay in their places at the next Apply.
   list_.Clear();
   LoadHostsFile();
   ReportLoad();
-  m_strHostsText = std::move(*text);
+  m_strHostsText = std::move(text);
   m_blnHostsTextBuilt = true;
   view_.SetRestartNoticeVisible(true);
   ShowBrowserWarning();
-  AfterSave(*saved);
+  AfterSave(saved);
 }
 
 }  // namespace ui
