@@ -84,6 +84,10 @@ std::string_view Pattern(ErrorCode code) {
       return "The blocks were not put back into {}";
     case ErrorCode::kStillBeingWritten:
       return "Another program is still writing {}";
+    case ErrorCode::kLocked:
+      return "The blocks are locked";
+    case ErrorCode::kDamagedLockRecord:
+      return "The record of the lock in {} is damaged";
   }
   return "Unknown failure with {}";
 }

@@ -1,5 +1,6 @@
 #include "control_kinds.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -84,6 +85,8 @@ std::unique_ptr<QWidget> MakeWidget(const ui::layout::Control& control, QWidget&
       return std::make_unique<QTreeView>(&parent);
     case Kind::kStatusBar:
       return MakeStatusBar(parent);
+    case Kind::kCheckBox:
+      return std::make_unique<QCheckBox>(ToQt(control.caption), &parent);
   }
   return std::make_unique<QWidget>(&parent);
 }

@@ -29,6 +29,8 @@ NativeKind NativeKindOf(ui::layout::Kind kind) {
     case Kind::kStatusBar:
       // Placed by the table like any control, not by the status bar itself.
       return {STATUSCLASSNAMEA, CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0};
+    case Kind::kCheckBox:
+      return {"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0};
   }
   return {"STATIC", 0, 0};
 }

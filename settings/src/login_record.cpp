@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "login_record_file.h"
+#include "settings/record_file.h"
 #include "rir/path.h"
 #include "settings/password.h"
 

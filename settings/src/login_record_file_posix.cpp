@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "ini_lock.h"
-#include "login_record_file.h"
+#include "settings/record_file.h"
 #include "rir/posix_file.h"
 
 namespace settings {

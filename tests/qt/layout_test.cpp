@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -71,6 +72,8 @@ bool IsOfKind(QWidget& widget, Kind kind) {
       return qobject_cast<QTreeView*>(&widget) != nullptr;
     case Kind::kStatusBar:
       return qobject_cast<QStatusBar*>(&widget) != nullptr;
+    case Kind::kCheckBox:
+      return qobject_cast<QCheckBox*>(&widget) != nullptr;
   }
   return false;
 }

@@ -24,6 +24,7 @@ enum class Kind {
   kPictureBox,     // shows a picture at its top left corner and holds other controls
   kListView,       // report view
   kStatusBar,
+  kCheckBox,  // a box that is ticked or not, its caption at its right
 };
 
 // Whether the Tab key stops at a control of this kind while it is shown and enabled.

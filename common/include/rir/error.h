@@ -46,8 +46,12 @@ enum class ErrorCode {
   kNoBlockRecord,
   // Another program is still writing the file: the caller looks again a moment later.
   kStillBeingWritten,
+  // The change would lift a block that is locked; the reason says until when.
+  kLocked,
+  // The lock's record is damaged: the blocks stay locked for the longest a lock may last.
+  kDamagedLockRecord,
 };
-inline constexpr ErrorCode kLastErrorCode = ErrorCode::kStillBeingWritten;
+inline constexpr ErrorCode kLastErrorCode = ErrorCode::kDamagedLockRecord;
 
 struct Error {
   ErrorCode code;

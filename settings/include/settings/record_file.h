@@ -1,4 +1,5 @@
-// The login record's file, open and locked against every other process until the object goes.
+// A small record of ours (the count of wrong passwords, the lock's clocks), open and locked
+// against every other process until the object goes.
 // It is rewritten in place under the lock, so the lock can be on the file itself.
 #pragma once
 

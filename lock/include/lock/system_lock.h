@@ -1,0 +1,32 @@
+// The lock as the system side applies it: the Linux helper and its keeping service as root, the
+// Windows program (an administrator) and its service. Each reads the record at `now`, so every
+// use is a checkpoint.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "lock/lock_rules.h"
+#include "lock/lock_store.h"
+
+namespace lock {
+
+// The lock on now; nothing when none is. A damaged record is not an unlock: it is put right as
+// the longest lock over every name the hosts file at `hosts_path` blocks (Lock::recovered).
+rir::Result<std::optional<Lock>> CurrentLock(const LockStore& store, const std::string& hosts_path,
+                                             const Clocks& now);
+
+// Locks every name the hosts file blocks for `length` seconds, or makes the lock on longer
+// (kLocked when it would end sooner).
+rir::Result<Lock> StartLock(const LockStore& store, const std::string& hosts_path,
+                            std::int64_t length, bool count_only_on, const Clocks& now);
+
+// Before `text` is written over the hosts file: kLocked when it would lift a locked block.
+rir::Result<void> CheckSave(const LockStore& store, const std::string& hosts_path,
+                            std::string_view text, const Clocks& now);
+// After `text` was written: what it blocks is locked too, while a lock is on.
+rir::Result<void> AfterSave(const LockStore& store, std::string_view text, const Clocks& now);
+
+}  // namespace lock

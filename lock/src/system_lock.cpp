@@ -1,0 +1,96 @@
+#include "lock/system_lock.h"
+
+#include "hostsfile/block_again.h"
+#include "rir/file_read.h"
+
+namespace lock {
+
+namespace {
+
+rir::Result<std::vector<std::string>> BlockedInFile(const std::string& hosts_path) {
+  std::string text;
+  auto read = rir::ReadFileInPieces(hosts_path, [&text](std::string_view piece, std::size_t size) {
+    text.reserve(size);
+    text.append(piece);
+  });
+  if (!read) {
+    return read.error();
+  }
+  return hostsfile::BlockedNames(text);
+}
+
+// A damaged record becomes the longest lock over what the file blocks; any other failure stays.
+rir::Result<std::optional<Lock>> Mended(const rir::Result<std::optional<Lock>>& before,
+                                        const std::string& hosts_path, const Clocks& now) {
+  if (before || before.error().code != rir::ErrorCode::kDamagedLockRecord) {
+    return before;
+  }
+  auto blocked = BlockedInFile(hosts_path);
+  if (!blocked) {
+    return blocked.error();
+  }
+  return std::optional<Lock>(RecoveredLock(std::move(*blocked), now));
+}
+
+}  // namespace
+
+rir::Result<std::optional<Lock>> CurrentLock(const LockStore& store, const std::string& hosts_path,
+                                             const Clocks& now) {
+  return store.Update(now, [&](const rir::Result<std::optional<Lock>>& before) {
+    return Mended(before, hosts_path, now);
+  });
+}
+
+rir::Result<Lock> StartLock(const LockStore& store, const std::string& hosts_path,
+                            std::int64_t length, bool count_only_on, const Clocks& now) {
+  auto blocked = BlockedInFile(hosts_path);
+  if (!blocked) {
+    return blocked.error();
+  }
+  auto locked = store.Update(now, [&](const rir::Result<std::optional<Lock>>& before)
+                                      -> rir::Result<std::optional<Lock>> {
+    auto current = Mended(before, hosts_path, now);
+    if (!current) {
+      return current.error();
+    }
+    auto made = Lengthened(*current, length, count_only_on, *blocked, now);
+    if (!made) {
+      return made.error();
+    }
+    return std::optional<Lock>(std::move(*made));
+  });
+  if (!locked) {
+    return locked.error();
+  }
+  return **locked;
+}
+
+rir::Result<void> CheckSave(const LockStore& store, const std::string& hosts_path,
+                            std::string_view text, const Clocks& now) {
+  auto current = CurrentLock(store, hosts_path, now);
+  if (!current) {
+    return current.error();
+  }
+  if (*current) {
+    if (auto lifted = UnlockedBy(**current, text); !lifted.empty()) {
+      return Refusal(**current, lifted);
+    }
+  }
+  return {};
+}
+
+rir::Result<void> AfterSave(const LockStore& store, std::string_view text, const Clocks& now) {
+  auto updated = store.Update(now, [&](const rir::Result<std::optional<Lock>>& before)
+                                       -> rir::Result<std::optional<Lock>> {
+    if (!before || !*before) {
+      return before;  // damage is mended at the next read, from the file as it is then
+    }
+    return std::optional<Lock>(LockedAfter(**before, text));
+  });
+  if (!updated) {
+    return updated.error();
+  }
+  return {};
+}
+
+}  // namespace lock
