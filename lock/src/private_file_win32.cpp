@@ -24,7 +24,8 @@ rir::Result<void> ReplacePrivateFile(const std::string& path, std::string_view t
       return rir::SystemFailure(rir::ErrorCode::kFlush, made);
     }
   }
-  if (!MoveFileExA(made.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExA(made.c_str(), path.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     auto failure = rir::SystemFailure(rir::ErrorCode::kReplace, path);
     DeleteFileA(made.c_str());
     return failure;

@@ -47,22 +47,25 @@ rir::Result<Lock> StartLock(const LockStore& store, const std::string& hosts_pat
   if (!blocked) {
     return blocked.error();
   }
-  auto locked = store.Update(now, [&](const rir::Result<std::optional<Lock>>& before)
-                                      -> rir::Result<std::optional<Lock>> {
-    auto current = Mended(before, hosts_path, now);
-    if (!current) {
-      return current.error();
-    }
-    auto made = Lengthened(*current, length, count_only_on, *blocked, now);
-    if (!made) {
-      return made.error();
-    }
-    return std::optional<Lock>(std::move(*made));
-  });
+  auto locked = store.Update(
+      now, [&](const rir::Result<std::optional<Lock>>& before) -> rir::Result<std::optional<Lock>> {
+        auto current = Mended(before, hosts_path, now);
+        if (!current) {
+          return current.error();
+        }
+        auto made = Lengthened(*current, length, count_only_on, *blocked, now);
+        if (!made) {
+          return made.error();
+        }
+        if (made->names.empty()) {
+          return std::optional<Lock>();  // nothing blocked: nothing to lock
+        }
+        return std::optional<Lock>(std::move(*made));
+      });
   if (!locked) {
     return locked.error();
   }
-  return **locked;
+  return *locked ? **locked : Lock{};
 }
 
 rir::Result<void> CheckSave(const LockStore& store, const std::string& hosts_path,
@@ -80,13 +83,13 @@ rir::Result<void> CheckSave(const LockStore& store, const std::string& hosts_pat
 }
 
 rir::Result<void> AfterSave(const LockStore& store, std::string_view text, const Clocks& now) {
-  auto updated = store.Update(now, [&](const rir::Result<std::optional<Lock>>& before)
-                                       -> rir::Result<std::optional<Lock>> {
-    if (!before || !*before) {
-      return before;  // damage is mended at the next read, from the file as it is then
-    }
-    return std::optional<Lock>(LockedAfter(**before, text));
-  });
+  auto updated = store.Update(
+      now, [&](const rir::Result<std::optional<Lock>>& before) -> rir::Result<std::optional<Lock>> {
+        if (!before || !*before) {
+          return before;  // damage is mended at the next read, from the file as it is then
+        }
+        return std::optional<Lock>(LockedAfter(**before, text));
+      });
   if (!updated) {
     return updated.error();
   }

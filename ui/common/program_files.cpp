@@ -29,6 +29,14 @@ rir::Result<settings::LoginRecord> LoginRecordOfProgram(PlatformServices& servic
   return settings::LoginRecord(settings::LoginRecordPathIn(rir::ProgramDataFolder(*folder)));
 }
 
+rir::Result<lock::LockStore> LockStoreOfProgram(PlatformServices& services) {
+  auto folder = services.ExecutableFolder();
+  if (!folder) {
+    return folder.error();
+  }
+  return lock::LockStore(rir::ProgramDataFolder(*folder));
+}
+
 rir::Result<ReadSites> ReadKnownSites(PlatformServices& services) {
   auto folder = services.ExecutableFolder();
   if (!folder) {

@@ -1,5 +1,6 @@
 #include "ui/common/system_files.h"
 
+#include "lock/system_lock.h"
 #include "ui/common/program_files.h"
 
 namespace ui {
@@ -11,8 +12,20 @@ std::string_view FilesBesideProgram::WaitingText() const {
 rir::Result<hostsfile::SaveOutcome> FilesBesideProgram::WriteHosts(
     const std::string& path, std::string_view text, const hostsfile::KeepPreviousText& keep,
     const std::optional<hostsfile::FileStamp>& /*unchanged_since*/) {
+  auto store = LockStoreOfProgram(services_);
+  if (!store) {
+    return store.error();
+  }
+  if (auto allowed = lock::CheckSave(*store, path, text, lock::ReadClocks()); !allowed) {
+    return allowed.error();
+  }
   // The store looked at the stamp a moment ago, in this process.
-  return hostsfile::ReplaceHostsFile(path, text, keep);
+  auto saved = hostsfile::ReplaceHostsFile(path, text, keep);
+  if (saved) {
+    // What this save blocks is locked too; a failure here loosens nothing.
+    static_cast<void>(lock::AfterSave(*store, text, lock::ReadClocks()));
+  }
+  return saved;
 }
 
 rir::Result<std::optional<hostsfile::FinishedSave>> FilesBesideProgram::FinishSave(
@@ -67,6 +80,23 @@ rir::Result<void> FilesBesideProgram::StorePassword(std::string_view typed) {
     return state.error();
   }
   return state->StorePassword(typed);
+}
+
+rir::Result<std::optional<lock::Lock>> FilesBesideProgram::ReadLock(const std::string& path) {
+  auto store = LockStoreOfProgram(services_);
+  if (!store) {
+    return store.error();
+  }
+  return lock::CurrentLock(*store, path, lock::ReadClocks());
+}
+
+rir::Result<lock::Lock> FilesBesideProgram::StartLock(const std::string& path, std::int64_t length,
+                                                      bool count_only_on) {
+  auto store = LockStoreOfProgram(services_);
+  if (!store) {
+    return store.error();
+  }
+  return lock::StartLock(*store, path, length, count_only_on, lock::ReadClocks());
 }
 
 }  // namespace ui

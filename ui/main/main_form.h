@@ -20,6 +20,7 @@
 #include "ui/common/forms.h"
 #include "ui/common/messages.h"
 #include "ui/common/platform_services.h"
+#include "ui/main/lock_state.h"
 #include "ui/main/main_view.h"
 
 namespace ui {
@@ -40,6 +41,9 @@ class frmRirAvadera {
 
   MainView& view() { return view_; }
   const blocklist::BlockList& lvwWebsites() const { return list_; }
+  // The hosts file the list is loaded from, and the lock on its blocks, for the lock window.
+  rir::Result<std::string> HostsPath() const { return hosts_.Path(); }
+  const LockState& Locks() const { return lock_; }
 
   // Events of the window and its controls.
   void Form_Load();
@@ -56,6 +60,7 @@ class frmRirAvadera {
   void mmuRemoveSite_Click();
   void mmuClearAll_Click();
   void mmuCheckBlocking_Click();
+  void mmuLock_Click();
   void mmuPassword_Click();
   void mmuExit_Click();
   void mmuUninstall_Click();
@@ -138,6 +143,9 @@ class frmRirAvadera {
   void CommentOutLines(const std::vector<std::size_t>& lines);
 
   void ShowBrowserWarning();
+  // The lock read anew from the system's record, and its line shown.
+  void ReadLock();
+  void ShowLockLine();
 
   MainView& view_;
   Forms& forms_;
@@ -145,6 +153,8 @@ class frmRirAvadera {
   hostsfile::HostsStore hosts_;
   rir::Result<hostsfile::HostsHistory> history_;
   blocklist::BlockList list_;  // the rows of lvwWebsites
+  LockState lock_;
+  std::string lock_line_;  // as lblLocked shows it
 
   std::int32_t m_lngFoundIndex = 0;  // 1-based, as the list's positions are counted for users
   std::string m_strHostsText;

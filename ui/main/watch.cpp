@@ -77,6 +77,7 @@ void frmRirAvadera::StartWatch() {
   NoteOwnWrite();
   ticker_ = services_.Every(kLookEvery, [this] {
     WatchTick();
+    ShowLockLine();  // the time left, counted down
     // Dropped from here only, never from its own call, nor while a look (its box, its wait)
     // may be on the way.
     if (!watch_busy_ && (!changed_at_ || judged_)) {
