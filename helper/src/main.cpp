@@ -1,14 +1,22 @@
 // rir-avadera-helper: the only part of the Linux program that runs as root, started through
 // pkexec by the program, which runs as the desktop user. One request on standard input, one
-// reply on standard output; see helper/serve.h for what it does and refuses.
+// reply on standard output; see helper/serve.h for what it does and refuses. Started by the
+// service manager with --keep, it keeps the blocks until it is stopped (helper/keeper.h); with
+// --lock-state, it says whether a lock is on, for the package's removal, which a lock refuses.
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <iostream>
 #include <string>
 
+#include "helper/keeper.h"
 #include "helper/serve.h"
 #include "hostsfile/hosts_store.h"
+#include "lock/lock_length.h"
+#include "lock/system_lock.h"
 #include "process_state.h"
 #include "rir/path.h"
 #include "rir/posix_file.h"
@@ -38,9 +46,45 @@ rir::Result<helper::Place> OwnPlace() {
   return place;
 }
 
+// Until the service manager asks it to end (SIGTERM), or someone at a terminal does (SIGINT).
+int KeepBlocks(const helper::Place& place) {
+  sigset_t ending;
+  sigemptyset(&ending);
+  sigaddset(&ending, SIGTERM);
+  sigaddset(&ending, SIGINT);
+  sigprocmask(SIG_BLOCK, &ending, nullptr);
+  const timespec no_wait{};
+  helper::Keep(place, [&] { return sigtimedwait(&ending, nullptr, &no_wait) > 0; });
+  return 0;
+}
+
+// 0 and nothing said when no lock is on; 3 with its end when one is; 1 when that cannot be told.
+int TellLock(const helper::Place& place) {
+  auto on =
+      lock::CurrentLock(lock::LockStore(place.data_folder), place.hosts_path, lock::ReadClocks());
+  if (!on) {
+    std::cerr << rir::DescribeError(on.error()) << "\n";
+    return 1;
+  }
+  if (!*on) {
+    return 0;
+  }
+  std::cout << "The blocks are locked until " << lock::ShownTime((*on)->times.EndsAt()) << ".\n";
+  return 3;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "--keep" || mode == "--lock-state") {
+    auto place = OwnPlace();
+    if (!place) {
+      std::cerr << rir::DescribeError(place.error()) << "\n";
+      return 1;
+    }
+    return mode == "--keep" ? KeepBlocks(*place) : TellLock(*place);
+  }
   // Before anything else: what the user who started it set must not reach the rest.
   const bool in_order = helper::PutProcessStateInOrder();
   ::alarm(kMostSeconds);

@@ -22,6 +22,9 @@ rir::Result<hostsfile::HostsHistory> HostsHistoryOfProgram(PlatformServices& ser
 // The count of wrong passwords, where the program keeps its data.
 rir::Result<settings::LoginRecord> LoginRecordOfProgram(PlatformServices& services);
 
+// Where the program keeps its data: the history, the lock, the keeper's files.
+rir::Result<std::string> DataFolderOfProgram(PlatformServices& services);
+
 // The lock's record, where the program keeps its data.
 rir::Result<lock::LockStore> LockStoreOfProgram(PlatformServices& services);
 

@@ -106,7 +106,9 @@ class frmRirAvadera {
   void Reblocked(const hostsfile::BlockedAgain& again, const std::vector<std::string>& names,
                  std::chrono::steady_clock::time_point now);
   void TellWatchReport();  // now, when the main window is open
-  bool Shown() const;      // the main window open, not minimized
+  // What the system's keeper put back since the last look, added to what the user will hear.
+  void TakeKeeperReport(const std::string& data_folder);
+  bool Shown() const;  // the main window open, not minimized
   WaitShown WatchWaitShown() const;
   void TakeInOtherLines();
   // Before an Apply: the lines of a finished change that the watch has not acted on yet.
@@ -185,6 +187,7 @@ class frmRirAvadera {
   std::size_t back_off_ = 0;  // how many times in a row the blocks were undone at once
   bool watch_busy_ = false;
   std::optional<ReblockReport> m_watchReport;
+  std::uint64_t keeper_seen_ = 0;  // the keeper's count of put-backs the user has heard of
   bool m_blnWatchFailureTold = false;
   bool m_blnRecordFailureTold = false;
   bool m_blnHistoryFailureTold = false;

@@ -39,6 +39,10 @@ class LockStore {
       const rir::Result<std::optional<Lock>>& before)>;
   rir::Result<std::optional<Lock>> Update(const Clocks& now, const Change& change) const;
 
+  // Whether the folder holds a record of a lock at all, without reading or holding it: cheap to
+  // ask at every look.
+  static bool Exists(const std::string& folder);
+
   std::string TimesPath() const;
   std::string NamesPath() const;
 
