@@ -1,18 +1,16 @@
 #include "helper/keeper.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <ctime>
+#include <iostream>
 #include <iterator>
 #include <optional>
 #include <thread>
 
 #include "hostsfile/folder_watch.h"
 #include "hostsfile/keeper_report.h"
+#include "lock/lock_length.h"
 #include "lock/system_lock.h"
-#include "rir/posix_file.h"
 
 namespace helper {
 
@@ -21,32 +19,18 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // What the program reads to learn of the put-backs, counted on from the last report.
-void Report(const Place& place, const hostsfile::BlockedAgain& again) {
+void Report(const std::string& data_folder, const hostsfile::BlockedAgain& again) {
   hostsfile::KeeperReport report =
-      hostsfile::ReadKeeperReport(place.data_folder).value_or(hostsfile::KeeperReport{});
+      hostsfile::ReadKeeperReport(data_folder).value_or(hostsfile::KeeperReport{});
   report.count += 1;
   report.wall = std::time(nullptr);
   report.removed = again.removed;
   report.allowed = again.allowed;
   report.partial = again.partial;
   report.names = again.names;
-  static_cast<void>(rir::ReplaceFileByRename(hostsfile::KeeperReportPath(place.data_folder),
-                                             hostsfile::EncodeKeeperReport(report), 0644));
+  static_cast<void>(lock::ReplaceReadableFile(hostsfile::KeeperReportPath(data_folder),
+                                              hostsfile::EncodeKeeperReport(report)));
 }
-
-// The process id that tells the program a keeper runs, there for as long as this object is.
-class RunningMark {
- public:
-  explicit RunningMark(std::string path) : path_(std::move(path)) {
-    static_cast<void>(rir::ReplaceFileByRename(path_, std::to_string(::getpid()) + "\n", 0644));
-  }
-  RunningMark(const RunningMark&) = delete;
-  RunningMark& operator=(const RunningMark&) = delete;
-  ~RunningMark() { ::unlink(path_.c_str()); }
-
- private:
-  std::string path_;
-};
 
 // How soon the next put-back may be: after blocks undone again within a minute of the last
 // put-back, the tries wait 1, 5, then 15 minutes, as the program's watch waits.
@@ -82,9 +66,21 @@ class Pace {
 
 }  // namespace
 
-void Keep(const Place& place, const std::function<bool()>& stop, const KeepTimes& times) {
-  const RunningMark running(hostsfile::KeeperRunningPath(place.data_folder));
-  hostsfile::FolderWatch watch(place.hosts_path);
+int TellLock(const std::string& hosts_path, const std::string& data_folder) {
+  auto on = lock::CurrentLock(lock::LockStore(data_folder), hosts_path, lock::ReadClocks());
+  if (!on) {
+    std::cerr << rir::DescribeError(on.error()) << "\n";
+    return 1;
+  }
+  if (!*on) {
+    return 0;
+  }
+  std::cout << "The blocks are locked until " << lock::ShownTime((*on)->times.EndsAt()) << ".\n";
+  return 3;
+}
+
+void Keep(const Keeping& keeping, const std::function<bool()>& stop, const KeepTimes& times) {
+  hostsfile::FolderWatch watch(keeping.hosts_path);
   Pace pace;
   std::optional<hostsfile::FileStamp> seen;  // the file as last found holding every block
   bool changed = true;  // at the start: a file replaced while no keeper ran is put right
@@ -94,7 +90,7 @@ void Keep(const Place& place, const std::function<bool()>& stop, const KeepTimes
     const auto now = Clock::now();
     if (now >= next_checkpoint) {
       // Every minute at least, so that a restart loses little of the time that passed.
-      static_cast<void>(lock::CurrentLock(lock::LockStore(place.data_folder), place.hosts_path,
+      static_cast<void>(lock::CurrentLock(lock::LockStore(keeping.data_folder), keeping.hosts_path,
                                           lock::ReadClocks()));
       next_checkpoint = now + times.checkpoint_every;
     }
@@ -104,7 +100,7 @@ void Keep(const Place& place, const std::function<bool()>& stop, const KeepTimes
       look = true;
     }
     if (look) {
-      const auto stamp = hostsfile::StampOf(place.hosts_path);
+      const auto stamp = hostsfile::StampOf(keeping.hosts_path);
       if (!stamp || *stamp != seen) {
         if (!changed) {
           pace.Changed(now);
@@ -113,14 +109,14 @@ void Keep(const Place& place, const std::function<bool()>& stop, const KeepTimes
       }
     }
     if (changed && pace.MayTry(now)) {
-      auto again = PutBlocksBack(place);
+      auto again = keeping.put_back();
       if (again) {
         changed = false;
         if (*again) {
           pace.PutBack(now);
-          Report(place, **again);
+          Report(keeping.data_folder, **again);
         }
-        auto stamp = hostsfile::StampOf(place.hosts_path);
+        auto stamp = hostsfile::StampOf(keeping.hosts_path);
         seen = stamp ? std::optional(*stamp) : std::nullopt;
       }
       // Else another program still writes it, or a save is under way: looked at again soon.

@@ -15,8 +15,7 @@
 #include "helper/keeper.h"
 #include "helper/serve.h"
 #include "hostsfile/hosts_store.h"
-#include "lock/lock_length.h"
-#include "lock/system_lock.h"
+#include "hostsfile/keeper_report.h"
 #include "process_state.h"
 #include "rir/path.h"
 #include "rir/posix_file.h"
@@ -46,6 +45,20 @@ rir::Result<helper::Place> OwnPlace() {
   return place;
 }
 
+// The process id that tells the program a keeper runs, there for as long as this object is.
+class RunningMark {
+ public:
+  explicit RunningMark(std::string path) : path_(std::move(path)) {
+    static_cast<void>(rir::ReplaceFileByRename(path_, std::to_string(::getpid()) + "\n", 0644));
+  }
+  RunningMark(const RunningMark&) = delete;
+  RunningMark& operator=(const RunningMark&) = delete;
+  ~RunningMark() { ::unlink(path_.c_str()); }
+
+ private:
+  std::string path_;
+};
+
 // Until the service manager asks it to end (SIGTERM), or someone at a terminal does (SIGINT).
 int KeepBlocks(const helper::Place& place) {
   sigset_t ending;
@@ -54,23 +67,11 @@ int KeepBlocks(const helper::Place& place) {
   sigaddset(&ending, SIGINT);
   sigprocmask(SIG_BLOCK, &ending, nullptr);
   const timespec no_wait{};
-  helper::Keep(place, [&] { return sigtimedwait(&ending, nullptr, &no_wait) > 0; });
+  const RunningMark running(hostsfile::KeeperRunningPath(place.data_folder));
+  const helper::Keeping keeping{place.hosts_path, place.data_folder,
+                                [&place] { return helper::PutBlocksBack(place); }};
+  helper::Keep(keeping, [&] { return sigtimedwait(&ending, nullptr, &no_wait) > 0; });
   return 0;
-}
-
-// 0 and nothing said when no lock is on; 3 with its end when one is; 1 when that cannot be told.
-int TellLock(const helper::Place& place) {
-  auto on =
-      lock::CurrentLock(lock::LockStore(place.data_folder), place.hosts_path, lock::ReadClocks());
-  if (!on) {
-    std::cerr << rir::DescribeError(on.error()) << "\n";
-    return 1;
-  }
-  if (!*on) {
-    return 0;
-  }
-  std::cout << "The blocks are locked until " << lock::ShownTime((*on)->times.EndsAt()) << ".\n";
-  return 3;
 }
 
 }  // namespace
@@ -83,7 +84,8 @@ int main(int argc, char** argv) {
       std::cerr << rir::DescribeError(place.error()) << "\n";
       return 1;
     }
-    return mode == "--keep" ? KeepBlocks(*place) : TellLock(*place);
+    return mode == "--keep" ? KeepBlocks(*place)
+                            : helper::TellLock(place->hosts_path, place->data_folder);
   }
   // Before anything else: what the user who started it set must not reach the rest.
   const bool in_order = helper::PutProcessStateInOrder();

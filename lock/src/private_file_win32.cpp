@@ -33,4 +33,9 @@ rir::Result<void> ReplacePrivateFile(const std::string& path, std::string_view t
   return {};
 }
 
+// The program that reads it runs as an administrator on Windows.
+rir::Result<void> ReplaceReadableFile(const std::string& path, std::string_view text) {
+  return ReplacePrivateFile(path, text);
+}
+
 }  // namespace lock

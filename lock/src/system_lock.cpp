@@ -1,7 +1,9 @@
 #include "lock/system_lock.h"
 
 #include "hostsfile/block_again.h"
+#include "hostsfile/hosts_history.h"
 #include "rir/file_read.h"
+#include "rir/path.h"
 
 namespace lock {
 
@@ -94,6 +96,49 @@ rir::Result<void> AfterSave(const LockStore& store, std::string_view text, const
     return updated.error();
   }
   return {};
+}
+
+namespace {
+
+std::string AppliedPath(const std::string& folder) {
+  return rir::FileInFolder(folder, "blocked-entries");
+}
+
+}  // namespace
+
+rir::Result<void> RecordApplied(const std::string& folder, std::string_view text) {
+  return RecordAppliedNames(folder, hostsfile::BlockedNames(text));
+}
+
+rir::Result<void> RecordAppliedNames(const std::string& folder,
+                                     const std::vector<std::string>& names) {
+  return ReplacePrivateFile(AppliedPath(folder), EncodeNames(names));
+}
+
+rir::Result<std::vector<std::string>> ReadApplied(const std::string& folder) {
+  auto text = rir::ReadSmallFile(AppliedPath(folder));
+  if (!text) {
+    return text.error();
+  }
+  if (!*text) {
+    return std::vector<std::string>();
+  }
+  return DecodeNames(**text, AppliedPath(folder));
+}
+
+rir::Result<std::optional<hostsfile::BlockedAgain>> PutBackApplied(const std::string& folder,
+                                                                   const std::string& hosts_path) {
+  auto names = ReadApplied(folder);
+  if (!names) {
+    return names.error();
+  }
+  auto on = CurrentLock(LockStore(folder), hosts_path, ReadClocks());
+  if (on && *on) {
+    names->insert(names->end(), (*on)->names.begin(), (*on)->names.end());
+  }
+  const hostsfile::HostsHistory history(rir::FileInFolder(folder, "history"));
+  return hostsfile::BlockAgainInFile(
+      hosts_path, *names, [&history](const std::string& path) { return history.Keep(path); });
 }
 
 }  // namespace lock

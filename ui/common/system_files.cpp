@@ -12,19 +12,32 @@ std::string_view FilesBesideProgram::WaitingText() const {
 rir::Result<hostsfile::SaveOutcome> FilesBesideProgram::WriteHosts(
     const std::string& path, std::string_view text, const hostsfile::KeepPreviousText& keep,
     const std::optional<hostsfile::FileStamp>& /*unchanged_since*/) {
-  auto store = LockStoreOfProgram(services_);
-  if (!store) {
-    return store.error();
+  auto folder = DataFolderOfProgram(services_);
+  if (!folder) {
+    return folder.error();
   }
-  if (auto allowed = lock::CheckSave(*store, path, text, lock::ReadClocks()); !allowed) {
+  const lock::LockStore locks(*folder);
+  if (auto allowed = lock::CheckSave(locks, path, text, lock::ReadClocks()); !allowed) {
     return allowed.error();
+  }
+  // The system's keeper puts back what the last save left blocked: the names go first, so that
+  // it never puts back what this save allows.
+  auto before = lock::ReadApplied(*folder);
+  std::optional<rir::Error> record_failure;
+  if (auto recorded = lock::RecordApplied(*folder, text); !recorded) {
+    record_failure = recorded.error();
   }
   // The store looked at the stamp a moment ago, in this process.
   auto saved = hostsfile::ReplaceHostsFile(path, text, keep);
-  if (saved) {
-    // What this save blocks is locked too; a failure here loosens nothing.
-    static_cast<void>(lock::AfterSave(*store, text, lock::ReadClocks()));
+  if (!saved) {
+    if (before && !record_failure) {
+      static_cast<void>(lock::RecordAppliedNames(*folder, *before));
+    }
+    return saved;
   }
+  saved->record_failure = record_failure;
+  // What this save blocks is locked too; a failure here loosens nothing.
+  static_cast<void>(lock::AfterSave(locks, text, lock::ReadClocks()));
   return saved;
 }
 

@@ -8,10 +8,22 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
+#include <string>
 
-#include "helper/serve.h"
+#include "hostsfile/block_again.h"
+#include "rir/result.h"
 
 namespace helper {
+
+struct Keeping {
+  std::string hosts_path;
+  std::string data_folder;  // the lock's record, the history, the report to the program
+  // Puts back every block kept (the last save's, the locked ones) that the file lacks, as the
+  // program would; nothing when all are in place. An error: another program still writes the
+  // file, or a save is under way: tried again at the next look.
+  std::function<rir::Result<std::optional<hostsfile::BlockedAgain>>()> put_back;
+};
 
 struct KeepTimes {
   std::chrono::milliseconds look_every{250};
@@ -20,7 +32,12 @@ struct KeepTimes {
   std::chrono::seconds checkpoint_every{60};
 };
 
-// Keeps the blocks of `place` until `stop` says to end; it is asked between looks.
-void Keep(const Place& place, const std::function<bool()>& stop, const KeepTimes& times = {});
+// For the package's removal and the uninstaller, which a lock refuses: prints when the lock on the
+// blocks of `hosts_path` ends and gives 3 when one is on; 0 and nothing said when none is; 1 with
+// the reason when that cannot be told.
+int TellLock(const std::string& hosts_path, const std::string& data_folder);
+
+// Keeps the blocks until `stop` says to end; it is asked between looks.
+void Keep(const Keeping& keeping, const std::function<bool()>& stop, const KeepTimes& times = {});
 
 }  // namespace helper
