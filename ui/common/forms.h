@@ -1,4 +1,4 @@
-// The program's three windows as their logic reaches one another. Each exists at most once;
+// The program's windows as their logic reaches one another. Each exists at most once;
 // touching one that is not loaded loads it and runs its load handler.
 #pragma once
 
@@ -9,8 +9,9 @@ namespace ui {
 class frmRirAvadera;
 class frmLogin;
 class frmPassword;
+class frmLock;
 
-enum class FormId { kMain, kLogin, kPassword };
+enum class FormId { kMain, kLogin, kPassword, kLock };
 
 // Why a window is asked to close.
 enum class UnloadMode : std::int16_t {
@@ -28,6 +29,7 @@ class Forms {
   virtual frmRirAvadera& Main() = 0;
   virtual frmLogin& Login() = 0;
   virtual frmPassword& Password() = 0;
+  virtual frmLock& Lock() = 0;
 
   virtual bool IsLoaded(FormId id) const = 0;
   // Asks the window to close (the main window's close decision may refuse) and unloads it.
@@ -37,6 +39,9 @@ class Forms {
   // Loads the password change window if need be and shows it modally; returns once it has
   // unloaded.
   virtual void ShowPasswordModal() = 0;
+  // Loads the lock window if need be and shows it modally over the main window; returns once it
+  // has unloaded.
+  virtual void ShowLockModal() = 0;
 };
 
 }  // namespace ui
