@@ -56,6 +56,7 @@ class frmRirAvadera {
   void mmuRemoveSite_Click();
   void mmuClearAll_Click();
   void mmuCheckBlocking_Click();
+  void mmuLock_Click();
   void mmuPassword_Click();
   void mmuExit_Click();
   void mmuUninstall_Click();
