@@ -100,6 +100,12 @@ ui::frmPassword& Application::Password() {
       });
 }
 
+ui::frmLock& Application::Lock() {
+  return Touch(
+      lock_, [this] { return views_.CreateLockView(*this); },
+      [this](ui::LockView& view) { return std::make_unique<ui::frmLock>(view, *this, services_); });
+}
+
 bool Application::IsLoaded(ui::FormId id) const {
   switch (id) {
     case ui::FormId::kMain:
@@ -108,13 +114,15 @@ bool Application::IsLoaded(ui::FormId id) const {
       return login_.form != nullptr;
     case ui::FormId::kPassword:
       return password_.form != nullptr;
+    case ui::FormId::kLock:
+      return lock_.form != nullptr;
   }
   return false;
 }
 
 bool Application::AnyLoaded() const {
   return IsLoaded(ui::FormId::kMain) || IsLoaded(ui::FormId::kLogin) ||
-         IsLoaded(ui::FormId::kPassword);
+         IsLoaded(ui::FormId::kPassword) || IsLoaded(ui::FormId::kLock);
 }
 
 void Application::Unload(ui::FormId id, ui::UnloadMode mode) {
@@ -125,6 +133,8 @@ void Application::Unload(ui::FormId id, ui::UnloadMode mode) {
       return UnloadSlot(login_, mode);
     case ui::FormId::kPassword:
       return UnloadSlot(password_, mode);
+    case ui::FormId::kLock:
+      return UnloadSlot(lock_, mode);
   }
 }
 
@@ -135,11 +145,19 @@ void Application::ShowPasswordModal() {
   view.ShowModal();
 }
 
+void Application::ShowLockModal() {
+  Lock();
+  // As the password window's: the view outlives the unload that ends its modal loop.
+  ui::LockView& view = *lock_.view;
+  view.ShowModal();
+}
+
 void Application::EndSession() {
   Unload(ui::FormId::kMain, ui::UnloadMode::kSessionEnding);
   // Left loaded only when the main window was not.
   Unload(ui::FormId::kLogin, ui::UnloadMode::kSessionEnding);
   Unload(ui::FormId::kPassword, ui::UnloadMode::kSessionEnding);
+  Unload(ui::FormId::kLock, ui::UnloadMode::kSessionEnding);
 }
 
 void Application::AnotherCopyStarted() {

@@ -8,6 +8,7 @@
 #include "hostsfile/hosts_store.h"
 #include "ui/common/forms.h"
 #include "ui/common/platform_services.h"
+#include "ui/lock/lock_form.h"
 #include "ui/login/login_form.h"
 #include "ui/main/main_form.h"
 #include "ui/password/password_form.h"
@@ -26,9 +27,11 @@ class Application final : public ui::Forms {
   ui::frmRirAvadera& Main() override;
   ui::frmLogin& Login() override;
   ui::frmPassword& Password() override;
+  ui::frmLock& Lock() override;
   bool IsLoaded(ui::FormId id) const override;
   void Unload(ui::FormId id, ui::UnloadMode mode = ui::UnloadMode::kFormCode) override;
   void ShowPasswordModal() override;
+  void ShowLockModal() override;
 
   ui::PlatformServices& services() { return services_; }
   bool AnyLoaded() const;
@@ -67,6 +70,7 @@ class Application final : public ui::Forms {
   Slot<ui::frmRirAvadera, ui::MainView> main_;
   Slot<ui::frmLogin, ui::LoginView> login_;
   Slot<ui::frmPassword, ui::PasswordView> password_;
+  Slot<ui::frmLock, ui::LockView> lock_;
 };
 
 }  // namespace app

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ui/common/forms.h"
+#include "ui/lock/lock_view.h"
 #include "ui/login/login_view.h"
 #include "ui/main/main_view.h"
 #include "ui/password/password_view.h"
@@ -17,6 +18,7 @@ class ViewFactory {
   virtual std::unique_ptr<ui::MainView> CreateMainView(ui::Forms& forms) = 0;
   virtual std::unique_ptr<ui::LoginView> CreateLoginView(ui::Forms& forms) = 0;
   virtual std::unique_ptr<ui::PasswordView> CreatePasswordView(ui::Forms& forms) = 0;
+  virtual std::unique_ptr<ui::LockView> CreateLockView(ui::Forms& forms) = 0;
 };
 
 }  // namespace app

@@ -102,6 +102,7 @@ void MainWindow::MakeMenus() {
   edit.addSeparator()->setObjectName(QStringLiteral("anotherbreak2"));
   item(edit, "mmuCheckBlocking", "Check Blocking...",
        [](Logic& form) { form.mmuCheckBlocking_Click(); });
+  item(edit, "mmuLock", "Lock Blocks...", [](Logic& form) { form.mmuLock_Click(); });
 
   QMenu& help = *menu_bar_.addMenu(QStringLiteral("Help"));
   help.setObjectName(QStringLiteral("mmuHelp"));

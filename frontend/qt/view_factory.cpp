@@ -1,11 +1,25 @@
 #include "view_factory.h"
 
+#include "lock_window.h"
 #include "login_window.h"
 #include "main_window.h"
 #include "password_window.h"
 #include "ui/main/main_form.h"
 
 namespace qtfront {
+
+namespace {
+
+// The window a modal window of the main window belongs to: null while the main window is not
+// loaded.
+QWidget* MainWindowOf(ui::Forms& forms) {
+  if (!forms.IsLoaded(ui::FormId::kMain)) {
+    return nullptr;
+  }
+  return QWidget::find(static_cast<WId>(forms.Main().view().hWnd()));
+}
+
+}  // namespace
 
 std::unique_ptr<ui::MainView> QtViewFactory::CreateMainView(ui::Forms& forms) {
   // The tray icon reports to the main window, as long as it is loaded.
@@ -22,11 +36,11 @@ std::unique_ptr<ui::LoginView> QtViewFactory::CreateLoginView(ui::Forms& forms) 
 }
 
 std::unique_ptr<ui::PasswordView> QtViewFactory::CreatePasswordView(ui::Forms& forms) {
-  QWidget* owner = nullptr;
-  if (forms.IsLoaded(ui::FormId::kMain)) {
-    owner = QWidget::find(static_cast<WId>(forms.Main().view().hWnd()));
-  }
-  return std::make_unique<PasswordWindow>(forms, owner);
+  return std::make_unique<PasswordWindow>(forms, MainWindowOf(forms));
+}
+
+std::unique_ptr<ui::LockView> QtViewFactory::CreateLockView(ui::Forms& forms) {
+  return std::make_unique<LockWindow>(forms, MainWindowOf(forms));
 }
 
 }  // namespace qtfront

@@ -13,6 +13,7 @@ class QtViewFactory final : public app::ViewFactory {
   std::unique_ptr<ui::MainView> CreateMainView(ui::Forms& forms) override;
   std::unique_ptr<ui::LoginView> CreateLoginView(ui::Forms& forms) override;
   std::unique_ptr<ui::PasswordView> CreatePasswordView(ui::Forms& forms) override;
+  std::unique_ptr<ui::LockView> CreateLockView(ui::Forms& forms) override;
 
  private:
   QtServices& services_;

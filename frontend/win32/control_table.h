@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "ui/common/layout.h"
+#include "ui/lock/lock_layout.h"
 #include "ui/login/login_layout.h"
 #include "ui/main/main_layout.h"
 #include "ui/password/password_layout.h"
@@ -31,11 +32,14 @@ struct ControlTable {
 inline constexpr ControlTable kMainTable{ui::kMainLayout, 300};
 inline constexpr ControlTable kLoginTable{ui::kLoginLayout, 400};
 inline constexpr ControlTable kPasswordTable{ui::kPasswordLayout, 500};
+// Past the list chooser's and the progress window's own ids (resource.h).
+inline constexpr ControlTable kLockTable{ui::kLockLayout, 700};
 
 // None may be IDOK (1) or IDCANCEL (2), which the dialog keys send to the window; each window's
 // ids lie apart from the others', so that an id names one control of the program.
 static_assert(kMainTable.first_id > 2);
 static_assert(kMainTable.IdOfRow(kMainTable.layout.controls.size()) <= kLoginTable.first_id);
 static_assert(kLoginTable.IdOfRow(kLoginTable.layout.controls.size()) <= kPasswordTable.first_id);
+static_assert(kPasswordTable.IdOfRow(kPasswordTable.layout.controls.size()) <= kLockTable.first_id);
 
 }  // namespace win32

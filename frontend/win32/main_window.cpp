@@ -262,6 +262,8 @@ void MainWindow::OnCommand(int id, int code) {
       return Raise([](Logic& form) { form.mmuClearAll_Click(); });
     case IDM_CHECK_BLOCKING:
       return Raise([](Logic& form) { form.mmuCheckBlocking_Click(); });
+    case IDM_LOCK:
+      return Raise([](Logic& form) { form.mmuLock_Click(); });
     case IDM_UNINSTALL:
       return Raise([](Logic& form) { form.mmuUninstall_Click(); });
     case IDM_SUPPORT:

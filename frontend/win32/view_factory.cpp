@@ -1,10 +1,21 @@
 #include "view_factory.h"
 
+#include "lock_window.h"
 #include "login_window.h"
 #include "password_window.h"
 #include "ui/main/main_form.h"
 
 namespace win32 {
+
+namespace {
+
+// The owner of a modal window of the main window: null while the main window is not loaded.
+HWND MainWindowOf(ui::Forms& forms) {
+  return forms.IsLoaded(ui::FormId::kMain) ? reinterpret_cast<HWND>(forms.Main().view().hWnd())
+                                           : nullptr;
+}
+
+}  // namespace
 
 std::unique_ptr<ui::MainView> Win32ViewFactory::CreateMainView(ui::Forms& forms) {
   return std::make_unique<MainWindow>(forms, services_, events_, scale_);
@@ -15,10 +26,11 @@ std::unique_ptr<ui::LoginView> Win32ViewFactory::CreateLoginView(ui::Forms& form
 }
 
 std::unique_ptr<ui::PasswordView> Win32ViewFactory::CreatePasswordView(ui::Forms& forms) {
-  const HWND owner = forms.IsLoaded(ui::FormId::kMain)
-                         ? reinterpret_cast<HWND>(forms.Main().view().hWnd())
-                         : nullptr;
-  return std::make_unique<PasswordWindow>(forms, owner, scale_);
+  return std::make_unique<PasswordWindow>(forms, MainWindowOf(forms), scale_);
+}
+
+std::unique_ptr<ui::LockView> Win32ViewFactory::CreateLockView(ui::Forms& forms) {
+  return std::make_unique<LockWindow>(forms, MainWindowOf(forms), scale_);
 }
 
 }  // namespace win32

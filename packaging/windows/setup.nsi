@@ -205,7 +205,7 @@ Section "Uninstall"
   Delete "$INSTDIR\failed-logins"
   Delete "$INSTDIR\lock"
   Delete "$INSTDIR\lock-names"
-  Delete "$INSTDIR\blocked-entries"
+  Delete "$INSTDIR\applied-blocks"
   Delete "$INSTDIR\put-back"
   ; The hosts file's earlier texts that the program kept; the hosts file itself stays.
   Delete "$INSTDIR\history\*.hosts"

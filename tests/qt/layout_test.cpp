@@ -1,9 +1,10 @@
-// The three Qt windows as the layout tables give them: every row of each table checked against
+// The Qt windows as the layout tables give them: every row of each table checked against
 // the widget that the window made of it (its parent, place below the menu bar, size, caption,
 // font, colours, state and kind), and the order of the Tab key walked along the real focus
 // chain. The numbers live in the tables only.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
@@ -22,6 +23,7 @@
 #include "picture_button.h"
 #include "qt_program.h"
 #include "text.h"
+#include "ui/lock/lock_layout.h"
 #include "ui/login/login_layout.h"
 #include "ui/main/main_layout.h"
 #include "ui/password/password_layout.h"
@@ -79,7 +81,7 @@ bool IsOfKind(QWidget& widget, Kind kind) {
 }
 
 QString TextOf(QWidget& widget) {
-  if (auto* button = qobject_cast<QPushButton*>(&widget)) {
+  if (auto* button = qobject_cast<QAbstractButton*>(&widget)) {
     return button->text();
   }
   if (auto* label = qobject_cast<QLabel*>(&widget)) {
@@ -108,7 +110,7 @@ void ExpectRow(QtProgram& program, QWidget* window, const ui::layout::Control& r
   }
   EXPECT_EQ(control.size(), QSize(row.rect.width, row.rect.height));
 
-  if (row.kind == Kind::kPushButton || row.kind == Kind::kLabel) {
+  if (row.kind == Kind::kPushButton || row.kind == Kind::kLabel || row.kind == Kind::kCheckBox) {
     EXPECT_EQ(TextOf(control), qtfront::ToQt(row.caption));
   }
   EXPECT_EQ(control.font().family(), qtfront::ToQt(row.font.face));
@@ -206,28 +208,32 @@ TEST(QtLayout, MenusHaveTheirCaptionsAndNoKeys) {
   QtProgram program;
   program.Start(/*first_run=*/true);
   const auto& bar = program.Find<QMenuBar>(program.Main(), "MenuBar");
-  std::vector<std::string> shown;
+  std::vector<std::vector<std::string>> shown;
   for (QAction* menu : bar.actions()) {
-    shown.push_back(menu->text().toStdString());
+    shown.push_back({menu->text().toStdString()});
     for (QAction* item : menu->menu()->actions()) {
-      shown.push_back("  " + (item->isSeparator() ? std::string("-") : item->text().toStdString()));
+      shown.back().push_back("  " +
+                             (item->isSeparator() ? std::string("-") : item->text().toStdString()));
       EXPECT_TRUE(item->shortcut().isEmpty());
       EXPECT_FALSE(item->isCheckable());
       EXPECT_TRUE(item->isEnabled());
     }
   }
-  EXPECT_EQ(shown,
-            (std::vector<std::string>{"File", "  Apply Settings", "  Restore Hosts File...",
-                                      "  Change Password...", "  -", "  Exit", "Edit",
-                                      "  Allow Site", "  Block Site", "  Remove Site", "  -",
-                                      "  Clear All", "  -", "  Check Blocking...", "Help",
-                                      "  Support", "  -", "  Uninstall Rir Avadera", "  About"}));
-  for (const std::string& caption : shown) {
-    EXPECT_EQ(caption.find('&'), std::string::npos) << "no access key: " << caption;
+  const std::vector<std::vector<std::string>> expected = {
+      {"File", "  Apply Settings", "  Restore Hosts File...", "  Change Password...", "  -",
+       "  Exit"},
+      {"Edit", "  Allow Site", "  Block Site", "  Remove Site", "  -", "  Clear All", "  -",
+       "  Check Blocking...", "  Lock Blocks..."},
+      {"Help", "  Support", "  -", "  Uninstall Rir Avadera", "  About"}};
+  EXPECT_EQ(shown, expected);
+  for (const std::vector<std::string>& menu : shown) {
+    for (const std::string& caption : menu) {
+      EXPECT_EQ(caption.find('&'), std::string::npos) << "no access key: " << caption;
+    }
   }
 }
 
-TEST(QtLayout, LoginAndPasswordWindowsMatchTheirTables) {
+TEST(QtLayout, LoginPasswordAndLockWindowsMatchTheirTables) {
   QtProgram program;
   program.Start(/*first_run=*/true);
   program.app().Login().view().Show();
@@ -238,15 +244,25 @@ TEST(QtLayout, LoginAndPasswordWindowsMatchTheirTables) {
   EXPECT_EQ(password.style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &password),
             '*');
 
-  program.Later([&] {
-    QWidget* change = program.Password();
-    ExpectTable(program, change, ui::kPasswordLayout);
-    ExpectTabOrder(program, change, ui::kPasswordLayout);
-    EXPECT_TRUE(change->isModal());
-    change->close();
-  });
-  program.Menu("mmuPassword");
-  EXPECT_EQ(program.Password(), nullptr);
+  // The windows the main window shows modally, each through its menu item.
+  struct Modal {
+    const char* item;
+    QWidget* (QtProgram::*window)();
+    const ui::layout::FormLayout& layout;
+  };
+  for (const Modal& modal : {Modal{"mmuPassword", &QtProgram::Password, ui::kPasswordLayout},
+                             Modal{"mmuLock", &QtProgram::Lock, ui::kLockLayout}}) {
+    SCOPED_TRACE(modal.item);
+    program.Later([&] {
+      QWidget* window = (program.*modal.window)();
+      ExpectTable(program, window, modal.layout);
+      ExpectTabOrder(program, window, modal.layout);
+      EXPECT_TRUE(window->isModal());
+      window->close();
+    });
+    program.Menu(modal.item);
+    EXPECT_EQ((program.*modal.window)(), nullptr);
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,7 @@
 #include "app/start_up.h"
 #include "fake_block_check.h"
 #include "text.h"
+#include "ui/lock/lock_form.h"
 #include "ui/login/login_form.h"
 #include "ui/main/main_form.h"
 #include "ui/password/password_form.h"
@@ -76,6 +78,8 @@ QWidget* QtProgram::WindowOf(ui::FormId id) {
       return find(application_->Login().view());
     case ui::FormId::kPassword:
       return find(application_->Password().view());
+    case ui::FormId::kLock:
+      return find(application_->Lock().view());
   }
   return nullptr;
 }
@@ -90,6 +94,10 @@ QWidget* QtProgram::Login() {
 
 QWidget* QtProgram::Password() {
   return WindowOf(ui::FormId::kPassword);
+}
+
+QWidget* QtProgram::Lock() {
+  return WindowOf(ui::FormId::kLock);
 }
 
 void QtProgram::Pump() {
@@ -109,6 +117,8 @@ QWidget* QtProgram::WindowOf(testsupport::Window window) {
       return Login();
     case testsupport::Window::kPassword:
       return Password();
+    case testsupport::Window::kLock:
+      return Lock();
     case testsupport::Window::kChooser:
     case testsupport::Window::kProgress: {
       const QString name = window == testsupport::Window::kChooser
@@ -245,6 +255,11 @@ std::string QtProgram::TextOf(testsupport::Window window, std::string_view contr
 
 bool QtProgram::Enabled(testsupport::Window window, std::string_view control) {
   return Control(window, control).isEnabled();
+}
+
+bool QtProgram::Ticked(testsupport::Window window, std::string_view control) {
+  const std::string name(control);
+  return Find<QCheckBox>(WindowOf(window), name.c_str()).isChecked();
 }
 
 bool QtProgram::ControlShown(testsupport::Window window, std::string_view control) {

@@ -35,6 +35,7 @@ class QtProgram : public testsupport::ProgramDriver {
   QWidget* Main();
   QWidget* Login();     // null while the login window is not loaded
   QWidget* Password();  // null while the password window is not loaded
+  QWidget* Lock();      // null while the lock window is not loaded
 
   // A control of `window` by its name from the tables; fails the test when it is missing.
   template <class Control>
@@ -68,6 +69,7 @@ class QtProgram : public testsupport::ProgramDriver {
   std::string TextOf(testsupport::Window window, std::string_view control) override;
   std::string StatusText() override;
   bool Enabled(testsupport::Window window, std::string_view control) override;
+  bool Ticked(testsupport::Window window, std::string_view control) override;
   bool ControlShown(testsupport::Window window, std::string_view control) override;
   void Hide(testsupport::Window window, std::string_view control) override;
   void ChooseMenu(std::string_view menu, std::string_view item) override;

@@ -23,7 +23,7 @@ namespace testsupport {
 
 // The program's windows, the list chooser that "Restore Hosts File..." and a check of the blocks
 // open, and the window that follows that check.
-enum class Window { kMain, kLogin, kPassword, kChooser, kProgress };
+enum class Window { kMain, kLogin, kPassword, kLock, kChooser, kProgress };
 
 // How the user clicks the notification icon.
 enum class TrayClick { kSingle, kContext, kDouble };
@@ -84,6 +84,8 @@ class ProgramDriver : public AnsweredBoxes {
   // What the main window's status bar says beside its fixed panel.
   virtual std::string StatusText() = 0;
   virtual bool Enabled(Window window, std::string_view control) = 0;
+  // Whether a check box is ticked.
+  virtual bool Ticked(Window window, std::string_view control) = 0;
   virtual bool ControlShown(Window window, std::string_view control) = 0;
   // Hides a control, to see the program show it again.
   virtual void Hide(Window window, std::string_view control) = 0;
@@ -120,6 +122,21 @@ class ProgramDriver : public AnsweredBoxes {
   // Runs `action` once the events queued before it have been handled: a modal window that opens
   // in between handles it in its own loop.
   virtual void Later(std::function<void()> action) = 0;
+  // Opens the lock window through its menu item and runs `act` in it; returns once the window
+  // has unloaded (`act` leaves it open: its close box closes it).
+  void InLockWindow(const std::function<void()>& act) {
+    Later([this, act] {
+      if (!Shown(Window::kLock)) {
+        ADD_FAILURE() << "the lock window did not open";
+        return;
+      }
+      act();
+      if (Shown(Window::kLock)) {
+        CloseWithCloseBox(Window::kLock);
+      }
+    });
+    ChooseMenu("Edit", "Lock Blocks...");
+  }
   // Runs `act` in the list chooser once it is open; a chooser that `act` leaves open is a
   // failure, and is cancelled so that the test goes on.
   virtual void InChooser(std::function<void()> act) = 0;

@@ -10,6 +10,7 @@
 
 #include "fake_block_check.h"
 #include "ui/common/system_block_check.h"
+#include "ui/lock/lock_form.h"
 #include "ui/password/password_form.h"
 
 namespace fakes {
@@ -34,6 +35,14 @@ void FakePasswordView::ShowModal() {
   forms_.Unload(ui::FormId::kPassword);
 }
 
+void FakeLockView::ShowModal() {
+  Note("show modal");
+  if (user_) {
+    user_(forms_.Lock());
+  }
+  forms_.Unload(ui::FormId::kLock, ui::UnloadMode::kControlMenu);
+}
+
 std::unique_ptr<ui::MainView> FakeViewFactory::CreateMainView(ui::Forms& /*forms*/) {
   auto view = std::make_unique<FakeMainView>(log_);
   main = view.get();
@@ -51,6 +60,13 @@ std::unique_ptr<ui::PasswordView> FakeViewFactory::CreatePasswordView(ui::Forms&
   auto view = std::make_unique<FakePasswordView>(log_, forms, password_user);
   password = view.get();
   ++password_loads;
+  return view;
+}
+
+std::unique_ptr<ui::LockView> FakeViewFactory::CreateLockView(ui::Forms& forms) {
+  auto view = std::make_unique<FakeLockView>(log_, forms, lock_user);
+  lock = view.get();
+  ++lock_loads;
   return view;
 }
 

@@ -23,6 +23,7 @@ using Log = std::vector<std::string>;
 inline constexpr ui::WindowHandle kMainHandle = 1001;
 inline constexpr ui::WindowHandle kLoginHandle = 1002;
 inline constexpr ui::WindowHandle kPasswordHandle = 1003;
+inline constexpr ui::WindowHandle kLockHandle = 1004;
 inline constexpr std::uintptr_t kIcon = 77;
 
 // The window-level half of every fake view. Window ops are logged as "<window>.<op>".
@@ -132,21 +133,44 @@ class FakePasswordView : public FakeForm<ui::PasswordView> {
   std::function<void(ui::frmPassword&)> user_;
 };
 
+class FakeLockView : public FakeForm<ui::LockView> {
+ public:
+  FakeLockView(Log& log, ui::Forms& forms, std::function<void(ui::frmLock&)> user)
+      : FakeForm("lock", kLockHandle, log), forms_(forms), user_(std::move(user)) {}
+  std::string LengthText() const override { return length; }
+  bool CountOnlyOn() const override { return count_only_on; }
+  void SetEndsText(std::string_view text) override { ends = text; }
+  // As the password window's: the user acts, and a window left open is closed with its box.
+  void ShowModal() override;
+
+  std::string length;
+  bool count_only_on = false;
+  std::string ends;
+
+ private:
+  ui::Forms& forms_;
+  std::function<void(ui::frmLock&)> user_;
+};
+
 class FakeViewFactory : public app::ViewFactory {
  public:
   explicit FakeViewFactory(Log& log) : log_(log) {}
   std::unique_ptr<ui::MainView> CreateMainView(ui::Forms& forms) override;
   std::unique_ptr<ui::LoginView> CreateLoginView(ui::Forms& forms) override;
   std::unique_ptr<ui::PasswordView> CreatePasswordView(ui::Forms& forms) override;
+  std::unique_ptr<ui::LockView> CreateLockView(ui::Forms& forms) override;
 
   // The views of the latest load of each window.
   FakeMainView* main = nullptr;
   FakeLoginView* login = nullptr;
   FakePasswordView* password = nullptr;
+  FakeLockView* lock = nullptr;
   int login_loads = 0;
   int password_loads = 0;
-  // What the user does in the password window each time it is shown.
+  int lock_loads = 0;
+  // What the user does in the password and lock windows each time one is shown.
   std::function<void(ui::frmPassword&)> password_user;
+  std::function<void(ui::frmLock&)> lock_user;
 
  private:
   Log& log_;

@@ -53,6 +53,11 @@ struct Program {
     TypeWebsite(text);
     Main().cmdAddEntry_Click();
   }
+  // The user types into the lock window's length box, which must be open.
+  void TypeLength(const std::string& text) {
+    views.lock->length = text;
+    app().Lock().txtLength_Change();
+  }
   // The user double-clicks the tray icon and types `password` and Enter.
   void LogIn(const std::string& password) {
     Main().nidTray_MouseMessage(ui::kTrayLeftDoubleClick);

@@ -1,4 +1,4 @@
-// The three windows as the layout tables give them: every row of each table checked against the
+// The windows as the layout tables give them: every row of each table checked against the
 // native control that the window made of it (its parent, place, size, caption, font, colours,
 // state and kind), at the usual 96 DPI and scaled for a larger one, and the order of the Tab key
 // walked with the real dialog keys. The numbers live in the tables only.
@@ -91,7 +91,7 @@ void ExpectRow(const WindowsProgram& program, HWND window, const ControlTable& t
   EXPECT_EQ(where.right, scale(row.rect.right()));
   EXPECT_EQ(where.bottom, scale(row.rect.bottom()));
 
-  if (row.kind == Kind::kPushButton || row.kind == Kind::kLabel) {
+  if (row.kind == Kind::kPushButton || row.kind == Kind::kLabel || row.kind == Kind::kCheckBox) {
     EXPECT_EQ(win32::TextOf(control), row.caption);
   }
   if (row.kind != Kind::kPictureBox && row.kind != Kind::kPictureButton) {
@@ -105,6 +105,9 @@ void ExpectRow(const WindowsProgram& program, HWND window, const ControlTable& t
 
   const auto style = static_cast<DWORD>(GetWindowLongPtrA(control, GWL_STYLE));
   EXPECT_EQ((style & WS_TABSTOP) != 0, ui::layout::TakesFocus(row.kind));
+  if (row.kind == Kind::kCheckBox) {
+    EXPECT_EQ(style & BS_TYPEMASK, static_cast<DWORD>(BS_AUTOCHECKBOX)) << "ticks itself";
+  }
   if (row.kind == Kind::kPasswordBox) {
     EXPECT_TRUE(style & ES_PASSWORD);
     EXPECT_EQ(SendMessageA(control, EM_GETPASSWORDCHAR, 0, 0), '*');
@@ -248,7 +251,8 @@ TEST(MainWindowLayout, ListColumnsAndMenus) {
   ASSERT_EQ(GetMenuItemCount(bar), 3);
   const std::vector<std::vector<std::string>> expected = {
       {"File", "Apply Settings", "Restore Hosts File...", "Change Password...", "", "Exit"},
-      {"Edit", "Allow Site", "Block Site", "Remove Site", "", "Clear All", "", "Check Blocking..."},
+      {"Edit", "Allow Site", "Block Site", "Remove Site", "", "Clear All", "", "Check Blocking...",
+       "Lock Blocks..."},
       {"Help", "Support", "", "Uninstall Rir Avadera", "About"}};
   for (UINT menu = 0; menu < 3; ++menu) {
     const HMENU items = GetSubMenu(bar, static_cast<int>(menu));
@@ -263,9 +267,9 @@ TEST(MainWindowLayout, ListColumnsAndMenus) {
   }
 }
 
-class LoginAndPasswordLayout : public testing::TestWithParam<int> {};
+class LoginPasswordAndLockLayout : public testing::TestWithParam<int> {};
 
-TEST_P(LoginAndPasswordLayout, EveryRowOfTheirTables) {
+TEST_P(LoginPasswordAndLockLayout, EveryRowOfTheirTables) {
   const win32::Scale scale{GetParam()};
   WindowsProgram program(scale);
   program.WriteState("[settings]\r\npwd=\r\n");
@@ -279,23 +283,35 @@ TEST_P(LoginAndPasswordLayout, EveryRowOfTheirTables) {
   program.Click(program.Control(login, win32::kLoginTable, "cmdLogin"));  // the empty password
   ASSERT_TRUE(IsWindowVisible(program.Main()));
 
-  bool checked = false;
-  program.Later([&] {
-    const HWND password = program.Password();
-    ExpectTable(program, password, win32::kPasswordTable, scale);
-    EXPECT_EQ(GetFocus(), program.Control(password, win32::kPasswordTable, "txtPassword"));
-    WalkTabKey(program, password, win32::kPasswordTable);
-    EXPECT_EQ(GetWindow(password, GW_OWNER), program.Main());
-    EXPECT_FALSE(IsWindowEnabled(program.Main())) << "modal over the main window";
-    checked = true;
-    SendMessageA(password, WM_CLOSE, 0, 0);
-  });
-  program.Menu(IDM_PASSWORD);
-  EXPECT_TRUE(checked);
-  EXPECT_EQ(program.Password(), nullptr);
-  EXPECT_TRUE(IsWindowEnabled(program.Main()));
+  // The windows the main window shows modally, each through its menu item.
+  struct Modal {
+    int item;
+    HWND (WindowsProgram::*window)();
+    const ControlTable& table;
+    std::string_view first_focus;
+  };
+  for (const Modal& modal :
+       {Modal{IDM_PASSWORD, &WindowsProgram::Password, win32::kPasswordTable, "txtPassword"},
+        Modal{IDM_LOCK, &WindowsProgram::Lock, win32::kLockTable, "txtLength"}}) {
+    SCOPED_TRACE(modal.table.layout.caption);
+    bool checked = false;
+    program.Later([&] {
+      const HWND window = (program.*modal.window)();
+      ExpectTable(program, window, modal.table, scale);
+      EXPECT_EQ(GetFocus(), program.Control(window, modal.table, modal.first_focus));
+      WalkTabKey(program, window, modal.table);
+      EXPECT_EQ(GetWindow(window, GW_OWNER), program.Main());
+      EXPECT_FALSE(IsWindowEnabled(program.Main())) << "modal over the main window";
+      checked = true;
+      SendMessageA(window, WM_CLOSE, 0, 0);
+    });
+    program.Menu(modal.item);
+    EXPECT_TRUE(checked);
+    EXPECT_EQ((program.*modal.window)(), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(program.Main()));
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(At96And144Dpi, LoginAndPasswordLayout, testing::Values(96, 144));
+INSTANTIATE_TEST_SUITE_P(At96And144Dpi, LoginPasswordAndLockLayout, testing::Values(96, 144));
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "list_chooser.h"
 #include "progress_window.h"
 #include "resource.h"
+#include "ui/lock/lock_form.h"
 #include "ui/login/login_form.h"
 #include "ui/main/main_form.h"
 #include "ui/password/password_form.h"
@@ -105,6 +106,12 @@ HWND WindowsProgram::Password() {
              : nullptr;
 }
 
+HWND WindowsProgram::Lock() {
+  return application_->IsLoaded(ui::FormId::kLock)
+             ? reinterpret_cast<HWND>(application_->Lock().view().hWnd())
+             : nullptr;
+}
+
 void WindowsProgram::Pump() {
   MSG message{};
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -165,6 +172,8 @@ HWND WindowsProgram::WindowOf(testsupport::Window window) {
       return Login();
     case testsupport::Window::kPassword:
       return Password();
+    case testsupport::Window::kLock:
+      return Lock();
     case testsupport::Window::kChooser: {
       const HWND chooser = FindWindowA(win32::kListChooserClass, nullptr);
       return chooser && IsWindowVisible(chooser) ? chooser : nullptr;
@@ -206,6 +215,11 @@ constexpr ControlName kControls[] = {
     {testsupport::Window::kPassword, "txtConfirm", win32::kPasswordTable.Id("txtConfirm")},
     {testsupport::Window::kPassword, "cmdSavePassword",
      win32::kPasswordTable.Id("cmdSavePassword")},
+    {testsupport::Window::kLock, "txtLength", win32::kLockTable.Id("txtLength")},
+    {testsupport::Window::kLock, "lblEnds", win32::kLockTable.Id("lblEnds")},
+    {testsupport::Window::kLock, "chkCountOnlyOn", win32::kLockTable.Id("chkCountOnlyOn")},
+    {testsupport::Window::kLock, "cmdLock", win32::kLockTable.Id("cmdLock")},
+    {testsupport::Window::kLock, "cmdCancel", win32::kLockTable.Id("cmdCancel")},
     {testsupport::Window::kChooser, "lvwChoices", IDC_CHOOSER_LIST},
     {testsupport::Window::kChooser, "cmdChoose", IDOK},
     {testsupport::Window::kChooser, "cmdOther", IDC_CHOOSER_OTHER},
@@ -346,8 +360,8 @@ void WindowsProgram::TypeIn(testsupport::Window window, std::string_view control
 
 void WindowsProgram::PressEnterIn(testsupport::Window window, std::string_view control) {
   const HWND handle = Control(window, control);
-  if (window == testsupport::Window::kChooser) {
-    // The chooser's keys go through its modal loop, which gives Enter to its default button.
+  if (window == testsupport::Window::kChooser || window == testsupport::Window::kLock) {
+    // These windows' keys go through their modal loop, which gives Enter to the default button.
     MSG key{handle, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     win32::DispatchWithDialogKeys(key);
     return;
@@ -378,6 +392,10 @@ std::string WindowsProgram::TextOf(testsupport::Window window, std::string_view 
 
 bool WindowsProgram::Enabled(testsupport::Window window, std::string_view control) {
   return IsWindowEnabled(Control(window, control));
+}
+
+bool WindowsProgram::Ticked(testsupport::Window window, std::string_view control) {
+  return SendMessageA(Control(window, control), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 bool WindowsProgram::ControlShown(testsupport::Window window, std::string_view control) {

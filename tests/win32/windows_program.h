@@ -37,6 +37,7 @@ class WindowsProgram : public testsupport::ProgramDriver {
   HWND Main();
   HWND Login();     // null while the login window is not loaded
   HWND Password();  // null while the password window is not loaded
+  HWND Lock();      // null while the lock window is not loaded
   HWND Control(HWND window, int id) const { return GetDlgItem(window, id); }
   // A control of `window` by its name in the window's table, looked for in the container the
   // table names: null when it is not there.
@@ -76,6 +77,7 @@ class WindowsProgram : public testsupport::ProgramDriver {
   std::string TextOf(testsupport::Window window, std::string_view control) override;
   std::string StatusText() override;
   bool Enabled(testsupport::Window window, std::string_view control) override;
+  bool Ticked(testsupport::Window window, std::string_view control) override;
   bool ControlShown(testsupport::Window window, std::string_view control) override;
   void Hide(testsupport::Window window, std::string_view control) override;
   void ChooseMenu(std::string_view menu, std::string_view item) override;
