@@ -43,7 +43,7 @@ else
   wine wineboot -i >/dev/null 2>&1
   hosts=$WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts
   hosts_text >"$hosts"
-  printf "$names" >"$out/program/blocked-entries"
+  printf "$names" >"$out/program/applied-blocks"
   wine "$out/program/RirAvaderaKeeper.exe" --keep &
   pids+=($!)
 fi

@@ -27,7 +27,7 @@ fuzz_packages=(clang libclang-rt-14-dev)
 desktop_packages=(dbus iproute2 xvfb xauth xdotool imagemagick x11-utils)
 test_packages=("${linux_packages[@]}" "${windows_packages[@]}" "${package_packages[@]}"
   "${fuzz_packages[@]}" "${desktop_packages[@]}" googletest libbenchmark-dev clang-format
-  clang-tidy)
+  clang-tidy faketime)
 # Both programs on a virtual display with a window manager and a notification area.
 screenshot_packages=("${linux_packages[@]}" "${windows_packages[@]}" xvfb xauth xdotool imagemagick
   openbox trayer x11-utils)

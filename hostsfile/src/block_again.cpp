@@ -275,7 +275,7 @@ rir::Result<std::optional<BlockedAgain>> BlockAgainInFile(const std::string& pat
   if (!read) {
     return read.error();
   }
-  const auto again = BlockAgain(read->text, blocked);
+  auto again = BlockAgain(read->text, blocked);
   if (!again) {
     return std::optional<BlockedAgain>();
   }

@@ -2,11 +2,11 @@
 
 #include "lock/lock_store.h"
 #include "rir/win32_handle.h"
+#include "settings/private_file.h"
 
 namespace lock {
 
-// Beside the state file, in a folder only administrators may write: what is made there takes
-// the folder's access list.
+// Beside the state file, with its access list: administrators and the system only.
 rir::Result<void> ReplacePrivateFile(const std::string& path, std::string_view text) {
   const std::string made = path + ".new";
   {
@@ -23,6 +23,10 @@ rir::Result<void> ReplacePrivateFile(const std::string& path, std::string_view t
     if (!FlushFileBuffers(file.get())) {
       return rir::SystemFailure(rir::ErrorCode::kFlush, made);
     }
+  }
+  if (auto kept = settings::KeepForAdministratorsOnly(made); !kept) {
+    DeleteFileA(made.c_str());
+    return kept;
   }
   if (!MoveFileExA(made.c_str(), path.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -2,9 +2,9 @@
 #include "ini_lock.h"
 #include "ini_text.h"
 #include "plain_file.h"
-#include "private_file.h"
 #include "rir/posix_file.h"
 #include "settings/ini_file.h"
+#include "settings/private_file.h"
 
 namespace modINIFile {
 

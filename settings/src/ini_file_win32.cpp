@@ -3,8 +3,8 @@
 #include "ini_file_check.h"
 #include "ini_lock.h"
 #include "plain_file.h"
-#include "private_file.h"
 #include "settings/ini_file.h"
+#include "settings/private_file.h"
 
 namespace modINIFile {
 

@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "ini_lock.h"
-#include "private_file.h"
 #include "rir/win32_handle.h"
+#include "settings/private_file.h"
 #include "settings/record_file.h"
 
 namespace settings {

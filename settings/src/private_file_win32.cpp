@@ -3,7 +3,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include "private_file.h"
+#include "settings/private_file.h"
 
 namespace settings {
 

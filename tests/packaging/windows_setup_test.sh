@@ -47,6 +47,19 @@ printf '[settings]\r\nfirstrun=no\r\npwd=kept\r\n' >"$folder/state.dll"
 run "$setup" /S
 grep -q 'pwd=kept' "$folder/state.dll" || fail "a second install reset the state file"
 
+# With the program never started, the keeper service puts back what the last Apply left blocked
+# (each look through sc keeps Wine's server, and so the service, running).
+printf 'rir-avadera-lock-names 1\nkept.example\nend\n' >"$folder/applied-blocks"
+printf '127.0.0.1 localhost\r\n' >"$hosts"
+touch -d '-5 seconds' "$hosts"
+tries=0
+until grep -q 'kept.example kept.example.' "$hosts"; do
+  tries=$((tries + 1))
+  [ "$tries" -le 60 ] || fail "the keeper service did not put the block back"
+  wine sc query TamborelleRirAvaderaKeeper >/dev/null
+  sleep 0.5
+done
+rm "$folder/applied-blocks"
 printf '127.0.0.1 \tblocked.example\r\n' >"$hosts"
 # During a lock the uninstaller refuses and leaves everything (a lock of 30 days from a boot
 # clock of 0, over no names, so that the keeper leaves the hosts file alone).

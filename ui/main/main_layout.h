@@ -72,8 +72,8 @@ inline constexpr std::array<layout::Control, 15> kMainControls{{
     // Between the buttons, while the blocks are locked: until when, and the time left.
     {.name = "lblLocked",
      .kind = layout::Kind::kLabel,
-     .rect = {266, 512, 172, 33},
-     .font = {"Verdana", 750, true},
+     .rect = {264, 514, 176, 30},
+     .font = {"Verdana", 675},
      .text_colour = kRed,
      .shown = false},
 }};
