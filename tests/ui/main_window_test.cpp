@@ -3,9 +3,13 @@
 
 #include <chrono>
 #include <filesystem>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 #include <fstream>
 
 #include "hosts_lines.h"
+#include "hostsfile/keeper_report.h"
 #include "program.h"
 
 namespace {
@@ -290,6 +294,30 @@ TEST(MainWindow, BlocksPutBackKeepTheUsersEditsAndAProgramThatUndoesThemAtOnceIs
   EXPECT_EQ(program.Hosts(),
             printer + testsupport::BlockedLines("kept.com") + testsupport::AddedLines("new.com"));
 }
+
+#ifndef _WIN32
+// Where the system's keeper runs (on Linux its process id tells it), the program leaves the
+// put-back to it and tells what it did.
+TEST(MainWindow, WhereTheKeeperRunsItPutsTheBlocksBackAndTheWindowTellsIt) {
+  Program program;
+  const std::string blocked = "127.0.0.1 localhost\n" + testsupport::BlockedLines("kept.com");
+  program.WriteHosts(blocked);
+  const std::string folder = program.folder.path().string();
+  testsupport::WriteBytes(hostsfile::KeeperRunningPath(folder), std::to_string(::getpid()));
+  program.Start();
+  program.LogIn("");
+  program.WriteHosts("127.0.0.1 localhost\n");
+  program.services.Tick();
+  EXPECT_EQ(program.Hosts(), "127.0.0.1 localhost\n") << "the keeper's to put back";
+
+  program.WriteHosts(blocked);
+  testsupport::WriteBytes(
+      hostsfile::KeeperReportPath(folder),
+      hostsfile::EncodeKeeperReport({.count = 1, .removed = 1, .names = {"kept.com"}}));
+  program.services.Tick();
+  EXPECT_EQ(program.BoxesWith("unblocked kept.com in the hosts file: it deleted its lines."), 1u);
+}
+#endif
 
 // Another program that writes the file in parts and holds it open between them, as an editor or
 // an installer writing line by line may: nothing is put back until it has finished, then every
