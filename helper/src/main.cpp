@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -78,6 +79,12 @@ int KeepBlocks(const helper::Place& place) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "--keep" && std::getenv("PKEXEC_UID") != nullptr) {
+    // The service manager starts the keeper; a desktop user's pkexec would leave root processes
+    // running for as long as that user liked.
+    std::cerr << "rir-avadera-helper: the keeper is started by the system, not through pkexec\n";
+    return 1;
+  }
   if (mode == "--keep" || mode == "--lock-state") {
     auto place = OwnPlace();
     if (!place) {
