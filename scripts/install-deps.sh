@@ -17,8 +17,9 @@ linux_packages=(cmake ninja-build g++ make libssl-dev libidn2-dev libpsl-dev pub
 # List is compiled into it.
 windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64 nsis publicsuffix)
 run_packages=("${linux_packages[@]}")
-# The Debian package and its test: dpkg-dev (dpkg-shlibdeps), lintian and file.
-package_packages=(dpkg-dev lintian file)
+# The Debian package and its test: dpkg-dev (dpkg-shlibdeps), lintian, file, and systemd for
+# systemd-analyze, which checks the keeper's unit.
+package_packages=(dpkg-dev lintian file systemd)
 # The fuzz targets: clang with libFuzzer and the sanitizers' runtime.
 fuzz_packages=(clang libclang-rt-14-dev)
 # The installed package as its desktop user meets it: a session bus and a system bus with polkit,

@@ -32,6 +32,7 @@ MainWindow::MainWindow(ui::Forms& forms)
       website_(Control<QLineEdit>("txtWebsite")),
       message_(Control<QLabel>("lblMessage")),
       browser_warning_(Control<QLabel>("lblBrowserWarning")),
+      lock_line_(Control<QLabel>("lblLocked")),
       allow_(Control<PictureButton>("imgAllow")),
       block_(Control<PictureButton>("imgBlock")),
       apply_(Control<PictureButton>("imgApply")) {
@@ -208,6 +209,11 @@ void MainWindow::SetStatusText(std::string_view text) {
 void MainWindow::SetBrowserWarning(std::string_view text) {
   browser_warning_.setText(ToQt(text));
   browser_warning_.setVisible(!text.empty());
+}
+
+void MainWindow::SetLockLine(std::string_view text) {
+  lock_line_.setText(ToQt(text));
+  lock_line_.setVisible(!text.empty());
 }
 
 void MainWindow::SetExportText(std::string_view text) {

@@ -37,6 +37,7 @@ class MainWindow final : public Form<ui::MainView> {
   void SetRestartNoticeVisible(bool visible) override;
   void SetBrowserWarning(std::string_view text) override;
   void SetStatusText(std::string_view text) override;
+  void SetLockLine(std::string_view text) override;
   void SetExportText(std::string_view text) override;
   // The address of the window's QIcon, which the tray shows.
   std::uintptr_t Icon() const override;
@@ -67,6 +68,7 @@ class MainWindow final : public Form<ui::MainView> {
   QLineEdit& website_;
   QLabel& message_;
   QLabel& browser_warning_;
+  QLabel& lock_line_;
   PictureButton& allow_;
   PictureButton& block_;
   PictureButton& apply_;

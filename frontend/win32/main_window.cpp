@@ -70,6 +70,7 @@ void MainWindow::SetUpControls() {
   website_ = Control("txtWebsite");
   message_ = Control("lblMessage");
   browser_warning_ = Control("lblBrowserWarning");
+  lock_line_ = Control("lblLocked");
 
   SetBoxPicture(Control("Picture1"), banner_.get());
   ShowPicture(Control("imgAllow"), allow_picture_);
@@ -154,6 +155,11 @@ void MainWindow::SetStatusText(std::string_view text) {
 void MainWindow::SetBrowserWarning(std::string_view text) {
   SetText(browser_warning_, text);
   ShowWindow(browser_warning_, text.empty() ? SW_HIDE : SW_SHOW);
+}
+
+void MainWindow::SetLockLine(std::string_view text) {
+  SetText(lock_line_, text);
+  ShowWindow(lock_line_, text.empty() ? SW_HIDE : SW_SHOW);
 }
 
 void MainWindow::SetExportText(std::string_view text) {

@@ -1,14 +1,21 @@
 // rir-avadera-helper: the only part of the Linux program that runs as root, started through
 // pkexec by the program, which runs as the desktop user. One request on standard input, one
-// reply on standard output; see helper/serve.h for what it does and refuses.
+// reply on standard output; see helper/serve.h for what it does and refuses. Started by the
+// service manager with --keep, it keeps the blocks until it is stopped (helper/keeper.h); with
+// --lock-state, it says whether a lock is on, for the package's removal, which a lock refuses.
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <iostream>
 #include <string>
 
+#include "helper/keeper.h"
 #include "helper/serve.h"
 #include "hostsfile/hosts_store.h"
+#include "hostsfile/keeper_report.h"
 #include "process_state.h"
 #include "rir/path.h"
 #include "rir/posix_file.h"
@@ -38,9 +45,48 @@ rir::Result<helper::Place> OwnPlace() {
   return place;
 }
 
+// The process id that tells the program a keeper runs, there for as long as this object is.
+class RunningMark {
+ public:
+  explicit RunningMark(std::string path) : path_(std::move(path)) {
+    static_cast<void>(rir::ReplaceFileByRename(path_, std::to_string(::getpid()) + "\n", 0644));
+  }
+  RunningMark(const RunningMark&) = delete;
+  RunningMark& operator=(const RunningMark&) = delete;
+  ~RunningMark() { ::unlink(path_.c_str()); }
+
+ private:
+  std::string path_;
+};
+
+// Until the service manager asks it to end (SIGTERM), or someone at a terminal does (SIGINT).
+int KeepBlocks(const helper::Place& place) {
+  sigset_t ending;
+  sigemptyset(&ending);
+  sigaddset(&ending, SIGTERM);
+  sigaddset(&ending, SIGINT);
+  sigprocmask(SIG_BLOCK, &ending, nullptr);
+  const timespec no_wait{};
+  const RunningMark running(hostsfile::KeeperRunningPath(place.data_folder));
+  const helper::Keeping keeping{place.hosts_path, place.data_folder,
+                                [&place] { return helper::PutBlocksBack(place); }};
+  helper::Keep(keeping, [&] { return sigtimedwait(&ending, nullptr, &no_wait) > 0; });
+  return 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "--keep" || mode == "--lock-state") {
+    auto place = OwnPlace();
+    if (!place) {
+      std::cerr << rir::DescribeError(place.error()) << "\n";
+      return 1;
+    }
+    return mode == "--keep" ? KeepBlocks(*place)
+                            : helper::TellLock(place->hosts_path, place->data_folder);
+  }
   // Before anything else: what the user who started it set must not reach the rest.
   const bool in_order = helper::PutProcessStateInOrder();
   ::alarm(kMostSeconds);

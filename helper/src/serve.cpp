@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -14,6 +15,7 @@
 #include "hostsfile/block_again.h"
 #include "hostsfile/hosts_history.h"
 #include "hostsfile/hosts_store.h"
+#include "lock/system_lock.h"
 #include "rir/file_read.h"
 #include "rir/path.h"
 #include "rir/posix_file.h"
@@ -184,6 +186,12 @@ Message SaveHosts(RequestReader& request, const Place& place) {
   if (auto settled = SettleLocked(place); !settled) {
     return ErrorReply(settled.error());
   }
+  // The password does not lift a lock: only its end does.
+  const lock::LockStore locks(place.data_folder);
+  if (auto allowed = lock::CheckSave(locks, place.hosts_path, *text, lock::ReadClocks());
+      !allowed) {
+    return ErrorReply(allowed.error());
+  }
   const hostsfile::HostsHistory history(place.HistoryFolder());
   const BlockRecord record(place.BlockedRecordPath());
   // What the password applied: a request without it may put these blocks back, no others. The
@@ -223,6 +231,8 @@ Message SaveHosts(RequestReader& request, const Place& place) {
       static_cast<void>(record.Forget());
     }
   }
+  // What this save blocks is locked too, while a lock is on; a failure loosens nothing.
+  static_cast<void>(lock::AfterSave(locks, *text, lock::ReadClocks()));
   Message reply = SavedReply(*saved, place);
   if (record_failure) {
     AddError(reply, *record_failure, "record-");
@@ -253,36 +263,9 @@ Message BlockAgain(RequestReader& request, const Place& place) {
   if (auto refused = RefusedPathRequest(request, place)) {
     return *refused;
   }
-  const BlockRecord record(place.BlockedRecordPath());
-  auto stamps = record.ReadStamps();
-  auto now = hostsfile::StampOf(place.hosts_path);
-  if (!stamps || !now) {
-    return ErrorReply(!stamps ? stamps.error() : now.error());
-  }
-  if (record.HasPending()) {
-    return ErrorReply(rir::Error{rir::ErrorCode::kBusy, "rir-avadera-helper",
-                                 "a save is under way; try again in a moment"});
-  }
-  // No record: no save with the password has blocked anything yet.
-  if (!*stamps || (*stamps)->saved == *now || (*stamps)->looked == *now) {
-    return Ok().With("changed", "0");
-  }
-  auto lock = LockSaves(place);
-  if (!lock) {
-    return ErrorReply(lock.error());
-  }
-  auto blocked = record.Names();
-  if (!blocked) {
-    return ErrorReply(blocked.error());
-  }
-  const hostsfile::HostsHistory history(place.HistoryFolder());
-  auto again = hostsfile::BlockAgainInFile(place.hosts_path, *blocked, KeepIn(history));
+  auto again = PutBlocksBack(place);
   if (!again) {
     return ErrorReply(again.error());
-  }
-  // Whatever the look found, the file as it now stands is known to hold every block.
-  if (auto looked = hostsfile::StampOf(place.hosts_path); looked) {
-    static_cast<void>(record.Looked(*looked, again->has_value()));
   }
   if (!*again) {
     return Ok().With("changed", "0");
@@ -329,10 +312,109 @@ Message StateValue(RequestReader& request, const Place& place, bool first_run) {
 
 bool NeedsPassword(std::string_view kind) {
   return kind == kSaveHosts || kind == kWriteFirstRun || kind == kCheckPassword ||
-         kind == kStorePassword;
+         kind == kStorePassword || kind == kStartLock;
+}
+
+Message LockReply(const std::optional<lock::Lock>& on) {
+  Message reply = Ok();
+  if (on) {
+    reply.With("times", lock::EncodeTimes(on->times))
+        .With("names", lock::EncodeNames(on->names))
+        .With("recovered", on->recovered ? "1" : "0");
+  }
+  return reply;
+}
+
+// Reading the lock needs no password: it tells, and checkpoints its time.
+Message ReadLock(RequestReader& request, const Place& place) {
+  if (auto refused = RefusedPathRequest(request, place)) {
+    return *refused;
+  }
+  auto saves = LockSaves(place);
+  if (!saves) {
+    return ErrorReply(saves.error());
+  }
+  auto on =
+      lock::CurrentLock(lock::LockStore(place.data_folder), place.hosts_path, lock::ReadClocks());
+  return on ? LockReply(*on) : ErrorReply(on.error());
+}
+
+Message StartLock(RequestReader& request, const Place& place) {
+  auto path = request.Field("path", kMostFieldBytes);
+  auto length = path ? request.Field("length", kMostFieldBytes) : path;
+  auto only_on = length ? request.Field("only-on", kMostFieldBytes) : length;
+  if (!only_on) {
+    return ErrorReply(only_on.error());
+  }
+  if (auto checked = CheckHostsPath(*path, place); !checked) {
+    return ErrorReply(checked.error());
+  }
+  if (auto ended = request.End(); !ended) {
+    return ErrorReply(ended.error());
+  }
+  std::int64_t seconds = 0;
+  const auto [end, failure] =
+      std::from_chars(length->data(), length->data() + length->size(), seconds);
+  if (failure != std::errc() || end != length->data() + length->size() || seconds <= 0 ||
+      seconds > lock::kLongestLockSeconds || (*only_on != "0" && *only_on != "1")) {
+    return ErrorReply(Refused("a lock lasts from one second to 30 days"));
+  }
+  auto saves = LockSaves(place);
+  if (!saves) {
+    return ErrorReply(saves.error());
+  }
+  auto locked = lock::StartLock(lock::LockStore(place.data_folder), place.hosts_path, seconds,
+                                *only_on == "1", lock::ReadClocks());
+  return locked ? LockReply(std::optional<lock::Lock>(*locked)) : ErrorReply(locked.error());
 }
 
 }  // namespace
+
+rir::Result<std::optional<hostsfile::BlockedAgain>> PutBlocksBack(const Place& place) {
+  const BlockRecord record(place.BlockedRecordPath());
+  auto stamps = record.ReadStamps();
+  auto now = hostsfile::StampOf(place.hosts_path);
+  if (!stamps || !now) {
+    return !stamps ? stamps.error() : now.error();
+  }
+  if (record.HasPending()) {
+    return rir::Error{rir::ErrorCode::kBusy, "rir-avadera-helper",
+                      "a save is under way; try again in a moment"};
+  }
+  const lock::LockStore locks(place.data_folder);
+  const bool locked = lock::LockStore::Exists(place.data_folder);
+  // No record and no lock: no save with the password has blocked anything yet.
+  if ((!*stamps && !locked) ||
+      (*stamps && ((*stamps)->saved == *now || (*stamps)->looked == *now))) {
+    return std::optional<hostsfile::BlockedAgain>();
+  }
+  auto saves = LockSaves(place);
+  if (!saves) {
+    return saves.error();
+  }
+  std::vector<std::string> blocked;
+  if (*stamps) {
+    auto recorded = record.Names();
+    if (!recorded) {
+      return recorded.error();
+    }
+    blocked = std::move(*recorded);
+  }
+  // And every locked block, whatever the last save left.
+  if (auto on = lock::CurrentLock(locks, place.hosts_path, lock::ReadClocks()); on && *on) {
+    blocked.insert(blocked.end(), (*on)->names.begin(), (*on)->names.end());
+  }
+  const hostsfile::HostsHistory history(place.HistoryFolder());
+  auto again = hostsfile::BlockAgainInFile(place.hosts_path, blocked, KeepIn(history));
+  if (!again) {
+    return again.error();
+  }
+  // Whatever the look found, the file as it now stands is known to hold every block.
+  if (auto looked = hostsfile::StampOf(place.hosts_path); looked && *stamps) {
+    static_cast<void>(record.Looked(*looked, again->has_value()));
+  }
+  return again;
+}
 
 std::string Place::HistoryFolder() const {
   return rir::FileInFolder(data_folder, "history");
@@ -368,6 +450,9 @@ Message Serve(RequestReader& request, const Place& place) {
   if (*kind == kBlockAgain) {
     return BlockAgain(request, place);
   }
+  if (*kind == kReadLock) {
+    return ReadLock(request, place);
+  }
   if (*kind == kReadFirstRun) {
     if (auto ended = request.End(); !ended) {
       return ErrorReply(ended.error());
@@ -398,6 +483,9 @@ Message Serve(RequestReader& request, const Place& place) {
   }
   if (*kind == kSaveHosts) {
     return SaveHosts(request, place);
+  }
+  if (*kind == kStartLock) {
+    return StartLock(request, place);
   }
   return StateValue(request, place, *kind == kWriteFirstRun);
 }

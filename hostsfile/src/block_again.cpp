@@ -290,8 +290,8 @@ rir::Result<std::optional<BlockedAgain>> BlockAgainInFile(const std::string& pat
     return saved.error().code == rir::ErrorCode::kChangedSinceLoad ? StillBeingWritten(path)
                                                                    : saved.error();
   }
-  return std::optional<BlockedAgain>(
-      BlockedAgain{again->removed, again->allowed, again->partial, *saved});
+  return std::optional<BlockedAgain>(BlockedAgain{again->removed, again->allowed, again->partial,
+                                                  *saved, std::move(again->names)});
 }
 
 }  // namespace hostsfile

@@ -63,8 +63,8 @@ rir::Error Refusal(const Lock& lock, const std::vector<std::string>& lifted) {
   } else if (!lifted.empty()) {
     who = lifted.front() + " and " + std::to_string(lifted.size() - 1) + " more stay";
   }
-  return rir::Error{rir::ErrorCode::kLocked, {},
-                    who + " blocked until " + ShownTime(lock.times.EndsAt())};
+  return rir::Error{
+      rir::ErrorCode::kLocked, {}, who + " blocked until " + ShownTime(lock.times.EndsAt())};
 }
 
 }  // namespace lock

@@ -72,6 +72,13 @@ rir::Result<void> WriteHeld(settings::LockedRecordFile& times_file, const std::s
 
 LockStore::LockStore(std::string folder) : folder_(std::move(folder)) {}
 
+bool LockStore::Exists(const std::string& folder) {
+  // An ended lock leaves its clocks' file empty, and no names.
+  auto names = rir::ReadSmallFile(rir::FileInFolder(folder, "lock-names"));
+  auto times = rir::ReadSmallFile(rir::FileInFolder(folder, "lock"));
+  return !names || !times || *names || (*times && !(*times)->empty());
+}
+
 std::string LockStore::TimesPath() const {
   return rir::FileInFolder(folder_, "lock");
 }

@@ -42,8 +42,8 @@ LockTimes Advance(const LockTimes& times, const Clocks& now) {
   } else {
     // The wall-clock gap covers the time off and the time on since; a clock set back must not
     // take the time on away, and one set forward must not end more than the lock.
-    const std::int64_t off = times.count_only_on ? 0 : std::clamp<std::int64_t>(
-                                                            now.wall - times.wall, 0, times.left);
+    const std::int64_t off =
+        times.count_only_on ? 0 : std::clamp<std::int64_t>(now.wall - times.wall, 0, times.left);
     passed = std::max<std::int64_t>(off, now.since_boot);
   }
   LockTimes advanced = times;

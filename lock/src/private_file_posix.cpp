@@ -9,4 +9,8 @@ rir::Result<void> ReplacePrivateFile(const std::string& path, std::string_view t
   return rir::ReplaceFileByRename(path, text, S_IRUSR | S_IWUSR);
 }
 
+rir::Result<void> ReplaceReadableFile(const std::string& path, std::string_view text) {
+  return rir::ReplaceFileByRename(path, text, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
+}
+
 }  // namespace lock

@@ -24,12 +24,18 @@ rir::Result<void> ReplacePrivateFile(const std::string& path, std::string_view t
       return rir::SystemFailure(rir::ErrorCode::kFlush, made);
     }
   }
-  if (!MoveFileExA(made.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExA(made.c_str(), path.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     auto failure = rir::SystemFailure(rir::ErrorCode::kReplace, path);
     DeleteFileA(made.c_str());
     return failure;
   }
   return {};
+}
+
+// The program that reads it runs as an administrator on Windows.
+rir::Result<void> ReplaceReadableFile(const std::string& path, std::string_view text) {
+  return ReplacePrivateFile(path, text);
 }
 
 }  // namespace lock

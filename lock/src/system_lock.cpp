@@ -1,7 +1,9 @@
 #include "lock/system_lock.h"
 
 #include "hostsfile/block_again.h"
+#include "hostsfile/hosts_history.h"
 #include "rir/file_read.h"
+#include "rir/path.h"
 
 namespace lock {
 
@@ -47,22 +49,25 @@ rir::Result<Lock> StartLock(const LockStore& store, const std::string& hosts_pat
   if (!blocked) {
     return blocked.error();
   }
-  auto locked = store.Update(now, [&](const rir::Result<std::optional<Lock>>& before)
-                                      -> rir::Result<std::optional<Lock>> {
-    auto current = Mended(before, hosts_path, now);
-    if (!current) {
-      return current.error();
-    }
-    auto made = Lengthened(*current, length, count_only_on, *blocked, now);
-    if (!made) {
-      return made.error();
-    }
-    return std::optional<Lock>(std::move(*made));
-  });
+  auto locked = store.Update(
+      now, [&](const rir::Result<std::optional<Lock>>& before) -> rir::Result<std::optional<Lock>> {
+        auto current = Mended(before, hosts_path, now);
+        if (!current) {
+          return current.error();
+        }
+        auto made = Lengthened(*current, length, count_only_on, *blocked, now);
+        if (!made) {
+          return made.error();
+        }
+        if (made->names.empty()) {
+          return std::optional<Lock>();  // nothing blocked: nothing to lock
+        }
+        return std::optional<Lock>(std::move(*made));
+      });
   if (!locked) {
     return locked.error();
   }
-  return **locked;
+  return *locked ? **locked : Lock{};
 }
 
 rir::Result<void> CheckSave(const LockStore& store, const std::string& hosts_path,
@@ -80,17 +85,60 @@ rir::Result<void> CheckSave(const LockStore& store, const std::string& hosts_pat
 }
 
 rir::Result<void> AfterSave(const LockStore& store, std::string_view text, const Clocks& now) {
-  auto updated = store.Update(now, [&](const rir::Result<std::optional<Lock>>& before)
-                                       -> rir::Result<std::optional<Lock>> {
-    if (!before || !*before) {
-      return before;  // damage is mended at the next read, from the file as it is then
-    }
-    return std::optional<Lock>(LockedAfter(**before, text));
-  });
+  auto updated = store.Update(
+      now, [&](const rir::Result<std::optional<Lock>>& before) -> rir::Result<std::optional<Lock>> {
+        if (!before || !*before) {
+          return before;  // damage is mended at the next read, from the file as it is then
+        }
+        return std::optional<Lock>(LockedAfter(**before, text));
+      });
   if (!updated) {
     return updated.error();
   }
   return {};
+}
+
+namespace {
+
+std::string AppliedPath(const std::string& folder) {
+  return rir::FileInFolder(folder, "blocked-entries");
+}
+
+}  // namespace
+
+rir::Result<void> RecordApplied(const std::string& folder, std::string_view text) {
+  return RecordAppliedNames(folder, hostsfile::BlockedNames(text));
+}
+
+rir::Result<void> RecordAppliedNames(const std::string& folder,
+                                     const std::vector<std::string>& names) {
+  return ReplacePrivateFile(AppliedPath(folder), EncodeNames(names));
+}
+
+rir::Result<std::vector<std::string>> ReadApplied(const std::string& folder) {
+  auto text = rir::ReadSmallFile(AppliedPath(folder));
+  if (!text) {
+    return text.error();
+  }
+  if (!*text) {
+    return std::vector<std::string>();
+  }
+  return DecodeNames(**text, AppliedPath(folder));
+}
+
+rir::Result<std::optional<hostsfile::BlockedAgain>> PutBackApplied(const std::string& folder,
+                                                                   const std::string& hosts_path) {
+  auto names = ReadApplied(folder);
+  if (!names) {
+    return names.error();
+  }
+  auto on = CurrentLock(LockStore(folder), hosts_path, ReadClocks());
+  if (on && *on) {
+    names->insert(names->end(), (*on)->names.begin(), (*on)->names.end());
+  }
+  const hostsfile::HostsHistory history(rir::FileInFolder(folder, "history"));
+  return hostsfile::BlockAgainInFile(
+      hosts_path, *names, [&history](const std::string& path) { return history.Keep(path); });
 }
 
 }  // namespace lock

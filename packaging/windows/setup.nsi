@@ -1,9 +1,12 @@
 ; RirAvadera-Setup.exe: puts RirAvadera.exe under Program Files with the state file that marks
 ; its first run and the uninstaller unins000.exe beside it, a Start-menu shortcut, an entry in the
-; list of installed programs, and a scheduled task that starts it at logon with administrator
-; rights (Windows does not start an elevated program from the Run key).
+; list of installed programs, a scheduled task that starts it at logon with administrator
+; rights (Windows does not start an elevated program from the Run key), and the keeper of the
+; blocks, RirAvaderaKeeper.exe, a service that runs as the local system from boot. The uninstaller
+; refuses to run while the blocks are locked.
 ;
-; makensis -DVERSION=x.y.z -DPROGRAM=RirAvadera.exe -DICON=icon.ico -DOUTFILE=Setup.exe setup.nsi
+; makensis -DVERSION=x.y.z -DPROGRAM=RirAvadera.exe -DKEEPER=RirAvaderaKeeper.exe -DICON=icon.ico
+;   -DOUTFILE=Setup.exe setup.nsi
 
 ; A 64-bit installer for a 64-bit program: it needs no 32-bit layer of Windows (or of Wine).
 Target amd64-unicode
@@ -21,6 +24,7 @@ RequestExecutionLevel admin
 !define PUBLISHER "Tamborelle"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\TamborelleRirAvadera"
 !define TASK "Tamborelle Rir Avadera"
+!define SERVICE "TamborelleRirAvaderaKeeper"
 ; Held by the running program (its one-copy mutex).
 !define RUNNING_MUTEX "Local\TamborelleRirAvadera.Running"
 ; How long a silent run waits for a running copy to end, in half seconds.
@@ -88,13 +92,31 @@ Function un.onInit
   ${If} ${RunningX64}
     SetRegView 64
   ${EndIf}
+  ; A lock holds against everyone until it ends: uninstalling would lift it.
+  nsExec::ExecToStack '"$INSTDIR\RirAvaderaKeeper.exe" --lock-state'
+  Pop $0
+  Pop $1
+  ${If} $0 == 3
+    MessageBox MB_OK|MB_ICONSTOP "${SHORT_NAME} cannot be uninstalled now. $1" /SD IDOK
+    SetErrorLevel 4
+    Quit
+  ${EndIf}
 FunctionEnd
+
+; The keeper is stopped before its file is replaced or removed.
+!macro STOP_KEEPER
+  nsExec::ExecToLog '"$SYSDIR\sc.exe" stop ${SERVICE}'
+  Pop $0
+  Sleep 1000
+!macroend
 
 Section "Install"
   SetShellVarContext all
   Call WaitForProgram
+  !insertmacro STOP_KEEPER
   SetOutPath "$INSTDIR"
   File "/oname=RirAvadera.exe" "${PROGRAM}"
+  File "/oname=RirAvaderaKeeper.exe" "${KEEPER}"
   File "/oname=sites.txt" "${SITES}"
   ; The mark of the first run. A state file that is there already holds the password and stays.
   ${IfNot} ${FileExists} "$INSTDIR\state.dll"
@@ -145,6 +167,23 @@ Section "Install"
     DetailPrint "The logon task could not be made (schtasks: $0)."
     SetErrorLevel 2
   ${EndIf}
+
+  ; The keeper of the blocks: from boot, as the local system, started again a second after it
+  ; ends for any reason. An upgrade finds it made already and points it at the new file.
+  nsExec::ExecToLog '"$SYSDIR\sc.exe" create ${SERVICE} binPath= "\"$INSTDIR\RirAvaderaKeeper.exe\"" start= auto DisplayName= "${SHORT_NAME} Keeper"'
+  Pop $0
+  ${If} $0 != 0
+    nsExec::ExecToLog '"$SYSDIR\sc.exe" config ${SERVICE} binPath= "\"$INSTDIR\RirAvaderaKeeper.exe\"" start= auto'
+    Pop $0
+  ${EndIf}
+  nsExec::ExecToLog '"$SYSDIR\sc.exe" failure ${SERVICE} reset= 86400 actions= restart/1000/restart/1000/restart/1000'
+  Pop $1
+  nsExec::ExecToLog '"$SYSDIR\sc.exe" start ${SERVICE}'
+  Pop $1
+  ${If} $0 != 0
+    DetailPrint "The keeper of the blocks could not be installed (sc: $0)."
+    SetErrorLevel 2
+  ${EndIf}
 SectionEnd
 
 Section "Uninstall"
@@ -152,13 +191,22 @@ Section "Uninstall"
   Call un.WaitForProgram
   nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /Delete /TN "${TASK}" /F'
   Pop $0
+  !insertmacro STOP_KEEPER
+  nsExec::ExecToLog '"$SYSDIR\sc.exe" delete ${SERVICE}'
+  Pop $0
   Delete "$SMPROGRAMS\${SHORT_NAME}.lnk"
   Delete "$INSTDIR\RirAvadera.exe"
+  Delete "$INSTDIR\RirAvaderaKeeper.exe"
   Delete "$INSTDIR\sites.txt"
   Delete "$INSTDIR\state.dll"
   Delete "$INSTDIR\unins000.exe"
-  ; The count of wrong passwords.
+  ; The count of wrong passwords; an ended lock's record, the names the last Apply left blocked
+  ; and what the keeper last put back.
   Delete "$INSTDIR\failed-logins"
+  Delete "$INSTDIR\lock"
+  Delete "$INSTDIR\lock-names"
+  Delete "$INSTDIR\blocked-entries"
+  Delete "$INSTDIR\put-back"
   ; The hosts file's earlier texts that the program kept; the hosts file itself stays.
   Delete "$INSTDIR\history\*.hosts"
   Delete "$INSTDIR\history\*.hosts.partial"

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "settings/record_file.h"
 #include "rir/path.h"
 #include "settings/password.h"
+#include "settings/record_file.h"
 
 namespace settings {
 

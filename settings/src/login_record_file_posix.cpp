@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "ini_lock.h"
-#include "settings/record_file.h"
 #include "rir/posix_file.h"
+#include "settings/record_file.h"
 
 namespace settings {
 

@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "ini_lock.h"
-#include "settings/record_file.h"
 #include "private_file.h"
 #include "rir/win32_handle.h"
+#include "settings/record_file.h"
 
 namespace settings {
 

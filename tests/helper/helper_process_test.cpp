@@ -226,4 +226,69 @@ TEST(HelperProcess, ACutShortSaveIsNeverFinishedOverALaterEdit) {
   });
 }
 
+// A lock through the helper, then the keeper as the service manager runs it: what another program
+// takes out is back within moments, with the program never started, and a file replaced while
+// the keeper was killed is put right at its next start.
+TEST(HelperProcess, TheKeeperHoldsALockWithTheProgramClosed) {
+  const HelperCopy copy;
+  copy.Run([&]() -> std::string {
+    const std::string pair = "127.0.0.1 \ta.example a.example.\n::1 \ta.example a.example.\n";
+    const std::string blocked = "127.0.0.1 localhost\n" + pair;
+    Message lock{std::string(helper::kStartLock), {}};
+    lock.With("password", "secret").With("path", "/etc/hosts").With("length", "600");
+    const Message locked = copy.Ask(lock.With("only-on", "0"));
+    if (copy.Ask(SaveHosts(blocked)).kind != "ok" || locked.kind != "ok") {
+      return "not locked: " + Told(locked);
+    }
+    const Message relocked = copy.Ask(lock);
+    const Message allowed = copy.Ask(SaveHosts("127.0.0.1 localhost\n"));
+    if (relocked.Field("names") == nullptr ||
+        relocked.Field("names")->find("a.example") == std::string::npos ||
+        allowed.kind != "error" || helper::ErrorIn(allowed).code != rir::ErrorCode::kLocked) {
+      return "the password lifted the lock: " + Told(allowed);
+    }
+    const auto start_keeper = [&] {
+      std::fflush(nullptr);
+      const pid_t keeper = ::fork();
+      if (keeper == 0) {
+        ::execl(copy.helper.c_str(), copy.helper.c_str(), "--keep", nullptr);
+        ::_exit(127);
+      }
+      return keeper;
+    };
+    // Generous: the put-back takes moments; this only keeps a broken keeper from hanging.
+    const auto back_within = [&](std::chrono::seconds most) {
+      for (auto end = std::chrono::steady_clock::now() + most;
+           std::chrono::steady_clock::now() < end;) {
+        if (testsupport::ReadBytes("/etc/hosts") == "127.0.0.1 localhost\n# theirs\n" + pair) {
+          return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      return false;
+    };
+    pid_t keeper = start_keeper();
+    testsupport::WriteFinished("/etc/hosts", "127.0.0.1 localhost\n# theirs\n");
+    const bool put_back = back_within(std::chrono::seconds(60));
+    const std::string report = testsupport::ReadBytes(copy.folder.File("program/put-back"));
+    ::kill(keeper, SIGKILL);
+    ::waitpid(keeper, nullptr, 0);
+    testsupport::WriteFinished("/etc/hosts", "127.0.0.1 localhost\n# theirs\n");
+    keeper = start_keeper();
+    const bool at_start = back_within(std::chrono::seconds(60));
+    ::kill(keeper, SIGTERM);
+    int status = -1;
+    ::waitpid(keeper, &status, 0);
+    const bool ended = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+                       !std::filesystem::exists(copy.folder.File("program/keeper.pid"));
+    if (!put_back || report.find("count=1\n") == std::string::npos ||
+        report.find("\na.example\n") == std::string::npos || !at_start || !ended) {
+      return "put back: " + std::to_string(static_cast<int>(put_back)) +
+             ", at its start: " + std::to_string(static_cast<int>(at_start)) + "\n" + report +
+             testsupport::ReadBytes("/etc/hosts");
+    }
+    return {};
+  });
+}
+
 }  // namespace

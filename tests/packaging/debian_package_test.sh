@@ -49,6 +49,18 @@ grep -q '"org.freedesktop.policykit.exec.path">/opt/tamborelle-rir-avadera/rir-a
 grep -q '<allow_active>yes</allow_active>' "$policy" || fail "the active session is asked"
 grep -q '<allow_any>auth_admin_keep</allow_any>' "$policy" || fail "others are not asked"
 if command -v xmllint >/dev/null; then xmllint --noout "$policy" || fail "the policy is no XML"; fi
+userns=""
+[ "$(id -u)" -eq 0 ] || userns=--map-root-user
+unit="$work/root/lib/systemd/system/tamborelle-rir-avadera-keeper.service"
+grep -qx 'ExecStart=/opt/tamborelle-rir-avadera/rir-avadera-helper --keep' "$unit" ||
+  fail "the keeper's unit does not start the helper's keeping mode"
+if command -v systemd-analyze >/dev/null; then
+  # The unit with the helper where it names it, in a private /opt.
+  unshare $userns --mount --propagation private sh -c '
+    mount -t tmpfs tmpfs /opt && cp -a "$1/opt/tamborelle-rir-avadera" /opt/ &&
+      systemd-analyze verify --man=no "$2"' sandbox "$work/root" "$unit" >"$work/verify.txt" 2>&1 ||
+    { cat "$work/verify.txt"; fail "the keeper's unit"; }
+fi
 for size in 16 32 256; do
   icon="$work/root/usr/share/icons/hicolor/${size}x${size}/apps/tamborelle-rir-avadera.png"
   file "$icon" | grep -q "PNG image data, $size x $size" || fail "icon $size: $(file "$icon")"
@@ -60,11 +72,11 @@ lintian --fail-on error "$deb" >"$work/lintian.txt" 2>&1 || { cat "$work/lintian
 
 # postinst makes the first-run mark and keeps a state file that is there; removing keeps it and
 # the program's history of the hosts file, purging removes both.
-userns=""
-[ "$(id -u)" -eq 0 ] || userns=--map-root-user
 unshare $userns --mount --propagation private sh -eu -c '
   mount -t tmpfs tmpfs /opt
   mount -t tmpfs tmpfs /var/lib
+  # The scripts start and stop the keeper where systemd runs: not this machine'"'"'s.
+  if [ -d /run/systemd ]; then mount -t tmpfs tmpfs /run/systemd; fi
   mkdir /opt/tamborelle-rir-avadera
   history=/var/lib/tamborelle-rir-avadera/history
   mkdir -p "$history"
@@ -79,6 +91,15 @@ unshare $userns --mount --propagation private sh -eu -c '
   grep -q "pwd=x" "$state" || { echo "an upgrade reset the state file"; exit 1; }
   [ "$(stat -c %a "$state")" = 600 ] || { echo "an upgrade left the password readable"; exit 1; }
   : >"$state.lock"
+  # A lock refuses the removal, never an upgrade; the helper says whether one is on.
+  helper=/opt/tamborelle-rir-avadera/rir-avadera-helper
+  printf "#!/bin/sh\necho The blocks are locked until Fri 2026-12-11 17:00.\nexit 3\n" >"$helper"
+  chmod 755 "$helper"
+  ! sh "$1/prerm" remove 2>/dev/null || { echo "a lock let the package go"; exit 1; }
+  sh "$1/prerm" upgrade 1.0 || { echo "a lock refused an upgrade"; exit 1; }
+  printf "#!/bin/sh\nexit 0\n" >"$helper"
+  sh "$1/prerm" remove || { echo "no lock, and the removal was refused"; exit 1; }
+  rm "$helper"
   sh "$1/postrm" remove
   [ -f "$state" ] || { echo "removing dropped the password"; exit 1; }
   [ -f "$history/000001.hosts" ] || { echo "removing dropped the history"; exit 1; }

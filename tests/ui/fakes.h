@@ -89,6 +89,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   void SetRestartNoticeVisible(bool shown) override { restart_notice = shown; }
   void SetBrowserWarning(std::string_view text) override { browser_warning = text; }
   void SetStatusText(std::string_view text) override { status = text; }
+  void SetLockLine(std::string_view text) override { lock_line = text; }
   void SetExportText(std::string_view text) override { export_text = text; }
   std::uintptr_t Icon() const override { return kIcon; }
 
@@ -104,6 +105,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   bool restart_notice = false;
   std::string browser_warning;
   std::string status;
+  std::string lock_line;
   std::string export_text;
 };
 

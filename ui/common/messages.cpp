@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "blocklist/host_name.h"
+#include "lock/lock_length.h"
 
 namespace ui {
 
@@ -45,6 +46,11 @@ std::string_view Consequence(Failure failure) {
              "told again until the program starts again.";
     case Failure::kRestore:
       return "The hosts file was not restored: it and the list are as they were.";
+    case Failure::kLock:
+      return "The blocks were not locked.";
+    case Failure::kReadLock:
+      return "Whether the blocks are locked could not be read, so the window cannot tell which "
+             "entries the lock holds; the system still refuses any change that would lift them.";
     case Failure::kCommentOut:
       return "The line was not commented out: the hosts file is as it was.";
     case Failure::kBlockAgain:
@@ -426,6 +432,64 @@ std::string BrowserWarningText(const std::vector<blockcheck::BypassingBrowser>& 
   }
   // One line fits beneath the notice: the browser, and the setting that defeats the block.
   return browsers.front().browser + "'s DNS over HTTPS gets past the block: turn it off.";
+}
+
+std::string LockEndsText(const rir::Result<std::int64_t>& length, std::int64_t now) {
+  if (!length) {
+    return length.error().reason.empty() ? std::string() : "No end: " + length.error().reason + ".";
+  }
+  return "Ends " + lock::ShownTime(now + *length) + ", " + lock::ShownLength(*length) +
+         " from now.";
+}
+
+std::string LockQuestion(std::int64_t length, std::int64_t now, bool count_only_on) {
+  std::string text = "Lock every website the hosts file blocks until " +
+                     lock::ShownTime(now + length) + " (" + lock::ShownLength(length) + ")?\n\n" +
+                     "Until then nobody can allow, remove or clear them, apply a list or restore a "
+                     "hosts file that unblocks them, or uninstall the program: not even with the "
+                     "password. Another program that takes them out of the hosts file is undone "
+                     "within seconds, with this program running or not. Websites can still be "
+                     "added and blocked, and the lock made longer, never shorter.";
+  if (count_only_on) {
+    text +=
+        "\n\nOnly the time this computer is on counts, so the lock ends later if it is "
+        "turned off or asleep.";
+  }
+  return text;
+}
+
+std::string LockedText(const lock::Lock& lock) {
+  return "The blocks are locked until " + lock::ShownTime(lock.times.EndsAt()) + ": " +
+         Grouped(lock.names.size()) + (lock.names.size() == 1 ? " website." : " websites.");
+}
+
+std::string LockLine(const lock::Lock& lock) {
+  std::string line = "Locked until " + lock::ShownTime(lock.times.EndsAt());
+  line += "\n" + lock::ShownLength(lock.times.left) + " left";
+  if (lock.times.count_only_on) {
+    line += " (time on)";
+  }
+  return line;
+}
+
+std::string LockRefusedText(const lock::Lock& lock, const std::vector<std::string>& names) {
+  const std::string until = lock::ShownTime(lock.times.EndsAt());
+  if (names.empty()) {
+    return "The program cannot be uninstalled while the blocks are locked, until " + until + ".";
+  }
+  std::string who = blocklist::ShownName(names.front());
+  if (names.size() > 1) {
+    who += " and " + Grouped(names.size() - 1) + " more";
+  }
+  return who + (names.size() == 1 ? " is" : " are") + " locked until " + until +
+         ". Locked websites stay blocked until then; they can be allowed or removed with the "
+         "password once the lock has ended.";
+}
+
+std::string RecoveredLockText(const lock::Lock& lock) {
+  return "The record of the lock was damaged. That does not end it: every website the hosts file "
+         "blocks stays locked for the longest a lock may last, until " +
+         lock::ShownTime(lock.times.EndsAt()) + ".";
 }
 
 }  // namespace ui

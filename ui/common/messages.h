@@ -12,6 +12,7 @@
 #include "blockcheck/block_check.h"
 #include "blockcheck/browser_bypass.h"
 #include "hostsfile/file_io.h"
+#include "lock/lock_store.h"
 #include "rir/error.h"
 #include "ui/common/platform_services.h"
 
@@ -127,7 +128,26 @@ enum class Failure {
   kBlockAgain,
   kRecordBlocks,
   kCommentOut,
+  kLock,
+  kReadLock,
 };
+
+// The lock. The window's line under the length: when the lock would end, or why the length gives
+// no end.
+std::string LockEndsText(const rir::Result<std::int64_t>& length, std::int64_t now);
+// Asked before a lock of `length` seconds from `now`: what it prevents.
+std::string LockQuestion(std::int64_t length, std::int64_t now, bool count_only_on);
+inline constexpr std::string_view kNothingToLock =
+    "No website is blocked in the hosts file, so there is nothing to lock. Block websites and "
+    "apply the list first.";
+// Told once the lock is on.
+std::string LockedText(const lock::Lock& lock);
+// The main window's line while a lock is on: "Locked until Fri 2026-12-11 17:00", the time left.
+std::string LockLine(const lock::Lock& lock);
+// A change refused since it would lift the lock on `names` (as stored); "Uninstall" when empty.
+std::string LockRefusedText(const lock::Lock& lock, const std::vector<std::string>& names);
+// The lock's record was damaged: it holds every blocked website for the longest a lock lasts.
+std::string RecoveredLockText(const lock::Lock& lock);
 
 // What the program put back since the user last heard of it: told once, when the main window
 // next opens. `waits` (minutes, 0 for none) when the blocks were undone again at once and the

@@ -29,6 +29,22 @@ rir::Result<settings::LoginRecord> LoginRecordOfProgram(PlatformServices& servic
   return settings::LoginRecord(settings::LoginRecordPathIn(rir::ProgramDataFolder(*folder)));
 }
 
+rir::Result<std::string> DataFolderOfProgram(PlatformServices& services) {
+  auto folder = services.ExecutableFolder();
+  if (!folder) {
+    return folder.error();
+  }
+  return rir::ProgramDataFolder(*folder);
+}
+
+rir::Result<lock::LockStore> LockStoreOfProgram(PlatformServices& services) {
+  auto folder = DataFolderOfProgram(services);
+  if (!folder) {
+    return folder.error();
+  }
+  return lock::LockStore(*folder);
+}
+
 rir::Result<ReadSites> ReadKnownSites(PlatformServices& services) {
   auto folder = services.ExecutableFolder();
   if (!folder) {

@@ -6,6 +6,7 @@
 
 #include "blocklist/site_names.h"
 #include "hostsfile/hosts_history.h"
+#include "lock/lock_store.h"
 #include "rir/result.h"
 #include "settings/login_record.h"
 #include "settings/state_file.h"
@@ -20,6 +21,12 @@ rir::Result<hostsfile::HostsHistory> HostsHistoryOfProgram(PlatformServices& ser
 
 // The count of wrong passwords, where the program keeps its data.
 rir::Result<settings::LoginRecord> LoginRecordOfProgram(PlatformServices& services);
+
+// Where the program keeps its data: the history, the lock, the keeper's files.
+rir::Result<std::string> DataFolderOfProgram(PlatformServices& services);
+
+// The lock's record, where the program keeps its data.
+rir::Result<lock::LockStore> LockStoreOfProgram(PlatformServices& services);
 
 // The sites file beside the program, read: what it names, its path, and the lines skipped. No
 // file is no sites.

@@ -1,5 +1,6 @@
 #include "ui/common/system_files.h"
 
+#include "lock/system_lock.h"
 #include "ui/common/program_files.h"
 
 namespace ui {
@@ -11,8 +12,33 @@ std::string_view FilesBesideProgram::WaitingText() const {
 rir::Result<hostsfile::SaveOutcome> FilesBesideProgram::WriteHosts(
     const std::string& path, std::string_view text, const hostsfile::KeepPreviousText& keep,
     const std::optional<hostsfile::FileStamp>& /*unchanged_since*/) {
+  auto folder = DataFolderOfProgram(services_);
+  if (!folder) {
+    return folder.error();
+  }
+  const lock::LockStore locks(*folder);
+  if (auto allowed = lock::CheckSave(locks, path, text, lock::ReadClocks()); !allowed) {
+    return allowed.error();
+  }
+  // The system's keeper puts back what the last save left blocked: the names go first, so that
+  // it never puts back what this save allows.
+  auto before = lock::ReadApplied(*folder);
+  std::optional<rir::Error> record_failure;
+  if (auto recorded = lock::RecordApplied(*folder, text); !recorded) {
+    record_failure = recorded.error();
+  }
   // The store looked at the stamp a moment ago, in this process.
-  return hostsfile::ReplaceHostsFile(path, text, keep);
+  auto saved = hostsfile::ReplaceHostsFile(path, text, keep);
+  if (!saved) {
+    if (before && !record_failure) {
+      static_cast<void>(lock::RecordAppliedNames(*folder, *before));
+    }
+    return saved;
+  }
+  saved->record_failure = record_failure;
+  // What this save blocks is locked too; a failure here loosens nothing.
+  static_cast<void>(lock::AfterSave(locks, text, lock::ReadClocks()));
+  return saved;
 }
 
 rir::Result<std::optional<hostsfile::FinishedSave>> FilesBesideProgram::FinishSave(
@@ -67,6 +93,23 @@ rir::Result<void> FilesBesideProgram::StorePassword(std::string_view typed) {
     return state.error();
   }
   return state->StorePassword(typed);
+}
+
+rir::Result<std::optional<lock::Lock>> FilesBesideProgram::ReadLock(const std::string& path) {
+  auto store = LockStoreOfProgram(services_);
+  if (!store) {
+    return store.error();
+  }
+  return lock::CurrentLock(*store, path, lock::ReadClocks());
+}
+
+rir::Result<lock::Lock> FilesBesideProgram::StartLock(const std::string& path, std::int64_t length,
+                                                      bool count_only_on) {
+  auto store = LockStoreOfProgram(services_);
+  if (!store) {
+    return store.error();
+  }
+  return lock::StartLock(*store, path, length, count_only_on, lock::ReadClocks());
 }
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 // another process, allowed to, write them on its behalf.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 
 #include "hostsfile/block_again.h"
 #include "hostsfile/hosts_store.h"
+#include "lock/lock_store.h"
 #include "rir/result.h"
 
 namespace ui {
@@ -60,6 +62,15 @@ class SystemFiles {
                                             const StoredPassword& stored) = 0;
   // Stores a salted hash of `typed`.
   virtual rir::Result<void> StorePassword(std::string_view typed) = 0;
+
+  // The lock on the blocks of the hosts file at `path` as it stands now; nothing when none is
+  // on. A damaged record comes back as the longest lock over what the file blocks
+  // (lock::Lock::recovered). Reading is a checkpoint of the lock's time.
+  virtual rir::Result<std::optional<lock::Lock>> ReadLock(const std::string& path) = 0;
+  // Locks every entry that the hosts file at `path` blocks for `length` seconds, or makes the
+  // lock on longer; never shorter (kLocked).
+  virtual rir::Result<lock::Lock> StartLock(const std::string& path, std::int64_t length,
+                                            bool count_only_on) = 0;
 };
 
 // The files as this process reads and writes them itself: the state file beside the program.
@@ -80,6 +91,9 @@ class FilesBesideProgram final : public SystemFiles {
   rir::Result<StoredPassword> ReadPassword() override;
   rir::Result<bool> PasswordMatches(std::string_view typed, const StoredPassword& stored) override;
   rir::Result<void> StorePassword(std::string_view typed) override;
+  rir::Result<std::optional<lock::Lock>> ReadLock(const std::string& path) override;
+  rir::Result<lock::Lock> StartLock(const std::string& path, std::int64_t length,
+                                    bool count_only_on) override;
 
  private:
   PlatformServices& services_;

@@ -73,6 +73,10 @@ void frmRirAvadera::mmuExit_Click() {
 }
 
 void frmRirAvadera::mmuUninstall_Click() {
+  ReadLock();
+  if (lock_.RefusesUninstall()) {
+    return;
+  }
   auto folder = services_.ExecutableFolder();
   if (!folder) {
     ShowFailure(services_, Failure::kStartUninstaller, folder.error());

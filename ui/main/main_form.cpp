@@ -20,7 +20,8 @@ frmRirAvadera::frmRirAvadera(MainView& view, Forms& forms, PlatformServices& ser
       forms_(forms),
       services_(services),
       hosts_(std::move(hosts)),
-      history_(std::move(history)) {}
+      history_(std::move(history)),
+      lock_(services) {}
 
 void frmRirAvadera::Form_Load() {
   // The columns come first: each row's status goes into the second one.
@@ -28,7 +29,32 @@ void frmRirAvadera::Form_Load() {
   view_.AddColumn("Status", std::nullopt);
   LoadHostsFile();
   LoadKnownSites();
+  ReadLock();
   StartWatch();
+}
+
+void frmRirAvadera::ReadLock() {
+  if (auto path = hosts_.Path()) {
+    lock_.Read(*path);
+  }
+  ShowLockLine();
+}
+
+void frmRirAvadera::ShowLockLine() {
+  std::string line = lock_.Line();
+  if (line != lock_line_) {
+    lock_line_ = std::move(line);
+    view_.SetLockLine(lock_line_);
+  }
+}
+
+void frmRirAvadera::mmuLock_Click() {
+  // What the list blocks is in the hosts file first: the lock holds what the file blocks.
+  if (!Apply()) {
+    return;
+  }
+  forms_.ShowLockModal();
+  ReadLock();
 }
 
 void frmRirAvadera::LoadKnownSites() {
@@ -250,8 +276,15 @@ void frmRirAvadera::SetSelectedStatus(blocklist::Status status) {
   if (list_.empty()) {
     return;
   }
+  if (status == blocklist::Status::kAllowed && list_.selected() &&
+      lock_.Refuses({std::string(list_[*list_.selected()].website)})) {
+    return;
+  }
   const auto pair = PairToChangeToo(
       status == blocklist::Status::kAllowed ? PairChange::kAllow : PairChange::kBlock, status);
+  if (pair && status == blocklist::Status::kAllowed && lock_.Refuses({*pair})) {
+    return;
+  }
   list_.SetSelectedStatus(status);
   // Found again by its name: the list may have changed while the question was open.
   if (const auto position = pair ? FindHost(*pair) : std::nullopt) {
@@ -274,10 +307,13 @@ void frmRirAvadera::mmuBlock_Click() {
 }
 
 void frmRirAvadera::mmuRemoveSite_Click() {
-  if (!list_.selected()) {
+  if (!list_.selected() || lock_.Refuses({std::string(list_[*list_.selected()].website)})) {
     return;
   }
   const auto pair = PairToChangeToo(PairChange::kRemove, blocklist::Status::kBlocked);
+  if (pair && lock_.Refuses({*pair})) {
+    return;
+  }
   list_.RemoveSelected();
   if (const auto position = pair ? FindHost(*pair) : std::nullopt) {
     list_.Remove(*position);
@@ -287,6 +323,13 @@ void frmRirAvadera::mmuRemoveSite_Click() {
 
 void frmRirAvadera::mmuClearAll_Click() {
   if (list_.empty()) {
+    return;
+  }
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < list_.size(); ++i) {
+    names.emplace_back(list_[i].website);
+  }
+  if (lock_.Refuses(names)) {
     return;
   }
   list_.Clear();
@@ -311,6 +354,7 @@ rir::Result<void> frmRirAvadera::ApplyList() {
     return saved.error();
   }
   NoteOwnWrite();
+  lock_.Applied(m_strHostsText);
   // The list is applied all the same: only the way back to the old text is missing.
   view_.SetRestartNoticeVisible(true);
   ShowBrowserWarning();

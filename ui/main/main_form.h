@@ -20,6 +20,7 @@
 #include "ui/common/forms.h"
 #include "ui/common/messages.h"
 #include "ui/common/platform_services.h"
+#include "ui/main/lock_state.h"
 #include "ui/main/main_view.h"
 
 namespace ui {
@@ -40,6 +41,9 @@ class frmRirAvadera {
 
   MainView& view() { return view_; }
   const blocklist::BlockList& lvwWebsites() const { return list_; }
+  // The hosts file the list is loaded from, and the lock on its blocks, for the lock window.
+  rir::Result<std::string> HostsPath() const { return hosts_.Path(); }
+  const LockState& Locks() const { return lock_; }
 
   // Events of the window and its controls.
   void Form_Load();
@@ -102,7 +106,9 @@ class frmRirAvadera {
   void Reblocked(const hostsfile::BlockedAgain& again, const std::vector<std::string>& names,
                  std::chrono::steady_clock::time_point now);
   void TellWatchReport();  // now, when the main window is open
-  bool Shown() const;      // the main window open, not minimized
+  // What the system's keeper put back since the last look, added to what the user will hear.
+  void TakeKeeperReport(const std::string& data_folder);
+  bool Shown() const;  // the main window open, not minimized
   WaitShown WatchWaitShown() const;
   void TakeInOtherLines();
   // Before an Apply: the lines of a finished change that the watch has not acted on yet.
@@ -139,6 +145,9 @@ class frmRirAvadera {
   void CommentOutLines(const std::vector<std::size_t>& lines);
 
   void ShowBrowserWarning();
+  // The lock read anew from the system's record, and its line shown.
+  void ReadLock();
+  void ShowLockLine();
 
   MainView& view_;
   Forms& forms_;
@@ -146,6 +155,8 @@ class frmRirAvadera {
   hostsfile::HostsStore hosts_;
   rir::Result<hostsfile::HostsHistory> history_;
   blocklist::BlockList list_;  // the rows of lvwWebsites
+  LockState lock_;
+  std::string lock_line_;  // as lblLocked shows it
 
   std::int32_t m_lngFoundIndex = 0;  // 1-based, as the list's positions are counted for users
   std::string m_strHostsText;
@@ -176,6 +187,7 @@ class frmRirAvadera {
   std::size_t back_off_ = 0;  // how many times in a row the blocks were undone at once
   bool watch_busy_ = false;
   std::optional<ReblockReport> m_watchReport;
+  std::uint64_t keeper_seen_ = 0;  // the keeper's count of put-backs the user has heard of
   bool m_blnWatchFailureTold = false;
   bool m_blnRecordFailureTold = false;
   bool m_blnHistoryFailureTold = false;

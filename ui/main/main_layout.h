@@ -12,7 +12,7 @@ namespace ui {
 inline constexpr layout::Colour kRed{255, 0, 0};
 inline constexpr layout::Colour kBlue{0, 0, 255};
 
-inline constexpr std::array<layout::Control, 14> kMainControls{{
+inline constexpr std::array<layout::Control, 15> kMainControls{{
     {.name = "Command1",
      .kind = layout::Kind::kPushButton,
      .caption = "Command1",
@@ -69,6 +69,13 @@ inline constexpr std::array<layout::Control, 14> kMainControls{{
     {.name = "imgAllow", .kind = layout::Kind::kPictureButton, .rect = {8, 512, 124, 33}},
     {.name = "imgBlock", .kind = layout::Kind::kPictureButton, .rect = {136, 512, 124, 33}},
     {.name = "imgApply", .kind = layout::Kind::kPictureButton, .rect = {443, 511, 124, 33}},
+    // Between the buttons, while the blocks are locked: until when, and the time left.
+    {.name = "lblLocked",
+     .kind = layout::Kind::kLabel,
+     .rect = {266, 512, 172, 33},
+     .font = {"Verdana", 750, true},
+     .text_colour = kRed,
+     .shown = false},
 }};
 
 inline constexpr layout::FormLayout kMainLayout{.caption = "Tamborelle Website Durezur",

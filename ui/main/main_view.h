@@ -35,6 +35,8 @@ class MainView : public FormView {
   // The status bar's second panel, beside the fixed one: what the last command did, told
   // without a box to close.
   virtual void SetStatusText(std::string_view text) = 0;
+  // `lblLocked`: shown with `text`, hidden when it is empty.
+  virtual void SetLockLine(std::string_view text) = 0;
   // `txtExport`.
   virtual void SetExportText(std::string_view text) = 0;
 

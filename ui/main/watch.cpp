@@ -13,7 +13,9 @@
 
 #include "hostsfile/file_io.h"
 #include "hostsfile/finished_file.h"
+#include "hostsfile/keeper_report.h"
 #include "ui/common/messages.h"
+#include "ui/common/program_files.h"
 #include "ui/common/waiting.h"
 #include "ui/main/main_form.h"
 
@@ -28,9 +30,8 @@ constexpr std::chrono::milliseconds kLookEvery{500};
 // time ends, not up to a look later.
 constexpr std::chrono::milliseconds kLookWhileWriting{100};
 constexpr std::chrono::seconds kStampEvery{10};
-constexpr std::chrono::seconds kUndoneSoon{60};
-constexpr std::chrono::minutes kBackOff[] = {std::chrono::minutes(1), std::chrono::minutes(5),
-                                             std::chrono::minutes(15)};
+using hostsfile::kUndoneSoon;
+constexpr const auto& kBackOff = hostsfile::kBackOffWaits;
 constexpr std::string_view kJudgingText =
     "Reading the hosts file, which another program changed...";
 
@@ -44,8 +45,7 @@ std::vector<std::string> BlockedIn(const blocklist::BlockList& list) {
   return names;
 }
 
-std::string ClockTime() {
-  const std::time_t now = std::time(nullptr);
+std::string ClockTime(std::time_t now = std::time(nullptr)) {
   std::tm local{};
 #ifdef _WIN32
   localtime_s(&local, &now);
@@ -74,9 +74,15 @@ void frmRirAvadera::StartWatch() {
   if (!path || m_loadFailure) {
     return;  // a file that could not be read is not put right behind the user's back
   }
+  // What the system's keeper put back before this run is not news.
+  if (auto folder = DataFolderOfProgram(services_)) {
+    const auto report = hostsfile::ReadKeeperReport(*folder);
+    keeper_seen_ = report ? report->count : 0;
+  }
   NoteOwnWrite();
   ticker_ = services_.Every(kLookEvery, [this] {
     WatchTick();
+    ShowLockLine();  // the time left, counted down
     // Dropped from here only, never from its own call, nor while a look (its box, its wait)
     // may be on the way.
     if (!watch_busy_ && (!changed_at_ || judged_)) {
@@ -160,6 +166,17 @@ void frmRirAvadera::LookAtChange(const std::string& path, Clock::time_point now)
     }
     judged_ = std::move(*judged);
   }
+  const auto data_folder = DataFolderOfProgram(services_);
+  if (data_folder) {
+    TakeKeeperReport(*data_folder);
+  }
+  if (!judged_->lacking.empty() && data_folder && hostsfile::KeeperRuns(*data_folder)) {
+    // One watch, not two: the system's keeper puts them back, and the next look sees its work.
+    own_stamp_ = judged_->stamp;
+    judged_.reset();
+    changed_at_.reset();
+    return;
+  }
   if (judged_->lacking.empty()) {
     if (judged_->stamp != listed_stamp_) {
       TakeInOtherLines();
@@ -236,6 +253,25 @@ void frmRirAvadera::Reblocked(const hostsfile::BlockedAgain& again,
   report.entries.insert(names.begin(), names.end());
   report.waits = 0;
   AfterSave(again.saved);
+  TellWatchReport();
+}
+
+void frmRirAvadera::TakeKeeperReport(const std::string& data_folder) {
+  const auto report = hostsfile::ReadKeeperReport(data_folder);
+  if (!report || report->count <= keeper_seen_) {
+    return;
+  }
+  ReblockReport& told = m_watchReport ? *m_watchReport : m_watchReport.emplace();
+  told.last = ClockTime(static_cast<std::time_t>(report->wall));
+  if (told.times == 0) {
+    told.first = told.last;
+  }
+  told.times += static_cast<std::size_t>(report->count - keeper_seen_);
+  told.removed += report->removed;
+  told.allowed += report->allowed;
+  told.partial += report->partial;
+  told.entries.insert(report->names.begin(), report->names.end());
+  keeper_seen_ = report->count;
   TellWatchReport();
 }
 

@@ -31,10 +31,12 @@ inline constexpr std::string_view kReadFirstRun = "read-firstrun";    // (nothin
 inline constexpr std::string_view kWriteFirstRun = "write-firstrun";  // password, value
 inline constexpr std::string_view kCheckPassword = "check-password";  // password
 inline constexpr std::string_view kStorePassword = "store-password";  // password, new-password
+inline constexpr std::string_view kReadLock = "read-lock";            // path
+inline constexpr std::string_view kStartLock = "start-lock";  // password, path, length, only-on
 // The replies: "ok" with what the request asked for (changed, matches, value, journal and
-// bytes of a finished save; history-* when the hosts file's earlier text could not be kept,
-// flushed and flush-* when the resolver caches were emptied and one could not be), or "error"
-// with code, path and reason.
+// bytes of a finished save; times, names and recovered of a lock, none when none is on; history-*
+// when the hosts file's earlier text could not be kept, flushed and flush-* when the resolver
+// caches were emptied and one could not be), or "error" with code, path and reason.
 inline constexpr std::string_view kOk = "ok";
 inline constexpr std::string_view kFailed = "error";
 

@@ -5,12 +5,15 @@
 // else is read), and only a text the program itself could have built is written.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "helper/protocol.h"
 #include "helper/request_reader.h"
+#include "hostsfile/block_again.h"
 #include "hostsfile/resolver_cache.h"
+#include "rir/result.h"
 
 namespace helper {
 
@@ -32,6 +35,11 @@ struct Place {
 };
 
 Message Serve(RequestReader& request, const Place& place);
+
+// Puts back, into the hosts file, every block that the record of the last save with the password
+// holds and every locked one, where another program took them out; under the save lock, the
+// file's text kept in the history first. Nothing when every block is in place.
+rir::Result<std::optional<hostsfile::BlockedAgain>> PutBlocksBack(const Place& place);
 // A request that is all in memory.
 Message Serve(std::string_view request, const Place& place);
 

@@ -4,6 +4,7 @@
 // lines, the entries the user had allowed) stays as it is.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -37,7 +38,14 @@ struct BlockedAgain {
   std::size_t allowed = 0;
   std::size_t partial = 0;
   SaveOutcome saved;
+  std::vector<std::string> names;  // each entry put back, once
 };
+
+// After blocks were put back, blocks undone again within kUndoneSoon come from a program that
+// rewrites the file in a loop: it is not fought without end, the next tries wait these in turn.
+inline constexpr std::chrono::seconds kUndoneSoon{60};
+inline constexpr std::chrono::minutes kBackOffWaits[] = {
+    std::chrono::minutes(1), std::chrono::minutes(5), std::chrono::minutes(15)};
 
 // The hosts file as another program finished it, judged: which of the blocks it lacks.
 struct JudgedFile {

@@ -29,8 +29,7 @@ Lock LockedAfter(const Lock& lock, std::string_view text);
 // two ends, with the names of both, and the time off counted unless both count only time on.
 // Nothing when it would end sooner than the lock already on (kLocked).
 rir::Result<Lock> Lengthened(const std::optional<Lock>& current, std::int64_t length,
-                             bool count_only_on, std::vector<std::string> names,
-                             const Clocks& now);
+                             bool count_only_on, std::vector<std::string> names, const Clocks& now);
 
 // After a record found damaged: the longest lock over the names the hosts file blocks now.
 Lock RecoveredLock(std::vector<std::string> blocked, const Clocks& now);

@@ -39,6 +39,10 @@ class LockStore {
       const rir::Result<std::optional<Lock>>& before)>;
   rir::Result<std::optional<Lock>> Update(const Clocks& now, const Change& change) const;
 
+  // Whether the folder holds a record of a lock at all, without reading or holding it: cheap to
+  // ask at every look.
+  static bool Exists(const std::string& folder);
+
   std::string TimesPath() const;
   std::string NamesPath() const;
 
@@ -52,5 +56,7 @@ rir::Result<std::vector<std::string>> DecodeNames(std::string_view text, const s
 
 // Writes `text` in place of the file at `path` in one step, readable by administrators only.
 rir::Result<void> ReplacePrivateFile(const std::string& path, std::string_view text);
+// The same, for a file every user may read (what the keeper tells the program).
+rir::Result<void> ReplaceReadableFile(const std::string& path, std::string_view text);
 
 }  // namespace lock

@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "hostsfile/block_again.h"
 #include "lock/lock_rules.h"
 #include "lock/lock_store.h"
 
@@ -28,5 +30,20 @@ rir::Result<void> CheckSave(const LockStore& store, const std::string& hosts_pat
                             std::string_view text, const Clocks& now);
 // After `text` was written: what it blocks is locked too, while a lock is on.
 rir::Result<void> AfterSave(const LockStore& store, std::string_view text, const Clocks& now);
+
+// Where the program writes the hosts file itself (Windows, as an administrator), the names the
+// last save left blocked lie beside the lock, for the keeper to put back. Recorded before the
+// file changes, so that a keeper never puts back what the save allows.
+rir::Result<void> RecordApplied(const std::string& folder, std::string_view text);
+// Back to `names` (the record as it was), after a save that did not change the file.
+rir::Result<void> RecordAppliedNames(const std::string& folder,
+                                     const std::vector<std::string>& names);
+// Nothing recorded: no names.
+rir::Result<std::vector<std::string>> ReadApplied(const std::string& folder);
+
+// The keeper's put-back there: the recorded names and the locked ones, put back into the hosts
+// file at `hosts_path` where another program took them out, its text kept in the history first.
+rir::Result<std::optional<hostsfile::BlockedAgain>> PutBackApplied(const std::string& folder,
+                                                                   const std::string& hosts_path);
 
 }  // namespace lock

@@ -198,4 +198,50 @@ rir::Result<void> HelperFiles::StorePassword(std::string_view typed) {
   return {};
 }
 
+namespace {
+
+// The lock a reply holds; nothing when it holds none.
+rir::Result<std::optional<lock::Lock>> LockIn(const Message& reply) {
+  const std::string* times = reply.Field("times");
+  const std::string* names = reply.Field("names");
+  if (times == nullptr || names == nullptr) {
+    return std::optional<lock::Lock>();
+  }
+  auto decoded_times = lock::DecodeTimes(*times, "rir-avadera-helper");
+  auto decoded_names = lock::DecodeNames(*names, "rir-avadera-helper");
+  if (!decoded_times || !decoded_names) {
+    return !decoded_times ? decoded_times.error() : decoded_names.error();
+  }
+  const std::string* recovered = reply.Field("recovered");
+  return std::optional<lock::Lock>(lock::Lock{std::move(*decoded_times), std::move(*decoded_names),
+                                              recovered != nullptr && *recovered == "1"});
+}
+
+}  // namespace
+
+rir::Result<std::optional<lock::Lock>> HelperFiles::ReadLock(const std::string& path) {
+  auto reply = Ask(Message{std::string(helper::kReadLock), {}}.With("path", path));
+  if (!reply) {
+    return reply.error();
+  }
+  return LockIn(*reply);
+}
+
+rir::Result<lock::Lock> HelperFiles::StartLock(const std::string& path, std::int64_t length,
+                                               bool count_only_on) {
+  auto reply = Ask(Message{std::string(helper::kStartLock), {}}
+                       .With("password", password_)
+                       .With("path", path)
+                       .With("length", std::to_string(length))
+                       .With("only-on", count_only_on ? "1" : "0"));
+  if (!reply) {
+    return reply.error();
+  }
+  auto on = LockIn(*reply);
+  if (!on) {
+    return on.error();
+  }
+  return on->value_or(lock::Lock{});
+}
+
 }  // namespace helper_client

@@ -42,6 +42,9 @@ class HelperFiles final : public ui::SystemFiles {
   rir::Result<bool> PasswordMatches(std::string_view typed,
                                     const ui::StoredPassword& stored) override;
   rir::Result<void> StorePassword(std::string_view typed) override;
+  rir::Result<std::optional<lock::Lock>> ReadLock(const std::string& path) override;
+  rir::Result<lock::Lock> StartLock(const std::string& path, std::int64_t length,
+                                    bool count_only_on) override;
 
  private:
   // The helper's "ok" reply, or the error it gave or that kept it from giving one; `last` is sent
