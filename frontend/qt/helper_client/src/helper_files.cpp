@@ -128,7 +128,7 @@ rir::Result<std::optional<hostsfile::BlockedAgain>> HelperFiles::BlockAgain(
     return std::optional<hostsfile::BlockedAgain>();
   }
   return std::optional<hostsfile::BlockedAgain>(hostsfile::BlockedAgain{
-      Count(*reply, "removed"), Count(*reply, "allowed"), Count(*reply, "partial"), saved});
+      Count(*reply, "removed"), Count(*reply, "allowed"), Count(*reply, "partial"), saved, {}});
 }
 
 rir::Result<std::optional<hostsfile::FinishedSave>> HelperFiles::FinishSave(
