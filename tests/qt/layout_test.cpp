@@ -244,16 +244,20 @@ TEST(QtLayout, LoginPasswordAndLockWindowsMatchTheirTables) {
   EXPECT_EQ(password.style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &password),
             '*');
 
-  // The windows the main window shows modally, each through its menu item.
+  // The windows the main window shows modally, each through its menu item (the lock's once an
+  // Apply has written what it locks).
   struct Modal {
     const char* item;
+    testsupport::Window shown;
     QWidget* (QtProgram::*window)();
     const ui::layout::FormLayout& layout;
   };
-  for (const Modal& modal : {Modal{"mmuPassword", &QtProgram::Password, ui::kPasswordLayout},
-                             Modal{"mmuLock", &QtProgram::Lock, ui::kLockLayout}}) {
+  for (const Modal& modal :
+       {Modal{"mmuPassword", testsupport::Window::kPassword, &QtProgram::Password,
+              ui::kPasswordLayout},
+        Modal{"mmuLock", testsupport::Window::kLock, &QtProgram::Lock, ui::kLockLayout}}) {
     SCOPED_TRACE(modal.item);
-    program.Later([&] {
+    program.WhenShown(modal.shown, [&] {
       QWidget* window = (program.*modal.window)();
       ExpectTable(program, window, modal.layout);
       ExpectTabOrder(program, window, modal.layout);
