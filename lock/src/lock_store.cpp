@@ -92,6 +92,14 @@ rir::Result<std::optional<Lock>> LockStore::Read(const Clocks& now) const {
 }
 
 rir::Result<std::optional<Lock>> LockStore::Update(const Clocks& now, const Change& change) const {
+  // No record, and none made: nothing is opened, so that a folder this process may not write
+  // reads as no lock.
+  if (!Exists(folder_)) {
+    auto made = change(std::optional<Lock>());
+    if (!made || !*made) {
+      return made;
+    }
+  }
   auto held = settings::LockedRecordFile::Open(TimesPath());
   if (!held) {
     return held.error();

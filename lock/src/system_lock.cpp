@@ -101,7 +101,7 @@ rir::Result<void> AfterSave(const LockStore& store, std::string_view text, const
 namespace {
 
 std::string AppliedPath(const std::string& folder) {
-  return rir::FileInFolder(folder, "blocked-entries");
+  return rir::FileInFolder(folder, "applied-blocks");
 }
 
 }  // namespace

@@ -169,7 +169,8 @@ Section "Install"
   ${EndIf}
 
   ; The keeper of the blocks: from boot, as the local system, started again a second after it
-  ; ends for any reason. An upgrade finds it made already and points it at the new file.
+  ; ends for any reason. An upgrade finds it made already, and points it at the new file where
+  ; the system lets it (the folder is the same one as a rule).
   nsExec::ExecToLog '"$SYSDIR\sc.exe" create ${SERVICE} binPath= "\"$INSTDIR\RirAvaderaKeeper.exe\"" start= auto DisplayName= "${SHORT_NAME} Keeper"'
   Pop $0
   ${If} $0 != 0
@@ -177,9 +178,11 @@ Section "Install"
     Pop $0
   ${EndIf}
   nsExec::ExecToLog '"$SYSDIR\sc.exe" failure ${SERVICE} reset= 86400 actions= restart/1000/restart/1000/restart/1000'
-  Pop $1
+  Pop $0
   nsExec::ExecToLog '"$SYSDIR\sc.exe" start ${SERVICE}'
-  Pop $1
+  Pop $0
+  nsExec::ExecToLog '"$SYSDIR\sc.exe" query ${SERVICE}'
+  Pop $0
   ${If} $0 != 0
     DetailPrint "The keeper of the blocks could not be installed (sc: $0)."
     SetErrorLevel 2
@@ -205,7 +208,7 @@ Section "Uninstall"
   Delete "$INSTDIR\failed-logins"
   Delete "$INSTDIR\lock"
   Delete "$INSTDIR\lock-names"
-  Delete "$INSTDIR\blocked-entries"
+  Delete "$INSTDIR\applied-blocks"
   Delete "$INSTDIR\put-back"
   ; The hosts file's earlier texts that the program kept; the hosts file itself stays.
   Delete "$INSTDIR\history\*.hosts"

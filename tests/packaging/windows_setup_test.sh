@@ -39,6 +39,8 @@ printf '[settings]\r\nfirstrun=true\r\n' | cmp -s - "$folder/state.dll" || fail 
 [ -f "$task" ] || fail "no logon task"
 wine reg query "$key" /v DisplayVersion | grep -q "$version" || fail "uninstall entry"
 wine reg query "$key" /v UninstallString | grep -q 'unins000.exe' || fail "uninstall string"
+[ -f "$folder/RirAvaderaKeeper.exe" ] || fail "no keeper beside the program"
+wine sc query TamborelleRirAvaderaKeeper | grep -q RUNNING || fail "the keeper service does not run"
 
 # Installing again keeps the password.
 printf '[settings]\r\nfirstrun=no\r\npwd=kept\r\n' >"$folder/state.dll"
@@ -46,6 +48,14 @@ run "$setup" /S
 grep -q 'pwd=kept' "$folder/state.dll" || fail "a second install reset the state file"
 
 printf '127.0.0.1 \tblocked.example\r\n' >"$hosts"
+# During a lock the uninstaller refuses and leaves everything (a lock of 30 days from a boot
+# clock of 0, over no names, so that the keeper leaves the hosts file alone).
+printf 'rir-avadera-lock 1\nleft=2592000\nsince-boot=0\nwall=%s\ncount-only-on=0\nboot-id=\n' \
+  "$(date +%s)" >"$folder/lock"
+printf 'rir-avadera-lock-names 1\nend\n' >"$folder/lock-names"
+run "$uninstaller" /S
+[ -f "$folder/RirAvadera.exe" ] || fail "the uninstaller ran during a lock"
+rm "$folder/lock" "$folder/lock-names"
 if [ -n "${DISPLAY:-}" ]; then
   # The uninstaller waits for a running copy to end.
   wine 'C:\Program Files\Tamborelle Rir Avadera\RirAvadera.exe' &
@@ -67,5 +77,6 @@ wineserver -w
 [ ! -e "$shortcut" ] || fail "shortcut left"
 [ ! -e "$task" ] || fail "logon task left"
 ! wine reg query "$key" >/dev/null 2>&1 || fail "uninstall entry left"
+! wine sc query TamborelleRirAvaderaKeeper 2>/dev/null | grep -q STATE || fail "keeper service left"
 printf '127.0.0.1 \tblocked.example\r\n' | cmp -s - "$hosts" || fail "the hosts file changed"
 echo "ok: $setup"

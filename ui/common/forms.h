@@ -1,4 +1,4 @@
-// The program's four windows as their logic reaches one another. Each exists at most once;
+// The program's windows as their logic reaches one another. Each exists at most once;
 // touching one that is not loaded loads it and runs its load handler.
 #pragma once
 
@@ -39,7 +39,8 @@ class Forms {
   // Loads the password change window if need be and shows it modally; returns once it has
   // unloaded.
   virtual void ShowPasswordModal() = 0;
-  // The same for the lock window, over the main window.
+  // Loads the lock window if need be and shows it modally over the main window; returns once it
+  // has unloaded.
   virtual void ShowLockModal() = 0;
 };
 

@@ -48,11 +48,9 @@ void frmRirAvadera::ShowLockLine() {
   }
 }
 
+// The lock holds what the hosts file blocks; what the list blocks and an Apply writes during it
+// is locked then.
 void frmRirAvadera::mmuLock_Click() {
-  // What the list blocks is in the hosts file first: the lock holds what the file blocks.
-  if (!Apply()) {
-    return;
-  }
   forms_.ShowLockModal();
   ReadLock();
 }
