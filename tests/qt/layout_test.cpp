@@ -244,8 +244,7 @@ TEST(QtLayout, LoginPasswordAndLockWindowsMatchTheirTables) {
   EXPECT_EQ(password.style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &password),
             '*');
 
-  // The windows the main window shows modally, each through its menu item (the lock's once an
-  // Apply has written what it locks).
+  // The windows the main window shows modally, each through its menu item.
   struct Modal {
     const char* item;
     testsupport::Window shown;

@@ -299,6 +299,7 @@ TYPED_TEST_P(ProgramScenario, LocksTheBlocksForTheLengthTyped) {
   program.Start(/*first_run=*/true);
   program.TypeIn(Window::kMain, "txtWebsite", "example.com");
   program.PressEnterIn(Window::kMain, "txtWebsite");
+  program.ClickOn(Window::kMain, "imgApply");  // the lock holds what the hosts file blocks
   const auto ends_in_two_hours = [&] {
     const std::string ends = program.TextOf(Window::kLock, "lblEnds");
     EXPECT_TRUE(ends.starts_with("Ends ") && ends.ends_with(", 2 hours from now.")) << ends;

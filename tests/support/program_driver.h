@@ -125,7 +125,7 @@ class ProgramDriver : public AnsweredBoxes {
   // Opens the lock window through its menu item and runs `act` in it; returns once the window
   // has unloaded (`act` leaves it open: its close box closes it).
   void InLockWindow(const std::function<void()>& act) {
-    // It opens after an Apply, which may wait with the events handled.
+    // Waited for, not one turn of the loop: the menu item may wait for other work first.
     WhenShown(Window::kLock, [this, act] {
       act();
       if (Shown(Window::kLock)) {

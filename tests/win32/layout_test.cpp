@@ -283,8 +283,7 @@ TEST_P(LoginPasswordAndLockLayout, EveryRowOfTheirTables) {
   program.Click(program.Control(login, win32::kLoginTable, "cmdLogin"));  // the empty password
   ASSERT_TRUE(IsWindowVisible(program.Main()));
 
-  // The windows the main window shows modally, each through its menu item (the lock's once an
-  // Apply has written what it locks).
+  // The windows the main window shows modally, each through its menu item.
   struct Modal {
     int item;
     testsupport::Window shown;
