@@ -247,13 +247,16 @@ TEST(QtLayout, LoginPasswordAndLockWindowsMatchTheirTables) {
   // The windows the main window shows modally, each through its menu item.
   struct Modal {
     const char* item;
+    testsupport::Window shown;
     QWidget* (QtProgram::*window)();
     const ui::layout::FormLayout& layout;
   };
-  for (const Modal& modal : {Modal{"mmuPassword", &QtProgram::Password, ui::kPasswordLayout},
-                             Modal{"mmuLock", &QtProgram::Lock, ui::kLockLayout}}) {
+  for (const Modal& modal :
+       {Modal{"mmuPassword", testsupport::Window::kPassword, &QtProgram::Password,
+              ui::kPasswordLayout},
+        Modal{"mmuLock", testsupport::Window::kLock, &QtProgram::Lock, ui::kLockLayout}}) {
     SCOPED_TRACE(modal.item);
-    program.Later([&] {
+    program.WhenShown(modal.shown, [&] {
       QWidget* window = (program.*modal.window)();
       ExpectTable(program, window, modal.layout);
       ExpectTabOrder(program, window, modal.layout);

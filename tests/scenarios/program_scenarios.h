@@ -1,7 +1,7 @@
 // The program driven as a user drives it, the same in each front end: editing and applying the
-// list, the tray and the login, closing, exit, the password change, restoring a kept hosts file,
-// the uninstaller, a list of a million entries and the check of the blocks. A front end's test file
-// instantiates them with its driver (a testsupport::ProgramDriver).
+// list, the tray and the login, closing, exit, the password change, the lock, restoring a kept
+// hosts file, the uninstaller, a list of a million entries and the check of the blocks. A front
+// end's test file instantiates them with its driver (a testsupport::ProgramDriver).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -294,6 +294,46 @@ TYPED_TEST_P(ProgramScenario, ChangesThePasswordInItsModalWindow) {
   EXPECT_EQ(program.boxes.size(), 3u);
 }
 
+TYPED_TEST_P(ProgramScenario, LocksTheBlocksForTheLengthTyped) {
+  auto& program = this->program_;
+  program.Start(/*first_run=*/true);
+  program.TypeIn(Window::kMain, "txtWebsite", "example.com");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+  program.ClickOn(Window::kMain, "imgApply");  // the lock holds what the hosts file blocks
+  const auto ends_in_two_hours = [&] {
+    const std::string ends = program.TextOf(Window::kLock, "lblEnds");
+    EXPECT_TRUE(ends.starts_with("Ends ") && ends.ends_with(", 2 hours from now.")) << ends;
+  };
+
+  program.InLockWindow([&] {
+    EXPECT_FALSE(program.TakesInput(Window::kMain)) << "modal over the main window";
+    EXPECT_EQ(program.TextOf(Window::kLock, "lblEnds"), "");
+    program.TypeIn(Window::kLock, "txtLength", "2 hours");
+    ends_in_two_hours();
+    program.ClickOn(Window::kLock, "chkCountOnlyOn");
+    EXPECT_TRUE(program.Ticked(Window::kLock, "chkCountOnlyOn"));
+    program.ClickOn(Window::kLock, "cmdCancel");
+  });
+  EXPECT_FALSE(program.app().IsLoaded(ui::FormId::kLock));
+  EXPECT_TRUE(program.boxes.empty());
+  EXPECT_FALSE(program.ControlShown(Window::kMain, "lblLocked")) << "Cancel locks nothing";
+
+  program.answers = {ui::MsgBoxResult::kYes};
+  program.InLockWindow([&] {
+    EXPECT_FALSE(program.Ticked(Window::kLock, "chkCountOnlyOn")) << "a fresh window";
+    program.TypeIn(Window::kLock, "txtLength", "2 hours");
+    ends_in_two_hours();
+    program.PressEnterIn(Window::kLock, "txtLength");  // presses Lock
+  });
+  EXPECT_FALSE(program.app().IsLoaded(ui::FormId::kLock));
+  ASSERT_EQ(program.boxes.size(), 2u);
+  EXPECT_TRUE(program.boxes[0].text.starts_with("Lock every website the hosts file blocks until "))
+      << program.boxes[0].text;
+  EXPECT_TRUE(program.boxes[1].text.ends_with(": 2 websites.")) << program.boxes[1].text;
+  EXPECT_TRUE(program.ControlShown(Window::kMain, "lblLocked"));
+  EXPECT_TRUE(program.TextOf(Window::kMain, "lblLocked").starts_with("Locked until "));
+}
+
 TYPED_TEST_P(ProgramScenario, RestoresAKeptHostsFileThroughItsChooser) {
   auto& program = this->program_;
   const std::string original =
@@ -571,13 +611,16 @@ TYPED_TEST_P(ProgramScenario, ShowsNamesAsTheUserKnowsThem) {
   EXPECT_EQ(program.Hosts(), old + program.Lines(testsupport::AddedLines("xn--bcher-kva.example")));
 }
 
-REGISTER_TYPED_TEST_SUITE_P(
-    ProgramScenario, AddsEditsAndAppliesThroughTheWindow, TrayDoubleClickAndLogin,
-    CloseSendsToTheTrayAndAsksFromThere, ConfirmedCloseOfALaterStartEndsWithoutWriting,
-    ExitWritesTheListAndEnds, ExitAsksWhetherToEndWhenTheHostsFileCannotBeWritten,
-    ChangesThePasswordInItsModalWindow, RestoresAKeptHostsFileThroughItsChooser,
-    UninstallStartsTheUninstallerBesideTheProgram, AMillionEntriesShowAtOnceAndEdit,
-    ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem, OffersTheOtherNamesOfAKnownSite,
-    PutsBackBlocksThatAnotherProgramTookOut, ShowsNamesAsTheUserKnowsThem);
+REGISTER_TYPED_TEST_SUITE_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow,
+                            TrayDoubleClickAndLogin, CloseSendsToTheTrayAndAsksFromThere,
+                            ConfirmedCloseOfALaterStartEndsWithoutWriting, ExitWritesTheListAndEnds,
+                            ExitAsksWhetherToEndWhenTheHostsFileCannotBeWritten,
+                            ChangesThePasswordInItsModalWindow, LocksTheBlocksForTheLengthTyped,
+                            RestoresAKeptHostsFileThroughItsChooser,
+                            UninstallStartsTheUninstallerBesideTheProgram,
+                            AMillionEntriesShowAtOnceAndEdit,
+                            ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem,
+                            OffersTheOtherNamesOfAKnownSite,
+                            PutsBackBlocksThatAnotherProgramTookOut, ShowsNamesAsTheUserKnowsThem);
 
 }  // namespace scenarios

@@ -125,11 +125,8 @@ class ProgramDriver : public AnsweredBoxes {
   // Opens the lock window through its menu item and runs `act` in it; returns once the window
   // has unloaded (`act` leaves it open: its close box closes it).
   void InLockWindow(const std::function<void()>& act) {
-    Later([this, act] {
-      if (!Shown(Window::kLock)) {
-        ADD_FAILURE() << "the lock window did not open";
-        return;
-      }
+    // Waited for, not one turn of the loop: the menu item may wait for other work first.
+    WhenShown(Window::kLock, [this, act] {
       act();
       if (Shown(Window::kLock)) {
         CloseWithCloseBox(Window::kLock);

@@ -286,16 +286,18 @@ TEST_P(LoginPasswordAndLockLayout, EveryRowOfTheirTables) {
   // The windows the main window shows modally, each through its menu item.
   struct Modal {
     int item;
+    testsupport::Window shown;
     HWND (WindowsProgram::*window)();
     const ControlTable& table;
     std::string_view first_focus;
   };
-  for (const Modal& modal :
-       {Modal{IDM_PASSWORD, &WindowsProgram::Password, win32::kPasswordTable, "txtPassword"},
-        Modal{IDM_LOCK, &WindowsProgram::Lock, win32::kLockTable, "txtLength"}}) {
+  for (const Modal& modal : {Modal{IDM_PASSWORD, testsupport::Window::kPassword,
+                                   &WindowsProgram::Password, win32::kPasswordTable, "txtPassword"},
+                             Modal{IDM_LOCK, testsupport::Window::kLock, &WindowsProgram::Lock,
+                                   win32::kLockTable, "txtLength"}}) {
     SCOPED_TRACE(modal.table.layout.caption);
     bool checked = false;
-    program.Later([&] {
+    program.WhenShown(modal.shown, [&] {
       const HWND window = (program.*modal.window)();
       ExpectTable(program, window, modal.table, scale);
       EXPECT_EQ(GetFocus(), program.Control(window, modal.table, modal.first_focus));

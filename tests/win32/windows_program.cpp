@@ -206,6 +206,7 @@ constexpr ControlName kControls[] = {
     {testsupport::Window::kMain, "Picture1", win32::kMainTable.Id("Picture1")},
     {testsupport::Window::kMain, "lblMessage", win32::kMainTable.Id("lblMessage")},
     {testsupport::Window::kMain, "lblBrowserWarning", win32::kMainTable.Id("lblBrowserWarning")},
+    {testsupport::Window::kMain, "lblLocked", win32::kMainTable.Id("lblLocked")},
     {testsupport::Window::kMain, "imgAllow", win32::kMainTable.Id("imgAllow")},
     {testsupport::Window::kMain, "imgBlock", win32::kMainTable.Id("imgBlock")},
     {testsupport::Window::kMain, "imgApply", win32::kMainTable.Id("imgApply")},
