@@ -5,6 +5,7 @@
 # time namespace (unshare --time), and a restart (another boot's id in the record) with the wall
 # clock 30 days ahead, for an ordinary lock and one that counts only the time the computer is on.
 # Prints one row per reading: the clocks, what the helper said, the seconds the record has left.
+# (A helper built with AddressSanitizer is told to let faketime's library load first.)
 #   bench/lock_clocks.sh [BUILD_DIR]     (root, or a user namespace where it maps root)
 set -eu
 userns=""
@@ -33,7 +34,7 @@ reading() {
   local said
   said=$(unshare $userns --mount --propagation private --time --boottime "$boot" sh -c \
     'mount --bind "$1" /etc/hosts && shift && exec "$@"' sh "$work/hosts" \
-    env FAKETIME_DONT_FAKE_MONOTONIC=1 ${1:+faketime -f "$1"} \
+    env FAKETIME_DONT_FAKE_MONOTONIC=1 ASAN_OPTIONS=verify_asan_link_order=0 ${1:+faketime -f "$1"} \
     "$work/program/rir-avadera-helper" --lock-state) || true
   left=$(sed -n 's/^left=//p' "$work/program/lock" 2>/dev/null)
   printf '%-58s | %-48s | %s\n' "$what" "${said:-not locked}" "${left:-none}"

@@ -1,5 +1,6 @@
 #include "lock/lock_length.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <ctime>
@@ -155,15 +156,15 @@ std::string ShownTime(std::int64_t wall) {
 }
 
 std::string ShownLength(std::int64_t seconds) {
-  if (seconds < kMinute) {
-    return "less than a minute";
-  }
   const auto part = [](std::int64_t count, std::string_view unit) {
     return std::to_string(count) + " " + std::string(unit) + (count == 1 ? "" : "s");
   };
-  const std::int64_t days = seconds / kDay;
-  const std::int64_t hours = seconds % kDay / kHour;
-  const std::int64_t minutes = seconds % kHour / kMinute;
+  // In whole minutes, rounded up: a lock of 2 hours taken a second ago has 2 hours left, and one
+  // with seconds left has a minute.
+  const std::int64_t minutes_up = (std::max<std::int64_t>(seconds, 0) + kMinute - 1) / kMinute;
+  const std::int64_t days = minutes_up * kMinute / kDay;
+  const std::int64_t hours = minutes_up * kMinute % kDay / kHour;
+  const std::int64_t minutes = minutes_up % 60;
   if (days > 0) {
     return hours > 0 ? part(days, "day") + " " + part(hours, "hour") : part(days, "day");
   }

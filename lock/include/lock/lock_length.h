@@ -16,7 +16,7 @@ rir::Result<std::int64_t> ParseLockLength(std::string_view typed, std::int64_t n
 
 // "Fri 2026-12-11 17:00", in local time.
 std::string ShownTime(std::int64_t wall);
-// "2 days 3 hours", "3 hours 5 minutes", "4 minutes", "less than a minute".
+// "2 days 3 hours", "3 hours 5 minutes", "4 minutes": whole minutes, rounded up.
 std::string ShownLength(std::int64_t seconds);
 
 }  // namespace lock
