@@ -8,9 +8,9 @@ set -eu
 table=$(sh "$1/bench/lock_clocks.sh" "$2")
 row() { printf '%s\n' "$table" | grep "^$1" | sed 's/  */ /g'; }
 fail() { printf 'FAIL: %s\n%s\n' "$1" "$table" >&2; exit 1; }
-row "wall clock a day forward" | grep -q "locked until .* | 600$" || fail "a day forward"
-row "wall clock a day back" | grep -q "locked until .* | 600$" || fail "a day back"
-# The seconds the script itself takes count too: a slow machine leaves fewer than 10.
+# The seconds the script itself takes count too: "59x" on a slow machine.
+row "wall clock a day forward" | grep -q "locked until .* | \(600\|59[0-9]\)$" || fail "a day forward"
+row "wall clock a day back" | grep -q "locked until .* | \(600\|59[0-9]\)$" || fail "a day back"
 row "boot clock 9 min 50 s on" | grep -q "locked until" || fail "ended early"
 row "boot clock 10 min 1 s on" | grep -q "not locked | none$" || fail "did not end"
 row "after a restart, wall clock 30 days ahead (ordinary lock)" | grep -q "not locked" ||
