@@ -88,6 +88,8 @@ std::string_view Pattern(ErrorCode code) {
       return "The blocks are locked";
     case ErrorCode::kDamagedLockRecord:
       return "The record of the lock in {} is damaged";
+    case ErrorCode::kBadPolicyFile:
+      return "{} was left as it is: it is not a policy file the browser can read";
   }
   return "Unknown failure with {}";
 }

@@ -50,8 +50,10 @@ enum class ErrorCode {
   kLocked,
   // The lock's record is damaged: the blocks stay locked for the longest a lock may last.
   kDamagedLockRecord,
+  // A browser's policy file that is not the JSON the browser reads: left as it is.
+  kBadPolicyFile,
 };
-inline constexpr ErrorCode kLastErrorCode = ErrorCode::kDamagedLockRecord;
+inline constexpr ErrorCode kLastErrorCode = ErrorCode::kBadPolicyFile;
 
 struct Error {
   ErrorCode code;

@@ -1,0 +1,140 @@
+// The browsers' policies: our one member goes into Firefox's shared file and comes out again with
+// every other byte as it was; policies others set are never overruled; and the policies follow
+// whether anything is blocked, on real files (Linux) or the registry of a private prefix (Wine).
+#include "browserpolicy/browser_policies.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "temp_folder.h"
+
+namespace {
+
+using browserpolicy::DohSetting;
+using testsupport::DataFile;
+
+std::string Policies(std::string_view name) {
+  return DataFile("policies/" + std::string(name));
+}
+
+DohSetting SettingOf(const std::string& text) {
+  auto setting = browserpolicy::FirefoxDohSetting(text, "policies.json");
+  EXPECT_TRUE(setting) << rir::DescribeError(setting.error());
+  return setting ? *setting : DohSetting::kNone;
+}
+
+// Added, then taken back: the file comes back byte for byte, and holds our member between.
+void ExpectRoundTrip(const std::string& before) {
+  const auto with = browserpolicy::WithFirefoxDohOff(before, "policies.json");
+  ASSERT_TRUE(with) << rir::DescribeError(with.error());
+  EXPECT_EQ(SettingOf(with->text), DohSetting::kOff) << with->text;
+  const auto without =
+      browserpolicy::WithoutFirefoxDohOff(with->text, "policies.json", with->added_policies);
+  ASSERT_TRUE(without);
+  EXPECT_EQ(*without, before);
+}
+
+TEST(FirefoxPolicyFile, OurMemberComesAndGoesLeavingEveryOtherByte) {
+  ExpectRoundTrip(Policies("with-other-policies.json"));
+  ExpectRoundTrip(Policies("no-policies-member.json"));
+  ExpectRoundTrip("{}");
+  ExpectRoundTrip("{\"policies\": {}}\n");
+  // A file that was not there is made whole, and holds nothing once we are gone.
+  const auto made = browserpolicy::WithFirefoxDohOff("", "policies.json");
+  ASSERT_TRUE(made);
+  EXPECT_EQ(SettingOf(made->text), DohSetting::kOff);
+  EXPECT_TRUE(browserpolicy::HoldsNoPolicy(*browserpolicy::WithoutFirefoxDohOff(made->text, "p")));
+  EXPECT_FALSE(browserpolicy::HoldsNoPolicy(Policies("with-other-policies.json")));
+}
+
+TEST(FirefoxPolicyFile, AnAdministratorsSettingStandsAndADamagedFileIsRefused) {
+  const std::string administrators = Policies("doh-set-by-administrator.json");
+  EXPECT_EQ(SettingOf(administrators), DohSetting::kOn);
+  EXPECT_EQ(browserpolicy::WithFirefoxDohOff(administrators, "p")->text, administrators);
+  EXPECT_EQ(*browserpolicy::WithoutFirefoxDohOff(administrators, "p"), administrators);
+  for (const std::string& damaged : {Policies("damaged-trailing-comma.json"), std::string("[1, 2]"),
+                                     std::string("{\"policies\": [\"DNSOverHTTPS\"]}")}) {
+    const auto refused = browserpolicy::WithFirefoxDohOff(damaged, "/etc/p.json");
+    ASSERT_FALSE(refused) << damaged;
+    EXPECT_EQ(refused.error().code, rir::ErrorCode::kBadPolicyFile);
+    EXPECT_NE(rir::DescribeError(refused.error()).find("/etc/p.json"), std::string::npos);
+  }
+}
+
+TEST(ChromiumPolicyFile, ReadsTheModeOfAnyManagedFile) {
+  EXPECT_EQ(browserpolicy::ChromiumDohSetting(browserpolicy::kChromiumPolicyText),
+            DohSetting::kOff);
+  EXPECT_EQ(browserpolicy::ChromiumDohSetting(R"({"DnsOverHttpsMode": "secure", "X": 1})"),
+            DohSetting::kOn);
+  EXPECT_EQ(browserpolicy::ChromiumDohSetting(R"({"HomepageLocation": "x"})"), DohSetting::kNone);
+  EXPECT_EQ(browserpolicy::ChromiumDohSetting("{broken"), DohSetting::kNone);
+}
+
+#ifndef _WIN32
+// A machine's policy folders beneath a folder of the test's own.
+struct PolicyMachine {
+  testsupport::TempFolder root;
+  testsupport::TempFolder data;
+  browserpolicy::PolicyPlaces places{root.path().string()};
+
+  std::string Path(std::string_view relative) const {
+    return root.path().string() + std::string(relative);
+  }
+  void Write(std::string_view relative, std::string_view text) const {
+    std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
+    testsupport::WriteBytes(Path(relative), text);
+  }
+  browserpolicy::PoliciesKept Keep(bool any_blocked) const {
+    auto kept = browserpolicy::KeepBrowserPolicies(places, data.path().string(), any_blocked);
+    for (const rir::Error& failure : kept.failures) {
+      ADD_FAILURE() << rir::DescribeError(failure);
+    }
+    return kept;
+  }
+};
+
+TEST(BrowserPolicies, SetWhileBlockedTakenBackAfterAndOthersKept) {
+  const PolicyMachine machine;
+  const std::string others = Policies("with-other-policies.json");
+  machine.Write("/etc/firefox/policies/policies.json", others);
+  machine.Write("/etc/opt/chrome/policies/managed/corporate.json",
+                R"({"DnsOverHttpsMode": "secure"})");
+  // Firefox's file gains our member; Chrome's administrator turned it on, which stands.
+  EXPECT_EQ(machine.Keep(true).set,
+            (std::vector<std::string>{"Firefox", "Chromium", "Microsoft Edge", "Brave"}));
+  for (const auto& target : browserpolicy::PolicyTargets(machine.places)) {
+    EXPECT_EQ(*browserpolicy::ReadPolicy(machine.places, target),
+              target.id == "chrome" ? DohSetting::kOn : DohSetting::kOff)
+        << target.where;
+  }
+  EXPECT_TRUE(machine.Keep(true).set.empty());  // nothing twice
+  EXPECT_EQ(machine.Keep(false).removed.size(), 4U);
+  EXPECT_EQ(testsupport::ReadBytes(machine.Path("/etc/firefox/policies/policies.json")), others);
+  // The folders we made went with our files; the administrator's stayed.
+  EXPECT_FALSE(std::filesystem::exists(machine.Path("/etc/chromium")));
+  EXPECT_FALSE(std::filesystem::exists(machine.Path("/etc/brave")));
+  EXPECT_TRUE(
+      std::filesystem::exists(machine.Path("/etc/opt/chrome/policies/managed/corporate.json")));
+}
+
+TEST(BrowserPolicies, LeftAloneOnRequestAndADamagedFileToldNotWritten) {
+  const PolicyMachine machine;
+  const std::string damaged = Policies("damaged-trailing-comma.json");
+  machine.Write("/etc/firefox/policies/policies.json", damaged);
+  const std::string folder = machine.data.path().string();
+  auto kept = browserpolicy::KeepBrowserPolicies(machine.places, folder, true);
+  ASSERT_EQ(kept.failures.size(), 1U);
+  EXPECT_EQ(kept.failures.front().code, rir::ErrorCode::kBadPolicyFile);
+  EXPECT_EQ(testsupport::ReadBytes(machine.Path("/etc/firefox/policies/policies.json")), damaged);
+  // Left alone: what we set goes, and nothing comes back while entries stay blocked.
+  auto chosen = browserpolicy::ChooseLeaveAlone(machine.places, folder, true, true);
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(chosen->removed.size(), 4U);
+  EXPECT_TRUE(browserpolicy::ReadPolicyRecord(folder)->leave_alone);
+  EXPECT_TRUE(browserpolicy::KeepBrowserPolicies(machine.places, folder, true).set.empty());
+  EXPECT_EQ(testsupport::FilesIn(machine.root.path() / "etc"), 1U);  // firefox/ alone
+}
+#endif
+
+}  // namespace
