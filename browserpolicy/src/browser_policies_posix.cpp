@@ -17,6 +17,10 @@ namespace {
 // JSON file there.
 constexpr std::string_view kOurChromiumFile = "/tamborelle-rir-avadera.json";
 constexpr std::string_view kFirefoxFile = "/etc/firefox/policies/policies.json";
+// Firefox reads the file in /etc in place of the one in its own folder, never both: a file we make
+// in /etc starts as a copy of that one, or its policies would stop.
+constexpr std::string_view kFirefoxOwnFiles[] = {"/usr/lib/firefox-esr/distribution/policies.json",
+                                                 "/usr/lib/firefox/distribution/policies.json"};
 constexpr std::string_view kPolicyMade = "policy";
 constexpr std::string_view kFileMade = "file";
 constexpr std::string_view kPoliciesMade = "policies";  // Firefox's "policies" member
@@ -39,6 +43,17 @@ bool IsFirefox(const PolicyTarget& target) {
   return target.id == "firefox";
 }
 
+// The policies Firefox's own folder holds, as text; empty when there are none.
+std::string FirefoxOwnPolicies(const PolicyPlaces& places) {
+  for (const std::string_view file : kFirefoxOwnFiles) {
+    auto text = rir::ReadSmallFile(places.base + std::string(file));
+    if (text && *text) {
+      return std::move(**text);
+    }
+  }
+  return {};
+}
+
 std::string ChromiumFolderOf(const PolicyTarget& target) {
   return target.where.substr(0, target.where.size() - kOurChromiumFile.size());
 }
@@ -52,9 +67,8 @@ rir::Result<std::string> TextOf(const std::string& path) {
 }
 
 // Makes the folders up to `folder` that are missing, and adds each to `made`, outermost first.
-rir::Result<void> MakeFolders(const std::string& base, const std::string& folder,
-                              std::vector<std::string>& made) {
-  for (std::size_t at = base.size() + 1; at <= folder.size(); ++at) {
+rir::Result<void> MakeFolders(const std::string& folder, std::vector<std::string>& made) {
+  for (std::size_t at = 1; at <= folder.size(); ++at) {
     if (at != folder.size() && folder[at] != '/') {
       continue;
     }
@@ -92,6 +106,13 @@ DohSetting OthersChromiumSetting(const std::string& folder, const std::string& o
 
 }  // namespace
 
+PolicyPlaces PolicyPlacesOf(const std::string& executable_folder) {
+  if (executable_folder == "/opt/tamborelle-rir-avadera") {
+    return PolicyPlaces{};
+  }
+  return PolicyPlaces{executable_folder + "/policies"};
+}
+
 std::vector<PolicyTarget> PolicyTargets(const PolicyPlaces& places) {
   std::vector<PolicyTarget> targets{
       {"firefox", "Firefox", places.base + std::string(kFirefoxFile)}};
@@ -120,6 +141,11 @@ rir::Result<std::vector<std::string>> SetPolicy(const PolicyPlaces& places,
   if (!text) {
     return text.error();
   }
+  struct stat status {};
+  const bool existed = ::lstat(target.where.c_str(), &status) == 0;
+  if (IsFirefox(target) && !existed) {
+    *text = FirefoxOwnPolicies(places);
+  }
   std::vector<std::string> made{std::string(kPolicyMade)};
   std::string wanted(kChromiumPolicyText);
   if (IsFirefox(target)) {
@@ -141,12 +167,10 @@ rir::Result<std::vector<std::string>> SetPolicy(const PolicyPlaces& places,
   } else if (OthersChromiumSetting(ChromiumFolderOf(target), target.where) != DohSetting::kNone) {
     return std::vector<std::string>{};
   }
-  struct stat status {};
-  const bool existed = ::lstat(target.where.c_str(), &status) == 0;
   if (!existed) {
     made.emplace_back(kFileMade);
   }
-  if (auto folders = MakeFolders(places.base, rir::FolderOf(target.where), made); !folders) {
+  if (auto folders = MakeFolders(rir::FolderOf(target.where), made); !folders) {
     return folders.error();
   }
   const mode_t mode = existed ? (status.st_mode & 07777) : kReadableByAll;
@@ -157,7 +181,7 @@ rir::Result<std::vector<std::string>> SetPolicy(const PolicyPlaces& places,
   return made;
 }
 
-rir::Result<void> RemovePolicy(const PolicyPlaces& /*places*/, const PolicyTarget& target,
+rir::Result<void> RemovePolicy(const PolicyPlaces& places, const PolicyTarget& target,
                                const std::vector<std::string>& made) {
   auto text = TextOf(target.where);
   if (!text) {
@@ -173,7 +197,8 @@ rir::Result<void> RemovePolicy(const PolicyPlaces& /*places*/, const PolicyTarge
       return without.error();
     }
     kept = std::move(*without);
-    remove = std::find(made.begin(), made.end(), kFileMade) != made.end() && HoldsNoPolicy(kept);
+    remove = std::find(made.begin(), made.end(), kFileMade) != made.end() &&
+             (HoldsNoPolicy(kept) || kept == FirefoxOwnPolicies(places));
   }
   if (remove) {
     if (::unlink(target.where.c_str()) != 0 && errno != ENOENT) {

@@ -5,6 +5,10 @@
 
 namespace browserpolicy {
 
+PolicyPlaces PolicyPlacesOf(const std::string& /*executable_folder*/) {
+  return PolicyPlaces{};
+}
+
 std::vector<PolicyTarget> PolicyTargets(const PolicyPlaces& /*places*/) {
   return {};
 }

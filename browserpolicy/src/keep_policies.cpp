@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "browserpolicy/browser_policies.h"
+#include "hostsfile/block_again.h"
 #include "lock/lock_store.h"
 #include "rir/file_read.h"
 #include "rir/text.h"
@@ -123,6 +124,11 @@ PoliciesKept KeepBrowserPolicies(const PolicyPlaces& places, const std::string& 
     }
   }
   return kept;
+}
+
+PoliciesKept KeepBrowserPoliciesFor(const PolicyPlaces& places, const std::string& data_folder,
+                                    std::string_view hosts_text) {
+  return KeepBrowserPolicies(places, data_folder, !hostsfile::BlockedNames(hosts_text).empty());
 }
 
 rir::Result<PoliciesKept> ChooseLeaveAlone(const PolicyPlaces& places,

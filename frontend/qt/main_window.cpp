@@ -103,6 +103,10 @@ void MainWindow::MakeMenus() {
   item(edit, "mmuCheckBlocking", "Check Blocking...",
        [](Logic& form) { form.mmuCheckBlocking_Click(); });
   item(edit, "mmuLock", "Lock Blocks...", [](Logic& form) { form.mmuLock_Click(); });
+  item(edit, "mmuBrowserSettings", "Leave Browser Settings Alone",
+       [](Logic& form) { form.mmuBrowserSettings_Click(); });
+  browser_settings_ = edit.actions().back();
+  browser_settings_->setCheckable(true);
 
   QMenu& help = *menu_bar_.addMenu(QStringLiteral("Help"));
   help.setObjectName(QStringLiteral("mmuHelp"));
@@ -209,6 +213,10 @@ void MainWindow::SetStatusText(std::string_view text) {
 void MainWindow::SetBrowserWarning(std::string_view text) {
   browser_warning_.setText(ToQt(text));
   browser_warning_.setVisible(!text.empty());
+}
+
+void MainWindow::SetBrowsersLeftAlone(bool left_alone) {
+  browser_settings_->setChecked(left_alone);
 }
 
 void MainWindow::SetLockLine(std::string_view text) {

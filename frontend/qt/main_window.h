@@ -37,6 +37,7 @@ class MainWindow final : public Form<ui::MainView> {
   void SetRestartNoticeVisible(bool visible) override;
   void SetBrowserWarning(std::string_view text) override;
   void SetStatusText(std::string_view text) override;
+  void SetBrowsersLeftAlone(bool left_alone) override;
   void SetLockLine(std::string_view text) override;
   void SetExportText(std::string_view text) override;
   // The address of the window's QIcon, which the tray shows.
@@ -55,6 +56,7 @@ class MainWindow final : public Form<ui::MainView> {
   ui::Forms& forms_;
   QIcon icon_;
   QMenuBar menu_bar_;
+  QAction* browser_settings_ = nullptr;  // the menu's, checked while browsers are left alone
   QLabel status_panel_;
   QLabel status_text_;
   BlockListModel model_;

@@ -157,6 +157,11 @@ void MainWindow::SetBrowserWarning(std::string_view text) {
   ShowWindow(browser_warning_, text.empty() ? SW_HIDE : SW_SHOW);
 }
 
+void MainWindow::SetBrowsersLeftAlone(bool left_alone) {
+  CheckMenuItem(GetMenu(hwnd()), IDM_BROWSER_SETTINGS,
+                MF_BYCOMMAND | (left_alone ? MF_CHECKED : MF_UNCHECKED));
+}
+
 void MainWindow::SetLockLine(std::string_view text) {
   SetText(lock_line_, text);
   ShowWindow(lock_line_, text.empty() ? SW_HIDE : SW_SHOW);
@@ -264,6 +269,8 @@ void MainWindow::OnCommand(int id, int code) {
       return Raise([](Logic& form) { form.mmuCheckBlocking_Click(); });
     case IDM_LOCK:
       return Raise([](Logic& form) { form.mmuLock_Click(); });
+    case IDM_BROWSER_SETTINGS:
+      return Raise([](Logic& form) { form.mmuBrowserSettings_Click(); });
     case IDM_UNINSTALL:
       return Raise([](Logic& form) { form.mmuUninstall_Click(); });
     case IDM_SUPPORT:

@@ -23,6 +23,7 @@
 #define IDM_RESTORE 211
 #define IDM_CHECK_BLOCKING 212
 #define IDM_LOCK 213
+#define IDM_BROWSER_SETTINGS 214
 
 // The windows' controls take their ids from their layout tables (control_table.h), from 300 on;
 // none may be IDOK (1) or IDCANCEL (2): the dialog keys send those to the window.

@@ -2,7 +2,8 @@
 // pkexec by the program, which runs as the desktop user. One request on standard input, one
 // reply on standard output; see helper/serve.h for what it does and refuses. Started by the
 // service manager with --keep, it keeps the blocks until it is stopped (helper/keeper.h); with
-// --lock-state, it says whether a lock is on, for the package's removal, which a lock refuses.
+// --lock-state, it says whether a lock is on, for the package's removal, which a lock refuses;
+// with --remove-browser-policies, the package's removal takes back the browsers' policies.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,8 +38,11 @@ rir::Result<helper::Place> OwnPlace() {
   if (!folder) {
     return folder.error();
   }
-  helper::Place place{
-      *hosts, settings::StateFilePathIn(*folder), rir::ProgramDataFolder(*folder), {}};
+  helper::Place place{*hosts,
+                      settings::StateFilePathIn(*folder),
+                      rir::ProgramDataFolder(*folder),
+                      {},
+                      browserpolicy::PolicyPlacesOf(*folder)};
   // The installed program's data folder is made at its first use; its parent is the system's.
   if (::mkdir(place.data_folder.c_str(), 0755) != 0 && errno != EEXIST) {
     return rir::SystemFailure(rir::ErrorCode::kCreateFolder, place.data_folder);
@@ -79,11 +83,25 @@ int KeepBlocks(const helper::Place& place) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "--keep" && std::getenv("PKEXEC_UID") != nullptr) {
-    // The service manager starts the keeper; a desktop user's pkexec would leave root processes
-    // running for as long as that user liked.
-    std::cerr << "rir-avadera-helper: the keeper is started by the system, not through pkexec\n";
+  const bool system_mode = mode == "--keep" || mode == "--remove-browser-policies";
+  if (system_mode && std::getenv("PKEXEC_UID") != nullptr) {
+    // The service manager starts the keeper, and the package's removal takes the policies back;
+    // a desktop user's pkexec would leave root processes running for as long as that user liked,
+    // or lift the browsers' policies without the password.
+    std::cerr << "rir-avadera-helper: " << mode << " is for the system, not through pkexec\n";
     return 1;
+  }
+  if (mode == "--remove-browser-policies") {
+    auto place = OwnPlace();
+    if (!place) {
+      std::cerr << rir::DescribeError(place.error()) << "\n";
+      return 1;
+    }
+    const auto kept = browserpolicy::RemoveAllPolicies(*place->policies, place->data_folder);
+    for (const rir::Error& failure : kept.failures) {
+      std::cerr << rir::DescribeError(failure) << "\n";
+    }
+    return kept.failures.empty() ? 0 : 1;
   }
   if (mode == "--keep" || mode == "--lock-state") {
     auto place = OwnPlace();

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "block_record.h"
+#include "browserpolicy/browser_policies.h"
 #include "hostsfile/block_again.h"
 #include "hostsfile/hosts_history.h"
 #include "hostsfile/hosts_store.h"
@@ -237,6 +238,13 @@ Message SaveHosts(RequestReader& request, const Place& place) {
   if (record_failure) {
     AddError(reply, *record_failure, "record-");
   }
+  if (place.policies) {
+    const auto kept =
+        browserpolicy::KeepBrowserPoliciesFor(*place.policies, place.data_folder, *text);
+    if (!kept.failures.empty()) {
+      AddError(reply, kept.failures.front(), "policy-");
+    }
+  }
   return reply;
 }
 
@@ -312,7 +320,44 @@ Message StateValue(RequestReader& request, const Place& place, bool first_run) {
 
 bool NeedsPassword(std::string_view kind) {
   return kind == kSaveHosts || kind == kWriteFirstRun || kind == kCheckPassword ||
-         kind == kStorePassword || kind == kStartLock;
+         kind == kStorePassword || kind == kStartLock || kind == kBrowserChoice;
+}
+
+// Whether the browsers' policies are left alone; either way they are brought in line with what
+// the hosts file blocks now. The request names no file: the policies' places are the helper's.
+Message BrowserChoice(RequestReader& request, const Place& place) {
+  auto leave = request.Field("leave-alone", kMostFieldBytes);
+  if (!leave) {
+    return ErrorReply(leave.error());
+  }
+  if (auto ended = request.End(); !ended) {
+    return ErrorReply(ended.error());
+  }
+  if (*leave != "0" && *leave != "1") {
+    return ErrorReply(Refused("leave-alone is 0 or 1"));
+  }
+  if (!place.policies) {
+    return Ok();
+  }
+  auto saves = LockSaves(place);
+  if (!saves) {
+    return ErrorReply(saves.error());
+  }
+  auto text = rir::ReadSmallFile(place.hosts_path);
+  if (!text) {
+    return ErrorReply(text.error());
+  }
+  const bool any_blocked = *text && !hostsfile::BlockedNames(**text).empty();
+  auto kept = browserpolicy::ChooseLeaveAlone(*place.policies, place.data_folder, *leave == "1",
+                                              any_blocked);
+  if (!kept) {
+    return ErrorReply(kept.error());
+  }
+  Message reply = Ok();
+  if (!kept->failures.empty()) {
+    AddError(reply, kept->failures.front(), "policy-");
+  }
+  return reply;
 }
 
 Message LockReply(const std::optional<lock::Lock>& on) {
@@ -486,6 +531,9 @@ Message Serve(RequestReader& request, const Place& place) {
   }
   if (*kind == kStartLock) {
     return StartLock(request, place);
+  }
+  if (*kind == kBrowserChoice) {
+    return BrowserChoice(request, place);
   }
   return StateValue(request, place, *kind == kWriteFirstRun);
 }

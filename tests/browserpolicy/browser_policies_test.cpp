@@ -118,6 +118,19 @@ TEST(BrowserPolicies, SetWhileBlockedTakenBackAfterAndOthersKept) {
       std::filesystem::exists(machine.Path("/etc/opt/chrome/policies/managed/corporate.json")));
 }
 
+// Firefox reads /etc's file instead of its own folder's: ours starts as a copy of that one.
+TEST(BrowserPolicies, AFileMadeInEtcCarriesFirefoxsOwnPolicies) {
+  const PolicyMachine machine;
+  const std::string own = Policies("with-other-policies.json");
+  machine.Write("/usr/lib/firefox-esr/distribution/policies.json", own);
+  machine.Keep(true);
+  const std::string made =
+      testsupport::ReadBytes(machine.Path("/etc/firefox/policies/policies.json"));
+  EXPECT_EQ(*browserpolicy::WithoutFirefoxDohOff(made, "p"), own);
+  machine.Keep(false);
+  EXPECT_FALSE(std::filesystem::exists(machine.Path("/etc/firefox")));
+}
+
 TEST(BrowserPolicies, LeftAloneOnRequestAndADamagedFileToldNotWritten) {
   const PolicyMachine machine;
   const std::string damaged = Policies("damaged-trailing-comma.json");

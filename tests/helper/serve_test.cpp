@@ -7,6 +7,7 @@
 #include <string>
 
 #include "hostsfile/file_io.h"
+#include "policies_in_force.h"
 #include "temp_folder.h"
 
 namespace {
@@ -210,3 +211,29 @@ TEST(HelperServe, AfterFiveWrongPasswordsInARowEveryAttemptWaits) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+// The browsers' policies follow the saves made with the password, in places the helper knows;
+// the password's holder alone may have them left alone.
+TEST(HelperServe, KeepsTheBrowsersPoliciesInLineWithTheBlocks) {
+  HelperFiles files;
+  files.place.policies = browserpolicy::PolicyPlaces{files.folder.File("root")};
+  const auto in_force = [&files] { return testsupport::PoliciesKeptOff(*files.place.policies); };
+  const std::string blocked = "127.0.0.1 \ta.example a.example.\n::1 \ta.example a.example.\n";
+  ASSERT_EQ(files.SaveHosts("secret", blocked).kind, "ok");
+  EXPECT_EQ(in_force(), 5U);
+  const auto choose = [&files](const std::string& password, const std::string& leave) {
+    return files.Ask(Message{"browser-choice", {{"password", password}, {"leave-alone", leave}}});
+  };
+  EXPECT_EQ(CodeOf(choose("guess", "1")), rir::ErrorCode::kWrongPassword);
+  EXPECT_EQ(in_force(), 5U);
+  ASSERT_EQ(choose("secret", "1").kind, "ok");
+  EXPECT_EQ(in_force(), 0U);
+  ASSERT_EQ(choose("secret", "0").kind, "ok");
+  EXPECT_EQ(in_force(), 5U);
+  const std::string allowed = "#127.0.0.1 \ta.example a.example.\n#::1 \ta.example a.example.\n";
+  ASSERT_EQ(files.SaveHosts("secret", allowed).kind, "ok");  // nothing blocked any more
+  EXPECT_EQ(in_force(), 0U);
+  EXPECT_FALSE(std::filesystem::exists(files.folder.File("root") + "/etc"));
+}
+#endif

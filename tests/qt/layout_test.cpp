@@ -223,7 +223,7 @@ TEST(QtLayout, MenusHaveTheirCaptionsAndNoKeys) {
       {"File", "  Apply Settings", "  Restore Hosts File...", "  Change Password...", "  -",
        "  Exit"},
       {"Edit", "  Allow Site", "  Block Site", "  Remove Site", "  -", "  Clear All", "  -",
-       "  Check Blocking...", "  Lock Blocks..."},
+       "  Check Blocking...", "  Lock Blocks...", "  Leave Browser Settings Alone"},
       {"Help", "  Support", "  -", "  Uninstall Rir Avadera", "  About"}};
   EXPECT_EQ(shown, expected);
   for (const std::vector<std::string>& menu : shown) {

@@ -3,6 +3,7 @@
 // when the user asked; and the warning about a browser that goes past the hosts file.
 #include <gtest/gtest.h>
 
+#include "policies_in_force.h"
 #include "program.h"
 #include "ui/common/messages.h"
 #include "ui/main/main_form.h"
@@ -140,3 +141,30 @@ TEST(BrowserWarning, AnApplyWarnsAboutABrowserThatGoesPastTheHostsFile) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+// An Apply that blocks sets the browsers' policies (beside a build tree's program, beneath its
+// own folder); "Leave Browser Settings Alone" takes them back and is checked; chosen again, they
+// return; allowing the last block takes them away.
+TEST(BrowserSettings, FollowTheBlocksUnlessLeftAlone) {
+  Checking program;
+  const auto places = browserpolicy::PolicyPlacesOf(program.folder.path().string());
+  const auto kept_off = [&places] { return testsupport::PoliciesKeptOff(places); };
+  auto& main = program.Main();
+  main.imgApply_Click();
+  EXPECT_EQ(kept_off(), 5U);
+  EXPECT_FALSE(program.main_view().browsers_left_alone);
+  main.mmuBrowserSettings_Click();
+  EXPECT_TRUE(program.main_view().browsers_left_alone);
+  EXPECT_EQ(program.BoxesWith(std::string(ui::kBrowsersLeftAlone)), 1U);
+  EXPECT_EQ(kept_off(), 0U);
+  main.imgApply_Click();
+  EXPECT_EQ(kept_off(), 0U);
+  main.mmuBrowserSettings_Click();
+  EXPECT_FALSE(program.main_view().browsers_left_alone);
+  EXPECT_EQ(kept_off(), 5U);
+  main.mmuClearAll_Click();
+  main.imgApply_Click();
+  EXPECT_EQ(kept_off(), 0U);
+}
+#endif

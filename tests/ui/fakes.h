@@ -90,6 +90,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   void SetBrowserWarning(std::string_view text) override { browser_warning = text; }
   void SetStatusText(std::string_view text) override { status = text; }
   void SetLockLine(std::string_view text) override { lock_line = text; }
+  void SetBrowsersLeftAlone(bool left_alone) override { browsers_left_alone = left_alone; }
   void SetExportText(std::string_view text) override { export_text = text; }
   std::uintptr_t Icon() const override { return kIcon; }
 
@@ -106,6 +107,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   std::string browser_warning;
   std::string status;
   std::string lock_line;
+  bool browsers_left_alone = false;
   std::string export_text;
 };
 

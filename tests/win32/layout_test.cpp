@@ -252,7 +252,7 @@ TEST(MainWindowLayout, ListColumnsAndMenus) {
   const std::vector<std::vector<std::string>> expected = {
       {"File", "Apply Settings", "Restore Hosts File...", "Change Password...", "", "Exit"},
       {"Edit", "Allow Site", "Block Site", "Remove Site", "", "Clear All", "", "Check Blocking...",
-       "Lock Blocks..."},
+       "Lock Blocks...", "Leave Browser Settings Alone"},
       {"Help", "Support", "", "Uninstall Rir Avadera", "About"}};
   for (UINT menu = 0; menu < 3; ++menu) {
     const HMENU items = GetSubMenu(bar, static_cast<int>(menu));

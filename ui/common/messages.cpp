@@ -48,6 +48,9 @@ std::string_view Consequence(Failure failure) {
       return "The hosts file was not restored: it and the list are as they were.";
     case Failure::kLock:
       return "The blocks were not locked.";
+    case Failure::kBrowserSettings:
+      return "The browsers' DNS over HTTPS could not be kept off, so a browser may go around the "
+             "blocks.";
     case Failure::kReadLock:
       return "Whether the blocks are locked could not be read, so the window cannot tell which "
              "entries the lock holds; the system still refuses any change that would lift them.";

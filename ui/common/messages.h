@@ -130,7 +130,16 @@ enum class Failure {
   kCommentOut,
   kLock,
   kReadLock,
+  kBrowserSettings,
 };
+
+// The browsers' settings: told after "Leave Browser Settings Alone" is chosen, or unchosen.
+inline constexpr std::string_view kBrowsersLeftAlone =
+    "The browsers' own settings are left alone now. A browser whose DNS over HTTPS is on may go "
+    "around the blocks: Check Blocking says which.";
+inline constexpr std::string_view kBrowsersKeptToHostsFile =
+    "While websites are blocked, the browsers' DNS over HTTPS is kept off again, so that they "
+    "read the hosts file. Restart them for it to take effect.";
 
 // The lock. The window's line under the length: when the lock would end, or why the length gives
 // no end.

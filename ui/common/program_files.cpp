@@ -37,6 +37,21 @@ rir::Result<std::string> DataFolderOfProgram(PlatformServices& services) {
   return rir::ProgramDataFolder(*folder);
 }
 
+rir::Result<browserpolicy::PolicyPlaces> PolicyPlacesOfProgram(PlatformServices& services) {
+  auto folder = services.ExecutableFolder();
+  if (!folder) {
+    return folder.error();
+  }
+  return browserpolicy::PolicyPlacesOf(*folder);
+}
+
+bool BrowsersLeftAlone(PlatformServices& services) {
+  auto folder = DataFolderOfProgram(services);
+  auto record = folder ? browserpolicy::ReadPolicyRecord(*folder)
+                       : rir::Result<browserpolicy::PolicyRecord>(folder.error());
+  return record && record->leave_alone;
+}
+
 rir::Result<lock::LockStore> LockStoreOfProgram(PlatformServices& services) {
   auto folder = DataFolderOfProgram(services);
   if (!folder) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "blocklist/site_names.h"
+#include "browserpolicy/browser_policies.h"
 #include "hostsfile/hosts_history.h"
 #include "lock/lock_store.h"
 #include "rir/result.h"
@@ -24,6 +25,12 @@ rir::Result<settings::LoginRecord> LoginRecordOfProgram(PlatformServices& servic
 
 // Where the program keeps its data: the history, the lock, the keeper's files.
 rir::Result<std::string> DataFolderOfProgram(PlatformServices& services);
+
+// Where the browsers' policies lie for this program (browserpolicy::PolicyPlacesOf).
+rir::Result<browserpolicy::PolicyPlaces> PolicyPlacesOfProgram(PlatformServices& services);
+// Whether the password's holder asked to leave the browsers' settings alone; the record is every
+// user's to read.
+bool BrowsersLeftAlone(PlatformServices& services);
 
 // The lock's record, where the program keeps its data.
 rir::Result<lock::LockStore> LockStoreOfProgram(PlatformServices& services);

@@ -1,6 +1,8 @@
 #include "ui/common/system_files.h"
 
+#include "hostsfile/block_again.h"
 #include "lock/system_lock.h"
+#include "rir/file_read.h"
 #include "ui/common/program_files.h"
 
 namespace ui {
@@ -38,6 +40,12 @@ rir::Result<hostsfile::SaveOutcome> FilesBesideProgram::WriteHosts(
   saved->record_failure = record_failure;
   // What this save blocks is locked too; a failure here loosens nothing.
   static_cast<void>(lock::AfterSave(locks, text, lock::ReadClocks()));
+  if (auto places = PolicyPlacesOfProgram(services_)) {
+    auto kept = browserpolicy::KeepBrowserPoliciesFor(*places, *folder, text);
+    if (!kept.failures.empty()) {
+      saved->browser_policy_failure = kept.failures.front();
+    }
+  }
   return saved;
 }
 
@@ -110,6 +118,28 @@ rir::Result<lock::Lock> FilesBesideProgram::StartLock(const std::string& path, s
     return store.error();
   }
   return lock::StartLock(*store, path, length, count_only_on, lock::ReadClocks());
+}
+
+rir::Result<void> FilesBesideProgram::ChooseBrowserSettings(const std::string& path,
+                                                            bool leave_alone) {
+  auto folder = DataFolderOfProgram(services_);
+  auto places = PolicyPlacesOfProgram(services_);
+  if (!folder || !places) {
+    return !folder ? folder.error() : places.error();
+  }
+  auto text = rir::ReadSmallFile(path);
+  if (!text) {
+    return text.error();
+  }
+  const bool any_blocked = *text && !hostsfile::BlockedNames(**text).empty();
+  auto kept = browserpolicy::ChooseLeaveAlone(*places, *folder, leave_alone, any_blocked);
+  if (!kept) {
+    return kept.error();
+  }
+  if (!kept->failures.empty()) {
+    return kept->failures.front();
+  }
+  return {};
 }
 
 }  // namespace ui

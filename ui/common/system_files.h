@@ -71,6 +71,11 @@ class SystemFiles {
   // lock on longer; never shorter (kLocked).
   virtual rir::Result<lock::Lock> StartLock(const std::string& path, std::int64_t length,
                                             bool count_only_on) = 0;
+
+  // Leaves the browsers' settings alone, or keeps their look-ups over HTTPS off again while the
+  // hosts file at `path` blocks something (browserpolicy::ChooseLeaveAlone). A policy that could
+  // not be set or taken back is the error; the choice is recorded all the same.
+  virtual rir::Result<void> ChooseBrowserSettings(const std::string& path, bool leave_alone) = 0;
 };
 
 // The files as this process reads and writes them itself: the state file beside the program.
@@ -94,6 +99,7 @@ class FilesBesideProgram final : public SystemFiles {
   rir::Result<std::optional<lock::Lock>> ReadLock(const std::string& path) override;
   rir::Result<lock::Lock> StartLock(const std::string& path, std::int64_t length,
                                     bool count_only_on) override;
+  rir::Result<void> ChooseBrowserSettings(const std::string& path, bool leave_alone) override;
 
  private:
   PlatformServices& services_;

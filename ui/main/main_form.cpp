@@ -30,6 +30,7 @@ void frmRirAvadera::Form_Load() {
   LoadHostsFile();
   LoadKnownSites();
   ReadLock();
+  view_.SetBrowsersLeftAlone(BrowsersLeftAlone(services_));
   StartWatch();
 }
 
@@ -413,6 +414,10 @@ void frmRirAvadera::AfterSave(const hostsfile::SaveOutcome& saved) {
   if (saved.record_failure && !m_blnRecordFailureTold) {
     m_blnRecordFailureTold = true;
     ShowFailure(services_, Failure::kRecordBlocks, *saved.record_failure);
+  }
+  if (saved.browser_policy_failure && !m_blnPolicyFailureTold) {
+    m_blnPolicyFailureTold = true;
+    ShowFailure(services_, Failure::kBrowserSettings, *saved.browser_policy_failure);
   }
   if (!saved.changed) {
     return;  // nothing new for a cache to forget

@@ -61,6 +61,7 @@ class frmRirAvadera {
   void mmuClearAll_Click();
   void mmuCheckBlocking_Click();
   void mmuLock_Click();
+  void mmuBrowserSettings_Click();
   void mmuPassword_Click();
   void mmuExit_Click();
   void mmuUninstall_Click();
@@ -190,6 +191,7 @@ class frmRirAvadera {
   std::uint64_t keeper_seen_ = 0;  // the keeper's count of put-backs the user has heard of
   bool m_blnWatchFailureTold = false;
   bool m_blnRecordFailureTold = false;
+  bool m_blnPolicyFailureTold = false;
   bool m_blnHistoryFailureTold = false;
   bool m_blnFlushFailureTold = false;
   bool m_blnSizeWarningTold = false;

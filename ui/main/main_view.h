@@ -35,6 +35,8 @@ class MainView : public FormView {
   // The status bar's second panel, beside the fixed one: what the last command did, told
   // without a box to close.
   virtual void SetStatusText(std::string_view text) = 0;
+  // The menu item "Leave Browser Settings Alone", checked while they are left alone.
+  virtual void SetBrowsersLeftAlone(bool left_alone) = 0;
   // `lblLocked`: shown with `text`, hidden when it is empty.
   virtual void SetLockLine(std::string_view text) = 0;
   // `txtExport`.

@@ -32,6 +32,11 @@ struct PolicyTarget {
   std::string where;    // the file or registry key, as told
 };
 
+// The installed program keeps the system's policies. A Linux build tree keeps them beneath a
+// folder beside the program, as it keeps its history there, so that trying a build changes no
+// browser of the machine.
+PolicyPlaces PolicyPlacesOf(const std::string& executable_folder);
+
 std::vector<PolicyTarget> PolicyTargets(const PolicyPlaces& places);
 
 // What the machine's policies say for `target`, whoever set them.
@@ -68,6 +73,9 @@ struct PoliciesKept {
 // and takes them back otherwise. Failures come back with what was done: the blocks were saved.
 PoliciesKept KeepBrowserPolicies(const PolicyPlaces& places, const std::string& data_folder,
                                  bool any_blocked);
+// The same, for a save that left the hosts file holding `hosts_text`.
+PoliciesKept KeepBrowserPoliciesFor(const PolicyPlaces& places, const std::string& data_folder,
+                                    std::string_view hosts_text);
 // Records the choice to leave the browsers alone, or not, and brings the policies in line.
 rir::Result<PoliciesKept> ChooseLeaveAlone(const PolicyPlaces& places,
                                            const std::string& data_folder, bool leave_alone,

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "browserpolicy/browser_policies.h"
 #include "helper/protocol.h"
 #include "helper/request_reader.h"
 #include "hostsfile/block_again.h"
@@ -25,6 +26,8 @@ struct Place {
   // helpers' saves apart lie (rir::ProgramDataFolder).
   std::string data_folder;
   hostsfile::ResolverCaches caches;  // emptied after each change of the hosts file
+  // The browsers' policies kept in line with what the hosts file blocks; none: left alone.
+  std::optional<browserpolicy::PolicyPlaces> policies{};
 
   std::string HistoryFolder() const;
   std::string LoginRecordPath() const;

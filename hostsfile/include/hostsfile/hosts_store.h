@@ -33,6 +33,8 @@ struct SaveOutcome {
   // Why the writer could not record which entries the file now blocks, for putting them back
   // should another program take them out.
   std::optional<rir::Error> record_failure;
+  // Why the browsers' policies could not be brought in line with what the file now blocks.
+  std::optional<rir::Error> browser_policy_failure;
 };
 
 // What a save does with a hosts file that another program changed after it was loaded: the list

@@ -72,6 +72,9 @@ hostsfile::SaveOutcome SaveOutcomeOf(const Message& reply) {
   if (reply.Field("record-code") != nullptr) {
     outcome.record_failure = ErrorIn(reply, "record-");
   }
+  if (reply.Field("policy-code") != nullptr) {
+    outcome.browser_policy_failure = ErrorIn(reply, "policy-");
+  }
   if (reply.Field("flushed") != nullptr) {
     outcome.flushed_caches.emplace();
     if (reply.Field("flush-code") != nullptr) {
@@ -242,6 +245,21 @@ rir::Result<lock::Lock> HelperFiles::StartLock(const std::string& path, std::int
     return on.error();
   }
   return on->value_or(lock::Lock{});
+}
+
+// The helper knows where the policies lie: the request names no file.
+rir::Result<void> HelperFiles::ChooseBrowserSettings(const std::string& /*path*/,
+                                                     bool leave_alone) {
+  auto reply = Ask(Message{std::string(helper::kBrowserChoice), {}}
+                       .With("password", password_)
+                       .With("leave-alone", leave_alone ? "1" : "0"));
+  if (!reply) {
+    return reply.error();
+  }
+  if (reply->Field("policy-code") != nullptr) {
+    return ErrorIn(*reply, "policy-");
+  }
+  return {};
 }
 
 }  // namespace helper_client

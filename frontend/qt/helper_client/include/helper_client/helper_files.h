@@ -45,6 +45,7 @@ class HelperFiles final : public ui::SystemFiles {
   rir::Result<std::optional<lock::Lock>> ReadLock(const std::string& path) override;
   rir::Result<lock::Lock> StartLock(const std::string& path, std::int64_t length,
                                     bool count_only_on) override;
+  rir::Result<void> ChooseBrowserSettings(const std::string& path, bool leave_alone) override;
 
  private:
   // The helper's "ok" reply, or the error it gave or that kept it from giving one; `last` is sent
