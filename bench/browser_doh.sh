@@ -19,7 +19,8 @@
 # asked for the name. Root only; not part of the test command (browsers are too heavy for it).
 #   bench/browser_doh.sh [BROWSER...]          (chromium firefox; default both)
 #   RIR_POLICY_CMD=CMD ...    set and remove the policies with "CMD on" / "CMD off", run inside the
-#                             mount namespace, instead of writing the files here
+#                             mount namespace, instead of writing the files here (the program's own
+#                             Apply through its helper: bench/browser_policy_apply.sh)
 #   RIR_FIREFOX_POLICY="PATH..."   where the files written here put Firefox's policies.json
 #                             (default /etc/firefox/policies/policies.json)
 #   RIR_TRR_MODE=2|3          Firefox's network.trr.mode (default 3: DoH only)
@@ -120,8 +121,8 @@ load() {
 # second; prints what it showed before and how soon after the policies it showed BLOCKED.
 running() {
   local browser=$1 work=$2 pid
-  { cat "$work/hosts.head"; printf '%s\n' "$hosts_block"; } >/etc/hosts
   set_policies off
+  { cat "$work/hosts.head"; printf '%s\n' "$hosts_block"; } >/etc/hosts
   if [ "$browser" = chromium ]; then
     HOME=$work/home-chromium chromium --headless --no-sandbox --disable-gpu --disable-quic \
       --no-first-run --disable-background-networking --disable-component-update --disable-sync \
@@ -183,8 +184,8 @@ inside() {
     printf "0.0.0.0 filler-%08d.example.invalid\n", i }' >>"$work/hosts.head"
   local browser
   for browser in "$@"; do
+    set_policies off  # before the hosts file: an Apply that allows writes it too
     { cat "$work/hosts.head"; printf '%s\n' "$hosts_block"; } >/etc/hosts
-    set_policies off
     load "$browser" check http://check.example/ "$work"
     load "$browser" blocked http://blocked.example/ "$work"
     set_policies on
