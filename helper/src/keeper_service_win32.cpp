@@ -2,12 +2,15 @@
 // run as the local system from boot, with or without the program and with nobody logged in (see
 // helper/keeper.h). The service manager starts it again a second after it is killed. With
 // --lock-state it says whether a lock is on, for the uninstaller, which a lock refuses; with
-// --keep it keeps the blocks without the service manager until it is ended.
+// --keep it keeps the blocks without the service manager until it is ended; with
+// --remove-browser-policies it takes back the browsers' policies the program set, for the
+// uninstaller, since nothing would take them back once the program is gone.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+#include "browserpolicy/browser_policies.h"
 #include "helper/keeper.h"
 #include "hostsfile/hosts_store.h"
 #include "lock/system_lock.h"
@@ -85,6 +88,19 @@ void WINAPI ServiceMain(DWORD /*argc*/, LPSTR* /*argv*/) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "--remove-browser-policies") {
+    auto folder = settings::ExecutableFolder();
+    if (!folder) {
+      std::fprintf(stderr, "%s\n", rir::DescribeError(folder.error()).c_str());
+      return 1;
+    }
+    const auto removed = browserpolicy::RemoveAllPolicies(browserpolicy::PolicyPlaces{},
+                                                          rir::ProgramDataFolder(*folder));
+    for (const rir::Error& failure : removed.failures) {
+      std::fprintf(stderr, "%s\n", rir::DescribeError(failure).c_str());
+    }
+    return removed.failures.empty() ? 0 : 1;
+  }
   if (mode == "--lock-state" || mode == "--keep") {
     const auto keeping = OwnKeeping();
     if (!keeping) {

@@ -192,6 +192,14 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext all
   Call un.WaitForProgram
+  ; The browsers' policies the program set while websites were blocked: nothing would take them
+  ; back once it is gone. Policies of anyone else stay.
+  nsExec::ExecToLog '"$INSTDIR\RirAvaderaKeeper.exe" --remove-browser-policies'
+  Pop $0
+  ${If} $0 != 0
+    DetailPrint "The browsers' policies could not all be taken back (keeper: $0)."
+    SetErrorLevel 2
+  ${EndIf}
   nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /Delete /TN "${TASK}" /F'
   Pop $0
   !insertmacro STOP_KEEPER
@@ -203,13 +211,14 @@ Section "Uninstall"
   Delete "$INSTDIR\sites.txt"
   Delete "$INSTDIR\state.dll"
   Delete "$INSTDIR\unins000.exe"
-  ; The count of wrong passwords; an ended lock's record, the names the last Apply left blocked
-  ; and what the keeper last put back.
+  ; The count of wrong passwords; an ended lock's record, the names the last Apply left blocked,
+  ; what the keeper last put back and the record of the browsers' policies (taken back above).
   Delete "$INSTDIR\failed-logins"
   Delete "$INSTDIR\lock"
   Delete "$INSTDIR\lock-names"
   Delete "$INSTDIR\applied-blocks"
   Delete "$INSTDIR\put-back"
+  Delete "$INSTDIR\browser-policies"
   ; The hosts file's earlier texts that the program kept; the hosts file itself stays.
   Delete "$INSTDIR\history\*.hosts"
   Delete "$INSTDIR\history\*.hosts.partial"

@@ -3,6 +3,9 @@
 // whether anything is blocked, on real files (Linux) or the registry of a private prefix (Wine).
 #include "browserpolicy/browser_policies.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -147,6 +150,80 @@ TEST(BrowserPolicies, LeftAloneOnRequestAndADamagedFileToldNotWritten) {
   EXPECT_TRUE(browserpolicy::ReadPolicyRecord(folder)->leave_alone);
   EXPECT_TRUE(browserpolicy::KeepBrowserPolicies(machine.places, folder, true).set.empty());
   EXPECT_EQ(testsupport::FilesIn(machine.root.path() / "etc"), 1U);  // firefox/ alone
+}
+#endif
+
+#ifdef _WIN32
+// The machine's policy keys beneath a key of the test's own in the prefix's registry.
+struct PolicyRegistry {
+  std::string own;
+  browserpolicy::PolicyPlaces places{own + "\\Policies"};
+  testsupport::TempFolder data;
+
+  explicit PolicyRegistry(std::string_view name)
+      : own("SOFTWARE\\RirAvaderaTest\\" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::string(name)) {}
+  ~PolicyRegistry() {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, own.c_str());
+    // Goes once no other test holds a key in it.
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\RirAvaderaTest");
+  }
+
+  std::string Key(std::string_view below) const { return places.base + std::string(below); }
+  bool Has(std::string_view below) const {
+    HKEY key = nullptr;
+    const bool has = RegOpenKeyExA(HKEY_LOCAL_MACHINE, Key(below).c_str(), 0,
+                                   KEY_READ | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS;
+    if (has) {
+      RegCloseKey(key);
+    }
+    return has;
+  }
+  // An administrator's string value.
+  void Set(std::string_view below, const char* name, const std::string& text) const {
+    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, Key(below).c_str(), name, REG_SZ, text.c_str(),
+                              static_cast<DWORD>(text.size() + 1)),
+              ERROR_SUCCESS);
+  }
+  std::string Value(std::string_view below, const char* name) const {
+    char text[64] = {};
+    DWORD size = sizeof text;
+    return RegGetValueA(HKEY_LOCAL_MACHINE, Key(below).c_str(), name, RRF_RT_REG_SZ, nullptr, text,
+                        &size) == ERROR_SUCCESS
+               ? text
+               : "";
+  }
+  browserpolicy::PoliciesKept Keep(bool any_blocked) const {
+    auto kept = browserpolicy::KeepBrowserPolicies(places, data.path().string(), any_blocked);
+    for (const rir::Error& failure : kept.failures) {
+      ADD_FAILURE() << rir::DescribeError(failure);
+    }
+    return kept;
+  }
+};
+
+TEST(BrowserPolicies, SetWhileBlockedTakenBackAfterAndOthersKept) {
+  const PolicyRegistry machine("set-and-taken-back");
+  const std::string start_page = "https://intranet.example/";
+  machine.Set("\\Mozilla\\Firefox", "OverrideFirstRunPage", start_page);
+  machine.Set("\\Google\\Chrome", "DnsOverHttpsMode", "secure");
+  EXPECT_EQ(machine.Keep(true).set,
+            (std::vector<std::string>{"Firefox", "Chromium", "Microsoft Edge", "Brave"}));
+  for (const auto& target : browserpolicy::PolicyTargets(machine.places)) {
+    EXPECT_EQ(*browserpolicy::ReadPolicy(machine.places, target),
+              target.id == "chrome" ? DohSetting::kOn : DohSetting::kOff)
+        << target.where;
+  }
+  EXPECT_TRUE(machine.Keep(true).set.empty());  // nothing twice
+  // Someone turned Edge's on since: theirs stays, key and all.
+  machine.Set("\\Microsoft\\Edge", "DnsOverHttpsMode", "automatic");
+  EXPECT_EQ(machine.Keep(false).removed.size(), 4U);
+  EXPECT_FALSE(machine.Has("\\Mozilla\\Firefox\\DNSOverHTTPS"));
+  EXPECT_FALSE(machine.Has("\\Chromium"));
+  EXPECT_FALSE(machine.Has("\\BraveSoftware"));
+  EXPECT_EQ(machine.Value("\\Mozilla\\Firefox", "OverrideFirstRunPage"), start_page);
+  EXPECT_EQ(machine.Value("\\Google\\Chrome", "DnsOverHttpsMode"), "secure");
+  EXPECT_EQ(machine.Value("\\Microsoft\\Edge", "DnsOverHttpsMode"), "automatic");
 }
 #endif
 

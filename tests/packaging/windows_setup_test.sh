@@ -84,8 +84,16 @@ printf 'failures=1\nlast=0\n' >"$folder/failed-logins"
 mkdir -p "$folder/history"
 printf '127.0.0.1 \tkept.example\r\n' >"$folder/history/000001.hosts"
 printf '127.0.0.1 \thalf' >"$folder/history/000002.hosts.partial"
+# The Firefox policy the program set while websites were blocked, with its record, goes too.
+policy='HKLM\SOFTWARE\Policies\Mozilla\Firefox\DNSOverHTTPS'
+wine reg add "$policy" /v Enabled /t REG_DWORD /d 0 /f >/dev/null
+wine reg add "$policy" /v Locked /t REG_DWORD /d 1 /f >/dev/null
+k='SOFTWARE\Policies\Mozilla'
+printf 'rir-avadera-browser-policies 1\nleave-alone 0\nset\tfirefox\tpolicy\t%s\t%s\t%s\nend\n' \
+  "$k" "$k\Firefox" "$k\Firefox\DNSOverHTTPS" >"$folder/browser-policies"
 run "$uninstaller" /S
 wineserver -w
+! wine reg query 'HKLM\SOFTWARE\Policies\Mozilla' >/dev/null 2>&1 || fail "Firefox policy left"
 [ ! -e "$folder" ] || fail "files left: $(ls -R "$folder")"
 [ ! -e "$shortcut" ] || fail "shortcut left"
 [ ! -e "$task" ] || fail "logon task left"
