@@ -1,9 +1,14 @@
 #include "blockcheck/browser_bypass.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
+#include <map>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string_view>
 
+#include "browser_folders.h"
 #include "rir/file_read.h"
 #include "rir/text.h"
 
@@ -164,7 +169,143 @@ int TrrMode(const std::string& profile_folder) {
   return *mode;
 }
 
+constexpr std::string_view kFirefox = "Firefox";
+constexpr std::string_view kFirefoxId = "firefox";
+
+using browserpolicy::DohSetting;
+
+// The policies of the computer that speak of DNS over HTTPS, by the family's id. One that cannot
+// be read sets nothing, for the browser too passes over it.
+std::map<std::string, DohSetting> PoliciesInForce(const browserpolicy::PolicyPlaces& places) {
+  std::map<std::string, DohSetting> policies;
+  for (const browserpolicy::PolicyTarget& target : browserpolicy::PolicyTargets(places)) {
+    auto setting = browserpolicy::ReadPolicy(places, target);
+    if (setting && *setting != DohSetting::kNone) {
+      policies[target.id] = *setting;
+    }
+  }
+  return policies;
+}
+
+BrowserFinding ByPolicy(std::string_view browser, DohSetting setting) {
+  if (setting == DohSetting::kOff) {
+    return {
+        std::string(browser), {}, false, "a policy of this computer turns its DNS over HTTPS off"};
+  }
+  return {std::string(browser), {}, true, "a policy of this computer turns its DNS over HTTPS on"};
+}
+
+bool IsInstalled(const BrowserPlaces& places, std::string_view browser) {
+  return std::any_of(places.installed.begin(), places.installed.end(), [&](const auto& program) {
+    return program.first == browser && PathExists(program.second);
+  });
+}
+
+BrowserFinding ByFirefoxProfile(const Profile& profile) {
+  switch (TrrMode(profile.folder)) {
+    case 2:
+      return {std::string(kFirefox), profile.name, true,
+              "its own setting sends look-ups over HTTPS first"};
+    case 3:
+      return {std::string(kFirefox), profile.name, true,
+              "its own setting sends look-ups over HTTPS only"};
+    default:
+      return {std::string(kFirefox), profile.name, false, "its DNS over HTTPS is off"};
+  }
+}
+
+void JudgeFirefox(const BrowserPlaces& places, const std::map<std::string, DohSetting>& policies,
+                  std::vector<BrowserFinding>& findings) {
+  std::vector<Profile> profiles;
+  bool found = IsInstalled(places, kFirefox);
+  for (const std::string& folder : places.firefox_folders) {
+    found = found || PathExists(folder);
+    for (Profile& profile : ProfilesOf(folder)) {
+      profiles.push_back(std::move(profile));
+    }
+  }
+  if (!found) {
+    return;
+  }
+  if (const auto policy = policies.find(std::string(kFirefoxId)); policy != policies.end()) {
+    findings.push_back(ByPolicy(kFirefox, policy->second));
+  } else if (profiles.empty()) {
+    // A new profile starts with DNS over HTTPS off, unless the gradual roll-out turns it on.
+    findings.push_back({std::string(kFirefox), {}, false, "it has no profile yet"});
+  } else {
+    std::transform(profiles.begin(), profiles.end(), std::back_inserter(findings),
+                   ByFirefoxProfile);
+  }
+}
+
+// The "mode" of "dns_over_https" in a Chromium-family folder's "Local State"; "" when unset.
+std::string ChromiumDohMode(const std::string& folder) {
+  const auto json = nlohmann::json::parse(FileText(Joined(folder, "Local State")), nullptr, false);
+  if (!json.is_object()) {
+    return {};
+  }
+  const auto doh = json.find("dns_over_https");
+  if (doh == json.end() || !doh->is_object()) {
+    return {};
+  }
+  const auto mode = doh->find("mode");
+  return mode != doh->end() && mode->is_string() ? mode->get<std::string>() : std::string{};
+}
+
+// What a Chromium-family browser's own secure DNS setting means for the hosts file. "automatic"
+// (also the setting left unset) asks the system's resolver, and upgrades to the same provider
+// over HTTPS only where that provider offers it: a name the hosts file holds is answered by it.
+// "secure" sends every look-up to the chosen provider. Whether Chromium reads the hosts file even
+// then is being measured; the answer belongs here alone.
+BrowserFinding ByChromiumSetting(const std::string& browser, std::string_view mode) {
+  if (mode == "secure") {
+    return {browser, {}, true, "its secure DNS uses a chosen provider"};
+  }
+  if (mode == "off") {
+    return {browser, {}, false, "its secure DNS is off"};
+  }
+  return {browser, {}, false, "its secure DNS is automatic, which keeps to the hosts file"};
+}
+
+void JudgeChromium(const BrowserPlaces& places, const std::map<std::string, DohSetting>& policies,
+                   std::vector<BrowserFinding>& findings) {
+  std::vector<std::string> judged;
+  for (const ChromiumFolder& family : places.chromium_folders) {
+    if (std::find(judged.begin(), judged.end(), family.browser) != judged.end()) {
+      continue;
+    }
+    judged.push_back(family.browser);
+    std::vector<std::string> folders;
+    for (const ChromiumFolder& each : places.chromium_folders) {
+      if (each.browser == family.browser && PathExists(each.folder)) {
+        folders.push_back(each.folder);
+      }
+    }
+    if (folders.empty() && !IsInstalled(places, family.browser)) {
+      continue;
+    }
+    if (const auto policy = policies.find(family.id); policy != policies.end()) {
+      findings.push_back(ByPolicy(family.browser, policy->second));
+    } else if (folders.empty()) {
+      // No folder yet: the setting it starts with.
+      findings.push_back(ByChromiumSetting(family.browser, {}));
+    } else {
+      for (const std::string& folder : folders) {
+        findings.push_back(ByChromiumSetting(family.browser, ChromiumDohMode(folder)));
+      }
+    }
+  }
+}
+
 }  // namespace
+
+std::vector<BrowserFinding> JudgeBrowsers(const BrowserPlaces& places) {
+  const auto policies = PoliciesInForce(places.policies);
+  std::vector<BrowserFinding> findings;
+  JudgeFirefox(places, policies, findings);
+  JudgeChromium(places, policies, findings);
+  return findings;
+}
 
 std::vector<BypassingBrowser> FindBrowsersThatBypassHosts(
     const std::vector<std::string>& firefox_folders) {
@@ -178,6 +319,10 @@ std::vector<BypassingBrowser> FindBrowsersThatBypassHosts(
     }
   }
   return found;
+}
+
+std::vector<std::string> FirefoxFolders() {
+  return SystemBrowserPlaces().firefox_folders;
 }
 
 }  // namespace blockcheck

@@ -1,4 +1,5 @@
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "blockcheck/browser_bypass.h"
+#include "browser_folders.h"
 
 namespace blockcheck {
 
@@ -34,13 +36,34 @@ std::string UserHome() {
 
 }  // namespace
 
-std::vector<std::string> FirefoxFolders() {
+bool PathExists(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0;
+}
+
+BrowserPlaces SystemBrowserPlaces() {
+  BrowserPlaces places;
+  places.installed = {{"Firefox", "/usr/bin/firefox"},
+                      {"Firefox", "/usr/bin/firefox-esr"},
+                      {"Chromium", "/usr/bin/chromium"},
+                      {"Google Chrome", "/usr/bin/google-chrome"},
+                      {"Google Chrome", "/opt/google/chrome/chrome"},
+                      {"Microsoft Edge", "/usr/bin/microsoft-edge"},
+                      {"Brave", "/usr/bin/brave-browser"}};
   const std::string home = UserHome();
   if (home.empty()) {
-    return {};
+    return places;
   }
-  return {home + "/.mozilla/firefox", home + "/snap/firefox/common/.mozilla/firefox",
-          home + "/.var/app/org.mozilla.firefox/.mozilla/firefox"};
+  places.firefox_folders = {home + "/.mozilla/firefox",
+                            home + "/snap/firefox/common/.mozilla/firefox",
+                            home + "/.var/app/org.mozilla.firefox/.mozilla/firefox"};
+  places.chromium_folders = {
+      {"chromium", "Chromium", home + "/.config/chromium"},
+      {"chrome", "Google Chrome", home + "/.config/google-chrome"},
+      {"edge", "Microsoft Edge", home + "/.config/microsoft-edge"},
+      {"brave", "Brave", home + "/.config/BraveSoftware/Brave-Browser"},
+  };
+  return places;
 }
 
 }  // namespace blockcheck

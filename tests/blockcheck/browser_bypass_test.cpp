@@ -1,5 +1,6 @@
-// Finding the Firefox profiles that send lookups past the hosts file: only their own settings
-// files are read, the last word of each setting counts, and user.js overrides prefs.js.
+// Whether each browser keeps to the hosts file: a policy of the computer first; else Firefox's
+// profiles by their own settings files, where the last word of each setting counts and user.js
+// overrides prefs.js, and a Chromium-family browser by its "Local State".
 #include "blockcheck/browser_bypass.h"
 
 #include <gtest/gtest.h>
@@ -39,13 +40,29 @@ class FirefoxFolder {
   int count_ = 0;
 };
 
-std::string Names(const std::vector<blockcheck::BypassingBrowser>& found) {
-  std::string names;
-  for (const auto& browser : found) {
-    names += browser.browser + ":" + browser.profile + ":" + std::to_string(browser.trr_mode) + " ";
+// Places holding only the given folders and programs, and no policy.
+struct Places {
+  blockcheck::BrowserPlaces places;
+  TempFolder policies;
+
+  explicit Places(std::vector<std::string> firefox_folders) {
+    places.firefox_folders = std::move(firefox_folders);
+#ifdef _WIN32
+    places.policies.base = "SOFTWARE\\Policies\\rir-avadera-tests-none";
+#else
+    places.policies.base = policies.path().string();
+#endif
   }
-  return names;
-}
+
+  // Which lines go past the hosts file ("+") and which keep to it ("-").
+  std::string Lines() const {
+    std::string lines;
+    for (const auto& line : blockcheck::JudgeBrowsers(places)) {
+      lines += line.browser + ":" + line.profile + (line.may_bypass ? "+ " : "- ");
+    }
+    return lines;
+  }
+};
 
 TEST(BrowserBypass, ProfilesWithDnsOverHttpsOnAreFoundAndOthersAreNot) {
   FirefoxFolder firefox;
@@ -56,8 +73,8 @@ TEST(BrowserBypass, ProfilesWithDnsOverHttpsOnAreFoundAndOthersAreNot) {
   firefox.Profile("commented",
                   "// user_pref(\"network.trr.mode\", 2) is what a guide said\n"
                   "/*\nuser_pref(\"network.trr.mode\", 3);\n*/\n");
-  EXPECT_EQ(Names(blockcheck::FindBrowsersThatBypassHosts({firefox.path()})),
-            "Firefox:first:2 Firefox:only:3 ");
+  EXPECT_EQ(Places({firefox.path()}).Lines(),
+            "Firefox:first+ Firefox:off- Firefox:only+ Firefox:plain- Firefox:commented- ");
 }
 
 TEST(BrowserBypass, TheLastWordCountsAndUserJsOverridesPrefsJs) {
@@ -72,13 +89,14 @@ TEST(BrowserBypass, TheLastWordCountsAndUserJsOverridesPrefsJs) {
   firefox.Profile("rollout", "user_pref(\"doh-rollout.mode\", 2);\n");
   firefox.Profile("rollout-overruled",
                   "user_pref(\"doh-rollout.mode\", 2);\nuser_pref(\"network.trr.mode\", 5);\n");
-  EXPECT_EQ(Names(blockcheck::FindBrowsersThatBypassHosts({firefox.path()})),
-            "Firefox:user-on:3 Firefox:rollout:2 ");
+  EXPECT_EQ(Places({firefox.path()}).Lines(),
+            "Firefox:later-off- Firefox:user-on+ Firefox:user-off- Firefox:rollout+ "
+            "Firefox:rollout-overruled- ");
 }
 
 TEST(BrowserBypass, MissingOrUnreadableFilesTellNothing) {
   TempFolder nowhere;
-  EXPECT_TRUE(blockcheck::FindBrowsersThatBypassHosts({nowhere.File("no-such-folder")}).empty());
+  EXPECT_EQ(Places({nowhere.File("no-such-folder")}).Lines(), "");
 
   FirefoxFolder firefox;
   firefox.Profile("kept", "user_pref(\"network.trr.mode\", 2);\n");
@@ -90,18 +108,69 @@ TEST(BrowserBypass, MissingOrUnreadableFilesTellNothing) {
              "[Profile1]\nName=kept\nIsRelative=1\nPath=Profiles/kept.folder\n\n"
              "[Profile2]\nName=absolute\nIsRelative=0\nPath=" +
                  elsewhere.path().string() + "\n\n[Install4F96D1932A9F858E]\nDefault=x\n");
-  EXPECT_EQ(Names(blockcheck::FindBrowsersThatBypassHosts({nowhere.File("none"), firefox.path()})),
-            "Firefox:kept:2 Firefox:absolute:3 ");
+  EXPECT_EQ(Places({nowhere.File("none"), firefox.path()}).Lines(),
+            "Firefox:gone- Firefox:kept+ Firefox:absolute+ ");
 }
 
 TEST(BrowserBypass, FoldersAreThoseOfTheUserWhoRunsTheProgram) {
-  const auto folders = blockcheck::FirefoxFolders();
-  ASSERT_FALSE(folders.empty());
+  const auto places = blockcheck::SystemBrowserPlaces();
+  ASSERT_FALSE(places.firefox_folders.empty());
+  ASSERT_EQ(places.chromium_folders.size(), 4U);
 #ifdef _WIN32
-  EXPECT_NE(folders.front().find("\\Mozilla\\Firefox"), std::string::npos) << folders.front();
+  EXPECT_NE(places.firefox_folders.front().find("\\Mozilla\\Firefox"), std::string::npos);
+  EXPECT_TRUE(places.chromium_folders.front().folder.ends_with("\\Google\\Chrome\\User Data"));
 #else
-  EXPECT_NE(folders.front().find("/.mozilla/firefox"), std::string::npos) << folders.front();
+  EXPECT_NE(places.firefox_folders.front().find("/.mozilla/firefox"), std::string::npos);
+  EXPECT_TRUE(places.chromium_folders.front().folder.ends_with("/.config/chromium"));
 #endif
+}
+
+TEST(BrowserBypass, ChromiumByItsLocalStateAndAPolicyOfTheComputerOverEither) {
+  FirefoxFolder firefox;
+  firefox.Profile("plain", "");
+  firefox.Profile("doh", "user_pref(\"network.trr.mode\", 3);\n");
+  TempFolder chromium;
+  WriteBytes(chromium.File("Local State"), R"({"dns_over_https": {"mode": "secure"}})");
+  TempFolder programs;
+  WriteBytes(programs.File("chrome"), "");
+  Places places({firefox.path()});
+  places.places.chromium_folders = {{"chromium", "Chromium", chromium.path().string()},
+                                    {"chrome", "Google Chrome", programs.File("no-folder")},
+                                    {"edge", "Microsoft Edge", programs.File("no-edge")}};
+  // Found by its program alone, Chrome has no setting of its own yet; Edge is not there at all.
+  places.places.installed = {{"Google Chrome", programs.File("chrome")},
+                             {"Microsoft Edge", programs.File("no-msedge")}};
+  EXPECT_EQ(places.Lines(), "Firefox:plain- Firefox:doh+ Chromium:+ Google Chrome:- ");
+  const auto lines = blockcheck::JudgeBrowsers(places.places);
+  ASSERT_EQ(lines.size(), 4U);
+  EXPECT_EQ(lines[1].why, "its own setting sends look-ups over HTTPS only");
+  EXPECT_EQ(lines[2].why, "its secure DNS uses a chosen provider");
+  EXPECT_EQ(lines[3].why, "its secure DNS is automatic, which keeps to the hosts file");
+
+#ifndef _WIN32
+  const auto base = places.policies.path();
+  std::filesystem::create_directories(base / "etc/firefox/policies");
+  std::filesystem::create_directories(base / "etc/chromium/policies/managed");
+  std::filesystem::create_directories(base / "etc/opt/chrome/policies/managed");
+  WriteBytes((base / "etc/firefox/policies/policies.json").string(),
+             R"({"policies": {"DNSOverHTTPS": {"Enabled": false}}})");
+  WriteBytes((base / "etc/chromium/policies/managed/x.json").string(),
+             R"({"DnsOverHttpsMode": "off"})");
+  WriteBytes((base / "etc/opt/chrome/policies/managed/y.json").string(),
+             R"({"DnsOverHttpsMode": "secure"})");
+  EXPECT_EQ(places.Lines(), "Firefox:- Chromium:- Google Chrome:+ ");
+  EXPECT_EQ(blockcheck::JudgeBrowsers(places.places).front().why,
+            "a policy of this computer turns its DNS over HTTPS off");
+#endif
+}
+
+TEST(BrowserBypass, TheOldListIsTheFirefoxProfilesThatGoPastTheHostsFile) {
+  FirefoxFolder firefox;
+  firefox.Profile("off", "user_pref(\"network.trr.mode\", 5);\n");
+  firefox.Profile("first", "user_pref(\"network.trr.mode\", 2);\n");
+  const auto found = blockcheck::FindBrowsersThatBypassHosts({firefox.path()});
+  ASSERT_EQ(found.size(), 1U);
+  EXPECT_EQ(found[0].profile + ":" + std::to_string(found[0].trr_mode), "first:2");
 }
 
 }  // namespace
