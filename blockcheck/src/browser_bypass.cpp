@@ -254,12 +254,20 @@ std::string ChromiumDohMode(const std::string& folder) {
 
 // What a Chromium-family browser's own secure DNS setting means for the hosts file. "automatic"
 // (also the setting left unset) asks the system's resolver, and upgrades to the same provider
-// over HTTPS only where that provider offers it: a name the hosts file holds is answered by it.
-// "secure" sends every look-up to the chosen provider. Whether Chromium reads the hosts file even
-// then is being measured; the answer belongs here alone.
-BrowserFinding ByChromiumSetting(const std::string& browser, std::string_view mode) {
+// over HTTPS only where that provider offers it. "secure" sends look-ups to the chosen provider,
+// but Chromium's own resolver reads the hosts file first, as long as the file is not too large
+// for it (measured with Chromium 156: blocked with secure DNS on; past 32 MiB, reached).
+BrowserFinding ByChromiumSetting(const std::string& browser, std::string_view mode,
+                                 std::size_t hosts_bytes) {
   if (mode == "secure") {
-    return {browser, {}, true, "its secure DNS uses a chosen provider"};
+    if (hosts_bytes > kMostChromiumHostsBytes) {
+      return {browser,
+              {},
+              true,
+              "its secure DNS uses a chosen provider, and the hosts file is too large for it to "
+              "read first"};
+    }
+    return {browser, {}, false, "its secure DNS reads the hosts file first"};
   }
   if (mode == "off") {
     return {browser, {}, false, "its secure DNS is off"};
@@ -288,10 +296,11 @@ void JudgeChromium(const BrowserPlaces& places, const std::map<std::string, DohS
       findings.push_back(ByPolicy(family.browser, policy->second));
     } else if (folders.empty()) {
       // No folder yet: the setting it starts with.
-      findings.push_back(ByChromiumSetting(family.browser, {}));
+      findings.push_back(ByChromiumSetting(family.browser, {}, places.hosts_bytes));
     } else {
       for (const std::string& folder : folders) {
-        findings.push_back(ByChromiumSetting(family.browser, ChromiumDohMode(folder)));
+        findings.push_back(
+            ByChromiumSetting(family.browser, ChromiumDohMode(folder), places.hosts_bytes));
       }
     }
   }
@@ -305,24 +314,6 @@ std::vector<BrowserFinding> JudgeBrowsers(const BrowserPlaces& places) {
   JudgeFirefox(places, policies, findings);
   JudgeChromium(places, policies, findings);
   return findings;
-}
-
-std::vector<BypassingBrowser> FindBrowsersThatBypassHosts(
-    const std::vector<std::string>& firefox_folders) {
-  std::vector<BypassingBrowser> found;
-  for (const std::string& folder : firefox_folders) {
-    for (const Profile& profile : ProfilesOf(folder)) {
-      const int mode = TrrMode(profile.folder);
-      if (mode == 2 || mode == 3) {
-        found.push_back({"Firefox", profile.name, mode});
-      }
-    }
-  }
-  return found;
-}
-
-std::vector<std::string> FirefoxFolders() {
-  return SystemBrowserPlaces().firefox_folders;
 }
 
 }  // namespace blockcheck

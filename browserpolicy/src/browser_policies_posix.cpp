@@ -163,6 +163,9 @@ rir::Result<std::vector<std::string>> SetPolicy(const PolicyPlaces& places,
     if (merged->added_policies) {
       made.emplace_back(kPoliciesMade);
     }
+    if (merged->text == *text) {
+      return std::vector<std::string>{};  // an unlocked one of someone else's: theirs stands
+    }
     wanted = std::move(merged->text);
   } else if (OthersChromiumSetting(ChromiumFolderOf(target), target.where) != DohSetting::kNone) {
     return std::vector<std::string>{};

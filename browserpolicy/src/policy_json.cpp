@@ -268,7 +268,13 @@ rir::Result<DohSetting> FirefoxDohSetting(std::string_view text, const std::stri
   if (enabled == doh->end() || !enabled->is_boolean()) {
     return DohSetting::kNone;
   }
-  return enabled->get<bool>() ? DohSetting::kOn : DohSetting::kOff;
+  if (enabled->get<bool>()) {
+    return DohSetting::kOn;
+  }
+  // Off but not locked is only the default: a profile's own setting still turns it on.
+  const auto locked = doh->find("Locked");
+  const bool held = locked != doh->end() && locked->is_boolean() && locked->get<bool>();
+  return held ? DohSetting::kOff : DohSetting::kNone;
 }
 
 DohSetting ChromiumDohSetting(std::string_view text) {

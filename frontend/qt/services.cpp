@@ -171,9 +171,8 @@ std::unique_ptr<ui::BlockCheckRun> QtServices::StartBlockCheck(std::vector<std::
   return ui::StartSystemBlockCheck(std::move(names), first_other, hosts_path);
 }
 
-std::vector<blockcheck::BypassingBrowser> QtServices::FindBrowsersThatBypassHosts() {
-  return blockcheck::FindBrowsersThatBypassHosts(
-      options_.firefox_folders ? *options_.firefox_folders : blockcheck::FirefoxFolders());
+blockcheck::BrowserPlaces QtServices::WhereBrowsersAre() {
+  return options_.browser_places ? *options_.browser_places : blockcheck::SystemBrowserPlaces();
 }
 
 void QtServices::WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) {

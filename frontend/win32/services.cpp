@@ -125,9 +125,8 @@ std::unique_ptr<ui::BlockCheckRun> Win32Services::StartBlockCheck(std::vector<st
   return ui::StartSystemBlockCheck(std::move(names), first_other, hosts_path);
 }
 
-std::vector<blockcheck::BypassingBrowser> Win32Services::FindBrowsersThatBypassHosts() {
-  return blockcheck::FindBrowsersThatBypassHosts(
-      options_.firefox_folders ? *options_.firefox_folders : blockcheck::FirefoxFolders());
+blockcheck::BrowserPlaces Win32Services::WhereBrowsersAre() {
+  return options_.browser_places ? *options_.browser_places : blockcheck::SystemBrowserPlaces();
 }
 
 void Win32Services::WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) {

@@ -41,7 +41,7 @@ class Win32Services final : public ui::PlatformServices {
     // Tests look the names up in a resolver of their own, since the system's does not read
     // their hosts files, and read browsers' settings from folders of their own.
     BlockCheckStarter start_block_check{};
-    std::optional<std::vector<std::string>> firefox_folders{};
+    std::optional<blockcheck::BrowserPlaces> browser_places{};
     // Repeating calls run only when RunRepeats says, as a test steps through time.
     bool manual_repeats = false;
   };
@@ -62,7 +62,7 @@ class Win32Services final : public ui::PlatformServices {
                                                      std::size_t first_other,
                                                      const std::string& hosts_path) override;
   void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
-  std::vector<blockcheck::BypassingBrowser> FindBrowsersThatBypassHosts() override;
+  blockcheck::BrowserPlaces WhereBrowsersAre() override;
   ui::SystemFiles& Files() override { return beside_program_; }
   std::unique_ptr<ui::Repeating> Every(std::chrono::milliseconds interval,
                                        std::function<void()> tick) override;

@@ -140,12 +140,16 @@ TEST(BrowserBypass, ChromiumByItsLocalStateAndAPolicyOfTheComputerOverEither) {
   // Found by its program alone, Chrome has no setting of its own yet; Edge is not there at all.
   places.places.installed = {{"Google Chrome", programs.File("chrome")},
                              {"Microsoft Edge", programs.File("no-msedge")}};
-  EXPECT_EQ(places.Lines(), "Firefox:plain- Firefox:doh+ Chromium:+ Google Chrome:- ");
+  EXPECT_EQ(places.Lines(), "Firefox:plain- Firefox:doh+ Chromium:- Google Chrome:- ");
   const auto lines = blockcheck::JudgeBrowsers(places.places);
   ASSERT_EQ(lines.size(), 4U);
   EXPECT_EQ(lines[1].why, "its own setting sends look-ups over HTTPS only");
-  EXPECT_EQ(lines[2].why, "its secure DNS uses a chosen provider");
+  EXPECT_EQ(lines[2].why, "its secure DNS reads the hosts file first");
   EXPECT_EQ(lines[3].why, "its secure DNS is automatic, which keeps to the hosts file");
+  // Past the size Chromium's own resolver reads, its chosen provider answers instead.
+  places.places.hosts_bytes = blockcheck::kMostChromiumHostsBytes + 1;
+  EXPECT_EQ(places.Lines(), "Firefox:plain- Firefox:doh+ Chromium:+ Google Chrome:- ");
+  places.places.hosts_bytes = 0;
 
 #ifndef _WIN32
   const auto base = places.policies.path();
@@ -153,7 +157,7 @@ TEST(BrowserBypass, ChromiumByItsLocalStateAndAPolicyOfTheComputerOverEither) {
   std::filesystem::create_directories(base / "etc/chromium/policies/managed");
   std::filesystem::create_directories(base / "etc/opt/chrome/policies/managed");
   WriteBytes((base / "etc/firefox/policies/policies.json").string(),
-             R"({"policies": {"DNSOverHTTPS": {"Enabled": false}}})");
+             R"({"policies": {"DNSOverHTTPS": {"Enabled": false, "Locked": true}}})");
   WriteBytes((base / "etc/chromium/policies/managed/x.json").string(),
              R"({"DnsOverHttpsMode": "off"})");
   WriteBytes((base / "etc/opt/chrome/policies/managed/y.json").string(),
@@ -162,15 +166,6 @@ TEST(BrowserBypass, ChromiumByItsLocalStateAndAPolicyOfTheComputerOverEither) {
   EXPECT_EQ(blockcheck::JudgeBrowsers(places.places).front().why,
             "a policy of this computer turns its DNS over HTTPS off");
 #endif
-}
-
-TEST(BrowserBypass, TheOldListIsTheFirefoxProfilesThatGoPastTheHostsFile) {
-  FirefoxFolder firefox;
-  firefox.Profile("off", "user_pref(\"network.trr.mode\", 5);\n");
-  firefox.Profile("first", "user_pref(\"network.trr.mode\", 2);\n");
-  const auto found = blockcheck::FindBrowsersThatBypassHosts({firefox.path()});
-  ASSERT_EQ(found.size(), 1U);
-  EXPECT_EQ(found[0].profile + ":" + std::to_string(found[0].trr_mode), "first:2");
 }
 
 }  // namespace

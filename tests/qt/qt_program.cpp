@@ -43,7 +43,7 @@ QtProgram::QtProgram(bool notification_area) {
             return std::make_unique<testsupport::FakeBlockCheck>(
                 names, leaking, check_stops_after.value_or(static_cast<std::size_t>(-1)));
           },
-      .firefox_folders = std::vector<std::string>{firefox_folder},
+      .browser_places = BrowserPlaces(),
       .manual_repeats = true,
       .notification_area = notification_area});
   views_.emplace(*services_);

@@ -17,6 +17,7 @@
 
 #include "answered_boxes.h"
 #include "app/application.h"
+#include "blockcheck/browser_bypass.h"
 #include "temp_folder.h"
 
 namespace testsupport {
@@ -45,11 +46,32 @@ class ProgramDriver : public AnsweredBoxes {
   std::optional<std::size_t> check_stops_after;
   // Where the program looks for the user's Firefox profiles.
   std::string firefox_folder = folder.File("firefox");
+  // The browsers the program finds: Firefox's profiles in the folder above, no other browser, and
+  // no policy (a folder or a key that is not there), whatever this machine holds.
+  blockcheck::BrowserPlaces BrowserPlaces() const {
+#ifdef _WIN32
+    const browserpolicy::PolicyPlaces none{"SOFTWARE\\RirAvaderaTest\\NoPolicies"};
+#else
+    const browserpolicy::PolicyPlaces none{folder.File("no-policies")};
+#endif
+    blockcheck::BrowserPlaces places;
+    places.firefox_folders = {firefox_folder};
+    places.policies = none;
+    return places;
+  }
 
-  void WriteHosts(std::string_view text) const { WriteFinished(hosts_path, text); }
-  std::string Hosts() const { return ReadBytes(hosts_path); }
-  void WriteState(std::string_view text) const { WriteBytes(state_path, text); }
-  std::string State() const { return ReadBytes(state_path); }
+  void WriteHosts(std::string_view text) const {
+    WriteFinished(hosts_path, text);
+  }
+  std::string Hosts() const {
+    return ReadBytes(hosts_path);
+  }
+  void WriteState(std::string_view text) const {
+    WriteBytes(state_path, text);
+  }
+  std::string State() const {
+    return ReadBytes(state_path);
+  }
 
   // The line end of this system's text files, which a new hosts file gets.
   virtual std::string_view LineEnd() const = 0;

@@ -228,9 +228,7 @@ class FakeServices : public ui::PlatformServices {
                                                      std::size_t first_other,
                                                      const std::string& hosts_path) override;
   void WatchProgress(const ui::FormView& owner, const ui::ProgressWatch& watch) override;
-  std::vector<blockcheck::BypassingBrowser> FindBrowsersThatBypassHosts() override {
-    return bypassing_browsers;
-  }
+  blockcheck::BrowserPlaces WhereBrowsersAre() override { return browser_places; }
   ui::SystemFiles& Files() override { return files ? *files : beside_program_; }
   std::unique_ptr<ui::Repeating> Every(std::chrono::milliseconds interval,
                                        std::function<void()> tick) override;
@@ -257,10 +255,10 @@ class FakeServices : public ui::PlatformServices {
   blockcheck::CheckSummary summary;  // and how they went
   // The user presses Cancel once the progress window has seen this many look-ups done.
   std::optional<std::size_t> cancel_after;
-  std::vector<std::string> progress_texts;  // what the progress window showed
-  std::vector<std::string> wait_texts;      // ... over a wait that cannot be stopped
-  std::vector<std::string> unseen_waits;    // waits that show no window
-  std::vector<blockcheck::BypassingBrowser> bypassing_browsers;
+  std::vector<std::string> progress_texts;   // what the progress window showed
+  std::vector<std::string> wait_texts;       // ... over a wait that cannot be stopped
+  std::vector<std::string> unseen_waits;     // waits that show no window
+  blockcheck::BrowserPlaces browser_places;  // none: no browser is found
   int ends = 0;
 
  private:

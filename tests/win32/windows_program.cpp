@@ -56,7 +56,7 @@ WindowsProgram::WindowsProgram(win32::Scale scale) {
             return std::make_unique<testsupport::FakeBlockCheck>(
                 names, leaking, check_stops_after.value_or(static_cast<std::size_t>(-1)));
           },
-      .firefox_folders = std::vector<std::string>{firefox_folder},
+      .browser_places = BrowserPlaces(),
       .manual_repeats = true});
   views_.emplace(*services_, scale);
 

@@ -429,12 +429,41 @@ std::string HostsSizeWarning(std::size_t bytes, std::size_t lines) {
   return text;
 }
 
-std::string BrowserWarningText(const std::vector<blockcheck::BypassingBrowser>& browsers) {
+std::string BrowserName(const blockcheck::BrowserFinding& browser) {
+  return browser.profile.empty() ? browser.browser : browser.browser + " (" + browser.profile + ")";
+}
+
+std::string BrowserWarningText(const std::vector<blockcheck::BrowserFinding>& browsers) {
+  const auto first = std::find_if(browsers.begin(), browsers.end(),
+                                  [](const auto& browser) { return browser.may_bypass; });
+  if (first == browsers.end()) {
+    return {};
+  }
+  // One line fits beneath the notice: the browser, and where to read why.
+  return BrowserName(*first) + " may go around the block: see Check Blocking.";
+}
+
+std::string BrowsersPromptText(const std::vector<blockcheck::BrowserFinding>& browsers) {
+  const auto around = static_cast<std::size_t>(std::count_if(
+      browsers.begin(), browsers.end(), [](const auto& browser) { return browser.may_bypass; }));
+  if (around == 0) {
+    return {};
+  }
+  return " " + Grouped(around) + (around == 1 ? " browser looks" : " browsers look") +
+         " names up past the hosts file: see " + std::string(kBrowsersHeading) + ".";
+}
+
+std::string BrowserLinesText(const std::vector<blockcheck::BrowserFinding>& browsers) {
   if (browsers.empty()) {
     return {};
   }
-  // One line fits beneath the notice: the browser, and the setting that defeats the block.
-  return browsers.front().browser + "'s DNS over HTTPS gets past the block: turn it off.";
+  std::string text = "\n\n" + std::string(kBrowsersHeading) + ":";
+  for (const auto& browser : browsers) {
+    text += "\n" + BrowserName(browser) + " uses " +
+            std::string(browser.may_bypass ? kGoesAround : kUsesHostsFile) + ": " + browser.why +
+            ".";
+  }
+  return text;
 }
 
 std::string LockEndsText(const rir::Result<std::int64_t>& length, std::int64_t now) {

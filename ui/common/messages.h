@@ -98,12 +98,22 @@ std::string OthersBoundedText(std::size_t most);
 // (32 MiB), or, on Windows, longer than its DNS Client copes with quickly (30,000 lines); empty
 // when it is neither.
 std::string HostsSizeWarning(std::size_t bytes, std::size_t lines);
-inline constexpr std::size_t kMostChromiumHostsBytes = std::size_t{32} << 20;
+using blockcheck::kMostChromiumHostsBytes;
 inline constexpr std::size_t kMostQuickWindowsHostsLines = 30000;
 
 // Next to the restart notice, when a browser of the user's goes past the hosts file; empty when
 // none does.
-std::string BrowserWarningText(const std::vector<blockcheck::BypassingBrowser>& browsers);
+std::string BrowserWarningText(const std::vector<blockcheck::BrowserFinding>& browsers);
+// The check's part "Browsers": a browser's name as a row shows it ("Firefox (default-release)"),
+// and where its look-ups go.
+inline constexpr std::string_view kBrowsersHeading = "Browsers";
+std::string BrowserName(const blockcheck::BrowserFinding& browser);
+inline constexpr std::string_view kUsesHostsFile = "the hosts file";
+inline constexpr std::string_view kGoesAround = "its own DNS";
+// Added to the check's prompt where a browser may go around the blocks; to the box that says all
+// is blocked, the browsers' lines.
+std::string BrowsersPromptText(const std::vector<blockcheck::BrowserFinding>& browsers);
+std::string BrowserLinesText(const std::vector<blockcheck::BrowserFinding>& browsers);
 
 // "1,234,567", grouped so that large numbers read at a glance.
 std::string Grouped(std::uint64_t number);

@@ -147,8 +147,9 @@ class PlatformServices {
   // Follows a task modally over `owner` until `poll` says it is finished; Cancel asks it to end
   // and the window stays until it has. A task that ends within a moment shows no window at all.
   virtual void WatchProgress(const FormView& owner, const ProgressWatch& watch) = 0;
-  // The browsers of the user who runs the program that reach sites past the hosts file.
-  virtual std::vector<blockcheck::BypassingBrowser> FindBrowsersThatBypassHosts() = 0;
+  // Where the browsers of the user who runs the program keep their settings, and the machine's
+  // policies for them (blockcheck::SystemBrowserPlaces).
+  virtual blockcheck::BrowserPlaces WhereBrowsersAre() = 0;
   // The hosts file and the state file, as this program may read and write them.
   virtual SystemFiles& Files() = 0;
   // Calls `tick` on the window's thread every `interval`, between events, until the returned

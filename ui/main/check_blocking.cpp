@@ -3,6 +3,7 @@
 // that is known; so are the names of the same sites that the list does not hold and that still
 // reach them (the www companion, the mobile names, a known site's other names). And the warning
 // about browsers that go past the hosts file altogether.
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -40,6 +41,7 @@ std::string WhyText(const blockcheck::Leak& leak) {
 // block. `comment_out`: the other button's text, for the lines that come first.
 ListChoice LeakChoice(const std::vector<blockcheck::Finding>& findings,
                       const std::vector<blockcheck::Leak>& leaks,
+                      const std::vector<blockcheck::BrowserFinding>& browsers,
                       const std::vector<Reached>& reachable, std::string_view prompt,
                       std::string_view comment_out) {
   ListChoice choice{.title = kCheckTitle,
@@ -54,7 +56,7 @@ ListChoice LeakChoice(const std::vector<blockcheck::Finding>& findings,
                     .client_width = 640,
                     .choose_width = 112,
                     .prompt_lines = 4};  // the causes found, the count, the other names
-  choice.rows.reserve(findings.size() + leaks.size() + reachable.size() + 1);
+  choice.rows.reserve(findings.size() + leaks.size() + browsers.size() + reachable.size() + 2);
   for (const blockcheck::Finding& finding : findings) {
     choice.rows.push_back({FindingNamesText(finding),
                            std::string(blockcheck::FamilyText(finding.family)), finding.address,
@@ -63,6 +65,14 @@ ListChoice LeakChoice(const std::vector<blockcheck::Finding>& findings,
   for (const blockcheck::Leak& leak : leaks) {
     choice.rows.push_back(
         LeakRow(leak, std::string(blockcheck::FamilyText(leak.family)), WhyText(leak)));
+  }
+  if (!browsers.empty()) {
+    choice.rows.push_back({std::string(kBrowsersHeading), "", "", ""});
+  }
+  for (const blockcheck::BrowserFinding& browser : browsers) {
+    choice.rows.push_back({BrowserName(browser), "",
+                           std::string(browser.may_bypass ? kGoesAround : kUsesHostsFile),
+                           browser.why});
   }
   if (!reachable.empty()) {
     choice.rows.push_back({std::string(kAlsoReachableHeading), "", "", ""});
@@ -131,18 +141,25 @@ void frmRirAvadera::CheckBlocking(bool asked) {
   }
   const std::string how =
       HowCheckedText(summary) + (bounded ? OthersBoundedText(kMostSitesLookedAround) : "");
-  if (leaks.empty() && reachable.empty() && summary.findings.empty()) {
+  const std::vector<blockcheck::BrowserFinding> browsers = JudgeBrowsers();
+  const bool around = std::any_of(browsers.begin(), browsers.end(),
+                                  [](const auto& browser) { return browser.may_bypass; });
+  // After an Apply, a browser that goes around is told beneath the notice: a window each time
+  // would stand in the way of a user who chose to leave the browsers alone.
+  if (leaks.empty() && reachable.empty() && summary.findings.empty() && (!asked || !around)) {
     // After an Apply, only bad news is worth a window; a check stopped early proves nothing.
     if (asked && !progress.cancelled) {
-      ShowMessage(services_, AllBlockedText(count) + how);
+      ShowMessage(services_, AllBlockedText(count) + how + BrowserLinesText(browsers));
     }
     return;
   }
   const std::string prompt =
-      CheckResultPrompt(leaks, summary.findings, reachable.size(), progress) + how;
+      CheckResultPrompt(leaks, summary.findings, reachable.size(), progress) +
+      BrowsersPromptText(browsers) + how;
   const std::vector<std::size_t> lines = EarlierLines(leaks);
   const std::string comment_out = lines.empty() ? std::string() : CommentOutButton(lines);
-  const ListChoice choice = LeakChoice(summary.findings, leaks, reachable, prompt, comment_out);
+  const ListChoice choice =
+      LeakChoice(summary.findings, leaks, browsers, reachable, prompt, comment_out);
   const ListAnswer answer = services_.ChooseFromList(view_, choice);
   if (answer.button == ListAnswer::Button::kOther && !lines.empty()) {
     CommentOutLines(lines);
@@ -171,8 +188,16 @@ void frmRirAvadera::CheckBlocking(bool asked) {
   }
 }
 
+std::vector<blockcheck::BrowserFinding> frmRirAvadera::JudgeBrowsers() const {
+  blockcheck::BrowserPlaces places = services_.WhereBrowsersAre();
+  if (const auto stamp = HostsStamp()) {
+    places.hosts_bytes = static_cast<std::size_t>(stamp->size);
+  }
+  return blockcheck::JudgeBrowsers(places);
+}
+
 void frmRirAvadera::ShowBrowserWarning() {
-  view_.SetBrowserWarning(BrowserWarningText(services_.FindBrowsersThatBypassHosts()));
+  view_.SetBrowserWarning(BrowserWarningText(JudgeBrowsers()));
 }
 
 }  // namespace ui

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "blockcheck/browser_bypass.h"
 #include "blocklist/block_list.h"
 #include "blocklist/site_names.h"
 #include "hostsfile/block_again.h"
@@ -146,6 +147,8 @@ class frmRirAvadera {
   void CommentOutLines(const std::vector<std::size_t>& lines);
 
   void ShowBrowserWarning();
+  // Each browser found, and whether it keeps to the hosts file (blockcheck::JudgeBrowsers).
+  std::vector<blockcheck::BrowserFinding> JudgeBrowsers() const;
   // The lock read anew from the system's record, and its line shown.
   void ReadLock();
   void ShowLockLine();

@@ -5,6 +5,7 @@
 // outranks the browser's own setting. Only read, never changed: the settings belong to the user.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,7 +36,11 @@ struct BrowserPlaces {
   // A browser's name and a program whose presence tells the browser is installed.
   std::vector<std::pair<std::string, std::string>> installed;
   browserpolicy::PolicyPlaces policies;
+  std::size_t hosts_bytes = 0;  // the hosts file's size: Chromium's own resolver skips a large one
 };
+
+// The largest hosts file Chromium's own resolver reads; past it, it asks its chosen provider.
+inline constexpr std::size_t kMostChromiumHostsBytes = std::size_t{32} << 20;
 
 // The places of the machine, for the user who runs the program: on Windows the folders under
 // %APPDATA% and %LOCALAPPDATA% and the programs under %ProgramFiles%; elsewhere the folders in
@@ -49,17 +54,5 @@ BrowserPlaces SystemBrowserPlaces();
 // and for a Chromium-family browser a line for each folder by its "Local State". A browser with
 // no profile yet gets one line. A file that cannot be read tells nothing.
 std::vector<BrowserFinding> JudgeBrowsers(const BrowserPlaces& places);
-
-// Kept while the windows still show only the Firefox profiles that go past the hosts file by their
-// own setting, policies aside.
-struct BypassingBrowser {
-  std::string browser;  // "Firefox"
-  std::string profile;  // the profile's name, as the browser's profile manager shows it
-  int trr_mode = 0;     // 2: DNS over HTTPS first, 3: only DNS over HTTPS
-};
-std::vector<BypassingBrowser> FindBrowsersThatBypassHosts(
-    const std::vector<std::string>& firefox_folders);
-// SystemBrowserPlaces().firefox_folders.
-std::vector<std::string> FirefoxFolders();
 
 }  // namespace blockcheck

@@ -14,7 +14,7 @@ namespace browserpolicy {
 // What a policy says of the browser's own name look-ups over HTTPS.
 enum class DohSetting {
   kNone,  // nothing: the browser's own setting decides
-  kOff,   // turned off: the browser asks the system, which reads the hosts file
+  kOff,   // turned off for good (Firefox: locked too): the browser asks the system
   kOn,    // turned on (Firefox: Enabled; Chromium: "automatic" or "secure")
 };
 
