@@ -121,9 +121,15 @@ rir::Result<void> SetValue(HKEY key, const std::string& path, const char* name, 
 
 }  // namespace
 
-// The program is installed where it runs: its policies are the system's.
-PolicyPlaces PolicyPlacesOf(const std::string& /*executable_folder*/) {
-  return PolicyPlaces{};
+// The installed program (its uninstaller beside it) sets the system's policies; a build tree's
+// keeps them under a key of its own that no browser reads, so that trying a build, or testing
+// one, changes no browser of the machine.
+PolicyPlaces PolicyPlacesOf(const std::string& executable_folder) {
+  const std::string uninstaller = executable_folder + "\\unins000.exe";
+  if (GetFileAttributesA(uninstaller.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return PolicyPlaces{};
+  }
+  return PolicyPlaces{"SOFTWARE\\TamborelleRirAvadera\\BuildTreePolicies"};
 }
 
 std::vector<PolicyTarget> PolicyTargets(const PolicyPlaces& places) {

@@ -66,7 +66,7 @@ rir::Result<PolicyRecord> ReadPolicyRecord(const std::string& data_folder) {
     return record;
   }
   const std::vector<std::string> lines = Split(**text, '\n');
-  const rir::Error damaged{rir::ErrorCode::kBadPolicyFile, path, "our record of it is not whole"};
+  const rir::Error damaged{rir::ErrorCode::kRead, path, "it is not whole"};
   if (lines.size() < 3 || lines.front() != kRecordHead ||
       std::find(lines.begin(), lines.end(), "end") == lines.end()) {
     return damaged;

@@ -159,7 +159,7 @@ void MainWindow::SetBrowserWarning(std::string_view text) {
 
 void MainWindow::SetBrowsersLeftAlone(bool left_alone) {
   CheckMenuItem(GetMenu(hwnd()), IDM_BROWSER_SETTINGS,
-                MF_BYCOMMAND | (left_alone ? MF_CHECKED : MF_UNCHECKED));
+                static_cast<UINT>(MF_BYCOMMAND | (left_alone ? MF_CHECKED : MF_UNCHECKED)));
 }
 
 void MainWindow::SetLockLine(std::string_view text) {

@@ -466,8 +466,13 @@ TYPED_TEST_P(ProgramScenario, ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem)
     EXPECT_EQ(program.TextOf(Window::kChooser, "cmdCancel"), "Close");
     EXPECT_EQ(program.ChooserColumns(), (Rows{"Website", "For", "Leads to", "Why"}));
     const Rows rows = program.ChooserRows();
-    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows.size(), 3u);
     EXPECT_TRUE(rows[0].starts_with("leaky.org\tIPv6\t2001:db8::1\t")) << rows[0];
+    // Then the part "Browsers": each one found, and where its look-ups go.
+    EXPECT_EQ(rows[1], "Browsers\t\t\t");
+    EXPECT_EQ(rows[2],
+              "Firefox (default-release)\t\tits own DNS\t"
+              "its own setting sends look-ups over HTTPS first");
     program.ClickOn(Window::kChooser, "cmdCancel");
   });
   program.ChooseMenu("File", "Apply Settings");
@@ -476,11 +481,17 @@ TYPED_TEST_P(ProgramScenario, ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem)
   EXPECT_TRUE(program.ControlShown(Window::kMain, "lblBrowserWarning"));
   EXPECT_NE(program.TextOf(Window::kMain, "lblBrowserWarning").find("Firefox"), std::string::npos);
 
-  // Asked from the menu, a check that finds nothing says so.
+  // Asked from the menu, a check that finds nothing says so, and how each browser looks up.
   program.leaking.clear();
+  testsupport::WriteBytes(program.firefox_folder + "/p1/prefs.js",
+                          "user_pref(\"network.trr.mode\", 5);\n");
   program.ChooseMenu("Edit", "Check Blocking...");
   ASSERT_EQ(program.boxes.size(), 1u);
   EXPECT_NE(program.boxes[0].text.find("All 4 blocked websites"), std::string::npos);
+  EXPECT_NE(program.boxes[0].text.find("Browsers:\nFirefox (default-release) uses the hosts file: "
+                                       "its DNS over HTTPS is off."),
+            std::string::npos)
+      << program.boxes[0].text;
 
   // A long check shows how far it has come, and Cancel stops it.
   program.check_stops_after = 1;
@@ -503,14 +514,15 @@ TYPED_TEST_P(ProgramScenario, ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem)
   program.leaking = {"m.leaky.org", "mobile.leaky.org"};
   program.InChooser([&] {
     const Rows rows = program.ChooserRows();
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_TRUE(rows[0].starts_with("Also reachable, not in the list")) << rows[0];
-    EXPECT_TRUE(rows[1].starts_with("m.leaky.org\tIPv6\t")) << rows[1];
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_TRUE(rows[1].starts_with("Firefox (default-release)\t\tthe hosts file\t")) << rows[1];
+    EXPECT_TRUE(rows[2].starts_with("Also reachable, not in the list")) << rows[2];
+    EXPECT_TRUE(rows[3].starts_with("m.leaky.org\tIPv6\t")) << rows[3];
     EXPECT_EQ(program.TextOf(Window::kChooser, "cmdChoose"), "Block These Too");
-    EXPECT_EQ(program.ChooserPicked(), (std::vector<int>{1, 2}));
-    program.ToggleChooserRow(0);
-    program.ToggleChooserRow(2);
-    EXPECT_EQ(program.ChooserPicked(), (std::vector<int>{1}));
+    EXPECT_EQ(program.ChooserPicked(), (std::vector<int>{3, 4}));
+    program.ToggleChooserRow(1);
+    program.ToggleChooserRow(4);
+    EXPECT_EQ(program.ChooserPicked(), (std::vector<int>{3}));
     program.leaking.clear();
     program.ClickOn(Window::kChooser, "cmdChoose");
   });

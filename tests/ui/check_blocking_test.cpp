@@ -148,7 +148,7 @@ TEST(BrowserWarning, TheCheckTellsEachBrowserAndTheNoticeTheOneThatGoesAround) {
   program.services.browser_places.policies = {"SOFTWARE\\RirAvaderaTest\\NoPolicies"};
 #endif
   EXPECT_EQ(program.main_view().browser_warning,
-            "Firefox (default-release) may go around the block: see Check Blocking.");
+            "Firefox may go around the block: see Check Blocking.");
   // Asked, the check shows its list for the browser alone, under its heading.
   program.services.picks.push_back({});
   program.Main().mmuCheckBlocking_Click();

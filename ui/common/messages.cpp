@@ -439,8 +439,8 @@ std::string BrowserWarningText(const std::vector<blockcheck::BrowserFinding>& br
   if (first == browsers.end()) {
     return {};
   }
-  // One line fits beneath the notice: the browser, and where to read why.
-  return BrowserName(*first) + " may go around the block: see Check Blocking.";
+  // One line fits beneath the notice: the browser, and where to read which profile and why.
+  return first->browser + " may go around the block: see Check Blocking.";
 }
 
 std::string BrowsersPromptText(const std::vector<blockcheck::BrowserFinding>& browsers) {

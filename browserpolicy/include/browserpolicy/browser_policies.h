@@ -32,9 +32,9 @@ struct PolicyTarget {
   std::string where;    // the file or registry key, as told
 };
 
-// The installed program keeps the system's policies. A Linux build tree keeps them beneath a
-// folder beside the program, as it keeps its history there, so that trying a build changes no
-// browser of the machine.
+// The installed program keeps the system's policies. A build tree keeps them where no browser
+// reads them (Linux: beneath a folder beside the program, as it keeps its history there;
+// Windows: a key of its own), so that trying a build, or testing one, changes no browser.
 PolicyPlaces PolicyPlacesOf(const std::string& executable_folder);
 
 std::vector<PolicyTarget> PolicyTargets(const PolicyPlaces& places);
