@@ -9,13 +9,15 @@ set -euo pipefail
 
 # The Linux program: GCC, Qt 6 Widgets (its platform plugins: xcb on a desktop, offscreen for
 # the tests), OpenSSL for the password hash, libidn2 and libpsl (with the Public Suffix List) for
-# host names, a font that stands in for the Windows ones, and pkexec, through which the program,
-# run as the desktop user, starts its helper as root.
+# host names, a font that stands in for the Windows ones, pkexec, through which the program,
+# run as the desktop user, starts its helper as root, and nlohmann's JSON (header-only, for both
+# programs), which reads and edits the browsers' policy files.
 linux_packages=(cmake ninja-build g++ make libssl-dev libidn2-dev libpsl-dev publicsuffix
-  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core pkexec)
+  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core pkexec nlohmann-json3-dev)
 # The Windows program, cross-built and run under Wine, and its setup (NSIS); the Public Suffix
 # List is compiled into it.
-windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64 nsis publicsuffix)
+windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 wine wine64 nsis publicsuffix
+  nlohmann-json3-dev)
 run_packages=("${linux_packages[@]}")
 # The Debian package and its test: dpkg-dev (dpkg-shlibdeps), lintian, file, and systemd for
 # systemd-analyze, which checks the keeper's unit.

@@ -108,7 +108,8 @@ const Member* Find(const std::vector<Member>& members, std::string_view key) {
 rir::Result<std::size_t> TopObject(std::string_view text, const std::string& path) {
   const std::size_t start = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
   const std::string_view body = text.substr(start);
-  if (!Json::accept(body)) {
+  // The parser takes a NUL byte for the end of the text; the browser refuses the file.
+  if (body.find('\0') != std::string_view::npos || !Json::accept(body)) {
     return NotPolicies(path, "it is not valid JSON");
   }
   const Scanner scanner(text);
@@ -165,8 +166,7 @@ std::string WithoutMember(std::string_view text, std::size_t open, const Member&
                    [&](const Member& one) { return one.key_begin == member.key_begin; }) -
       members.begin());
   if (members.size() == 1) {
-    from = open + 1;
-    to = close;
+    // Alone: the member goes, the object's blanks stay, as they were before it came.
   } else if (at + 1 < members.size()) {
     to = members[at + 1].key_begin;
   } else {
@@ -250,8 +250,12 @@ rir::Result<DohSetting> FirefoxDohSetting(std::string_view text, const std::stri
   if (text.find_first_not_of(kBlanks) == std::string_view::npos) {
     return DohSetting::kNone;
   }
-  if (auto open = TopObject(text, path); !open) {
+  const auto open = TopObject(text, path);
+  if (!open) {
     return open.error();
+  }
+  if (auto policies = PoliciesMember(text, *open, path); !policies) {
+    return policies.error();  // the browser refuses the whole file
   }
   const std::string_view body =
       text.starts_with(kByteOrderMark) ? text.substr(kByteOrderMark.size()) : text;

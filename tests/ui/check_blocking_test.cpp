@@ -146,6 +146,7 @@ TEST(BrowserWarning, TheCheckTellsEachBrowserAndTheNoticeTheOneThatGoesAround) {
   program.Main().mmuBrowserSettings_Click();
 #else
   program.services.browser_places.policies = {"SOFTWARE\\RirAvaderaTest\\NoPolicies"};
+  program.Main().imgApply_Click();
 #endif
   EXPECT_EQ(program.main_view().browser_warning,
             "Firefox may go around the block: see Check Blocking.");
