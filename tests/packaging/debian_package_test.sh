@@ -97,8 +97,10 @@ unshare $userns --mount --propagation private sh -eu -c '
   chmod 755 "$helper"
   ! sh "$1/prerm" remove 2>/dev/null || { echo "a lock let the package go"; exit 1; }
   sh "$1/prerm" upgrade 1.0 || { echo "a lock refused an upgrade"; exit 1; }
-  printf "#!/bin/sh\nexit 0\n" >"$helper"
+  printf "#!/bin/sh\necho \"\$@\" >>/var/lib/asked\nexit 0\n" >"$helper"
   sh "$1/prerm" remove || { echo "no lock, and the removal was refused"; exit 1; }
+  # The removal takes back the browsers'"'"' policies the program set.
+  grep -qx -- --remove-browser-policies /var/lib/asked || { echo "the policies stayed"; exit 1; }
   rm "$helper"
   sh "$1/postrm" remove
   [ -f "$state" ] || { echo "removing dropped the password"; exit 1; }
