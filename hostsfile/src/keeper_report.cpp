@@ -58,6 +58,9 @@ std::optional<KeeperReport> DecodeKeeperReport(std::string_view text) {
   }
   while (!text.empty()) {
     const auto end = text.find('\n');
+    if (end == std::string_view::npos) {
+      return std::nullopt;  // the last name runs into the end line: not a report we wrote
+    }
     report.names.emplace_back(text.substr(0, end));
     text.remove_prefix(end + 1);
   }

@@ -141,6 +141,10 @@ rir::Result<std::vector<std::string>> DecodeNames(std::string_view text, const s
   std::vector<std::string> names;
   while (!text.empty()) {
     const auto end = text.find('\n');
+    if (end == std::string_view::npos) {
+      // The last name runs into the end line: a file cut and joined, not one we wrote.
+      return rir::Error{rir::ErrorCode::kDamagedLockRecord, path, "it is not whole"};
+    }
     names.emplace_back(text.substr(0, end));
     text.remove_prefix(end + 1);
   }

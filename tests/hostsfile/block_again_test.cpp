@@ -10,6 +10,7 @@
 
 #include "hosts_lines.h"
 #include "hostsfile/folder_watch.h"
+#include "hostsfile/keeper_report.h"
 #include "temp_folder.h"
 
 namespace hostsfile {
@@ -100,3 +101,13 @@ TEST(FolderWatch, NoticesAnEditInPlaceAndAReplacedFile) {
 
 }  // namespace
 }  // namespace hostsfile
+
+// What the keeper tells the program comes back as written; a report whose last name runs into
+// its end line is no report (reading it once never ended).
+TEST(KeeperReport, ComesBackAsWrittenAndDamageIsNoReport) {
+  const hostsfile::KeeperReport report{.count = 2, .removed = 1, .names = {"a.example"}};
+  std::string text = hostsfile::EncodeKeeperReport(report);
+  EXPECT_EQ(hostsfile::DecodeKeeperReport(text)->names, report.names);
+  text.erase(text.rfind("\nend"), 1);
+  EXPECT_FALSE(hostsfile::DecodeKeeperReport(text));
+}

@@ -136,6 +136,9 @@ TEST_F(LockStoreTest, DamageIsNoUnlock) {
     EXPECT_EQ((*mended)->times.left, lock::kLongestLockSeconds);
     EXPECT_EQ((*mended)->names.size(), 2U);
   }
+  // A names file whose last name runs into its end line is damage, not a name without end.
+  EXPECT_EQ(lock::DecodeNames("rir-avadera-lock-names 1\naend\n", "n").error().code,
+            rir::ErrorCode::kDamagedLockRecord);
 }
 
 TEST(LockLength, ReadsLengthsAndEnds) {
