@@ -87,8 +87,8 @@ PoliciesKept KeepBrowserPolicies(const PolicyPlaces& places, const std::string& 
   PoliciesKept kept;
   auto record = ReadPolicyRecord(data_folder);
   if (!record) {
-    // A damaged record forgets what we set: what it says of each target is asked of the
-    // policies themselves, and ours (still saying what we write) are taken for ours.
+    // A damaged record forgets what we set: each target is asked anew, and a policy of ours
+    // still in place reads as someone else's and stays (this failure tells of it).
     kept.failures.push_back(record.error());
     record = PolicyRecord{};
   }
@@ -96,13 +96,24 @@ PoliciesKept KeepBrowserPolicies(const PolicyPlaces& places, const std::string& 
   const PolicyRecord before = *record;   // written again only when it changes
   std::vector<std::string> made_before;  // of the policies taken back
   for (const PolicyTarget& target : PolicyTargets(places)) {
-    const auto ours = record->set.find(target.id);
+    auto ours = record->set.find(target.id);
+    std::vector<std::string> made_earlier;
+    if (wanted && ours != record->set.end()) {
+      // Someone took ours away while entries stay blocked: it is set again, and what was made
+      // for it before still goes with it at the end.
+      if (auto now = ReadPolicy(places, target); now && *now == DohSetting::kNone) {
+        made_earlier = std::move(ours->second);
+        record->set.erase(ours);
+        ours = record->set.end();
+      }
+    }
     if (wanted && ours == record->set.end()) {
       auto made = SetPolicy(places, target);
       if (!made) {
         kept.failures.push_back(made.error());
       } else if (auto now = ReadPolicy(places, target); now && *now == DohSetting::kOff) {
         if (!made->empty()) {
+          made->insert(made->end(), made_earlier.begin(), made_earlier.end());
           record->set[target.id] = std::move(*made);
           kept.set.push_back(target.browser);
         }

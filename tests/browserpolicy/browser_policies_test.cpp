@@ -112,6 +112,9 @@ TEST(BrowserPolicies, SetWhileBlockedTakenBackAfterAndOthersKept) {
         << target.where;
   }
   EXPECT_TRUE(machine.Keep(true).set.empty());  // nothing twice
+  // Ours taken away by someone while entries stay blocked: set again.
+  std::filesystem::remove(machine.Path("/etc/brave/policies/managed/tamborelle-rir-avadera.json"));
+  EXPECT_EQ(machine.Keep(true).set, std::vector<std::string>{"Brave"});
   EXPECT_EQ(machine.Keep(false).removed.size(), 4U);
   EXPECT_EQ(testsupport::ReadBytes(machine.Path("/etc/firefox/policies/policies.json")), others);
   // The folders we made went with our files; the administrator's stayed.
@@ -215,6 +218,9 @@ TEST(BrowserPolicies, SetWhileBlockedTakenBackAfterAndOthersKept) {
         << target.where;
   }
   EXPECT_TRUE(machine.Keep(true).set.empty());  // nothing twice
+  // Ours taken away by someone while entries stay blocked: set again.
+  std::filesystem::remove(machine.Path("/etc/brave/policies/managed/tamborelle-rir-avadera.json"));
+  EXPECT_EQ(machine.Keep(true).set, std::vector<std::string>{"Brave"});
   // Someone turned Edge's on since: theirs stays, key and all.
   machine.Set("\\Microsoft\\Edge", "DnsOverHttpsMode", "automatic");
   EXPECT_EQ(machine.Keep(false).removed.size(), 4U);
