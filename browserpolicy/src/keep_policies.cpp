@@ -2,7 +2,9 @@
 
 #include "browserpolicy/browser_policies.h"
 #include "hostsfile/block_again.h"
+#include "lock/lock_length.h"
 #include "lock/lock_store.h"
+#include "lock/system_lock.h"
 #include "rir/file_read.h"
 #include "rir/text.h"
 
@@ -143,8 +145,24 @@ PoliciesKept KeepBrowserPoliciesFor(const PolicyPlaces& places, const std::strin
 }
 
 rir::Result<PoliciesKept> ChooseLeaveAlone(const PolicyPlaces& places,
-                                           const std::string& data_folder, bool leave_alone,
-                                           bool any_blocked) {
+                                           const std::string& data_folder,
+                                           const std::string& hosts_path, bool leave_alone) {
+  auto text = rir::ReadSmallFile(hosts_path);
+  if (!text) {
+    return text.error();
+  }
+  const bool any_blocked = *text && !hostsfile::BlockedNames(**text).empty();
+  if (leave_alone) {
+    // The lock's record lies beside ours; reading it is a checkpoint of its time.
+    auto on = lock::CurrentLock(lock::LockStore(data_folder), hosts_path, lock::ReadClocks());
+    if (on && *on && !(*on)->names.empty()) {
+      return rir::Error{rir::ErrorCode::kLocked,
+                        {},
+                        "the browsers' settings are kept until " +
+                            lock::ShownTime((*on)->times.EndsAt()) +
+                            ", since a browser left alone could go around the locked blocks"};
+    }
+  }
   auto record = ReadPolicyRecord(data_folder);
   if (!record) {
     record = PolicyRecord{};

@@ -343,13 +343,8 @@ Message BrowserChoice(RequestReader& request, const Place& place) {
   if (!saves) {
     return ErrorReply(saves.error());
   }
-  auto text = rir::ReadSmallFile(place.hosts_path);
-  if (!text) {
-    return ErrorReply(text.error());
-  }
-  const bool any_blocked = *text && !hostsfile::BlockedNames(**text).empty();
-  auto kept = browserpolicy::ChooseLeaveAlone(*place.policies, place.data_folder, *leave == "1",
-                                              any_blocked);
+  auto kept = browserpolicy::ChooseLeaveAlone(*place.policies, place.data_folder, place.hosts_path,
+                                              *leave == "1");
   if (!kept) {
     return ErrorReply(kept.error());
   }

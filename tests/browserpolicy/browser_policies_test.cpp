@@ -3,6 +3,8 @@
 // whether anything is blocked, on real files (Linux) or the registry of a private prefix (Wine).
 #include "browserpolicy/browser_policies.h"
 
+#include "lock/system_lock.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -146,8 +148,16 @@ TEST(BrowserPolicies, LeftAloneOnRequestAndADamagedFileToldNotWritten) {
   ASSERT_EQ(kept.failures.size(), 1U);
   EXPECT_EQ(kept.failures.front().code, rir::ErrorCode::kBadPolicyFile);
   EXPECT_EQ(testsupport::ReadBytes(machine.Path("/etc/firefox/policies/policies.json")), damaged);
-  // Left alone: what we set goes, and nothing comes back while entries stay blocked.
-  auto chosen = browserpolicy::ChooseLeaveAlone(machine.places, folder, true, true);
+  // Left alone: what we set goes, and nothing comes back while entries stay blocked; but not
+  // while a lock is on.
+  const std::string hosts = machine.Path("/hosts");
+  testsupport::WriteBytes(hosts, "127.0.0.1 \ta.example a.example.\n::1 \ta.example a.example.\n");
+  ASSERT_TRUE(lock::StartLock(lock::LockStore(folder), hosts, 60, false, lock::ReadClocks()));
+  EXPECT_EQ(browserpolicy::ChooseLeaveAlone(machine.places, folder, hosts, true).error().code,
+            rir::ErrorCode::kLocked);
+  std::filesystem::remove(lock::LockStore(folder).TimesPath());
+  std::filesystem::remove(lock::LockStore(folder).NamesPath());
+  auto chosen = browserpolicy::ChooseLeaveAlone(machine.places, folder, hosts, true);
   ASSERT_TRUE(chosen);
   EXPECT_EQ(chosen->removed.size(), 4U);
   EXPECT_TRUE(browserpolicy::ReadPolicyRecord(folder)->leave_alone);

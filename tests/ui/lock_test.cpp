@@ -44,7 +44,10 @@ TEST(Lock, HoldsItsEntriesAgainstThePasswordUntilItEnds) {
   main.mmuRemoveSite_Click();
   main.mmuClearAll_Click();
   main.mmuUninstall_Click();
+  main.mmuBrowserSettings_Click();  // a browser left alone could go around the lock
   EXPECT_EQ(program.BoxesWith("kept.com is locked until"), 3u);
+  EXPECT_EQ(program.BoxesWith("The browsers' settings are kept until"), 1u);
+  EXPECT_FALSE(program.main_view().browsers_left_alone);
   EXPECT_EQ(program.BoxesWith("cannot be uninstalled while the blocks are locked"), 1u);
   EXPECT_TRUE(program.services.started.empty());
   ASSERT_EQ(main.lvwWebsites().size(), 1u);

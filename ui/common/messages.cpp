@@ -504,6 +504,11 @@ std::string LockLine(const lock::Lock& lock) {
   return line;
 }
 
+std::string BrowsersKeptWhileLockedText(const lock::Lock& lock) {
+  return "The browsers' settings are kept until " + lock::ShownTime(lock.times.EndsAt()) +
+         ", when the lock ends: a browser left alone could go around the locked blocks.";
+}
+
 std::string LockRefusedText(const lock::Lock& lock, const std::vector<std::string>& names) {
   const std::string until = lock::ShownTime(lock.times.EndsAt());
   if (names.empty()) {

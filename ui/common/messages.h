@@ -165,6 +165,8 @@ std::string LockedText(const lock::Lock& lock);
 std::string LockLine(const lock::Lock& lock);
 // A change refused since it would lift the lock on `names` (as stored); "Uninstall" when empty.
 std::string LockRefusedText(const lock::Lock& lock, const std::vector<std::string>& names);
+// "Leave Browser Settings Alone" refused while a lock is on.
+std::string BrowsersKeptWhileLockedText(const lock::Lock& lock);
 // The lock's record was damaged: it holds every blocked website for the longest a lock lasts.
 std::string RecoveredLockText(const lock::Lock& lock);
 

@@ -127,12 +127,7 @@ rir::Result<void> FilesBesideProgram::ChooseBrowserSettings(const std::string& p
   if (!folder || !places) {
     return !folder ? folder.error() : places.error();
   }
-  auto text = rir::ReadSmallFile(path);
-  if (!text) {
-    return text.error();
-  }
-  const bool any_blocked = *text && !hostsfile::BlockedNames(**text).empty();
-  auto kept = browserpolicy::ChooseLeaveAlone(*places, *folder, leave_alone, any_blocked);
+  auto kept = browserpolicy::ChooseLeaveAlone(*places, *folder, path, leave_alone);
   if (!kept) {
     return kept.error();
   }

@@ -15,12 +15,18 @@ void frmRirAvadera::mmuBrowserSettings_Click() {
     return;
   }
   const bool leave_alone = !BrowsersLeftAlone(services_);
+  if (leave_alone && lock_.RefusesLeavingBrowsersAlone()) {
+    view_.SetBrowsersLeftAlone(false);  // a checked item may have checked itself
+    return;
+  }
   auto chosen = WhileWaiting(services_, view_, [&] {
     return services_.Files().ChooseBrowserSettings(*path, leave_alone);
   });
   // The record says what was chosen, whether or not every policy followed.
   view_.SetBrowsersLeftAlone(BrowsersLeftAlone(services_));
-  if (!chosen) {
+  if (!chosen && chosen.error().code == rir::ErrorCode::kLocked) {
+    ShowMessage(services_, rir::DescribeError(chosen.error()) + ".", MsgBoxIcon::kCritical);
+  } else if (!chosen) {
     ShowFailure(services_, Failure::kBrowserSettings, chosen.error());
   } else {
     ShowMessage(services_, leave_alone ? kBrowsersLeftAlone : kBrowsersKeptToHostsFile);

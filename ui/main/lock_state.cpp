@@ -75,4 +75,13 @@ bool LockState::RefusesUninstall() const {
   return true;
 }
 
+bool LockState::RefusesLeavingBrowsersAlone() const {
+  const auto now = Now();
+  if (!now || now->names.empty()) {
+    return false;
+  }
+  ShowMessage(services_, BrowsersKeptWhileLockedText(*now), MsgBoxIcon::kCritical);
+  return true;
+}
+
 }  // namespace ui

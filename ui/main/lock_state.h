@@ -34,6 +34,9 @@ class LockState {
   bool RefusesText(std::string_view text) const;
   // Uninstalling, while a lock is on.
   bool RefusesUninstall() const;
+  // Leaving the browsers' settings alone, while a lock is on: a browser that goes around the
+  // hosts file would lift the locked blocks for itself.
+  bool RefusesLeavingBrowsersAlone() const;
 
  private:
   PlatformServices& services_;

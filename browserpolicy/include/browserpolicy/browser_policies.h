@@ -76,10 +76,12 @@ PoliciesKept KeepBrowserPolicies(const PolicyPlaces& places, const std::string& 
 // The same, for a save that left the hosts file holding `hosts_text`.
 PoliciesKept KeepBrowserPoliciesFor(const PolicyPlaces& places, const std::string& data_folder,
                                     std::string_view hosts_text);
-// Records the choice to leave the browsers alone, or not, and brings the policies in line.
+// Records the choice to leave the browsers alone, or not, and brings the policies in line with
+// what the hosts file at `hosts_path` blocks. While a lock is on, the browsers may not be left
+// alone (kLocked): one that goes around the hosts file would lift the locked blocks for itself.
 rir::Result<PoliciesKept> ChooseLeaveAlone(const PolicyPlaces& places,
-                                           const std::string& data_folder, bool leave_alone,
-                                           bool any_blocked);
+                                           const std::string& data_folder,
+                                           const std::string& hosts_path, bool leave_alone);
 // Takes back every policy we set, whatever the record's choice: the program is being removed.
 PoliciesKept RemoveAllPolicies(const PolicyPlaces& places, const std::string& data_folder);
 
