@@ -228,9 +228,6 @@ TEST(BrowserPolicies, SetWhileBlockedTakenBackAfterAndOthersKept) {
         << target.where;
   }
   EXPECT_TRUE(machine.Keep(true).set.empty());  // nothing twice
-  // Ours taken away by someone while entries stay blocked: set again.
-  std::filesystem::remove(machine.Path("/etc/brave/policies/managed/tamborelle-rir-avadera.json"));
-  EXPECT_EQ(machine.Keep(true).set, std::vector<std::string>{"Brave"});
   // Someone turned Edge's on since: theirs stays, key and all.
   machine.Set("\\Microsoft\\Edge", "DnsOverHttpsMode", "automatic");
   EXPECT_EQ(machine.Keep(false).removed.size(), 4U);
