@@ -179,30 +179,44 @@ std::string FirefoxMemberText() {
   return "\"" + std::string(kFirefoxMember) + "\": " + std::string(kFirefoxOff);
 }
 
+// Where the top-level object and its "policies" member lie; refused as the browser refuses it.
+struct Located {
+  std::size_t open = 0;
+  std::optional<Member> policies;
+};
+
+rir::Result<Located> Locate(std::string_view text, const std::string& path) {
+  const auto open = TopObject(text, path);
+  if (!open) {
+    return open.error();
+  }
+  auto policies = PoliciesMember(text, *open, path);
+  if (!policies) {
+    return policies.error();
+  }
+  return Located{*open, std::move(*policies)};
+}
+
 }  // namespace
 
 rir::Result<MergedPolicies> WithFirefoxDohOff(std::string_view text, const std::string& path) {
   if (text.find_first_not_of(kBlanks) == std::string_view::npos) {
     return MergedPolicies{"{\n  \"policies\": {\n    " + FirefoxMemberText() + "\n  }\n}\n", true};
   }
-  const auto open = TopObject(text, path);
-  if (!open) {
-    return open.error();
+  const auto at = Locate(text, path);
+  if (!at) {
+    return at.error();
   }
-  const auto policies = PoliciesMember(text, *open, path);
-  if (!policies) {
-    return policies.error();
-  }
-  if (!*policies) {
-    return MergedPolicies{InsertFirst(text, *open, "\"policies\": {" + FirefoxMemberText() + "}"),
-                          true};
+  if (!at->policies) {
+    return MergedPolicies{
+        InsertFirst(text, at->open, "\"policies\": {" + FirefoxMemberText() + "}"), true};
   }
   std::size_t close = 0;
-  const auto members = Scanner(text).Members((*policies)->value_begin, close);
+  const auto members = Scanner(text).Members(at->policies->value_begin, close);
   if (Find(members, kFirefoxMember) != nullptr) {
     return MergedPolicies{std::string(text)};
   }
-  return MergedPolicies{InsertFirst(text, (*policies)->value_begin, FirefoxMemberText())};
+  return MergedPolicies{InsertFirst(text, at->policies->value_begin, FirefoxMemberText())};
 }
 
 rir::Result<std::string> WithoutFirefoxDohOff(std::string_view text, const std::string& path,
@@ -210,19 +224,15 @@ rir::Result<std::string> WithoutFirefoxDohOff(std::string_view text, const std::
   if (text.find_first_not_of(kBlanks) == std::string_view::npos) {
     return std::string(text);
   }
-  const auto open = TopObject(text, path);
-  if (!open) {
-    return open.error();
+  const auto at = Locate(text, path);
+  if (!at) {
+    return at.error();
   }
-  const auto policies = PoliciesMember(text, *open, path);
-  if (!policies) {
-    return policies.error();
-  }
-  if (!*policies) {
+  if (!at->policies) {
     return std::string(text);
   }
   std::size_t close = 0;
-  const auto members = Scanner(text).Members((*policies)->value_begin, close);
+  const auto members = Scanner(text).Members(at->policies->value_begin, close);
   const Member* ours = Find(members, kFirefoxMember);
   if (ours == nullptr ||
       Json::parse(text.substr(ours->value_begin, ours->value_end - ours->value_begin)) !=
@@ -230,9 +240,9 @@ rir::Result<std::string> WithoutFirefoxDohOff(std::string_view text, const std::
     return std::string(text);
   }
   if (drop_policies && members.size() == 1) {
-    return WithoutMember(text, *open, **policies);
+    return WithoutMember(text, at->open, *at->policies);
   }
-  return WithoutMember(text, (*policies)->value_begin, *ours);
+  return WithoutMember(text, at->policies->value_begin, *ours);
 }
 
 bool HoldsNoPolicy(std::string_view text) {
@@ -250,12 +260,8 @@ rir::Result<DohSetting> FirefoxDohSetting(std::string_view text, const std::stri
   if (text.find_first_not_of(kBlanks) == std::string_view::npos) {
     return DohSetting::kNone;
   }
-  const auto open = TopObject(text, path);
-  if (!open) {
-    return open.error();
-  }
-  if (auto policies = PoliciesMember(text, *open, path); !policies) {
-    return policies.error();  // the browser refuses the whole file
+  if (auto at = Locate(text, path); !at) {
+    return at.error();  // the browser refuses the whole file
   }
   const std::string_view body =
       text.starts_with(kByteOrderMark) ? text.substr(kByteOrderMark.size()) : text;

@@ -76,6 +76,17 @@ TEST(ChromiumPolicyFile, ReadsTheModeOfAnyManagedFile) {
   EXPECT_EQ(browserpolicy::ChromiumDohSetting("{broken"), DohSetting::kNone);
 }
 
+// The policies kept in line, every failure a failure of the test.
+browserpolicy::PoliciesKept KeptWithoutFailure(const browserpolicy::PolicyPlaces& places,
+                                               const testsupport::TempFolder& data,
+                                               bool any_blocked) {
+  auto kept = browserpolicy::KeepBrowserPolicies(places, data.path().string(), any_blocked);
+  for (const rir::Error& failure : kept.failures) {
+    ADD_FAILURE() << rir::DescribeError(failure);
+  }
+  return kept;
+}
+
 #ifndef _WIN32
 // A machine's policy folders beneath a folder of the test's own.
 struct PolicyMachine {
@@ -91,11 +102,7 @@ struct PolicyMachine {
     testsupport::WriteBytes(Path(relative), text);
   }
   browserpolicy::PoliciesKept Keep(bool any_blocked) const {
-    auto kept = browserpolicy::KeepBrowserPolicies(places, data.path().string(), any_blocked);
-    for (const rir::Error& failure : kept.failures) {
-      ADD_FAILURE() << rir::DescribeError(failure);
-    }
-    return kept;
+    return KeptWithoutFailure(places, data, any_blocked);
   }
 };
 
@@ -207,11 +214,7 @@ struct PolicyRegistry {
                : "";
   }
   browserpolicy::PoliciesKept Keep(bool any_blocked) const {
-    auto kept = browserpolicy::KeepBrowserPolicies(places, data.path().string(), any_blocked);
-    for (const rir::Error& failure : kept.failures) {
-      ADD_FAILURE() << rir::DescribeError(failure);
-    }
-    return kept;
+    return KeptWithoutFailure(places, data, any_blocked);
   }
 };
 
