@@ -90,6 +90,8 @@ std::string_view Pattern(ErrorCode code) {
       return "The record of the lock in {} is damaged";
     case ErrorCode::kBadPolicyFile:
       return "{} was left as it is: it is not a policy file the browser can read";
+    case ErrorCode::kDamagedScheduleRecord:
+      return "The record of the schedule in {} is damaged";
   }
   return "Unknown failure with {}";
 }

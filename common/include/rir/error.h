@@ -52,8 +52,10 @@ enum class ErrorCode {
   kDamagedLockRecord,
   // A browser's policy file that is not the JSON the browser reads: left as it is.
   kBadPolicyFile,
+  // The schedule's record is not whole, or not of its form.
+  kDamagedScheduleRecord,
 };
-inline constexpr ErrorCode kLastErrorCode = ErrorCode::kBadPolicyFile;
+inline constexpr ErrorCode kLastErrorCode = ErrorCode::kDamagedScheduleRecord;
 
 struct Error {
   ErrorCode code;
