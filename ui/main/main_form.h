@@ -18,6 +18,7 @@
 #include "hostsfile/hosts_history.h"
 #include "hostsfile/hosts_store.h"
 #include "rir/error.h"
+#include "schedule/weekly.h"
 #include "ui/common/forms.h"
 #include "ui/common/messages.h"
 #include "ui/common/platform_services.h"
@@ -45,6 +46,11 @@ class frmRirAvadera {
   // The hosts file the list is loaded from, and the lock on its blocks, for the lock window.
   rir::Result<std::string> HostsPath() const { return hosts_.Path(); }
   const LockState& Locks() const { return lock_; }
+  // The weekly schedule the next Apply writes, as the schedule window edits it.
+  const schedule::WeeklySchedule& PendingSchedule() const;
+  // Takes `weekly` as the schedule the next Apply writes; false when the lock refuses it (the
+  // user is told): under a lock a schedule may gain hours, never lose them.
+  bool ChangeSchedule(schedule::WeeklySchedule weekly);
 
   // Events of the window and its controls.
   void Form_Load();
@@ -62,6 +68,8 @@ class frmRirAvadera {
   void mmuClearAll_Click();
   void mmuCheckBlocking_Click();
   void mmuLock_Click();
+  void mmuSchedule_Click();
+  void mmuBlockOnSchedule_Click();
   void mmuBrowserSettings_Click();
   void mmuPassword_Click();
   void mmuExit_Click();
