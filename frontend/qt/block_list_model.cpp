@@ -74,7 +74,8 @@ QVariant BlockListModel::data(const QModelIndex& index, int role) const {
     case 0:
       return ToQt(blocklist::ShownName(entry.website));
     case 1:
-      return ToQt(blocklist::StatusText(entry.status));
+      return ToQt(statuses_ != nullptr ? statuses_->Text(entry)
+                                       : std::string(blocklist::StatusText(entry.status)));
     default:
       return {};
   }

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "blocklist/block_list.h"
+#include "ui/main/row_statuses.h"
 
 namespace qtfront {
 
@@ -20,6 +21,8 @@ class BlockListModel final : public QAbstractTableModel {
   // Tells the views that rows `first` to `last` may read differently now. Views that show the
   // list tell only the rows on screen: telling a million costs a tree view a pause.
   void RowsChanged(int first, int last);
+  // What the Status column says of a row; it outlives the model.
+  void SetStatuses(const ui::RowStatuses& statuses) { statuses_ = &statuses; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -28,6 +31,7 @@ class BlockListModel final : public QAbstractTableModel {
 
  private:
   const blocklist::BlockList* list_ = nullptr;
+  const ui::RowStatuses* statuses_ = nullptr;
   int shown_rows_ = 0;  // what the views were last told
   QStringList headers_;
 };

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QMenu>
 
 #include "controls.h"
 #include "picture_box.h"
@@ -96,6 +97,8 @@ void MainWindow::MakeMenus() {
   edit.setObjectName(QStringLiteral("mmuEdit"));
   item(edit, "mmuAllow", "Allow Site", [](Logic& form) { form.mmuAllow_Click(); });
   item(edit, "mmuBlock", "Block Site", [](Logic& form) { form.mmuBlock_Click(); });
+  item(edit, "mmuBlockOnSchedule", "Block on Schedule",
+       [](Logic& form) { form.mmuBlockOnSchedule_Click(); });
   item(edit, "mmuRemoveSite", "Remove Site", [](Logic& form) { form.mmuRemoveSite_Click(); });
   edit.addSeparator()->setObjectName(QStringLiteral("anotherbreak"));
   item(edit, "mmuClearAll", "Clear All", [](Logic& form) { form.mmuClearAll_Click(); });
@@ -138,6 +141,21 @@ void MainWindow::RouteEvents() {
   website_keys_.Watch(website_);
   QObject::connect(list_.selectionModel(), &QItemSelectionModel::selectionChanged, &form,
                    [this] { SelectionMoved(); });
+  // The entry commands of the Edit menu where the user right-clicked a row, which selects it.
+  list_.setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(&list_, &QWidget::customContextMenuRequested, &form, [this](const QPoint& at) {
+    if (const QModelIndex row = list_.indexAt(at); row.isValid()) {
+      list_.setCurrentIndex(row);
+    }
+    QMenu menu(&list_);
+    menu.setObjectName(QStringLiteral("mnuList"));
+    for (const char* name : {"mmuAllow", "mmuBlock", "mmuBlockOnSchedule", "mmuRemoveSite"}) {
+      if (auto* action = menu_bar_.findChild<QAction*>(QString::fromLatin1(name))) {
+        menu.addAction(action);
+      }
+    }
+    menu.exec(list_.viewport()->mapToGlobal(at));
+  });
 
   form.OnCloseRequest([this] { forms_.Unload(ui::FormId::kMain, ui::UnloadMode::kControlMenu); });
   form.OnMinimized([this] { Raise([](Logic& logic) { logic.Form_Resize(); }); });
@@ -175,6 +193,10 @@ void MainWindow::SetWebsiteText(std::string_view text) {
 
 void MainWindow::SetAddEntryEnabled(bool enabled) {
   add_entry_.setEnabled(enabled);
+}
+
+void MainWindow::SetRowStatuses(const ui::RowStatuses& statuses) {
+  model_.SetStatuses(statuses);
 }
 
 void MainWindow::ShowRows(const blocklist::BlockList& list) {

@@ -32,6 +32,7 @@ class MainWindow final : public Form<ui::MainView> {
   void SetWebsiteText(std::string_view text) override;
   void SetAddEntryEnabled(bool enabled) override;
   void ShowRows(const blocklist::BlockList& list) override;
+  void SetRowStatuses(const ui::RowStatuses& statuses) override;
   void EnsureRowVisible(std::size_t position) override;
   void FocusList() override;
   void SetRestartNoticeVisible(bool visible) override;

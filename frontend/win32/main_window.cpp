@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <array>
@@ -135,6 +136,10 @@ void MainWindow::ShowRows(const blocklist::BlockList& list) {
   InvalidateRect(list_, nullptr, TRUE);
 }
 
+void MainWindow::SetRowStatuses(const ui::RowStatuses& statuses) {
+  statuses_ = &statuses;
+}
+
 void MainWindow::EnsureRowVisible(std::size_t position) {
   SendMessageA(list_, LVM_ENSUREVISIBLE, position, FALSE);
 }
@@ -183,6 +188,7 @@ void MainWindow::ShowRowText(NMLVDISPINFOA& request) const {
   }
   const blocklist::Entry entry = (*rows_)[static_cast<std::size_t>(item.iItem)];
   const std::string text = item.iSubItem == 0 ? blocklist::ShownName(entry.website)
+                           : statuses_        ? statuses_->Text(entry)
                                               : std::string(blocklist::StatusText(entry.status));
   const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
   std::memcpy(item.pszText, text.data(), length);
@@ -261,6 +267,8 @@ void MainWindow::OnCommand(int id, int code) {
       return Raise([](Logic& form) { form.mmuAllow_Click(); });
     case IDM_BLOCK:
       return Raise([](Logic& form) { form.mmuBlock_Click(); });
+    case IDM_BLOCK_ON_SCHEDULE:
+      return Raise([](Logic& form) { form.mmuBlockOnSchedule_Click(); });
     case IDM_REMOVE_SITE:
       return Raise([](Logic& form) { form.mmuRemoveSite_Click(); });
     case IDM_CLEAR_ALL:
@@ -304,6 +312,24 @@ void MainWindow::OnCommand(int id, int code) {
   }
 }
 
+// The entry commands where the user right-clicked a row (the click selected it) or pressed the
+// menu key; the command comes back as WM_COMMAND, as from the Edit menu.
+void MainWindow::ShowListMenu(LPARAM at) {
+  POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  if (point.x == -1 && point.y == -1) {  // from the keyboard: below the list's top left corner
+    RECT rect{};
+    GetWindowRect(list_, &rect);
+    point = {rect.left + 8, rect.top + 24};
+  }
+  HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_LIST_MENU));
+  if (menu == nullptr) {
+    return;
+  }
+  TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, hwnd(),
+                 nullptr);
+  DestroyMenu(menu);
+}
+
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
@@ -311,6 +337,12 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wparam) == list_) {
+        ShowListMenu(lparam);
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       if (!quiet()) {
         forms_.Unload(ui::FormId::kMain, ui::UnloadMode::kControlMenu);

@@ -37,6 +37,7 @@ class MainWindow final : public Form<ui::MainView> {
   void SetWebsiteText(std::string_view text) override;
   void SetAddEntryEnabled(bool enabled) override;
   void ShowRows(const blocklist::BlockList& list) override;
+  void SetRowStatuses(const ui::RowStatuses& statuses) override;
   void EnsureRowVisible(std::size_t position) override;
   void FocusList() override;
   void SetRestartNoticeVisible(bool visible) override;
@@ -57,6 +58,7 @@ class MainWindow final : public Form<ui::MainView> {
   void Raise(Handler handler);
   void OnCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header);
+  void ShowListMenu(LPARAM at);
   void ShowRowText(NMLVDISPINFOA& request) const;
   int FindRow(const NMLVFINDITEMA& request) const;
   void SelectionMoved();
@@ -65,6 +67,7 @@ class MainWindow final : public Form<ui::MainView> {
   Win32Services& services_;
   const ProgramEvents& events_;
   const blocklist::BlockList* rows_ = nullptr;
+  const ui::RowStatuses* statuses_ = nullptr;
   UINT taskbar_created_ = 0;
   UINT open_login_ = 0;
 

@@ -24,6 +24,9 @@
 #define IDM_CHECK_BLOCKING 212
 #define IDM_LOCK 213
 #define IDM_BROWSER_SETTINGS 214
+#define IDM_BLOCK_ON_SCHEDULE 216
+// The list's context menu: the entry commands of the Edit menu.
+#define IDR_LIST_MENU 102
 
 // The windows' controls take their ids from their layout tables (control_table.h), from 300 on;
 // none may be IDOK (1) or IDCANCEL (2): the dialog keys send those to the window.

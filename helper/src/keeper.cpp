@@ -86,8 +86,14 @@ void Keep(const Keeping& keeping, const std::function<bool()>& stop, const KeepT
   bool changed = true;  // at the start: a file replaced while no keeper ran is put right
   auto next_checkpoint = Clock::now();
   auto next_stamp = Clock::now();
+  auto next_schedule = Clock::now();
   while (!stop()) {
     const auto now = Clock::now();
+    if (keeping.keep_schedule && now >= next_schedule) {
+      next_schedule = now + times.schedule_every;
+      // The put-back below takes the switched file as seen: the save recorded what it blocks.
+      static_cast<void>(keeping.keep_schedule());
+    }
     if (now >= next_checkpoint) {
       // Every minute at least, so that a restart loses little of the time that passed.
       static_cast<void>(lock::CurrentLock(lock::LockStore(keeping.data_folder), keeping.hosts_path,

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "browserpolicy/browser_policies.h"
@@ -15,6 +16,7 @@
 #include "hostsfile/hosts_store.h"
 #include "lock/system_lock.h"
 #include "rir/path.h"
+#include "schedule/system_schedule.h"
 #include "settings/state_file.h"
 
 namespace {
@@ -33,8 +35,11 @@ rir::Result<helper::Keeping> OwnKeeping() {
     return folder.error();
   }
   std::string data = rir::ProgramDataFolder(*folder);
-  return helper::Keeping{*hosts, data,
-                         [data, hosts = *hosts] { return lock::PutBackApplied(data, hosts); }};
+  return helper::Keeping{
+      *hosts, data, [data, hosts = *hosts] { return lock::PutBackApplied(data, hosts); },
+      [data, hosts = *hosts] {
+        return schedule::KeepSchedule(data, hosts, std::time(nullptr), schedule::SystemZone());
+      }};
 }
 
 // What the service's control handler and its main share, for as long as the service runs.

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <iostream>
 #include <string>
 
@@ -21,6 +22,7 @@
 #include "process_state.h"
 #include "rir/path.h"
 #include "rir/posix_file.h"
+#include "schedule/local_time.h"
 #include "settings/state_file.h"
 
 namespace {
@@ -73,8 +75,9 @@ int KeepBlocks(const helper::Place& place) {
   sigprocmask(SIG_BLOCK, &ending, nullptr);
   const timespec no_wait{};
   const RunningMark running(hostsfile::KeeperRunningPath(place.data_folder));
-  const helper::Keeping keeping{place.hosts_path, place.data_folder,
-                                [&place] { return helper::PutBlocksBack(place); }};
+  const helper::Keeping keeping{
+      place.hosts_path, place.data_folder, [&place] { return helper::PutBlocksBack(place); },
+      [&place] { return helper::KeepSchedule(place, std::time(nullptr), schedule::SystemZone()); }};
   helper::Keep(keeping, [&] { return sigtimedwait(&ending, nullptr, &no_wait) > 0; });
   return 0;
 }

@@ -20,6 +20,7 @@
 #include "rir/file_read.h"
 #include "rir/path.h"
 #include "rir/posix_file.h"
+#include "schedule/system_schedule.h"
 #include "settings/login_record.h"
 #include "settings/state_file.h"
 
@@ -154,6 +155,9 @@ Message SavedReply(const hostsfile::SaveOutcome& saved, const Place& place) {
   return reply;
 }
 
+Message SaveText(const Place& place, std::string_view text,
+                 const std::optional<hostsfile::FileStamp>& stamp);
+
 Message SaveHosts(RequestReader& request, const Place& place) {
   auto path = request.Field("path", kMostFieldBytes);
   if (!path) {
@@ -177,7 +181,15 @@ Message SaveHosts(RequestReader& request, const Place& place) {
   if (auto ended = request.End(); !ended) {
     return ErrorReply(ended.error());
   }
-  if (auto refused = RefusedHostsText(*text, place.hosts_path)) {
+  return SaveText(place, *text, *stamp);
+}
+
+// Writes `text` over the hosts file, unless it changed since `stamp` (nothing: whatever it
+// holds): the history, the record of what it blocks, the lock, the browsers' policies and the
+// caches, as every save with the password.
+Message SaveText(const Place& place, std::string_view text,
+                 const std::optional<hostsfile::FileStamp>& stamp) {
+  if (auto refused = RefusedHostsText(text, place.hosts_path)) {
     return ErrorReply(*refused);
   }
   auto lock = LockSaves(place);
@@ -189,8 +201,7 @@ Message SaveHosts(RequestReader& request, const Place& place) {
   }
   // The password does not lift a lock: only its end does.
   const lock::LockStore locks(place.data_folder);
-  if (auto allowed = lock::CheckSave(locks, place.hosts_path, *text, lock::ReadClocks());
-      !allowed) {
+  if (auto allowed = lock::CheckSave(locks, place.hosts_path, text, lock::ReadClocks()); !allowed) {
     return ErrorReply(allowed.error());
   }
   const hostsfile::HostsHistory history(place.HistoryFolder());
@@ -201,7 +212,7 @@ Message SaveHosts(RequestReader& request, const Place& place) {
   bool prepared = false;
   std::optional<hostsfile::FileStamp> renamed;
   const auto prepare = [&](const std::optional<hostsfile::FileStamp>& after) -> rir::Result<void> {
-    if (auto ready = record.Prepare(*text, after); !ready) {
+    if (auto ready = record.Prepare(text, after); !ready) {
       record_failure = ready.error();
       // No record puts nothing back; the last one would put back what this save allows.
       return record.Forget();
@@ -212,8 +223,8 @@ Message SaveHosts(RequestReader& request, const Place& place) {
   };
   // The program looked before it asked; another program may have written since, up to the
   // moment the file changes.
-  auto saved = hostsfile::ReplaceHostsFile(place.hosts_path, *text, KeepIn(history),
-                                           hostsfile::SaveChecks{*stamp, prepare});
+  auto saved = hostsfile::ReplaceHostsFile(place.hosts_path, text, KeepIn(history),
+                                           hostsfile::SaveChecks{stamp, prepare});
   if (!saved) {
     if (prepared && saved.error().code != rir::ErrorCode::kLeftPartWritten) {
       static_cast<void>(record.DropPending());  // the file holds its old text
@@ -233,14 +244,14 @@ Message SaveHosts(RequestReader& request, const Place& place) {
     }
   }
   // What this save blocks is locked too, while a lock is on; a failure loosens nothing.
-  static_cast<void>(lock::AfterSave(locks, *text, lock::ReadClocks()));
+  static_cast<void>(lock::AfterSave(locks, text, lock::ReadClocks()));
   Message reply = SavedReply(*saved, place);
   if (record_failure) {
     AddError(reply, *record_failure, "record-");
   }
   if (place.policies) {
     const auto kept =
-        browserpolicy::KeepBrowserPoliciesFor(*place.policies, place.data_folder, *text);
+        browserpolicy::KeepBrowserPoliciesFor(*place.policies, place.data_folder, text);
     if (!kept.failures.empty()) {
       AddError(reply, kept.failures.front(), "policy-");
     }
@@ -320,7 +331,8 @@ Message StateValue(RequestReader& request, const Place& place, bool first_run) {
 
 bool NeedsPassword(std::string_view kind) {
   return kind == kSaveHosts || kind == kWriteFirstRun || kind == kCheckPassword ||
-         kind == kStorePassword || kind == kStartLock || kind == kBrowserChoice;
+         kind == kStorePassword || kind == kStartLock || kind == kBrowserChoice ||
+         kind == kSaveSchedule;
 }
 
 // Whether the browsers' policies are left alone; either way they are brought in line with what
@@ -377,6 +389,43 @@ Message ReadLock(RequestReader& request, const Place& place) {
   auto on =
       lock::CurrentLock(lock::LockStore(place.data_folder), place.hosts_path, lock::ReadClocks());
   return on ? LockReply(*on) : ErrorReply(on.error());
+}
+
+// Reading the schedule needs no password: the window tells which entries it covers.
+Message ReadSchedule(RequestReader& request, const Place& place) {
+  if (auto refused = RefusedPathRequest(request, place)) {
+    return *refused;
+  }
+  auto record = schedule::ReadRecord(place.data_folder);
+  if (!record) {
+    return ErrorReply(record.error());
+  }
+  return Ok().With("schedule", schedule::EncodeSchedule(record->schedule, record->names));
+}
+
+// Under the save lock, so that the keeper never switches the file by a record half changed.
+Message SaveSchedule(RequestReader& request, const Place& place) {
+  auto path = request.Field("path", kMostFieldBytes);
+  auto text = path ? request.Field("schedule", rir::kMostFileBytes) : path;
+  if (!text) {
+    return ErrorReply(text.error());
+  }
+  if (auto checked = CheckHostsPath(*path, place); !checked) {
+    return ErrorReply(checked.error());
+  }
+  if (auto ended = request.End(); !ended) {
+    return ErrorReply(ended.error());
+  }
+  auto record = schedule::DecodeSchedule(*text, "the request");
+  if (!record) {
+    return ErrorReply(record.error());
+  }
+  auto saves = LockSaves(place);
+  if (!saves) {
+    return ErrorReply(saves.error());
+  }
+  auto saved = schedule::SaveRecord(place.data_folder, place.hosts_path, *record);
+  return saved ? Ok() : ErrorReply(saved.error());
 }
 
 Message StartLock(RequestReader& request, const Place& place) {
@@ -456,6 +505,21 @@ rir::Result<std::optional<hostsfile::BlockedAgain>> PutBlocksBack(const Place& p
   return again;
 }
 
+rir::Result<bool> KeepSchedule(const Place& place, std::int64_t utc, const schedule::Zone& zone) {
+  auto look = schedule::LookAtSchedule(place.data_folder, place.hosts_path, utc, zone);
+  if (!look) {
+    return look.error();
+  }
+  if (!look->text) {
+    return false;
+  }
+  const Message reply = SaveText(place, *look->text, look->stamp);
+  if (reply.kind != kOk) {
+    return ErrorIn(reply);
+  }
+  return true;
+}
+
 std::string Place::HistoryFolder() const {
   return rir::FileInFolder(data_folder, "history");
 }
@@ -493,6 +557,9 @@ Message Serve(RequestReader& request, const Place& place) {
   if (*kind == kReadLock) {
     return ReadLock(request, place);
   }
+  if (*kind == kReadSchedule) {
+    return ReadSchedule(request, place);
+  }
   if (*kind == kReadFirstRun) {
     if (auto ended = request.End(); !ended) {
       return ErrorReply(ended.error());
@@ -529,6 +596,9 @@ Message Serve(RequestReader& request, const Place& place) {
   }
   if (*kind == kBrowserChoice) {
     return BrowserChoice(request, place);
+  }
+  if (*kind == kSaveSchedule) {
+    return SaveSchedule(request, place);
   }
   return StateValue(request, place, *kind == kWriteFirstRun);
 }

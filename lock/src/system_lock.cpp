@@ -126,6 +126,35 @@ rir::Result<std::vector<std::string>> ReadApplied(const std::string& folder) {
   return DecodeNames(**text, AppliedPath(folder));
 }
 
+rir::Result<hostsfile::SaveOutcome> SaveRecorded(const std::string& folder,
+                                                 const std::string& hosts_path,
+                                                 std::string_view text,
+                                                 const hostsfile::KeepPreviousText& keep,
+                                                 const hostsfile::SaveChecks& checks) {
+  const LockStore locks(folder);
+  if (auto allowed = CheckSave(locks, hosts_path, text, ReadClocks()); !allowed) {
+    return allowed.error();
+  }
+  // The system's keeper puts back what the last save left blocked: the names go first, so that
+  // it never puts back what this save allows.
+  auto before = ReadApplied(folder);
+  std::optional<rir::Error> record_failure;
+  if (auto recorded = RecordApplied(folder, text); !recorded) {
+    record_failure = recorded.error();
+  }
+  auto saved = hostsfile::ReplaceHostsFile(hosts_path, text, keep, checks);
+  if (!saved) {
+    if (before && !record_failure) {
+      static_cast<void>(RecordAppliedNames(folder, *before));
+    }
+    return saved;
+  }
+  saved->record_failure = record_failure;
+  // What this save blocks is locked too; a failure here loosens nothing.
+  static_cast<void>(AfterSave(locks, text, ReadClocks()));
+  return saved;
+}
+
 rir::Result<std::optional<hostsfile::BlockedAgain>> PutBackApplied(const std::string& folder,
                                                                    const std::string& hosts_path) {
   auto names = ReadApplied(folder);

@@ -1,3 +1,4 @@
+#include <stdlib.h>
 #include <time.h>
 
 #include "schedule/local_time.h"
@@ -5,7 +6,15 @@
 namespace schedule {
 
 SystemZone::SystemZone() {
-  // Reads TZ and the system's zone file again, should either have changed.
+  // Reads TZ and the system's zone file again, should either have changed. Without TZ the C
+  // library reads /etc/localtime once and keeps it while the name stays the same, so a zone
+  // chosen later would go unseen by a keeper that runs for months: another zone first makes it
+  // read the file anew.
+  if (getenv("TZ") == nullptr) {
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    unsetenv("TZ");
+  }
   tzset();
 }
 

@@ -222,8 +222,9 @@ TEST(QtLayout, MenusHaveTheirCaptionsAndNoKeys) {
   const std::vector<std::vector<std::string>> expected = {
       {"File", "  Apply Settings", "  Restore Hosts File...", "  Change Password...", "  -",
        "  Exit"},
-      {"Edit", "  Allow Site", "  Block Site", "  Remove Site", "  -", "  Clear All", "  -",
-       "  Check Blocking...", "  Lock Blocks...", "  Leave Browser Settings Alone"},
+      {"Edit", "  Allow Site", "  Block Site", "  Block on Schedule", "  Remove Site", "  -",
+       "  Clear All", "  -", "  Check Blocking...", "  Lock Blocks...",
+       "  Leave Browser Settings Alone"},
       {"Help", "  Support", "  -", "  Uninstall Rir Avadera", "  About"}};
   EXPECT_EQ(shown, expected);
   for (const std::vector<std::string>& menu : shown) {

@@ -21,7 +21,8 @@ std::vector<std::string> FakeMainView::Rows() const {
     for (std::size_t i = 0; i < list->size(); ++i) {
       const blocklist::Entry entry = (*list)[i];
       rows.push_back(std::string(entry.website) + "\t" +
-                     std::string(blocklist::StatusText(entry.status)));
+                     (statuses != nullptr ? statuses->Text(entry)
+                                          : std::string(blocklist::StatusText(entry.status))));
     }
   }
   return rows;

@@ -84,6 +84,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   void SetWebsiteText(std::string_view text) override { website = text; }
   void SetAddEntryEnabled(bool enabled) override { add_entry_enabled = enabled; }
   void ShowRows(const blocklist::BlockList& shown) override { list = &shown; }
+  void SetRowStatuses(const ui::RowStatuses& shown) override { statuses = &shown; }
   void EnsureRowVisible(std::size_t position) override { visible_row = position; }
   void FocusList() override { list_has_focus = true; }
   void SetRestartNoticeVisible(bool shown) override { restart_notice = shown; }
@@ -101,6 +102,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   std::string website;
   bool add_entry_enabled = false;
   const blocklist::BlockList* list = nullptr;
+  const ui::RowStatuses* statuses = nullptr;
   std::optional<std::size_t> visible_row;
   bool list_has_focus = false;
   bool restart_notice = false;

@@ -251,8 +251,8 @@ TEST(MainWindowLayout, ListColumnsAndMenus) {
   ASSERT_EQ(GetMenuItemCount(bar), 3);
   const std::vector<std::vector<std::string>> expected = {
       {"File", "Apply Settings", "Restore Hosts File...", "Change Password...", "", "Exit"},
-      {"Edit", "Allow Site", "Block Site", "Remove Site", "", "Clear All", "", "Check Blocking...",
-       "Lock Blocks...", "Leave Browser Settings Alone"},
+      {"Edit", "Allow Site", "Block Site", "Block on Schedule", "Remove Site", "", "Clear All", "",
+       "Check Blocking...", "Lock Blocks...", "Leave Browser Settings Alone"},
       {"Help", "Support", "", "Uninstall Rir Avadera", "About"}};
   for (UINT menu = 0; menu < 3; ++menu) {
     const HMENU items = GetSubMenu(bar, static_cast<int>(menu));

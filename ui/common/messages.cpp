@@ -51,6 +51,9 @@ std::string_view Consequence(Failure failure) {
     case Failure::kBrowserSettings:
       return "The browsers' DNS over HTTPS could not be kept off, so a browser may go around the "
              "blocks.";
+    case Failure::kReadSchedule:
+      return "The schedule could not be read, so the window cannot tell which entries it covers; "
+             "the system still switches them at its hours.";
     case Failure::kReadLock:
       return "Whether the blocks are locked could not be read, so the window cannot tell which "
              "entries the lock holds; the system still refuses any change that would lift them.";
@@ -521,6 +524,11 @@ std::string LockRefusedText(const lock::Lock& lock, const std::vector<std::strin
   return who + (names.size() == 1 ? " is" : " are") + " locked until " + until +
          ". Locked websites stay blocked until then; they can be allowed or removed with the "
          "password once the lock has ended.";
+}
+
+std::string ScheduleLockedText(const lock::Lock& lock) {
+  return "The blocks are locked until " + lock::ShownTime(lock.times.EndsAt()) +
+         ". Until then the schedule may gain hours but not lose them.";
 }
 
 std::string RecoveredLockText(const lock::Lock& lock) {

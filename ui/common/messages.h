@@ -141,6 +141,7 @@ enum class Failure {
   kLock,
   kReadLock,
   kBrowserSettings,
+  kReadSchedule,
 };
 
 // The browsers' settings: told after "Leave Browser Settings Alone" is chosen, or unchosen.
@@ -165,6 +166,12 @@ std::string LockedText(const lock::Lock& lock);
 std::string LockLine(const lock::Lock& lock);
 // A change refused since it would lift the lock on `names` (as stored); "Uninstall" when empty.
 std::string LockRefusedText(const lock::Lock& lock, const std::vector<std::string>& names);
+// A schedule that would lose hours under a lock.
+std::string ScheduleLockedText(const lock::Lock& lock);
+// "Block on Schedule" before the schedule has any hours.
+inline constexpr std::string_view kNoScheduleYet =
+    "The schedule has no hours yet, so scheduled websites are not blocked. Set its hours with "
+    "Schedule... in the Edit menu.";
 // "Leave Browser Settings Alone" refused while a lock is on.
 std::string BrowsersKeptWhileLockedText(const lock::Lock& lock);
 // The lock's record was damaged: it holds every blocked website for the longest a lock lasts.

@@ -3,6 +3,7 @@
 #include "hostsfile/block_again.h"
 #include "lock/system_lock.h"
 #include "rir/file_read.h"
+#include "schedule/system_schedule.h"
 #include "ui/common/program_files.h"
 
 namespace ui {
@@ -18,28 +19,11 @@ rir::Result<hostsfile::SaveOutcome> FilesBesideProgram::WriteHosts(
   if (!folder) {
     return folder.error();
   }
-  const lock::LockStore locks(*folder);
-  if (auto allowed = lock::CheckSave(locks, path, text, lock::ReadClocks()); !allowed) {
-    return allowed.error();
-  }
-  // The system's keeper puts back what the last save left blocked: the names go first, so that
-  // it never puts back what this save allows.
-  auto before = lock::ReadApplied(*folder);
-  std::optional<rir::Error> record_failure;
-  if (auto recorded = lock::RecordApplied(*folder, text); !recorded) {
-    record_failure = recorded.error();
-  }
   // The store looked at the stamp a moment ago, in this process.
-  auto saved = hostsfile::ReplaceHostsFile(path, text, keep);
+  auto saved = lock::SaveRecorded(*folder, path, text, keep, {});
   if (!saved) {
-    if (before && !record_failure) {
-      static_cast<void>(lock::RecordAppliedNames(*folder, *before));
-    }
     return saved;
   }
-  saved->record_failure = record_failure;
-  // What this save blocks is locked too; a failure here loosens nothing.
-  static_cast<void>(lock::AfterSave(locks, text, lock::ReadClocks()));
   if (auto places = PolicyPlacesOfProgram(services_)) {
     auto kept = browserpolicy::KeepBrowserPoliciesFor(*places, *folder, text);
     if (!kept.failures.empty()) {
@@ -135,6 +119,24 @@ rir::Result<void> FilesBesideProgram::ChooseBrowserSettings(const std::string& p
     return kept->failures.front();
   }
   return {};
+}
+
+rir::Result<schedule::ScheduleRecord> FilesBesideProgram::ReadSchedule(
+    const std::string& /*path*/) {
+  auto folder = DataFolderOfProgram(services_);
+  if (!folder) {
+    return folder.error();
+  }
+  return schedule::ReadRecord(*folder);
+}
+
+rir::Result<void> FilesBesideProgram::SaveSchedule(const std::string& path,
+                                                   const schedule::ScheduleRecord& record) {
+  auto folder = DataFolderOfProgram(services_);
+  if (!folder) {
+    return folder.error();
+  }
+  return schedule::SaveRecord(*folder, path, record);
 }
 
 }  // namespace ui

@@ -13,6 +13,7 @@
 #include "hostsfile/hosts_store.h"
 #include "lock/lock_store.h"
 #include "rir/result.h"
+#include "schedule/schedule_record.h"
 
 namespace ui {
 
@@ -76,6 +77,14 @@ class SystemFiles {
   // hosts file at `path` blocks something (browserpolicy::ChooseLeaveAlone). A policy that could
   // not be set or taken back is the error; the choice is recorded all the same.
   virtual rir::Result<void> ChooseBrowserSettings(const std::string& path, bool leave_alone) = 0;
+
+  // The weekly schedule kept for the hosts file at `path` and the names it covers; an empty
+  // record where none is kept.
+  virtual rir::Result<schedule::ScheduleRecord> ReadSchedule(const std::string& path) = 0;
+  // Keeps `record` as the schedule; kLocked when it would lose hours or names under a lock
+  // (schedule::CheckChange).
+  virtual rir::Result<void> SaveSchedule(const std::string& path,
+                                         const schedule::ScheduleRecord& record) = 0;
 };
 
 // The files as this process reads and writes them itself: the state file beside the program.
@@ -100,6 +109,9 @@ class FilesBesideProgram final : public SystemFiles {
   rir::Result<lock::Lock> StartLock(const std::string& path, std::int64_t length,
                                     bool count_only_on) override;
   rir::Result<void> ChooseBrowserSettings(const std::string& path, bool leave_alone) override;
+  rir::Result<schedule::ScheduleRecord> ReadSchedule(const std::string& path) override;
+  rir::Result<void> SaveSchedule(const std::string& path,
+                                 const schedule::ScheduleRecord& record) override;
 
  private:
   PlatformServices& services_;

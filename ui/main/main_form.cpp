@@ -27,9 +27,11 @@ void frmRirAvadera::Form_Load() {
   // The columns come first: each row's status goes into the second one.
   view_.AddColumn("Website", 6000);
   view_.AddColumn("Status", std::nullopt);
+  view_.SetRowStatuses(schedule_);
   LoadHostsFile();
   LoadKnownSites();
   ReadLock();
+  ReadSchedule();
   view_.SetBrowsersLeftAlone(BrowsersLeftAlone(services_));
   StartWatch();
 }
@@ -275,9 +277,13 @@ void frmRirAvadera::SetSelectedStatus(blocklist::Status status) {
   if (list_.empty()) {
     return;
   }
-  if (status == blocklist::Status::kAllowed && list_.selected() &&
-      lock_.Refuses({std::string(list_[*list_.selected()].website)})) {
-    return;
+  const bool allowing = status == blocklist::Status::kAllowed;
+  if (list_.selected()) {
+    const std::string name(list_[*list_.selected()].website);
+    if ((allowing && lock_.Refuses({name})) || ScheduleRefuses(name, allowing)) {
+      return;
+    }
+    schedule_.Remove(name);  // blocked or allowed at all hours from now on
   }
   const auto pair = PairToChangeToo(
       status == blocklist::Status::kAllowed ? PairChange::kAllow : PairChange::kBlock, status);
@@ -306,7 +312,11 @@ void frmRirAvadera::mmuBlock_Click() {
 }
 
 void frmRirAvadera::mmuRemoveSite_Click() {
-  if (!list_.selected() || lock_.Refuses({std::string(list_[*list_.selected()].website)})) {
+  if (!list_.selected()) {
+    return;
+  }
+  const std::string name(list_[*list_.selected()].website);
+  if (lock_.Refuses({name}) || ScheduleRefuses(name, true)) {
     return;
   }
   const auto pair = PairToChangeToo(PairChange::kRemove, blocklist::Status::kBlocked);
@@ -314,6 +324,7 @@ void frmRirAvadera::mmuRemoveSite_Click() {
     return;
   }
   list_.RemoveSelected();
+  schedule_.Remove(name);
   if (const auto position = pair ? FindHost(*pair) : std::nullopt) {
     list_.Remove(*position);
   }
@@ -331,6 +342,11 @@ void frmRirAvadera::mmuClearAll_Click() {
   if (lock_.Refuses(names)) {
     return;
   }
+  for (const std::string& name : names) {
+    if (ScheduleRefuses(name, true)) {
+      return;
+    }
+  }
   list_.Clear();
   view_.ShowRows(list_);
 }
@@ -347,10 +363,18 @@ rir::Result<hostsfile::SaveOutcome> frmRirAvadera::SaveHostsFile() {
 
 rir::Result<void> frmRirAvadera::ApplyList() {
   TakeInFinishedChange();
+  schedule_.Refresh();
+  PutScheduleInForce();
   BuildHostsText();
   auto saved = SaveHostsFile();
   if (!saved) {
     return saved.error();
+  }
+  // After the file: what it blocks now is locked, so a lock lets a scheduled entry that this
+  // Apply blocks leave the schedule.
+  if (auto kept = SaveSchedule(); !kept) {
+    NoteOwnWrite();
+    return kept.error();
   }
   NoteOwnWrite();
   lock_.Applied(m_strHostsText);

@@ -24,6 +24,7 @@
 #include "ui/common/platform_services.h"
 #include "ui/main/lock_state.h"
 #include "ui/main/main_view.h"
+#include "ui/main/schedule_state.h"
 
 namespace ui {
 
@@ -154,6 +155,17 @@ class frmRirAvadera {
   // Apply does and checks again (ui/main/comment_out.cpp).
   void CommentOutLines(const std::vector<std::size_t>& lines);
 
+  // The schedule (ui/main/schedule.cpp): read at load, its entries kept as it puts them in
+  // force, its record written after the hosts file at each Apply.
+  void ReadSchedule();
+  void PutScheduleInForce();
+  rir::Result<void> SaveSchedule();
+  // The blocks the watch keeps: what the last Apply left blocked, less the scheduled entries
+  // that the schedule has allowed since.
+  std::vector<std::string> KeptBlocked() const;
+  // Tells and returns true where a lock keeps a scheduled `name` from being allowed or removed.
+  bool ScheduleRefuses(std::string_view name, bool allowing);
+
   void ShowBrowserWarning();
   // Each browser found, and whether it keeps to the hosts file (blockcheck::JudgeBrowsers).
   std::vector<blockcheck::BrowserFinding> JudgeBrowsers() const;
@@ -169,6 +181,8 @@ class frmRirAvadera {
   blocklist::BlockList list_;  // the rows of lvwWebsites
   LockState lock_;
   std::string lock_line_;  // as lblLocked shows it
+  ScheduleState schedule_;
+  std::unique_ptr<Repeating> schedule_ticker_;
 
   std::int32_t m_lngFoundIndex = 0;  // 1-based, as the list's positions are counted for users
   std::string m_strHostsText;

@@ -9,6 +9,7 @@
 
 #include "blocklist/block_list.h"
 #include "ui/common/form_view.h"
+#include "ui/main/row_statuses.h"
 
 namespace ui {
 
@@ -25,6 +26,8 @@ class MainView : public FormView {
   // `lvwWebsites` presents `list` (rows, statuses and its selection) without copying it; the
   // list stays valid while the window is loaded. Called after every change of the list.
   virtual void ShowRows(const blocklist::BlockList& list) = 0;
+  // What the Status column says of each row, from the window's load on; it outlives the view.
+  virtual void SetRowStatuses(const RowStatuses& statuses) = 0;
   virtual void EnsureRowVisible(std::size_t position) = 0;
   virtual void FocusList() = 0;
 

@@ -149,7 +149,7 @@ void frmRirAvadera::WatchTick() {
 
 // Kept until the file is finished: a change is never taken as seen while it may still go on.
 void frmRirAvadera::LookAtChange(const std::string& path, Clock::time_point now) {
-  const std::vector<std::string> blocked = applied_blocked_;
+  const std::vector<std::string> blocked = KeptBlocked();
   // Read again only when it changed since it was judged: a wait of minutes reads it once.
   if (!judged_ || HostsStamp() != judged_->stamp) {
     auto judged = WhileWaiting(

@@ -3,7 +3,8 @@
 // puts back, within moments, every block the last save with the password left and every locked
 // one, as the program's own watch does (the other program's lines kept, its text in the history
 // first, the same wait against a program that undoes them in a loop); it checkpoints the lock's
-// time every minute; and it tells the program what it put back.
+// time every minute; it switches the scheduled entries at the schedule's changes; and it tells the
+// program what it put back.
 #pragma once
 
 #include <chrono>
@@ -23,6 +24,9 @@ struct Keeping {
   // program would; nothing when all are in place. An error: another program still writes the
   // file, or a save is under way: tried again at the next look.
   std::function<rir::Result<std::optional<hostsfile::BlockedAgain>>()> put_back;
+  // Puts the scheduled entries in the file as the schedule has them now, through the same save
+  // as one with the password; false when they are so already. An error: tried at the next look.
+  std::function<rir::Result<bool>()> keep_schedule;
 };
 
 struct KeepTimes {
@@ -30,6 +34,9 @@ struct KeepTimes {
   // Where no notice of a change comes (a file bound onto its place), the stamp is compared too.
   std::chrono::seconds stamp_every{2};
   std::chrono::seconds checkpoint_every{60};
+  // A change of the schedule is made within this of its time; the clock and the zone are read
+  // afresh at each look, so a changed clock or zone moves the changes with it.
+  std::chrono::seconds schedule_every{15};
 };
 
 // For the package's removal and the uninstaller, which a lock refuses: prints when the lock on the

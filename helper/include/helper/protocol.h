@@ -34,6 +34,8 @@ inline constexpr std::string_view kStorePassword = "store-password";  // passwor
 inline constexpr std::string_view kReadLock = "read-lock";            // path
 inline constexpr std::string_view kStartLock = "start-lock";  // password, path, length, only-on
 inline constexpr std::string_view kBrowserChoice = "browser-choice";  // password, leave-alone
+inline constexpr std::string_view kReadSchedule = "read-schedule";    // path
+inline constexpr std::string_view kSaveSchedule = "save-schedule";    // password, path, schedule
 // The replies: "ok" with what the request asked for (changed, matches, value, journal and
 // bytes of a finished save; times, names and recovered of a lock, none when none is on; history-*
 // when the hosts file's earlier text could not be kept, flushed and flush-* when the resolver

@@ -15,6 +15,7 @@
 #include "hostsfile/block_again.h"
 #include "hostsfile/resolver_cache.h"
 #include "rir/result.h"
+#include "schedule/local_time.h"
 
 namespace helper {
 
@@ -43,6 +44,10 @@ Message Serve(RequestReader& request, const Place& place);
 // holds and every locked one, where another program took them out; under the save lock, the
 // file's text kept in the history first. Nothing when every block is in place.
 rir::Result<std::optional<hostsfile::BlockedAgain>> PutBlocksBack(const Place& place);
+// Puts the entries the schedule covers in the hosts file as the schedule has them at `utc` in
+// `zone` (and the lock: a locked one stays blocked), through the same save as one made with the
+// password, which the schedule's record was; false when they are so already.
+rir::Result<bool> KeepSchedule(const Place& place, std::int64_t utc, const schedule::Zone& zone);
 // A request that is all in memory.
 Message Serve(std::string_view request, const Place& place);
 

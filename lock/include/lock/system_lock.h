@@ -41,6 +41,15 @@ rir::Result<void> RecordAppliedNames(const std::string& folder,
 // Nothing recorded: no names.
 rir::Result<std::vector<std::string>> ReadApplied(const std::string& folder);
 
+// A save there: refused where it would lift a locked block; the names it leaves blocked recorded
+// first (RecordApplied), the file written (hostsfile::ReplaceHostsFile with `keep` and `checks`),
+// and what it blocks locked too while a lock is on.
+rir::Result<hostsfile::SaveOutcome> SaveRecorded(const std::string& folder,
+                                                 const std::string& hosts_path,
+                                                 std::string_view text,
+                                                 const hostsfile::KeepPreviousText& keep,
+                                                 const hostsfile::SaveChecks& checks);
+
 // The keeper's put-back there: the recorded names and the locked ones, put back into the hosts
 // file at `hosts_path` where another program took them out, its text kept in the history first.
 rir::Result<std::optional<hostsfile::BlockedAgain>> PutBackApplied(const std::string& folder,

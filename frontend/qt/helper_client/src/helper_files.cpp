@@ -247,6 +247,31 @@ rir::Result<lock::Lock> HelperFiles::StartLock(const std::string& path, std::int
   return on->value_or(lock::Lock{});
 }
 
+rir::Result<schedule::ScheduleRecord> HelperFiles::ReadSchedule(const std::string& path) {
+  auto reply = Ask(Message{std::string(helper::kReadSchedule), {}}.With("path", path));
+  if (!reply) {
+    return reply.error();
+  }
+  const std::string* text = reply->Field("schedule");
+  if (text == nullptr) {
+    return rir::Error{rir::ErrorCode::kBadRequest, "rir-avadera-helper",
+                      "no schedule in its reply"};
+  }
+  return schedule::DecodeSchedule(*text, "rir-avadera-helper");
+}
+
+rir::Result<void> HelperFiles::SaveSchedule(const std::string& path,
+                                            const schedule::ScheduleRecord& record) {
+  auto reply = Ask(Message{std::string(helper::kSaveSchedule), {}}
+                       .With("password", password_)
+                       .With("path", path)
+                       .With("schedule", schedule::EncodeSchedule(record.schedule, record.names)));
+  if (!reply) {
+    return reply.error();
+  }
+  return {};
+}
+
 // The helper knows where the policies lie: the request names no file.
 rir::Result<void> HelperFiles::ChooseBrowserSettings(const std::string& /*path*/,
                                                      bool leave_alone) {

@@ -46,6 +46,9 @@ class HelperFiles final : public ui::SystemFiles {
   rir::Result<lock::Lock> StartLock(const std::string& path, std::int64_t length,
                                     bool count_only_on) override;
   rir::Result<void> ChooseBrowserSettings(const std::string& path, bool leave_alone) override;
+  rir::Result<schedule::ScheduleRecord> ReadSchedule(const std::string& path) override;
+  rir::Result<void> SaveSchedule(const std::string& path,
+                                 const schedule::ScheduleRecord& record) override;
 
  private:
   // The helper's "ok" reply, or the error it gave or that kept it from giving one; `last` is sent
