@@ -23,6 +23,7 @@
 #include "hostsfile/hosts_store.h"
 #include "private_mount.h"
 #include "rir/posix_file.h"
+#include "schedule/schedule_record.h"
 #include "settings/state_file.h"
 #include "temp_folder.h"
 
@@ -286,6 +287,63 @@ TEST(HelperProcess, TheKeeperHoldsALockWithTheProgramClosed) {
       return "put back: " + std::to_string(static_cast<int>(put_back)) +
              ", at its start: " + std::to_string(static_cast<int>(at_start)) + "\n" + report +
              testsupport::ReadBytes("/etc/hosts");
+    }
+    return {};
+  });
+}
+
+// The keeper switches a scheduled entry as the schedule has it, at its first look, with the
+// program closed: allowed with no hours, blocked with every hour; and under a lock the record may
+// not lose hours through the password.
+TEST(HelperProcess, TheKeeperSwitchesScheduledEntriesWithTheProgramClosed) {
+  const HelperCopy copy;
+  copy.Run([&]() -> std::string {
+    const std::string blocked = "127.0.0.1 \ta.example a.example.\n::1 \ta.example a.example.\n";
+    const std::string allowed = "#127.0.0.1 \ta.example a.example.\n#::1 \ta.example a.example.\n";
+    schedule::WeeklySchedule all_week;
+    for (int day = 0; day < 7; ++day) {
+      all_week.ranges.push_back({day, 0, schedule::kMinutesPerDay});
+    }
+    const auto set_schedule = [&](const schedule::WeeklySchedule& hours) {
+      Message save{std::string(helper::kSaveSchedule), {}};
+      return copy.Ask(save.With("password", "secret")
+                          .With("path", "/etc/hosts")
+                          .With("schedule", schedule::EncodeSchedule(hours, {"a.example"})));
+    };
+    // Generous: a broken keeper must not hang the test, a slow machine must pass.
+    const auto keeper_makes = [&](const std::string& text) {
+      std::fflush(nullptr);
+      const pid_t keeper = ::fork();
+      if (keeper == 0) {
+        ::execl(copy.helper.c_str(), copy.helper.c_str(), "--keep", nullptr);
+        ::_exit(127);
+      }
+      bool made = false;
+      for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+           !made && std::chrono::steady_clock::now() < end;) {
+        made = testsupport::ReadBytes("/etc/hosts") == "127.0.0.1 localhost\n" + text;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      ::kill(keeper, SIGTERM);
+      ::waitpid(keeper, nullptr, 0);
+      return made;
+    };
+    const Message saved = copy.Ask(SaveHosts("127.0.0.1 localhost\n" + blocked));
+    const Message none = set_schedule({});
+    if (saved.kind != "ok" || none.kind != "ok" || !keeper_makes(allowed)) {
+      return "not allowed off its hours: " + Told(none) + "\n" +
+             testsupport::ReadBytes("/etc/hosts");
+    }
+    if (set_schedule(all_week).kind != "ok" || !keeper_makes(blocked)) {
+      return "not blocked in its hours:\n" + testsupport::ReadBytes("/etc/hosts");
+    }
+    Message lock{std::string(helper::kStartLock), {}};
+    lock.With("password", "secret").With("path", "/etc/hosts").With("length", "600");
+    const Message locked = copy.Ask(lock.With("only-on", "0"));
+    const Message fewer = set_schedule({});
+    if (locked.kind != "ok" || fewer.kind != "error" ||
+        helper::ErrorIn(fewer).code != rir::ErrorCode::kLocked) {
+      return "the lock let the schedule lose its hours: " + Told(fewer);
     }
     return {};
   });

@@ -20,15 +20,6 @@ struct Locked : Program {
     Start();
     LogIn("");
   }
-  // Edit, "Lock Blocks...": `length` typed, Lock, and the question answered Yes.
-  void Lock(const std::string& length) {
-    views.lock_user = [this, length](ui::frmLock& form) {
-      TypeLength(length);
-      services.answers.push_back(ui::MsgBoxResult::kYes);
-      form.cmdLock_Click();
-    };
-    Main().mmuLock_Click();
-  }
 };
 
 TEST(Lock, HoldsItsEntriesAgainstThePasswordUntilItEnds) {

@@ -10,6 +10,7 @@
 #include "app/start_up.h"
 #include "fakes.h"
 #include "temp_folder.h"
+#include "ui/lock/lock_form.h"
 
 namespace fakes {
 
@@ -57,6 +58,15 @@ struct Program {
   void TypeLength(const std::string& text) {
     views.lock->length = text;
     app().Lock().txtLength_Change();
+  }
+  // Edit, "Lock Blocks...": `length` typed, Lock, and the question answered Yes.
+  void Lock(const std::string& length) {
+    views.lock_user = [this, length](ui::frmLock& form) {
+      TypeLength(length);
+      services.answers.push_back(ui::MsgBoxResult::kYes);
+      form.cmdLock_Click();
+    };
+    Main().mmuLock_Click();
   }
   // The user double-clicks the tray icon and types `password` and Enter.
   void LogIn(const std::string& password) {
