@@ -10,7 +10,7 @@ status=0
 # Our own sources only: not googletest's, not what the build generates (moc, resources). The
 # GCC-only warning options of the build are unknown to clang.
 run-clang-tidy -quiet -p "$build" -j "$(nproc)" -extra-arg=-Wno-unknown-warning-option \
-  "^$PWD/(app|blocklist|hostsfile|blockcheck|browserpolicy|lock|common|settings|ui|helper|frontend|tests|bench)/" >"$log" 2>&1 || status=$?
+  "^$PWD/(app|blocklist|hostsfile|blockcheck|browserpolicy|lock|schedule|common|settings|ui|helper|frontend|tests|bench)/" >"$log" 2>&1 || status=$?
 grep -E 'warning:|error:' -A3 "$log" || true
 [ "$status" = 0 ] && echo "clang-tidy: no findings" || echo "clang-tidy: findings above ($log)"
 exit "$status"

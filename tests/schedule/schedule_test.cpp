@@ -138,7 +138,7 @@ TEST(StateAt, SpringForwardMovesAChangeInTheLostHourToItsEnd) {
 
 TEST(StateAt, SpringForwardInNewYorkToo) {
   // New York, Sunday 2026-03-08: 02:00 EST is 03:00 EDT, at 07:00 UTC.
-  if (!InZone("America/New_York", -5 * 3600, -4 * 3600)) {
+  if (!InZone("America/New_York", -18000, -14400)) {
     GTEST_SKIP() << "the system's zone is not "
                  << "America/New_York";
   }
