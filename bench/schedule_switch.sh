@@ -42,6 +42,8 @@ inner='
 # keeper's faketime offset from the real clock, in seconds; ZONE its TZ ("" for the system's).
 run_case() {
   local what=$1 range=$2 first=$3 expected=$4 zone=$5 clock=$6 delay=$7 event=$8
+  # A folder of its own each time: what an earlier case's save recorded as blocked would be put back.
+  find "$work/program" -mindepth 1 ! -name rir-avadera-helper -delete
   printf 'rir-avadera-schedule 1\nrange %s\nname a.example\nend\n' "$range" >"$work/program/schedule"
   printf '127.0.0.1 localhost\n%s' "$first" >"$work/hosts"
   printf '%+ds' "$clock" >"$work/clock"

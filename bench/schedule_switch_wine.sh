@@ -18,6 +18,9 @@ cp "$build/helper/RirAvaderaKeeper.exe" "$work/program/"
 printf '+0s' >"$work/clock"
 LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 wineboot -i >/dev/null 2>&1
 wineserver -w
+# A clock set elsewhere makes Wine take the prefix for an old one and set it up again, hosts file
+# and all: told not to.
+echo disable >"$WINEPREFIX/.update-timestamp"
 hosts=$WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts
 blocked=$'127.0.0.1 \ta.example a.example.\r\n::1 \ta.example a.example.\r\n'
 allowed=$'#127.0.0.1 \ta.example a.example.\r\n#::1 \ta.example a.example.\r\n'
@@ -27,6 +30,8 @@ offset_to() { echo $(($(date -d "$1" +%s) - $(date +%s))); }
 # WHAT RANGE FIRST EXPECTED START_LOCAL SECONDS_TO_CHANGE [MOVE_AFTER MOVE_TO_LOCAL]
 run_case() {
   local what=$1 range=$2 first=$3 expected=$4 start=$5 before=$6 move_after=${7:-} move_to=${8:-}
+  # A folder of its own each time: what an earlier case's save recorded as blocked would be put back.
+  find "$work/program" -mindepth 1 ! -name RirAvaderaKeeper.exe -delete
   printf 'rir-avadera-schedule 1\nrange %s\nname a.example\nend\n' "$range" >"$work/program/schedule"
   printf '127.0.0.1 localhost\r\n%s' "$first" >"$hosts"
   printf '%+ds' "$(offset_to "$start")" >"$work/clock"
