@@ -212,13 +212,15 @@ Section "Uninstall"
   Delete "$INSTDIR\state.dll"
   Delete "$INSTDIR\unins000.exe"
   ; The count of wrong passwords; an ended lock's record, the names the last Apply left blocked,
-  ; what the keeper last put back and the record of the browsers' policies (taken back above).
+  ; what the keeper last put back, the record of the browsers' policies (taken back above) and the
+  ; weekly schedule.
   Delete "$INSTDIR\failed-logins"
   Delete "$INSTDIR\lock"
   Delete "$INSTDIR\lock-names"
   Delete "$INSTDIR\applied-blocks"
   Delete "$INSTDIR\put-back"
   Delete "$INSTDIR\browser-policies"
+  Delete "$INSTDIR\schedule"
   ; The hosts file's earlier texts that the program kept; the hosts file itself stays.
   Delete "$INSTDIR\history\*.hosts"
   Delete "$INSTDIR\history\*.hosts.partial"
