@@ -106,6 +106,14 @@ ui::frmLock& Application::Lock() {
       [this](ui::LockView& view) { return std::make_unique<ui::frmLock>(view, *this, services_); });
 }
 
+ui::frmSchedule& Application::Schedule() {
+  return Touch(
+      schedule_, [this] { return views_.CreateScheduleView(*this); },
+      [this](ui::ScheduleView& view) {
+        return std::make_unique<ui::frmSchedule>(view, *this, services_);
+      });
+}
+
 bool Application::IsLoaded(ui::FormId id) const {
   switch (id) {
     case ui::FormId::kMain:
@@ -116,13 +124,16 @@ bool Application::IsLoaded(ui::FormId id) const {
       return password_.form != nullptr;
     case ui::FormId::kLock:
       return lock_.form != nullptr;
+    case ui::FormId::kSchedule:
+      return schedule_.form != nullptr;
   }
   return false;
 }
 
 bool Application::AnyLoaded() const {
   return IsLoaded(ui::FormId::kMain) || IsLoaded(ui::FormId::kLogin) ||
-         IsLoaded(ui::FormId::kPassword) || IsLoaded(ui::FormId::kLock);
+         IsLoaded(ui::FormId::kPassword) || IsLoaded(ui::FormId::kLock) ||
+         IsLoaded(ui::FormId::kSchedule);
 }
 
 void Application::Unload(ui::FormId id, ui::UnloadMode mode) {
@@ -135,6 +146,8 @@ void Application::Unload(ui::FormId id, ui::UnloadMode mode) {
       return UnloadSlot(password_, mode);
     case ui::FormId::kLock:
       return UnloadSlot(lock_, mode);
+    case ui::FormId::kSchedule:
+      return UnloadSlot(schedule_, mode);
   }
 }
 
@@ -152,12 +165,20 @@ void Application::ShowLockModal() {
   view.ShowModal();
 }
 
+void Application::ShowScheduleModal() {
+  Schedule();
+  // As the lock window's: the view outlives the unload that ends its modal loop.
+  ui::ScheduleView& view = *schedule_.view;
+  view.ShowModal();
+}
+
 void Application::EndSession() {
   Unload(ui::FormId::kMain, ui::UnloadMode::kSessionEnding);
   // Left loaded only when the main window was not.
   Unload(ui::FormId::kLogin, ui::UnloadMode::kSessionEnding);
   Unload(ui::FormId::kPassword, ui::UnloadMode::kSessionEnding);
   Unload(ui::FormId::kLock, ui::UnloadMode::kSessionEnding);
+  Unload(ui::FormId::kSchedule, ui::UnloadMode::kSessionEnding);
 }
 
 void Application::AnotherCopyStarted() {

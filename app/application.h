@@ -12,6 +12,7 @@
 #include "ui/login/login_form.h"
 #include "ui/main/main_form.h"
 #include "ui/password/password_form.h"
+#include "ui/schedule/schedule_form.h"
 
 namespace app {
 
@@ -28,10 +29,12 @@ class Application final : public ui::Forms {
   ui::frmLogin& Login() override;
   ui::frmPassword& Password() override;
   ui::frmLock& Lock() override;
+  ui::frmSchedule& Schedule() override;
   bool IsLoaded(ui::FormId id) const override;
   void Unload(ui::FormId id, ui::UnloadMode mode = ui::UnloadMode::kFormCode) override;
   void ShowPasswordModal() override;
   void ShowLockModal() override;
+  void ShowScheduleModal() override;
 
   ui::PlatformServices& services() { return services_; }
   bool AnyLoaded() const;
@@ -71,6 +74,7 @@ class Application final : public ui::Forms {
   Slot<ui::frmLogin, ui::LoginView> login_;
   Slot<ui::frmPassword, ui::PasswordView> password_;
   Slot<ui::frmLock, ui::LockView> lock_;
+  Slot<ui::frmSchedule, ui::ScheduleView> schedule_;
 };
 
 }  // namespace app

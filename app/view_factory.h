@@ -9,6 +9,7 @@
 #include "ui/login/login_view.h"
 #include "ui/main/main_view.h"
 #include "ui/password/password_view.h"
+#include "ui/schedule/schedule_view.h"
 
 namespace app {
 
@@ -19,6 +20,7 @@ class ViewFactory {
   virtual std::unique_ptr<ui::LoginView> CreateLoginView(ui::Forms& forms) = 0;
   virtual std::unique_ptr<ui::PasswordView> CreatePasswordView(ui::Forms& forms) = 0;
   virtual std::unique_ptr<ui::LockView> CreateLockView(ui::Forms& forms) = 0;
+  virtual std::unique_ptr<ui::ScheduleView> CreateScheduleView(ui::Forms& forms) = 0;
 };
 
 }  // namespace app

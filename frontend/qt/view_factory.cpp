@@ -4,6 +4,7 @@
 #include "login_window.h"
 #include "main_window.h"
 #include "password_window.h"
+#include "schedule_window.h"
 #include "ui/main/main_form.h"
 
 namespace qtfront {
@@ -41,6 +42,10 @@ std::unique_ptr<ui::PasswordView> QtViewFactory::CreatePasswordView(ui::Forms& f
 
 std::unique_ptr<ui::LockView> QtViewFactory::CreateLockView(ui::Forms& forms) {
   return std::make_unique<LockWindow>(forms, MainWindowOf(forms));
+}
+
+std::unique_ptr<ui::ScheduleView> QtViewFactory::CreateScheduleView(ui::Forms& forms) {
+  return std::make_unique<ScheduleWindow>(forms, MainWindowOf(forms));
 }
 
 }  // namespace qtfront

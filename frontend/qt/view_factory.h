@@ -14,6 +14,7 @@ class QtViewFactory final : public app::ViewFactory {
   std::unique_ptr<ui::LoginView> CreateLoginView(ui::Forms& forms) override;
   std::unique_ptr<ui::PasswordView> CreatePasswordView(ui::Forms& forms) override;
   std::unique_ptr<ui::LockView> CreateLockView(ui::Forms& forms) override;
+  std::unique_ptr<ui::ScheduleView> CreateScheduleView(ui::Forms& forms) override;
 
  private:
   QtServices& services_;

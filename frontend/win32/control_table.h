@@ -12,6 +12,7 @@
 #include "ui/login/login_layout.h"
 #include "ui/main/main_layout.h"
 #include "ui/password/password_layout.h"
+#include "ui/schedule/schedule_layout.h"
 
 namespace win32 {
 
@@ -34,6 +35,7 @@ inline constexpr ControlTable kLoginTable{ui::kLoginLayout, 400};
 inline constexpr ControlTable kPasswordTable{ui::kPasswordLayout, 500};
 // Past the list chooser's and the progress window's own ids (resource.h).
 inline constexpr ControlTable kLockTable{ui::kLockLayout, 700};
+inline constexpr ControlTable kScheduleTable{ui::kScheduleLayout, 720};
 
 // None may be IDOK (1) or IDCANCEL (2), which the dialog keys send to the window; each window's
 // ids lie apart from the others', so that an id names one control of the program.
@@ -41,5 +43,6 @@ static_assert(kMainTable.first_id > 2);
 static_assert(kMainTable.IdOfRow(kMainTable.layout.controls.size()) <= kLoginTable.first_id);
 static_assert(kLoginTable.IdOfRow(kLoginTable.layout.controls.size()) <= kPasswordTable.first_id);
 static_assert(kPasswordTable.IdOfRow(kPasswordTable.layout.controls.size()) <= kLockTable.first_id);
+static_assert(kLockTable.IdOfRow(kLockTable.layout.controls.size()) <= kScheduleTable.first_id);
 
 }  // namespace win32

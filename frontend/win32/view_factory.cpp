@@ -3,6 +3,7 @@
 #include "lock_window.h"
 #include "login_window.h"
 #include "password_window.h"
+#include "schedule_window.h"
 #include "ui/main/main_form.h"
 
 namespace win32 {
@@ -31,6 +32,10 @@ std::unique_ptr<ui::PasswordView> Win32ViewFactory::CreatePasswordView(ui::Forms
 
 std::unique_ptr<ui::LockView> Win32ViewFactory::CreateLockView(ui::Forms& forms) {
   return std::make_unique<LockWindow>(forms, MainWindowOf(forms), scale_);
+}
+
+std::unique_ptr<ui::ScheduleView> Win32ViewFactory::CreateScheduleView(ui::Forms& forms) {
+  return std::make_unique<ScheduleWindow>(forms, MainWindowOf(forms), scale_);
 }
 
 }  // namespace win32

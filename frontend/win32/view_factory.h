@@ -29,6 +29,7 @@ class Win32ViewFactory final : public app::ViewFactory {
   std::unique_ptr<ui::LoginView> CreateLoginView(ui::Forms& forms) override;
   std::unique_ptr<ui::PasswordView> CreatePasswordView(ui::Forms& forms) override;
   std::unique_ptr<ui::LockView> CreateLockView(ui::Forms& forms) override;
+  std::unique_ptr<ui::ScheduleView> CreateScheduleView(ui::Forms& forms) override;
 
  private:
   Win32Services& services_;

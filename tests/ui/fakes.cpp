@@ -44,6 +44,11 @@ void FakeLockView::ShowModal() {
   forms_.Unload(ui::FormId::kLock, ui::UnloadMode::kControlMenu);
 }
 
+void FakeScheduleView::ShowModal() {
+  Note("show modal");
+  forms_.Unload(ui::FormId::kSchedule, ui::UnloadMode::kControlMenu);
+}
+
 std::unique_ptr<ui::MainView> FakeViewFactory::CreateMainView(ui::Forms& /*forms*/) {
   auto view = std::make_unique<FakeMainView>(log_);
   main = view.get();
@@ -68,6 +73,12 @@ std::unique_ptr<ui::LockView> FakeViewFactory::CreateLockView(ui::Forms& forms) 
   auto view = std::make_unique<FakeLockView>(log_, forms, lock_user);
   lock = view.get();
   ++lock_loads;
+  return view;
+}
+
+std::unique_ptr<ui::ScheduleView> FakeViewFactory::CreateScheduleView(ui::Forms& forms) {
+  auto view = std::make_unique<FakeScheduleView>(log_, forms);
+  schedule = view.get();
   return view;
 }
 

@@ -24,6 +24,7 @@ inline constexpr ui::WindowHandle kMainHandle = 1001;
 inline constexpr ui::WindowHandle kLoginHandle = 1002;
 inline constexpr ui::WindowHandle kPasswordHandle = 1003;
 inline constexpr ui::WindowHandle kLockHandle = 1004;
+inline constexpr ui::WindowHandle kScheduleHandle = 1005;
 inline constexpr std::uintptr_t kIcon = 77;
 
 // The window-level half of every fake view. Window ops are logged as "<window>.<op>".
@@ -156,6 +157,25 @@ class FakeLockView : public FakeForm<ui::LockView> {
   std::function<void(ui::frmLock&)> user_;
 };
 
+// The user's boxes, by day; shown modally as the lock window is, nobody acting in it.
+class FakeScheduleView : public FakeForm<ui::ScheduleView> {
+ public:
+  FakeScheduleView(Log& log, ui::Forms& forms)
+      : FakeForm("schedule", kScheduleHandle, log), forms_(forms) {}
+  std::string DayText(int day) const override { return days.at(static_cast<std::size_t>(day)); }
+  void SetDayText(int day, std::string_view text) override {
+    days.at(static_cast<std::size_t>(day)) = text;
+  }
+  void SetStateText(std::string_view text) override { state = text; }
+  void ShowModal() override;
+
+  ui::DayTexts days;
+  std::string state;
+
+ private:
+  ui::Forms& forms_;
+};
+
 class FakeViewFactory : public app::ViewFactory {
  public:
   explicit FakeViewFactory(Log& log) : log_(log) {}
@@ -163,12 +183,14 @@ class FakeViewFactory : public app::ViewFactory {
   std::unique_ptr<ui::LoginView> CreateLoginView(ui::Forms& forms) override;
   std::unique_ptr<ui::PasswordView> CreatePasswordView(ui::Forms& forms) override;
   std::unique_ptr<ui::LockView> CreateLockView(ui::Forms& forms) override;
+  std::unique_ptr<ui::ScheduleView> CreateScheduleView(ui::Forms& forms) override;
 
   // The views of the latest load of each window.
   FakeMainView* main = nullptr;
   FakeLoginView* login = nullptr;
   FakePasswordView* password = nullptr;
   FakeLockView* lock = nullptr;
+  FakeScheduleView* schedule = nullptr;
   int login_loads = 0;
   int password_loads = 0;
   int lock_loads = 0;

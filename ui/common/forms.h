@@ -10,8 +10,9 @@ class frmRirAvadera;
 class frmLogin;
 class frmPassword;
 class frmLock;
+class frmSchedule;
 
-enum class FormId { kMain, kLogin, kPassword, kLock };
+enum class FormId { kMain, kLogin, kPassword, kLock, kSchedule };
 
 // Why a window is asked to close.
 enum class UnloadMode : std::int16_t {
@@ -30,6 +31,7 @@ class Forms {
   virtual frmLogin& Login() = 0;
   virtual frmPassword& Password() = 0;
   virtual frmLock& Lock() = 0;
+  virtual frmSchedule& Schedule() = 0;
 
   virtual bool IsLoaded(FormId id) const = 0;
   // Asks the window to close (the main window's close decision may refuse) and unloads it.
@@ -42,6 +44,9 @@ class Forms {
   // Loads the lock window if need be and shows it modally over the main window; returns once it
   // has unloaded.
   virtual void ShowLockModal() = 0;
+  // Loads the schedule window if need be and shows it modally over the main window; returns once
+  // it has unloaded.
+  virtual void ShowScheduleModal() = 0;
 };
 
 }  // namespace ui
