@@ -106,6 +106,7 @@ void MainWindow::MakeMenus() {
   item(edit, "mmuCheckBlocking", "Check Blocking...",
        [](Logic& form) { form.mmuCheckBlocking_Click(); });
   item(edit, "mmuLock", "Lock Blocks...", [](Logic& form) { form.mmuLock_Click(); });
+  item(edit, "mmuSchedule", "Schedule...", [](Logic& form) { form.mmuSchedule_Click(); });
   item(edit, "mmuBrowserSettings", "Leave Browser Settings Alone",
        [](Logic& form) { form.mmuBrowserSettings_Click(); });
   browser_settings_ = edit.actions().back();

@@ -277,6 +277,8 @@ void MainWindow::OnCommand(int id, int code) {
       return Raise([](Logic& form) { form.mmuCheckBlocking_Click(); });
     case IDM_LOCK:
       return Raise([](Logic& form) { form.mmuLock_Click(); });
+    case IDM_SCHEDULE:
+      return Raise([](Logic& form) { form.mmuSchedule_Click(); });
     case IDM_BROWSER_SETTINGS:
       return Raise([](Logic& form) { form.mmuBrowserSettings_Click(); });
     case IDM_UNINSTALL:

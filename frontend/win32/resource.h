@@ -24,6 +24,7 @@
 #define IDM_CHECK_BLOCKING 212
 #define IDM_LOCK 213
 #define IDM_BROWSER_SETTINGS 214
+#define IDM_SCHEDULE 215
 #define IDM_BLOCK_ON_SCHEDULE 216
 // The list's context menu: the entry commands of the Edit menu.
 #define IDR_LIST_MENU 102

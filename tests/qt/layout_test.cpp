@@ -27,6 +27,7 @@
 #include "ui/login/login_layout.h"
 #include "ui/main/main_layout.h"
 #include "ui/password/password_layout.h"
+#include "ui/schedule/schedule_layout.h"
 
 namespace {
 
@@ -223,7 +224,7 @@ TEST(QtLayout, MenusHaveTheirCaptionsAndNoKeys) {
       {"File", "  Apply Settings", "  Restore Hosts File...", "  Change Password...", "  -",
        "  Exit"},
       {"Edit", "  Allow Site", "  Block Site", "  Block on Schedule", "  Remove Site", "  -",
-       "  Clear All", "  -", "  Check Blocking...", "  Lock Blocks...",
+       "  Clear All", "  -", "  Check Blocking...", "  Lock Blocks...", "  Schedule...",
        "  Leave Browser Settings Alone"},
       {"Help", "  Support", "  -", "  Uninstall Rir Avadera", "  About"}};
   EXPECT_EQ(shown, expected);
@@ -255,7 +256,9 @@ TEST(QtLayout, LoginPasswordAndLockWindowsMatchTheirTables) {
   for (const Modal& modal :
        {Modal{"mmuPassword", testsupport::Window::kPassword, &QtProgram::Password,
               ui::kPasswordLayout},
-        Modal{"mmuLock", testsupport::Window::kLock, &QtProgram::Lock, ui::kLockLayout}}) {
+        Modal{"mmuLock", testsupport::Window::kLock, &QtProgram::Lock, ui::kLockLayout},
+        Modal{"mmuSchedule", testsupport::Window::kSchedule, &QtProgram::Schedule,
+              ui::kScheduleLayout}}) {
     SCOPED_TRACE(modal.item);
     program.WhenShown(modal.shown, [&] {
       QWidget* window = (program.*modal.window)();

@@ -29,6 +29,7 @@
 #include "ui/login/login_form.h"
 #include "ui/main/main_form.h"
 #include "ui/password/password_form.h"
+#include "ui/schedule/schedule_form.h"
 
 namespace qttest {
 
@@ -80,6 +81,8 @@ QWidget* QtProgram::WindowOf(ui::FormId id) {
       return find(application_->Password().view());
     case ui::FormId::kLock:
       return find(application_->Lock().view());
+    case ui::FormId::kSchedule:
+      return find(application_->Schedule().view());
   }
   return nullptr;
 }
@@ -98,6 +101,10 @@ QWidget* QtProgram::Password() {
 
 QWidget* QtProgram::Lock() {
   return WindowOf(ui::FormId::kLock);
+}
+
+QWidget* QtProgram::Schedule() {
+  return WindowOf(ui::FormId::kSchedule);
 }
 
 void QtProgram::Pump() {
@@ -119,6 +126,8 @@ QWidget* QtProgram::WindowOf(testsupport::Window window) {
       return Password();
     case testsupport::Window::kLock:
       return Lock();
+    case testsupport::Window::kSchedule:
+      return Schedule();
     case testsupport::Window::kChooser:
     case testsupport::Window::kProgress: {
       const QString name = window == testsupport::Window::kChooser

@@ -36,6 +36,7 @@ class QtProgram : public testsupport::ProgramDriver {
   QWidget* Login();     // null while the login window is not loaded
   QWidget* Password();  // null while the password window is not loaded
   QWidget* Lock();      // null while the lock window is not loaded
+  QWidget* Schedule();  // null while the schedule window is not loaded
 
   // A control of `window` by its name from the tables; fails the test when it is missing.
   template <class Control>

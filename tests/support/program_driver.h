@@ -24,7 +24,7 @@ namespace testsupport {
 
 // The program's windows, the list chooser that "Restore Hosts File..." and a check of the blocks
 // open, and the window that follows that check.
-enum class Window { kMain, kLogin, kPassword, kLock, kChooser, kProgress };
+enum class Window { kMain, kLogin, kPassword, kLock, kSchedule, kChooser, kProgress };
 
 // How the user clicks the notification icon.
 enum class TrayClick { kSingle, kContext, kDouble };
@@ -144,17 +144,23 @@ class ProgramDriver : public AnsweredBoxes {
   // Runs `action` once the events queued before it have been handled: a modal window that opens
   // in between handles it in its own loop.
   virtual void Later(std::function<void()> action) = 0;
-  // Opens the lock window through its menu item and runs `act` in it; returns once the window
-  // has unloaded (`act` leaves it open: its close box closes it).
-  void InLockWindow(const std::function<void()>& act) {
+  // Opens a modal window of the main window through its Edit menu item and runs `act` in it;
+  // returns once the window has unloaded (`act` leaves it open: its close box closes it).
+  void InModalWindow(Window window, std::string_view item, const std::function<void()>& act) {
     // Waited for, not one turn of the loop: the menu item may wait for other work first.
-    WhenShown(Window::kLock, [this, act] {
+    WhenShown(window, [this, window, act] {
       act();
-      if (Shown(Window::kLock)) {
-        CloseWithCloseBox(Window::kLock);
+      if (Shown(window)) {
+        CloseWithCloseBox(window);
       }
     });
-    ChooseMenu("Edit", "Lock Blocks...");
+    ChooseMenu("Edit", item);
+  }
+  void InLockWindow(const std::function<void()>& act) {
+    InModalWindow(Window::kLock, "Lock Blocks...", act);
+  }
+  void InScheduleWindow(const std::function<void()>& act) {
+    InModalWindow(Window::kSchedule, "Schedule...", act);
   }
   // Runs `act` in the list chooser once it is open; a chooser that `act` leaves open is a
   // failure, and is cancelled so that the test goes on.

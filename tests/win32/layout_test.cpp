@@ -252,7 +252,7 @@ TEST(MainWindowLayout, ListColumnsAndMenus) {
   const std::vector<std::vector<std::string>> expected = {
       {"File", "Apply Settings", "Restore Hosts File...", "Change Password...", "", "Exit"},
       {"Edit", "Allow Site", "Block Site", "Block on Schedule", "Remove Site", "", "Clear All", "",
-       "Check Blocking...", "Lock Blocks...", "Leave Browser Settings Alone"},
+       "Check Blocking...", "Lock Blocks...", "Schedule...", "Leave Browser Settings Alone"},
       {"Help", "Support", "", "Uninstall Rir Avadera", "About"}};
   for (UINT menu = 0; menu < 3; ++menu) {
     const HMENU items = GetSubMenu(bar, static_cast<int>(menu));
@@ -291,10 +291,13 @@ TEST_P(LoginPasswordAndLockLayout, EveryRowOfTheirTables) {
     const ControlTable& table;
     std::string_view first_focus;
   };
-  for (const Modal& modal : {Modal{IDM_PASSWORD, testsupport::Window::kPassword,
-                                   &WindowsProgram::Password, win32::kPasswordTable, "txtPassword"},
-                             Modal{IDM_LOCK, testsupport::Window::kLock, &WindowsProgram::Lock,
-                                   win32::kLockTable, "txtLength"}}) {
+  for (const Modal& modal :
+       {Modal{IDM_PASSWORD, testsupport::Window::kPassword, &WindowsProgram::Password,
+              win32::kPasswordTable, "txtPassword"},
+        Modal{IDM_LOCK, testsupport::Window::kLock, &WindowsProgram::Lock, win32::kLockTable,
+              "txtLength"},
+        Modal{IDM_SCHEDULE, testsupport::Window::kSchedule, &WindowsProgram::Schedule,
+              win32::kScheduleTable, "txtMonday"}}) {
     SCOPED_TRACE(modal.table.layout.caption);
     bool checked = false;
     program.WhenShown(modal.shown, [&] {

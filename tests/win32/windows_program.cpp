@@ -20,6 +20,7 @@
 #include "ui/login/login_form.h"
 #include "ui/main/main_form.h"
 #include "ui/password/password_form.h"
+#include "ui/schedule/schedule_form.h"
 
 namespace wintest {
 
@@ -112,6 +113,12 @@ HWND WindowsProgram::Lock() {
              : nullptr;
 }
 
+HWND WindowsProgram::Schedule() {
+  return application_->IsLoaded(ui::FormId::kSchedule)
+             ? reinterpret_cast<HWND>(application_->Schedule().view().hWnd())
+             : nullptr;
+}
+
 void WindowsProgram::Pump() {
   MSG message{};
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -174,6 +181,8 @@ HWND WindowsProgram::WindowOf(testsupport::Window window) {
       return Password();
     case testsupport::Window::kLock:
       return Lock();
+    case testsupport::Window::kSchedule:
+      return Schedule();
     case testsupport::Window::kChooser: {
       const HWND chooser = FindWindowA(win32::kListChooserClass, nullptr);
       return chooser && IsWindowVisible(chooser) ? chooser : nullptr;
@@ -264,6 +273,12 @@ int ItemOf(HMENU menu, std::string_view caption) {
 }  // namespace
 
 HWND WindowsProgram::Control(testsupport::Window window, std::string_view name) {
+  // The schedule window's controls all lie in its client area, by their table's names.
+  if (window == testsupport::Window::kSchedule) {
+    if (const HWND control = Control(Schedule(), win32::kScheduleTable, name)) {
+      return control;
+    }
+  }
   for (const ControlName& control : kControls) {
     if (control.window == window && control.name == name) {
       // Children of children too: the restart notice lies on the picture.
@@ -361,7 +376,8 @@ void WindowsProgram::TypeIn(testsupport::Window window, std::string_view control
 
 void WindowsProgram::PressEnterIn(testsupport::Window window, std::string_view control) {
   const HWND handle = Control(window, control);
-  if (window == testsupport::Window::kChooser || window == testsupport::Window::kLock) {
+  if (window == testsupport::Window::kChooser || window == testsupport::Window::kLock ||
+      window == testsupport::Window::kSchedule) {
     // These windows' keys go through their modal loop, which gives Enter to the default button.
     MSG key{handle, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     win32::DispatchWithDialogKeys(key);

@@ -38,6 +38,7 @@ class WindowsProgram : public testsupport::ProgramDriver {
   HWND Login();     // null while the login window is not loaded
   HWND Password();  // null while the password window is not loaded
   HWND Lock();      // null while the lock window is not loaded
+  HWND Schedule();  // null while the schedule window is not loaded
   HWND Control(HWND window, int id) const { return GetDlgItem(window, id); }
   // A control of `window` by its name in the window's table, looked for in the container the
   // table names: null when it is not there.
