@@ -1,7 +1,8 @@
 // The program driven as a user drives it, the same in each front end: editing and applying the
-// list, the tray and the login, closing, exit, the password change, the lock, restoring a kept
-// hosts file, the uninstaller, a list of a million entries and the check of the blocks. A front
-// end's test file instantiates them with its driver (a testsupport::ProgramDriver).
+// list, the tray and the login, closing, exit, the password change, the lock, the schedule's
+// hours, restoring a kept hosts file, the uninstaller, a list of a million entries and the check
+// of the blocks. A front end's test file instantiates them with its driver (a
+// testsupport::ProgramDriver).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -334,6 +335,36 @@ TYPED_TEST_P(ProgramScenario, LocksTheBlocksForTheLengthTyped) {
   EXPECT_TRUE(program.TextOf(Window::kMain, "lblLocked").starts_with("Locked until "));
 }
 
+TYPED_TEST_P(ProgramScenario, TakesTheWeeklyHoursTypedInTheScheduleWindow) {
+  auto& program = this->program_;
+  program.Start(/*first_run=*/true);
+  program.InScheduleWindow([&] {
+    EXPECT_FALSE(program.TakesInput(Window::kMain)) << "modal over the main window";
+    program.TypeIn(Window::kSchedule, "txtMonday", "9:00-17:00, 22:00-2:00");
+    program.TypeIn(Window::kSchedule, "txtThursday", "25:00-26:00");
+    const std::string why = program.TextOf(Window::kSchedule, "lblState");
+    EXPECT_TRUE(why.starts_with("Thursday: ")) << why;
+    program.ClickOn(Window::kSchedule, "cmdOK");
+    ASSERT_EQ(program.boxes.size(), 1u);
+    EXPECT_EQ(program.boxes[0].text, why);
+    EXPECT_TRUE(program.Shown(Window::kSchedule)) << "kept open for the range to be put right";
+    program.TypeIn(Window::kSchedule, "txtThursday", " ");
+    const std::string now = program.TextOf(Window::kSchedule, "lblState");
+    EXPECT_TRUE(now.starts_with("Blocked now, until ") || now.starts_with("Free now, until "))
+        << now;
+    program.PressEnterIn(Window::kSchedule, "txtThursday");  // presses OK
+  });
+  EXPECT_FALSE(program.app().IsLoaded(ui::FormId::kSchedule));
+
+  program.InScheduleWindow([&] {
+    EXPECT_EQ(program.TextOf(Window::kSchedule, "txtMonday"), "09:00-17:00, 22:00-02:00");
+    EXPECT_EQ(program.TextOf(Window::kSchedule, "txtThursday"), "");
+    program.ClickOn(Window::kSchedule, "cmdCancel");
+  });
+  EXPECT_FALSE(program.app().IsLoaded(ui::FormId::kSchedule));
+  EXPECT_EQ(program.boxes.size(), 1u);
+}
+
 TYPED_TEST_P(ProgramScenario, RestoresAKeptHostsFileThroughItsChooser) {
   auto& program = this->program_;
   const std::string original =
@@ -623,16 +654,14 @@ TYPED_TEST_P(ProgramScenario, ShowsNamesAsTheUserKnowsThem) {
   EXPECT_EQ(program.Hosts(), old + program.Lines(testsupport::AddedLines("xn--bcher-kva.example")));
 }
 
-REGISTER_TYPED_TEST_SUITE_P(ProgramScenario, AddsEditsAndAppliesThroughTheWindow,
-                            TrayDoubleClickAndLogin, CloseSendsToTheTrayAndAsksFromThere,
-                            ConfirmedCloseOfALaterStartEndsWithoutWriting, ExitWritesTheListAndEnds,
-                            ExitAsksWhetherToEndWhenTheHostsFileCannotBeWritten,
-                            ChangesThePasswordInItsModalWindow, LocksTheBlocksForTheLengthTyped,
-                            RestoresAKeptHostsFileThroughItsChooser,
-                            UninstallStartsTheUninstallerBesideTheProgram,
-                            AMillionEntriesShowAtOnceAndEdit,
-                            ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem,
-                            OffersTheOtherNamesOfAKnownSite,
-                            PutsBackBlocksThatAnotherProgramTookOut, ShowsNamesAsTheUserKnowsThem);
+REGISTER_TYPED_TEST_SUITE_P(
+    ProgramScenario, AddsEditsAndAppliesThroughTheWindow, TrayDoubleClickAndLogin,
+    CloseSendsToTheTrayAndAsksFromThere, ConfirmedCloseOfALaterStartEndsWithoutWriting,
+    ExitWritesTheListAndEnds, ExitAsksWhetherToEndWhenTheHostsFileCannotBeWritten,
+    ChangesThePasswordInItsModalWindow, LocksTheBlocksForTheLengthTyped,
+    TakesTheWeeklyHoursTypedInTheScheduleWindow, RestoresAKeptHostsFileThroughItsChooser,
+    UninstallStartsTheUninstallerBesideTheProgram, AMillionEntriesShowAtOnceAndEdit,
+    ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem, OffersTheOtherNamesOfAKnownSite,
+    PutsBackBlocksThatAnotherProgramTookOut, ShowsNamesAsTheUserKnowsThem);
 
 }  // namespace scenarios
