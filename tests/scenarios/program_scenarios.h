@@ -363,6 +363,20 @@ TYPED_TEST_P(ProgramScenario, TakesTheWeeklyHoursTypedInTheScheduleWindow) {
   });
   EXPECT_FALSE(program.app().IsLoaded(ui::FormId::kSchedule));
   EXPECT_EQ(program.boxes.size(), 1u);
+
+  // An entry on the schedule says so, and the Apply writes it as the hours have it now.
+  program.TypeIn(Window::kMain, "txtWebsite", "example.com");
+  program.PressEnterIn(Window::kMain, "txtWebsite");
+  program.SelectRow(Window::kMain, 0);
+  program.ChooseMenu("Edit", "Block on Schedule");
+  const std::string row = program.Row(0);
+  const bool blocked = row.starts_with("example.com\tScheduled (blocked until ");
+  EXPECT_TRUE(blocked || row.starts_with("example.com\tScheduled (free until ")) << row;
+  EXPECT_EQ(program.Row(1), "www.example.com\tBlocked");
+  program.ClickOn(Window::kMain, "imgApply");
+  const std::string pair = blocked ? program.Lines("127.0.0.1 \texample.com example.com.\n")
+                                   : program.Lines("#127.0.0.1 \texample.com example.com.\n");
+  EXPECT_NE(program.Hosts().find(pair), std::string::npos) << program.Hosts();
 }
 
 TYPED_TEST_P(ProgramScenario, RestoresAKeptHostsFileThroughItsChooser) {
