@@ -31,7 +31,7 @@ TEST(StartUp, FirstRunKeepsTheWindowOnScreenWithAnEmptyListAndTurnsTheFlagOff) {
   EXPECT_EQ(program.Hosts(), kTwoEntries);  // untouched until the next Apply
   // The columns exist whatever the hosts file holds.
   ASSERT_EQ(view.columns.size(), 2u);
-  EXPECT_EQ(view.columns[0], std::make_pair(std::string("Website"), std::optional<int>(6000)));
+  EXPECT_EQ(view.columns[0], std::make_pair(std::string("Website"), std::optional<int>(4200)));
   EXPECT_EQ(view.columns[1], std::make_pair(std::string("Status"), std::optional<int>()));
   EXPECT_FALSE(view.add_entry_enabled);
   EXPECT_FALSE(view.restart_notice);

@@ -25,7 +25,8 @@ frmRirAvadera::frmRirAvadera(MainView& view, Forms& forms, PlatformServices& ser
 
 void frmRirAvadera::Form_Load() {
   // The columns come first: each row's status goes into the second one.
-  view_.AddColumn("Website", 6000);
+  // Room beside it for "Scheduled (free until Mon 09:00)".
+  view_.AddColumn("Website", 4200);
   view_.AddColumn("Status", std::nullopt);
   view_.SetRowStatuses(schedule_);
   LoadHostsFile();
