@@ -106,6 +106,10 @@ void MainWindow::AddColumn(std::string_view header, std::optional<int> width_twi
   const auto count = SendMessageA(header_control, HDM_GETITEMCOUNT, 0, 0);
   SendMessageA(list_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(count),
                reinterpret_cast<LPARAM>(&column));
+  if (!width_twips) {
+    // The last column takes the room the others leave: a scheduled entry's status is long.
+    SendMessageA(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(count), LVSCW_AUTOSIZE_USEHEADER);
+  }
 }
 
 std::string MainWindow::WebsiteText() const {

@@ -242,9 +242,10 @@ TEST(MainWindowLayout, ListColumnsAndMenus) {
   column.cchTextMax = sizeof header;
   ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)));
   EXPECT_STREQ(header, "Website");
-  EXPECT_EQ(column.cx, 400);
+  EXPECT_EQ(column.cx, 280);
   ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column)));
   EXPECT_STREQ(header, "Status");
+  EXPECT_GE(column.cx, 250) << "room for \"Scheduled (free until Mon 09:00)\"";
   EXPECT_FALSE(SendMessageA(list, LVM_GETCOLUMNA, 2, reinterpret_cast<LPARAM>(&column)));
 
   const HMENU bar = GetMenu(main);
