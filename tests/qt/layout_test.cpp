@@ -197,7 +197,7 @@ TEST(QtLayout, MainWindowMatchesItsTable) {
   ASSERT_EQ(list.model()->columnCount(), 2);
   EXPECT_EQ(list.model()->headerData(0, Qt::Horizontal).toString(), "Website");
   EXPECT_EQ(list.model()->headerData(1, Qt::Horizontal).toString(), "Status");
-  EXPECT_EQ(list.header()->sectionSize(0), 400);
+  EXPECT_EQ(list.header()->sectionSize(0), 280);
 
   const auto& status = program.Find<QLabel>(main, "StatusBar1Panel1");
   EXPECT_EQ(status.text(), qtfront::ToQt(ui::kStatusPanelText));
