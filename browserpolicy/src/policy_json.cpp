@@ -94,13 +94,12 @@ class Scanner {
   std::string_view text_;
 };
 
+// The member the browser reads: of equal keys, the last counts (as JSON.parse and our parser take
+// it), so an earlier one would be edited to no effect.
 const Member* Find(const std::vector<Member>& members, std::string_view key) {
-  for (const Member& member : members) {
-    if (member.key == key) {
-      return &member;
-    }
-  }
-  return nullptr;
+  const auto last = std::find_if(members.rbegin(), members.rend(),
+                                 [&](const Member& member) { return member.key == key; });
+  return last == members.rend() ? nullptr : &*last;
 }
 
 // Where the top-level object begins, after a byte order mark and blanks; the text must be one
