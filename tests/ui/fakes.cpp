@@ -18,8 +18,9 @@ namespace fakes {
 std::vector<std::string> FakeMainView::Rows() const {
   std::vector<std::string> rows;
   if (list != nullptr) {
-    for (std::size_t i = 0; i < list->size(); ++i) {
-      const blocklist::Entry entry = (*list)[i];
+    const std::size_t count = shown != nullptr ? shown->size(*list) : list->size();
+    for (std::size_t row = 0; row < count; ++row) {
+      const blocklist::Entry entry = (*list)[shown != nullptr ? shown->Position(row) : row];
       rows.push_back(std::string(entry.website) + "\t" +
                      (statuses != nullptr ? statuses->Text(entry)
                                           : std::string(blocklist::StatusText(entry.status))));

@@ -86,6 +86,11 @@ class FakeMainView : public FakeForm<ui::MainView> {
   void SetAddEntryEnabled(bool enabled) override { add_entry_enabled = enabled; }
   void ShowRows(const blocklist::BlockList& shown) override { list = &shown; }
   void SetRowStatuses(const ui::RowStatuses& shown) override { statuses = &shown; }
+  void SetShownRows(const ui::ShownRows& rows) override { shown = &rows; }
+  std::vector<std::size_t> SelectedRows() const override { return selected_rows; }
+  std::string FindText() const override { return find; }
+  void SetFindText(std::string_view text) override { find = text; }
+  void FocusFind() override { find_has_focus = true; }
   void EnsureRowVisible(std::size_t position) override { visible_row = position; }
   void FocusList() override { list_has_focus = true; }
   void SetRestartNoticeVisible(bool shown) override { restart_notice = shown; }
@@ -104,6 +109,10 @@ class FakeMainView : public FakeForm<ui::MainView> {
   bool add_entry_enabled = false;
   const blocklist::BlockList* list = nullptr;
   const ui::RowStatuses* statuses = nullptr;
+  const ui::ShownRows* shown = nullptr;
+  std::vector<std::size_t> selected_rows;  // as the user left them in the control
+  std::string find;
+  bool find_has_focus = false;
   std::optional<std::size_t> visible_row;
   bool list_has_focus = false;
   bool restart_notice = false;
@@ -242,6 +251,16 @@ class FakeServices : public ui::PlatformServices {
   void SetForegroundWindow(const ui::FormView& window) override;
   rir::Result<void> StartProgram(const std::string& path, ui::WindowStyle style) override;
   ui::ListAnswer ChooseFromList(const ui::FormView& owner, const ui::ListChoice& choice) override;
+  std::optional<std::string> ChooseFile(const ui::FormView& /*owner*/,
+                                        const ui::FileChoice& choice) override {
+    file_choices.push_back(choice.kind);
+    if (chosen_files.empty()) {
+      return std::nullopt;
+    }
+    std::string path = std::move(chosen_files.front());
+    chosen_files.pop_front();
+    return path;
+  }
   rir::Result<std::string> ExecutableFolder() override { return folder_; }
   bool HasNotificationArea() override { return has_notification_area; }
   std::vector<rir::Error> FlushResolverCaches() override {
@@ -266,6 +285,8 @@ class FakeServices : public ui::PlatformServices {
   std::vector<ShownBox> boxes;
   std::deque<ui::MsgBoxResult> answers;  // for Yes/No questions, in order
   std::vector<ShownChoice> choices;
+  std::deque<std::string> chosen_files;  // the user's answer to each file chooser; none: cancel
+  std::vector<ui::FileChoice::Kind> file_choices;
   std::deque<ui::ListAnswer> picks;      // the user's answer to each chooser, in order
   std::function<void()> while_choosing;  // what else happens while a chooser is open
   std::map<std::pair<ui::WindowHandle, std::uint32_t>, ui::TrayRecord> icons;  // the shell's

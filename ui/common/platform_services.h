@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "blockcheck/block_check.h"
@@ -112,6 +113,16 @@ struct ProgressWatch {
   bool show_window = true;
 };
 
+// A window of the system's own that lets the user pick a file to read, or name one to write.
+struct FileChoice {
+  enum class Kind { kOpen, kSave };
+  Kind kind = Kind::kOpen;
+  std::string_view title{};
+  std::string_view file_name{};  // offered at first, when saving
+  // The kinds of file offered first, as {name, patterns parted by ";"}; "All files" follows.
+  std::vector<std::pair<std::string_view, std::string_view>> filters{};
+};
+
 // A call repeated on the window's thread until this object goes.
 class Repeating {
  public:
@@ -132,6 +143,10 @@ class PlatformServices {
   virtual rir::Result<void> StartProgram(const std::string& path, WindowStyle style) = 0;
   // Shows the choice modally over `owner` and returns the button pressed and the rows picked.
   virtual ListAnswer ChooseFromList(const FormView& owner, const ListChoice& choice) = 0;
+  // The file's path in the 8-bit code page (the Linux program's is UTF-8); none when the user
+  // cancelled. Saving over a file that is there is asked about by the window itself.
+  virtual std::optional<std::string> ChooseFile(const FormView& owner,
+                                                const FileChoice& choice) = 0;
   // The folder that holds the running executable, without a trailing separator.
   virtual rir::Result<std::string> ExecutableFolder() = 0;
   virtual bool HasNotificationArea() = 0;

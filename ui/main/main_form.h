@@ -73,6 +73,12 @@ class frmRirAvadera {
   void mmuBlockOnSchedule_Click();
   void mmuBrowserSettings_Click();
   void mmuPassword_Click();
+  // File, "Import Websites..." and "Export Websites...".
+  void mmuImport_Click();
+  void mmuExport_Click();
+  // Edit, "Find" (Ctrl+F): to the find box above the list.
+  void mmuFind_Click();
+  void txtFind_Change();
   void mmuExit_Click();
   void mmuUninstall_Click();
   void Command1_Click();
@@ -82,8 +88,9 @@ class frmRirAvadera {
   void Form_Unload();
   // A mouse message on the tray icon, as the platform's tray reports it.
   void nidTray_MouseMessage(std::int32_t message);
-  // The list control moved its own selection (a click, the arrow keys); nothing else happens.
-  void lvwWebsites_SelectionMoved(std::optional<std::size_t> position);
+  // The list control moved its own selection (a click, the arrow keys) to one row shown, or
+  // several (then `row` is the first of them); nothing else happens.
+  void lvwWebsites_SelectionMoved(std::optional<std::size_t> row);
 
   // Sends the window to the notification area.
   void MinimizeForm();

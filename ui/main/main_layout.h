@@ -12,17 +12,24 @@ namespace ui {
 inline constexpr layout::Colour kRed{255, 0, 0};
 inline constexpr layout::Colour kBlue{0, 0, 255};
 
-inline constexpr std::array<layout::Control, 15> kMainControls{{
+inline constexpr std::array<layout::Control, 17> kMainControls{{
     {.name = "Command1",
      .kind = layout::Kind::kPushButton,
      .caption = "Command1",
      .rect = {664, 408, 201, 49}},
     // Docked to the bottom edge, full width; its one panel is described below.
     {.name = "StatusBar1", .kind = layout::Kind::kStatusBar, .rect = {0, 563, 575, 25}},
+    // Above the list: typing narrows it to the rows whose website holds the text.
+    {.name = "lblFind",
+     .kind = layout::Kind::kLabel,
+     .caption = "Find:",
+     .rect = {8, 203, 41, 20},
+     .font = {"Verdana", 825, true}},
+    {.name = "txtFind", .kind = layout::Kind::kTextBox, .rect = {52, 199, 517, 24}},
     // The columns are not in the table: the window's load adds them.
     {.name = "lvwWebsites",
      .kind = layout::Kind::kListView,
-     .rect = {8, 200, 561, 305},
+     .rect = {8, 228, 561, 277},
      .font = {"Verdana", 975, true}},
     {.name = "txtExport", .kind = layout::Kind::kMultiLineTextBox, .rect = {600, 88, 297, 273}},
     {.name = "Command3",

@@ -6,10 +6,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "blocklist/block_list.h"
 #include "ui/common/form_view.h"
 #include "ui/main/row_statuses.h"
+#include "ui/main/shown_rows.h"
 
 namespace ui {
 
@@ -24,10 +26,24 @@ class MainView : public FormView {
   virtual void SetAddEntryEnabled(bool enabled) = 0;
 
   // `lvwWebsites` presents `list` (rows, statuses and its selection) without copying it; the
-  // list stays valid while the window is loaded. Called after every change of the list.
+  // list stays valid while the window is loaded. Called after every change of the list and of
+  // the rows shown. Its rows are the rows shown (SetShownRows); the list's selected entry is
+  // selected alone when it is shown, and no row is selected otherwise.
   virtual void ShowRows(const blocklist::BlockList& list) = 0;
+  // Which entries `lvwWebsites` shows in its rows, from the window's load on; it outlives the
+  // view. EnsureRowVisible and the list's selection speak of list positions, the control's rows
+  // and the selection events of rows shown.
+  virtual void SetShownRows(const ShownRows& shown) = 0;
+  // The rows shown that are selected in `lvwWebsites`, ascending (Shift and Ctrl with a click,
+  // Ctrl+A); asked only when a command acts on them.
+  virtual std::vector<std::size_t> SelectedRows() const = 0;
+  // `txtFind`, above the list, as 8-bit text. Setting it raises no change event.
+  virtual std::string FindText() const = 0;
+  virtual void SetFindText(std::string_view text) = 0;
+  virtual void FocusFind() = 0;
   // What the Status column says of each row, from the window's load on; it outlives the view.
   virtual void SetRowStatuses(const RowStatuses& statuses) = 0;
+  // Scrolls the list to the row that shows the entry at `position`.
   virtual void EnsureRowVisible(std::size_t position) = 0;
   virtual void FocusList() = 0;
 
