@@ -108,6 +108,38 @@ void BlockList::Remove(std::size_t position) {
   }
 }
 
+void BlockList::RemoveAll(const std::vector<std::size_t>& positions) {
+  if (!std::is_sorted(positions.begin(), positions.end()) ||
+      (!positions.empty() && positions.back() >= records_.size())) {
+    throw std::out_of_range("BlockList::RemoveAll");
+  }
+  // One pass that moves each kept text and record up once: removing rows one by one would move
+  // the rest of a million texts for each.
+  char* const text = text_.data();
+  std::size_t kept = 0;
+  std::size_t kept_end = 0;
+  auto next_removed = positions.begin();
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    if (next_removed != positions.end() && *next_removed == i) {
+      while (next_removed != positions.end() && *next_removed == i) {
+        ++next_removed;  // a position given twice goes once
+      }
+      continue;
+    }
+    const std::size_t begin = TextBegin(i);
+    const std::size_t size = records_[i].text_end - begin;
+    if (kept_end != begin && size != 0) {
+      std::memmove(text + kept_end, text + begin, size);
+    }
+    kept_end += size;
+    records_[kept] = Record{static_cast<std::uint32_t>(kept_end), records_[i].flags};
+    ++kept;
+  }
+  text_.Erase(kept_end, text_.size() - kept_end);
+  records_.resize(kept);
+  selected_.reset();
+}
+
 void BlockList::Clear() {
   records_ = {};
   text_ = {};

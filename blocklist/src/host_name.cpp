@@ -112,7 +112,7 @@ std::string Problem(std::string_view name) {
 
 }  // namespace
 
-rir::Result<std::string> HostNameOf(std::string_view typed) {
+rir::Result<std::string> HostNameOf(std::string_view typed, TextEncoding encoding) {
   std::string_view host = Authority(Trim(typed));
   if (host.starts_with('[') || std::count(host.begin(), host.end(), ':') > 1) {
     return NotAHostName(typed, "It is an IP address, not a name");
@@ -133,7 +133,7 @@ rir::Result<std::string> HostNameOf(std::string_view typed) {
   std::transform(name.begin(), name.end(), name.begin(), Lower);
   if (std::any_of(name.begin(), name.end(),
                   [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
-    auto ascii = detail::IdnToAscii(name);
+    auto ascii = detail::IdnToAscii(name, encoding);
     if (!ascii) {
       return NotAHostName(typed, ascii.error().reason);
     }

@@ -7,7 +7,7 @@
 
 namespace blocklist::detail {
 
-rir::Result<std::string> IdnToAscii(const std::string& name) {
+rir::Result<std::string> IdnToAscii(const std::string& name, TextEncoding /*encoding*/) {
   char* converted = nullptr;
   // Names are read as the system's text, UTF-8 here; mapped as browsers map them (UTS #46).
   const int status =

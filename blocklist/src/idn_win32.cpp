@@ -6,19 +6,20 @@
 
 namespace blocklist::detail {
 
-rir::Result<std::string> IdnToAscii(const std::string& name) {
+rir::Result<std::string> IdnToAscii(const std::string& name, TextEncoding encoding) {
   const auto fail = [&] {
     return rir::Error{rir::ErrorCode::kNotAHostName, name,
                       "It cannot be an international name: " + rir::LastSystemReason()};
   };
-  // The text is in the system's 8-bit code page; the conversion takes UTF-16.
-  const int wide_size = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(),
+  // The conversion takes UTF-16.
+  const UINT code_page = encoding == TextEncoding::kUtf8 ? CP_UTF8 : CP_ACP;
+  const int wide_size = MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, name.data(),
                                             static_cast<int>(name.size()), nullptr, 0);
   if (wide_size <= 0) {
     return fail();
   }
   std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
-  MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()),
+  MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()),
                       wide.data(), wide_size);
   const int ascii_size = ::IdnToAscii(0, wide.data(), wide_size, nullptr, 0);
   if (ascii_size <= 0) {

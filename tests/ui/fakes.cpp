@@ -18,9 +18,9 @@ namespace fakes {
 std::vector<std::string> FakeMainView::Rows() const {
   std::vector<std::string> rows;
   if (list != nullptr) {
-    const std::size_t count = shown != nullptr ? shown->size(*list) : list->size();
+    const std::size_t count = shown_rows != nullptr ? shown_rows->size(*list) : list->size();
     for (std::size_t row = 0; row < count; ++row) {
-      const blocklist::Entry entry = (*list)[shown != nullptr ? shown->Position(row) : row];
+      const blocklist::Entry entry = (*list)[shown_rows != nullptr ? shown_rows->Position(row) : row];
       rows.push_back(std::string(entry.website) + "\t" +
                      (statuses != nullptr ? statuses->Text(entry)
                                           : std::string(blocklist::StatusText(entry.status))));

@@ -86,7 +86,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   void SetAddEntryEnabled(bool enabled) override { add_entry_enabled = enabled; }
   void ShowRows(const blocklist::BlockList& shown) override { list = &shown; }
   void SetRowStatuses(const ui::RowStatuses& shown) override { statuses = &shown; }
-  void SetShownRows(const ui::ShownRows& rows) override { shown = &rows; }
+  void SetShownRows(const ui::ShownRows& rows) override { shown_rows = &rows; }
   std::vector<std::size_t> SelectedRows() const override { return selected_rows; }
   std::string FindText() const override { return find; }
   void SetFindText(std::string_view text) override { find = text; }
@@ -109,7 +109,7 @@ class FakeMainView : public FakeForm<ui::MainView> {
   bool add_entry_enabled = false;
   const blocklist::BlockList* list = nullptr;
   const ui::RowStatuses* statuses = nullptr;
-  const ui::ShownRows* shown = nullptr;
+  const ui::ShownRows* shown_rows = nullptr;
   std::vector<std::size_t> selected_rows;  // as the user left them in the control
   std::string find;
   bool find_has_focus = false;

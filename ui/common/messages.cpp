@@ -51,6 +51,10 @@ std::string_view Consequence(Failure failure) {
     case Failure::kBrowserSettings:
       return "The browsers' DNS over HTTPS could not be kept off, so a browser may go around the "
              "blocks.";
+    case Failure::kImport:
+      return "The websites were not imported; the list is as it was.";
+    case Failure::kExport:
+      return "The websites were not exported.";
     case Failure::kReadSchedule:
       return "The schedule could not be read, so the window cannot tell which entries it covers; "
              "the system still switches them at its hours.";
@@ -411,18 +415,63 @@ std::string OthersBoundedText(std::size_t most) {
          " websites added last.";
 }
 
-std::string HostsSizeWarning(std::size_t bytes, std::size_t lines) {
+std::string ImportSummaryText(const blocklist::NameImport& imported) {
+  const std::size_t added = imported.names.size();
+  std::string text = "Added " + Grouped(added) + (added == 1 ? " website" : " websites");
+  if (imported.in_list > 0) {
+    text += "; " + Grouped(imported.in_list) +
+            (imported.in_list == 1 ? " was in the list already" : " were in the list already");
+  }
+  if (imported.repeated > 0) {
+    text += "; " + Grouped(imported.repeated) +
+            (imported.repeated == 1 ? " came twice" : " came more than once");
+  }
+  if (imported.own_names > 0) {
+    text += "; " + Grouped(imported.own_names) +
+            (imported.own_names == 1 ? " name of this computer (localhost) was left out"
+                                     : " names of this computer (localhost) were left out");
+  }
+  if (imported.nameless > 0) {
+    text += "; " + Grouped(imported.nameless) +
+            (imported.nameless == 1 ? " line held no name: " : " lines held no name, the first: ") +
+            "line " + Grouped(imported.first_nameless) + " \"" + imported.first_nameless_text +
+            "\"";
+    if (!imported.first_nameless_reason.empty()) {
+      text += " (" + imported.first_nameless_reason + ")";
+    }
+  }
+  return text + ".";
+}
+
+std::string ImportProgressText(std::size_t lines_done, std::size_t lines) {
+  return "Reading the websites: line " + Grouped(lines_done) + " of " + Grouped(lines) + ".";
+}
+
+std::string ExportedText(std::size_t websites, std::string_view path) {
+  return "Exported " + Grouped(websites) + (websites == 1 ? " website" : " websites") + " to " +
+         std::string(path) + ".";
+}
+
+std::string ManyRowsQuestion(std::string_view verb, std::size_t count) {
+  return std::string(verb) + " these " + Grouped(count) + " websites" +
+         (verb == "Remove" ? " from the list?" : "?");
+}
+
+std::string HostsSizeWarning(std::size_t bytes, std::size_t lines, bool pending) {
   std::string text;
   if (bytes > kMostChromiumHostsBytes) {
-    text = "The hosts file now holds " + Grouped(bytes / (std::size_t{1} << 20)) + " MiB (" +
-           Grouped(bytes) + " bytes). Chromium-based browsers ignore a hosts file this large " +
-           "(more than " + Grouped(kMostChromiumHostsBytes >> 20) +
+    text = (pending ? "Applied, the hosts file will hold " : "The hosts file now holds ") +
+           Grouped(bytes / (std::size_t{1} << 20)) + " MiB (" + Grouped(bytes) +
+           " bytes). Chromium-based browsers ignore a hosts file this large " + "(more than " +
+           Grouped(kMostChromiumHostsBytes >> 20) +
            " MiB): they ask the system's resolver instead, so the blocks hold in them only as far "
            "as the system reads the file.";
   }
 #ifdef _WIN32
   if (lines > kMostQuickWindowsHostsLines) {
-    text += std::string(text.empty() ? "" : "\n\n") + "The hosts file now has " + Grouped(lines) +
+    text += std::string(text.empty() ? "" : "\n\n") +
+            (pending ? "Applied, the hosts file will have " : "The hosts file now has ") +
+            Grouped(lines) +
             " lines. Windows may resolve names slowly with a hosts file this long (more than " +
             Grouped(kMostQuickWindowsHostsLines) + " lines).";
   }

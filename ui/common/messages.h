@@ -11,6 +11,7 @@
 
 #include "blockcheck/block_check.h"
 #include "blockcheck/browser_bypass.h"
+#include "blocklist/name_import.h"
 #include "hostsfile/file_io.h"
 #include "lock/lock_store.h"
 #include "rir/error.h"
@@ -42,6 +43,19 @@ std::string AddedText(std::string_view typed, std::string_view host,
 // <names>. Block these too?"
 std::string KnownSiteQuestion(std::string_view site, const std::vector<std::string>& names);
 std::string OtherNamesAddedText(std::string_view site, std::size_t count);
+
+// Import Websites..., and a paste of many names into the entry box.
+inline constexpr std::string_view kImportTitle = "Import Websites";
+inline constexpr std::string_view kExportTitle = "Export Websites";
+inline constexpr std::string_view kImportCancelled =
+    "The import was cancelled; the list is as it was.";
+// "Added 224,812 websites; 1,203 were in the list already; ..." and, for a line that held no
+// name, the first of them and why.
+std::string ImportSummaryText(const blocklist::NameImport& imported);
+std::string ImportProgressText(std::size_t lines_done, std::size_t lines);
+std::string ExportedText(std::size_t websites, std::string_view path);
+// Allow, Block and Remove on several selected rows ask once.
+std::string ManyRowsQuestion(std::string_view verb, std::size_t count);
 
 // Asked when an entry is allowed, blocked or removed and the list holds the site's other usual
 // name as the entry was: on its own the change would leave the site half blocked.
@@ -97,7 +111,8 @@ std::string OthersBoundedText(std::size_t most);
 // Told once after an Apply that leaves the hosts file larger than Chromium's own resolver reads
 // (32 MiB), or, on Windows, longer than its DNS Client copes with quickly (30,000 lines); empty
 // when it is neither.
-std::string HostsSizeWarning(std::size_t bytes, std::size_t lines);
+// `pending`: what the next Apply would write, told before it.
+std::string HostsSizeWarning(std::size_t bytes, std::size_t lines, bool pending = false);
 using blockcheck::kMostChromiumHostsBytes;
 inline constexpr std::size_t kMostQuickWindowsHostsLines = 30000;
 
@@ -142,6 +157,8 @@ enum class Failure {
   kReadLock,
   kBrowserSettings,
   kReadSchedule,
+  kImport,
+  kExport,
 };
 
 // The browsers' settings: told after "Leave Browser Settings Alone" is chosen, or unchosen.

@@ -182,7 +182,7 @@ void frmRirAvadera::CheckBlocking(bool asked) {
     }
     added = true;
   }
-  view_.ShowRows(list_);
+  ShowList();
   if (added && Apply()) {
     CheckBlocking(true);
   }

@@ -29,6 +29,7 @@ void frmRirAvadera::Form_Load() {
   view_.AddColumn("Website", 4200);
   view_.AddColumn("Status", std::nullopt);
   view_.SetRowStatuses(schedule_);
+  view_.SetShownRows(shown_);
   LoadHostsFile();
   LoadKnownSites();
   ReadLock();
@@ -78,7 +79,7 @@ void frmRirAvadera::LoadHostsFile() {
     m_loadFailure = loaded.error();
   }
   m_finishedSave = hosts_.finished_save();
-  view_.ShowRows(list_);
+  ShowList();
   NoteOwnWrite();
 }
 
@@ -118,7 +119,7 @@ void frmRirAvadera::cmdAddEntry_Click() {
 
 void frmRirAvadera::AddWebsite() {
   const std::string typed = view_.WebsiteText();
-  if (typed.empty()) {
+  if (typed.empty() || AddPastedNames(typed)) {
     return;
   }
   // A hosts line blocks only the exact name the resolver asks for; "https://Example.com/" as
@@ -151,9 +152,7 @@ void frmRirAvadera::AddWebsite() {
     ShowMessage(services_, kEntryExists, MsgBoxIcon::kCritical);
     shown = static_cast<std::size_t>(m_lngFoundIndex - 1);
   }
-  list_.Select(shown);
-  view_.ShowRows(list_);
-  view_.EnsureRowVisible(shown);
+  ShowPosition(shown);
   view_.FocusList();
   view_.SetWebsiteText("");
   txtWebsite_Change();
@@ -212,7 +211,7 @@ void frmRirAvadera::OfferKnownSiteNames(const std::string& website, const std::s
         }
         ++count;
       }
-      view_.ShowRows(list_);
+      ShowList();
       view_.SetStatusText(added + " " + OtherNamesAddedText(site, count));
     }
     return;
@@ -238,9 +237,9 @@ bool frmRirAvadera::FindWebsite(std::string_view website) {
   return true;
 }
 
-void frmRirAvadera::lvwWebsites_SelectionMoved(std::optional<std::size_t> position) {
-  if (position && *position < list_.size()) {
-    list_.Select(*position);
+void frmRirAvadera::lvwWebsites_SelectionMoved(std::optional<std::size_t> row) {
+  if (row && *row < shown_.size(list_)) {
+    list_.Select(shown_.Position(*row));
   } else {
     list_.ClearSelection();
   }
@@ -278,6 +277,10 @@ void frmRirAvadera::SetSelectedStatus(blocklist::Status status) {
   if (list_.empty()) {
     return;
   }
+  if (const auto positions = SelectedPositions(); positions.size() > 1) {
+    SetStatusOfMany(positions, status);
+    return;
+  }
   const bool allowing = status == blocklist::Status::kAllowed;
   if (list_.selected()) {
     const std::string name(list_[*list_.selected()].website);
@@ -296,7 +299,57 @@ void frmRirAvadera::SetSelectedStatus(blocklist::Status status) {
   if (const auto position = pair ? FindHost(*pair) : std::nullopt) {
     list_.SetStatus(*position, status);
   }
-  view_.ShowRows(list_);
+  ShowList();
+}
+
+void frmRirAvadera::SetStatusOfMany(const std::vector<std::size_t>& positions,
+                                    blocklist::Status status) {
+  const bool allowing = status == blocklist::Status::kAllowed;
+  std::vector<std::string> names;
+  names.reserve(positions.size());
+  for (const std::size_t position : positions) {
+    names.emplace_back(list_[position].website);
+  }
+  if ((allowing && lock_.Refuses(names)) ||
+      std::any_of(names.begin(), names.end(),
+                  [&](const std::string& name) { return ScheduleRefuses(name, allowing); })) {
+    return;
+  }
+  // Each row as selected: the pair questions of a single row would be one box per row.
+  if (services_.MsgBox(ManyRowsQuestion(allowing ? "Allow" : "Block", positions.size()),
+                       kApplicationTitle, MsgBoxButtons::kYesNo,
+                       MsgBoxIcon::kQuestion) != MsgBoxResult::kYes) {
+    return;
+  }
+  for (const std::size_t position : positions) {
+    list_.SetStatus(position, status);
+  }
+  for (const std::string& name : names) {
+    schedule_.Remove(name);  // blocked or allowed at all hours from now on
+  }
+  ShowList();
+}
+
+void frmRirAvadera::RemoveMany(const std::vector<std::size_t>& positions) {
+  std::vector<std::string> names;
+  names.reserve(positions.size());
+  for (const std::size_t position : positions) {
+    names.emplace_back(list_[position].website);
+  }
+  if (lock_.Refuses(names) || std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return ScheduleRefuses(name, true);
+      })) {
+    return;
+  }
+  if (services_.MsgBox(ManyRowsQuestion("Remove", positions.size()), kApplicationTitle,
+                       MsgBoxButtons::kYesNo, MsgBoxIcon::kQuestion) != MsgBoxResult::kYes) {
+    return;
+  }
+  list_.RemoveAll(positions);
+  for (const std::string& name : names) {
+    schedule_.Remove(name);
+  }
+  ShowList();
 }
 
 void frmRirAvadera::imgAllow_Click() {
@@ -313,6 +366,10 @@ void frmRirAvadera::mmuBlock_Click() {
 }
 
 void frmRirAvadera::mmuRemoveSite_Click() {
+  if (const auto positions = SelectedPositions(); positions.size() > 1) {
+    RemoveMany(positions);
+    return;
+  }
   if (!list_.selected()) {
     return;
   }
@@ -329,7 +386,7 @@ void frmRirAvadera::mmuRemoveSite_Click() {
   if (const auto position = pair ? FindHost(*pair) : std::nullopt) {
     list_.Remove(*position);
   }
-  view_.ShowRows(list_);
+  ShowList();
 }
 
 void frmRirAvadera::mmuClearAll_Click() {
@@ -349,7 +406,7 @@ void frmRirAvadera::mmuClearAll_Click() {
     }
   }
   list_.Clear();
-  view_.ShowRows(list_);
+  ShowList();
 }
 
 void frmRirAvadera::BuildHostsText() {

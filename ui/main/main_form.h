@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "blockcheck/browser_bypass.h"
 #include "blocklist/block_list.h"
+#include "blocklist/name_import.h"
 #include "blocklist/site_names.h"
 #include "hostsfile/block_again.h"
 #include "hostsfile/folder_watch.h"
@@ -25,6 +27,7 @@
 #include "ui/main/lock_state.h"
 #include "ui/main/main_view.h"
 #include "ui/main/schedule_state.h"
+#include "ui/main/shown_rows.h"
 
 namespace ui {
 
@@ -132,6 +135,23 @@ class frmRirAvadera {
   // Before an Apply: the lines of a finished change that the watch has not acted on yet.
   void TakeInFinishedChange();
   void SetSelectedStatus(blocklist::Status status);
+  // The list as the find box lets it be shown (ui/main/find.cpp), after any change of either.
+  void ShowList();
+  // Selects the entry at `position` alone and scrolls to it, emptying the find box if it hid it.
+  void ShowPosition(std::size_t position);
+  // The entries a command acts on: the rows selected in the control when there are several,
+  // otherwise the list's own selected entry (if any).
+  std::vector<std::size_t> SelectedPositions() const;
+  // Allow, Block and Remove on several entries: refused as for one, asked once.
+  void SetStatusOfMany(const std::vector<std::size_t>& positions, blocklist::Status status);
+  void RemoveMany(const std::vector<std::size_t>& positions);
+  // Import (ui/main/import_export.cpp): reads names from what `read` gives, off the window's
+  // thread, behind a progress window with Cancel; none when the user cancelled.
+  std::optional<rir::Result<blocklist::NameImport>> ReadNames(
+      std::function<rir::Result<std::string>()> read);
+  // A paste of many names into the entry box, taken as an import; false for one name.
+  bool AddPastedNames(const std::string& typed);
+  void TakeImported(blocklist::NameImport imported, bool pasted);
   // The selected entry's companion, when the user agrees to `change` it with the entry (the
   // new status, for Allow and Block).
   std::optional<std::string> PairToChangeToo(PairChange change, blocklist::Status status);
@@ -185,7 +205,8 @@ class frmRirAvadera {
   PlatformServices& services_;
   hostsfile::HostsStore hosts_;
   rir::Result<hostsfile::HostsHistory> history_;
-  blocklist::BlockList list_;  // the rows of lvwWebsites
+  blocklist::BlockList list_;  // the entries of lvwWebsites
+  ShownRows shown_;            // which of them its rows show
   LockState lock_;
   std::string lock_line_;  // as lblLocked shows it
   ScheduleState schedule_;

@@ -51,7 +51,7 @@ void frmRirAvadera::PutScheduleInForce() {
       }
     }
   }
-  view_.ShowRows(list_);
+  ShowList();
 }
 
 std::vector<std::string> frmRirAvadera::KeptBlocked() const {
@@ -86,11 +86,16 @@ bool frmRirAvadera::ChangeSchedule(schedule::WeeklySchedule weekly) {
 }
 
 void frmRirAvadera::mmuBlockOnSchedule_Click() {
-  const auto selected = list_.selected();
-  if (!selected) {
+  const auto positions = SelectedPositions();
+  if (positions.empty()) {
     return;
   }
-  schedule_.Add(std::string(list_[*selected].website));
+  std::vector<std::string> names;
+  names.reserve(positions.size());
+  for (const std::size_t position : positions) {
+    names.emplace_back(list_[position].website);
+  }
+  schedule_.Add(std::move(names));
   PutScheduleInForce();
   if (PendingSchedule().ranges.empty()) {
     ShowMessage(services_, kNoScheduleYet);

@@ -26,11 +26,15 @@ bool ScheduleState::Covers(std::string_view name) const {
   return std::binary_search(pending_.names.begin(), pending_.names.end(), name);
 }
 
-void ScheduleState::Add(const std::string& name) {
-  const auto at = std::lower_bound(pending_.names.begin(), pending_.names.end(), name);
-  if (at == pending_.names.end() || *at != name) {
-    pending_.names.insert(at, name);
-  }
+void ScheduleState::Add(std::vector<std::string> names) {
+  // Merged once: a name put in its place one by one would move the rest for each.
+  std::vector<std::string>& kept = pending_.names;
+  const auto middle = static_cast<std::ptrdiff_t>(kept.size());
+  kept.insert(kept.end(), std::make_move_iterator(names.begin()),
+              std::make_move_iterator(names.end()));
+  std::sort(kept.begin() + middle, kept.end());
+  std::inplace_merge(kept.begin(), kept.begin() + middle, kept.end());
+  kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
 }
 
 void ScheduleState::Remove(std::string_view name) {

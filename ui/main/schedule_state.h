@@ -30,7 +30,7 @@ class ScheduleState final : public RowStatuses {
   void MarkApplied() { applied_ = pending_; }
 
   bool Covers(std::string_view name) const;
-  void Add(const std::string& name);
+  void Add(std::vector<std::string> names);
   void Remove(std::string_view name);
 
   // Reads the clock: true when the schedule went on or off, or its next change moved, since the

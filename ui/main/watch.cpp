@@ -345,7 +345,7 @@ void frmRirAvadera::TakeInOtherLines() {
   synced_ = file;
   list_ = std::move(merged);
   listed_stamp_ = HostsStamp();
-  view_.ShowRows(list_);
+  ShowList();
 }
 
 }  // namespace ui

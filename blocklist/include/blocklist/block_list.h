@@ -142,6 +142,8 @@ class BlockList {
 
   void SetStatus(std::size_t position, Status status);
   void Remove(std::size_t position);
+  // Removes the entries at `positions` (ascending) at once, and the selection with them.
+  void RemoveAll(const std::vector<std::size_t>& positions);
   void Clear();
 
   // The single selected entry, as the list control shows it.

@@ -10,11 +10,17 @@
 
 namespace blocklist {
 
+// How the bytes of a text stand for letters past ASCII: the system's 8-bit code page, as typed
+// into the program, or UTF-8, as most files from elsewhere hold them. The Linux program's code
+// page is UTF-8.
+enum class TextEncoding { kCodePage, kUtf8 };
+
 // The host name in `typed`: blanks around it, a scheme, a user, a port, a path and a trailing
 // dot dropped, lower case, an internationalised name in its ASCII form (through the platform's
 // own call). A text that names no host (blanks inside, "*", an address) is a kNotAHostName
 // error whose reason says why.
-rir::Result<std::string> HostNameOf(std::string_view typed);
+rir::Result<std::string> HostNameOf(std::string_view typed,
+                                    TextEncoding encoding = TextEncoding::kCodePage);
 
 // Whether an entry's text names `host` (a result of HostNameOf): the same name whatever its
 // case, with or without a trailing dot.
@@ -27,8 +33,9 @@ bool NamesHost(std::string_view entry_text, std::string_view host);
 std::string ShownName(std::string_view name);
 
 namespace detail {
-// The ASCII form of a name holding bytes past ASCII, in the system's 8-bit code page.
-rir::Result<std::string> IdnToAscii(const std::string& name);
+// The ASCII form of a name holding bytes past ASCII.
+rir::Result<std::string> IdnToAscii(const std::string& name,
+                                    TextEncoding encoding = TextEncoding::kCodePage);
 // The letters of a name holding ASCII-form parts, in the system's 8-bit code page; empty when
 // it has none that decode or the code page lacks one of them.
 std::string IdnToUnicode(const std::string& name);

@@ -1,0 +1,175 @@
+// File, "Import Websites..." and "Export Websites...", and a paste of many names into the entry
+// box: lists of any size in and out.
+#include <algorithm>
+#include <atomic>
+#include <future>
+#include <memory>
+
+#include "hostsfile/file_io.h"
+#include "rir/file_read.h"
+#include "rir/text.h"
+#include "ui/main/main_form.h"
+
+namespace ui {
+
+namespace {
+
+const std::vector<std::pair<std::string_view, std::string_view>> kListFiles = {
+    {"Lists of websites and hosts files", "*.txt;*.hosts;hosts;*.list;*.conf"}};
+
+constexpr std::string_view kNameGaps = " \t\r\n,";
+
+// A text of several names, as a paste from a note or a hosts file gives: more than one word,
+// each holding a dot, or names parted by commas. Two words without dots ("my site") are one
+// name mistyped, and refused as such.
+bool HoldsManyNames(std::string_view typed) {
+  typed = rir::Trimmed(typed, kNameGaps);
+  if (typed.find(',') != std::string_view::npos) {
+    return true;
+  }
+  std::size_t words = 0;
+  for (std::size_t at = typed.find_first_not_of(kNameGaps); at != std::string_view::npos;) {
+    const std::size_t end = typed.find_first_of(kNameGaps, at);
+    if (typed.substr(at, end - at).find('.') == std::string_view::npos) {
+      return false;
+    }
+    ++words;
+    at = end == std::string_view::npos ? end : typed.find_first_not_of(kNameGaps, end);
+  }
+  return words > 1;
+}
+
+}  // namespace
+
+std::optional<rir::Result<blocklist::NameImport>> frmRirAvadera::ReadNames(
+    std::function<rir::Result<std::string>()> read) {
+  // The import reads a copy: the watch and the schedule may change the list meanwhile.
+  auto work = std::make_shared<blocklist::ImportProgress>();
+  auto lines = std::make_shared<std::atomic<std::size_t>>(0);
+  auto result = std::async(std::launch::async,
+                           [list = list_, own = blocklist::MachineNames(), read = std::move(read),
+                            work, lines]() -> std::optional<rir::Result<blocklist::NameImport>> {
+                             auto text = read();
+                             if (!text) {
+                               return rir::Result<blocklist::NameImport>(text.error());
+                             }
+                             lines->store(blocklist::CountLines(*text));
+                             auto imported = blocklist::ImportNames(*text, list, own, work.get());
+                             if (!imported) {
+                               return std::nullopt;
+                             }
+                             return rir::Result<blocklist::NameImport>(std::move(*imported));
+                           });
+  const auto poll = [&] {
+    const bool ready = result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    const std::size_t done = work->lines_done.load();
+    const std::size_t total = lines->load();
+    return ProgressState{
+        .text = ImportProgressText(done, total), .done = done, .total = total, .finished = ready};
+  };
+  services_.WatchProgress(
+      view_, ProgressWatch{
+                 .title = kImportTitle, .poll = poll, .cancel = [work] { work->cancel = true; }});
+  return result.get();
+}
+
+void frmRirAvadera::mmuImport_Click() {
+  const auto path = services_.ChooseFile(
+      view_,
+      FileChoice{.kind = FileChoice::Kind::kOpen, .title = kImportTitle, .filters = kListFiles});
+  if (!path) {
+    return;
+  }
+  auto read = ReadNames([path = *path]() -> rir::Result<std::string> {
+    auto text = rir::ReadSmallFile(path);
+    if (!text) {
+      return text.error();
+    }
+    if (!*text) {
+      return rir::Error{rir::ErrorCode::kOpenForReading, path, "There is no such file"};
+    }
+    return std::move(**text);
+  });
+  if (!read) {
+    view_.SetStatusText(kImportCancelled);
+    return;
+  }
+  if (!*read) {
+    ShowFailure(services_, Failure::kImport, read->error());
+    return;
+  }
+  TakeImported(std::move(**read), false);
+}
+
+bool frmRirAvadera::AddPastedNames(const std::string& typed) {
+  if (!HoldsManyNames(typed)) {
+    return false;
+  }
+  auto read = ReadNames([typed]() -> rir::Result<std::string> { return typed; });
+  if (!read) {
+    view_.SetStatusText(kImportCancelled);
+    return true;
+  }
+  if (*read) {
+    TakeImported(std::move(**read), true);
+  }
+  return true;
+}
+
+void frmRirAvadera::TakeImported(blocklist::NameImport imported, bool pasted) {
+  const std::size_t first = list_.size();
+  const blocklist::BlockList& names = imported.names;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (auto added = list_.Append(names[i].website, names[i].status); !added) {
+      // Past the list's 4 GiB of text: what came before stays, and the user hears why.
+      ShowFailure(services_, Failure::kImport, added.error());
+      break;
+    }
+  }
+  if (list_.size() > first) {
+    ShowPosition(first);
+  }
+  std::string summary = ImportSummaryText(imported);
+  view_.SetStatusText(summary);
+  if (pasted) {
+    view_.SetWebsiteText("");
+    txtWebsite_Change();
+  }
+  // Said before the Apply that would write a file the resolvers choke on, not after it.
+  if (!m_blnSizeWarningTold && list_.size() > first) {
+    const std::string text = hosts_.BuildText(list_);
+    const std::string warning = HostsSizeWarning(
+        text.size(), static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), true);
+    if (!warning.empty()) {
+      m_blnSizeWarningTold = true;
+      summary += "\n\n" + warning;
+    }
+  }
+  // A paste that went as meant is told in the status bar alone.
+  if (!pasted || imported.nameless > 0 || imported.own_names > 0 || list_.size() == first ||
+      summary.find("\n\n") != std::string::npos) {
+    ShowMessage(services_, summary);
+  }
+}
+
+void frmRirAvadera::mmuExport_Click() {
+  const auto path = services_.ChooseFile(view_, FileChoice{.kind = FileChoice::Kind::kSave,
+                                                           .title = kExportTitle,
+                                                           .file_name = "websites.txt",
+                                                           .filters = kListFiles});
+  if (!path) {
+    return;
+  }
+  // A scheduled entry goes out blocked: the file keeps the names, not the hours.
+  const std::string text = blocklist::ExportText(list_, [this](std::size_t position) {
+    const blocklist::Entry entry = list_[position];
+    return schedule_.Covers(entry.website) ? blocklist::Status::kBlocked : entry.status;
+  });
+  if (auto written = hostsfile::ReplaceFileContents(*path, text); !written) {
+    ShowFailure(services_, Failure::kExport, written.error());
+    return;
+  }
+  view_.SetStatusText(ExportedText(list_.size(), *path));
+}
+
+}  // namespace ui
