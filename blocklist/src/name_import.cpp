@@ -18,10 +18,10 @@ constexpr std::size_t kShownLineBytes = 60;
 constexpr std::size_t kLinesBetweenLooks = 4096;
 
 // Names that mean this machine in every hosts file, published ones included.
-constexpr std::array<std::string_view, 11> kLocalNames = {
+constexpr std::array<std::string_view, 12> kLocalNames = {
     "localhost",     "localhost.localdomain", "local",           "localdomain",
     "broadcasthost", "ip6-localhost",         "ip6-loopback",    "ip6-localnet",
-    "ip6-allnodes",  "ip6-allrouters",        "ip6-mcastprefix",
+    "ip6-allnodes",  "ip6-allrouters",        "ip6-mcastprefix", "ip6-allhosts",
 };
 
 char Lower(char c) {

@@ -98,6 +98,21 @@ TEST(BlockListSelection, RemoveSelectedMovesLaterEntriesUp) {
   EXPECT_FALSE(list.selected().has_value());
 }
 
+TEST(BlockListSelection, RemovingManyKeepsTheOthersInOrderWithTheirStatuses) {
+  BlockList list = ListOf({"a", "bb", "c", "ddd", "e", "f"});
+  list.SetStatus(3, Status::kAllowed);
+  list.Select(1);
+  list.RemoveAll({0, 1, 4, 4});
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0].website, "c");
+  EXPECT_EQ(list[1].website, "ddd");
+  EXPECT_EQ(list[1].status, Status::kAllowed);
+  EXPECT_EQ(list[2].website, "f");
+  EXPECT_FALSE(list.selected());
+  EXPECT_THROW(list.RemoveAll({2, 0}), std::out_of_range);
+  EXPECT_EQ(list.FindLast("f"), 2u);
+}
+
 TEST(BlockListSelection, SelectionFollowsItsEntryWhenAnotherIsRemoved) {
   BlockList list = ListOf({"a", "b", "c", "d"});
   list.Select(2);
