@@ -20,7 +20,8 @@ std::vector<std::string> FakeMainView::Rows() const {
   if (list != nullptr) {
     const std::size_t count = shown_rows != nullptr ? shown_rows->size(*list) : list->size();
     for (std::size_t row = 0; row < count; ++row) {
-      const blocklist::Entry entry = (*list)[shown_rows != nullptr ? shown_rows->Position(row) : row];
+      const blocklist::Entry entry =
+          (*list)[shown_rows != nullptr ? shown_rows->Position(row) : row];
       rows.push_back(std::string(entry.website) + "\t" +
                      (statuses != nullptr ? statuses->Text(entry)
                                           : std::string(blocklist::StatusText(entry.status))));
@@ -142,6 +143,16 @@ std::unique_ptr<ui::BlockCheckRun> FakeServices::StartBlockCheck(std::vector<std
 }
 
 void FakeServices::WatchProgress(const ui::FormView& /*owner*/, const ui::ProgressWatch& watch) {
+  // An import runs to its end, unless the user cancels it at once.
+  if (watch.title == ui::kImportTitle) {
+    if (cancel_imports) {
+      watch.cancel();
+    }
+    while (!watch.poll().finished) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return;
+  }
   // A wait that nobody can stop, or a real check: looked at until it ends.
   if (!watch.cancel || system_check) {
     ui::ProgressState state = watch.poll();

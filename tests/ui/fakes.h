@@ -300,6 +300,7 @@ class FakeServices : public ui::PlatformServices {
   blockcheck::CheckSummary summary;  // and how they went
   // The user presses Cancel once the progress window has seen this many look-ups done.
   std::optional<std::size_t> cancel_after;
+  bool cancel_imports = false;
   std::vector<std::string> progress_texts;   // what the progress window showed
   std::vector<std::string> wait_texts;       // ... over a wait that cannot be stopped
   std::vector<std::string> unseen_waits;     // waits that show no window

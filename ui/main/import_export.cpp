@@ -70,7 +70,11 @@ std::optional<rir::Result<blocklist::NameImport>> frmRirAvadera::ReadNames(
   services_.WatchProgress(
       view_, ProgressWatch{
                  .title = kImportTitle, .poll = poll, .cancel = [work] { work->cancel = true; }});
-  return result.get();
+  auto imported = result.get();
+  if (work->cancel) {
+    return std::nullopt;  // pressed as it ended: the user asked for no change
+  }
+  return imported;
 }
 
 void frmRirAvadera::mmuImport_Click() {
