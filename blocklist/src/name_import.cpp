@@ -236,6 +236,9 @@ std::string Shortened(std::string_view line) {
   return std::string(line.substr(0, cut)) + "...";
 }
 
+}  // namespace
+
+// The names of a text's lines, one line at a time, against the list they go into.
 class Importer {
  public:
   Importer(const BlockList& list, const std::vector<std::string>& own_names)
@@ -246,7 +249,8 @@ class Importer {
     }
   }
 
-  void Line(std::string_view line, std::size_t number) {
+  void Line(std::string_view line) {
+    const std::size_t number = ++result_.lines;
     const std::string_view content = line.substr(0, line.find('#'));
     std::vector<std::string_view> words = WordsOf(content);
     if (words.empty()) {
@@ -284,6 +288,12 @@ class Importer {
     }
   }
 
+  std::size_t lines() const { return result_.lines; }
+  // Room for the names of a text of `bytes`, none of it used until written: growing by doubling
+  // would copy the names, and hold both copies at once.
+  void Expect(std::size_t bytes) { result_.names.reserve(bytes / 8, bytes); }
+  void ReleaseUnusedRoom() { result_.names.ReleaseUnusedRoom(); }
+  std::size_t found() const { return result_.names.size(); }
   NameImport Result() && { return std::move(result_); }
 
  private:
@@ -313,42 +323,101 @@ class Importer {
   NameSet names_;
 };
 
-}  // namespace
+NameReader::NameReader(const BlockList& list, std::vector<std::string> own_names,
+                       ImportProgress* progress)
+    : own_names_(std::move(own_names)),
+      importer_(std::make_unique<Importer>(list, own_names_)),
+      progress_(progress) {}
 
-std::size_t CountLines(std::string_view text) {
-  const auto ends = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-  return ends + (!text.empty() && !text.ends_with('\n') ? 1 : 0);
+NameReader::~NameReader() = default;
+
+bool NameReader::Cancelled() const {
+  return progress_ != nullptr && progress_->cancel.load(std::memory_order_relaxed);
+}
+
+void NameReader::Read(std::string_view piece, std::size_t whole_size) {
+  if (read_ == 0 && carried_.empty() && !utf16_file_) {
+    importer_->Expect(whole_size);
+    if (progress_ != nullptr) {
+      progress_->bytes_total.store(whole_size, std::memory_order_relaxed);
+    }
+    if (piece.starts_with(kUtf16Mark)) {
+      utf16_file_ = true;  // converted whole at the end: such files are small
+    } else if (piece.starts_with(kUtf8Mark)) {
+      piece.remove_prefix(kUtf8Mark.size());
+      read_ += kUtf8Mark.size();
+    }
+  }
+  if (utf16_file_) {
+    utf16_ += piece;
+    read_ += piece.size();
+    return;
+  }
+  Lines(piece, false);
+}
+
+void NameReader::Lines(std::string_view text, bool last) {
+  if (Cancelled()) {
+    return;
+  }
+  std::size_t at = 0;
+  if (!carried_.empty()) {
+    const std::size_t end = text.find('\n');
+    carried_ += text.substr(0, end);
+    if (end == std::string_view::npos && !last) {
+      read_ += text.size();
+      return;
+    }
+    importer_->Line(carried_);
+    carried_.clear();
+    at = end == std::string_view::npos ? text.size() : end + 1;
+  }
+  while (at < text.size()) {
+    const std::size_t end = text.find('\n', at);
+    if (end == std::string_view::npos && !last) {
+      carried_.assign(text.substr(at));
+      break;
+    }
+    const std::size_t line_end = std::min(end, text.size());
+    importer_->Line(text.substr(at, line_end - at));
+    at = line_end + 1;
+    if (progress_ != nullptr && importer_->lines() % kLinesBetweenLooks == 0) {
+      progress_->bytes_done.store(read_ + std::min(at, text.size()), std::memory_order_relaxed);
+      progress_->names_found.store(importer_->found(), std::memory_order_relaxed);
+      if (Cancelled()) {
+        return;
+      }
+    }
+  }
+  read_ += text.size();
+}
+
+std::optional<NameImport> NameReader::Finish() {
+  if (utf16_file_) {
+    const std::string text = FromUtf16(std::string_view(utf16_).substr(kUtf16Mark.size()));
+    utf16_ = {};
+    read_ = 0;
+    Lines(text, true);
+  } else if (!carried_.empty()) {
+    Lines({}, true);
+  }
+  if (Cancelled()) {
+    return std::nullopt;
+  }
+  importer_->ReleaseUnusedRoom();
+  if (progress_ != nullptr) {
+    progress_->bytes_done.store(read_, std::memory_order_relaxed);
+    progress_->names_found.store(importer_->found(), std::memory_order_relaxed);
+  }
+  return std::move(*importer_).Result();
 }
 
 std::optional<NameImport> ImportNames(std::string_view text, const BlockList& list,
                                       const std::vector<std::string>& own_names,
                                       ImportProgress* progress) {
-  std::string converted;
-  if (text.starts_with(kUtf16Mark)) {
-    converted = FromUtf16(text.substr(kUtf16Mark.size()));
-    text = converted;
-  } else if (text.starts_with(kUtf8Mark)) {
-    text.remove_prefix(kUtf8Mark.size());
-  }
-  Importer importer(list, own_names);
-  std::size_t number = 0;
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = std::min(text.find('\n', at), text.size());
-    importer.Line(text.substr(at, end - at), ++number);
-    at = end + 1;
-    if (progress != nullptr && number % kLinesBetweenLooks == 0) {
-      progress->lines_done.store(number, std::memory_order_relaxed);
-      if (progress->cancel.load(std::memory_order_relaxed)) {
-        return std::nullopt;
-      }
-    }
-  }
-  if (progress != nullptr) {
-    progress->lines_done.store(number, std::memory_order_relaxed);
-  }
-  NameImport result = std::move(importer).Result();
-  result.lines = number;
-  return result;
+  NameReader reader(list, own_names, progress);
+  reader.Read(text, text.size());
+  return reader.Finish();
 }
 
 std::string ExportText(const BlockList& list, const std::function<Status(std::size_t)>& status_of) {

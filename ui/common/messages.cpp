@@ -443,8 +443,8 @@ std::string ImportSummaryText(const blocklist::NameImport& imported) {
   return text + ".";
 }
 
-std::string ImportProgressText(std::size_t lines_done, std::size_t lines) {
-  return "Reading the websites: line " + Grouped(lines_done) + " of " + Grouped(lines) + ".";
+std::string ImportProgressText(std::size_t names_found) {
+  return "Reading the websites: " + Grouped(names_found) + " new so far.";
 }
 
 std::string ExportedText(std::size_t websites, std::string_view path) {

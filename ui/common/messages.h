@@ -52,7 +52,7 @@ inline constexpr std::string_view kImportCancelled =
 // "Added 224,812 websites; 1,203 were in the list already; ..." and, for a line that held no
 // name, the first of them and why.
 std::string ImportSummaryText(const blocklist::NameImport& imported);
-std::string ImportProgressText(std::size_t lines_done, std::size_t lines);
+std::string ImportProgressText(std::size_t names_found);
 std::string ExportedText(std::size_t websites, std::string_view path);
 // Allow, Block and Remove on several selected rows ask once.
 std::string ManyRowsQuestion(std::string_view verb, std::size_t count);

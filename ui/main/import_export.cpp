@@ -42,30 +42,29 @@ bool HoldsManyNames(std::string_view typed) {
 }  // namespace
 
 std::optional<rir::Result<blocklist::NameImport>> frmRirAvadera::ReadNames(
-    std::function<rir::Result<std::string>()> read) {
-  // The import reads a copy: the watch and the schedule may change the list meanwhile.
+    std::function<rir::Result<void>(blocklist::NameReader&)> read) {
   auto work = std::make_shared<blocklist::ImportProgress>();
-  auto lines = std::make_shared<std::atomic<std::size_t>>(0);
-  auto result = std::async(std::launch::async,
-                           [list = list_, own = blocklist::MachineNames(), read = std::move(read),
-                            work, lines]() -> std::optional<rir::Result<blocklist::NameImport>> {
-                             auto text = read();
-                             if (!text) {
-                               return rir::Result<blocklist::NameImport>(text.error());
-                             }
-                             lines->store(blocklist::CountLines(*text));
-                             auto imported = blocklist::ImportNames(*text, list, own, work.get());
-                             if (!imported) {
-                               return std::nullopt;
-                             }
-                             return rir::Result<blocklist::NameImport>(std::move(*imported));
-                           });
+  // The import reads a copy: the watch and the schedule may change the list meanwhile.
+  auto result =
+      std::async(std::launch::async,
+                 [list = list_, read = std::move(read),
+                  work]() -> std::optional<rir::Result<blocklist::NameImport>> {
+                   blocklist::NameReader reader(list, blocklist::MachineNames(), work.get());
+                   if (auto done = read(reader); !done) {
+                     return rir::Result<blocklist::NameImport>(done.error());
+                   }
+                   auto imported = reader.Finish();
+                   if (!imported) {
+                     return std::nullopt;
+                   }
+                   return rir::Result<blocklist::NameImport>(std::move(*imported));
+                 });
   const auto poll = [&] {
     const bool ready = result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    const std::size_t done = work->lines_done.load();
-    const std::size_t total = lines->load();
-    return ProgressState{
-        .text = ImportProgressText(done, total), .done = done, .total = total, .finished = ready};
+    return ProgressState{.text = ImportProgressText(work->names_found.load()),
+                         .done = work->bytes_done.load(),
+                         .total = work->bytes_total.load(),
+                         .finished = ready};
   };
   services_.WatchProgress(
       view_, ProgressWatch{
@@ -84,15 +83,17 @@ void frmRirAvadera::mmuImport_Click() {
   if (!path) {
     return;
   }
-  auto read = ReadNames([path = *path]() -> rir::Result<std::string> {
-    auto text = rir::ReadSmallFile(path);
-    if (!text) {
-      return text.error();
+  auto read = ReadNames([path = *path](blocklist::NameReader& reader) -> rir::Result<void> {
+    // In pieces: a list of a million names is never held whole besides the names it gives.
+    auto found = rir::ReadFileInPieces(
+        path, [&](std::string_view piece, std::size_t size) { reader.Read(piece, size); });
+    if (!found) {
+      return found.error();
     }
-    if (!*text) {
+    if (!*found) {
       return rir::Error{rir::ErrorCode::kOpenForReading, path, "There is no such file"};
     }
-    return std::move(**text);
+    return {};
   });
   if (!read) {
     view_.SetStatusText(kImportCancelled);
@@ -109,7 +110,10 @@ bool frmRirAvadera::AddPastedNames(const std::string& typed) {
   if (!HoldsManyNames(typed)) {
     return false;
   }
-  auto read = ReadNames([typed]() -> rir::Result<std::string> { return typed; });
+  auto read = ReadNames([typed](blocklist::NameReader& reader) -> rir::Result<void> {
+    reader.Read(typed, typed.size());
+    return {};
+  });
   if (!read) {
     view_.SetStatusText(kImportCancelled);
     return true;
@@ -121,19 +125,24 @@ bool frmRirAvadera::AddPastedNames(const std::string& typed) {
 }
 
 void frmRirAvadera::TakeImported(blocklist::NameImport imported, bool pasted) {
+  std::string summary = ImportSummaryText(imported);
   const std::size_t first = list_.size();
-  const blocklist::BlockList& names = imported.names;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (auto added = list_.Append(names[i].website, names[i].status); !added) {
-      // Past the list's 4 GiB of text: what came before stays, and the user hears why.
-      ShowFailure(services_, Failure::kImport, added.error());
-      break;
+  if (first == 0) {
+    // Not copied: the list may be a published one of a million names.
+    list_ = std::exchange(imported.names, blocklist::BlockList());
+  } else {
+    const blocklist::BlockList& names = imported.names;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (auto added = list_.Append(names[i].website, names[i].status); !added) {
+        // Past the list's 4 GiB of text: what came before stays, and the user hears why.
+        ShowFailure(services_, Failure::kImport, added.error());
+        break;
+      }
     }
   }
   if (list_.size() > first) {
     ShowPosition(first);
   }
-  std::string summary = ImportSummaryText(imported);
   view_.SetStatusText(summary);
   if (pasted) {
     view_.SetWebsiteText("");

@@ -145,10 +145,10 @@ class frmRirAvadera {
   // Allow, Block and Remove on several entries: refused as for one, asked once.
   void SetStatusOfMany(const std::vector<std::size_t>& positions, blocklist::Status status);
   void RemoveMany(const std::vector<std::size_t>& positions);
-  // Import (ui/main/import_export.cpp): reads names from what `read` gives, off the window's
-  // thread, behind a progress window with Cancel; none when the user cancelled.
+  // Import (ui/main/import_export.cpp): `read` feeds the reader off the window's thread, behind
+  // a progress window with Cancel; none when the user cancelled.
   std::optional<rir::Result<blocklist::NameImport>> ReadNames(
-      std::function<rir::Result<std::string>()> read);
+      std::function<rir::Result<void>(blocklist::NameReader&)> read);
   // A paste of many names into the entry box, taken as an import; false for one name.
   bool AddPastedNames(const std::string& typed);
   void TakeImported(blocklist::NameImport imported, bool pasted);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,19 +32,48 @@ struct NameImport {
 
 // Shared with another thread while a long import runs: how far it got, and whether to stop.
 struct ImportProgress {
-  std::atomic<std::size_t> lines_done{0};
+  std::atomic<std::size_t> bytes_done{0};
+  std::atomic<std::size_t> bytes_total{0};  // where known
+  std::atomic<std::size_t> names_found{0};
   std::atomic<bool> cancel{false};
 };
 
-// The names of `text` that `list` does not hold; none when `progress` asked to stop. The names
-// in `own_names` (the machine's, from MachineNames) are never taken, nor "localhost" and its
-// kin. A line "name<TAB>Allowed" of an exported list gives an allowed entry.
+class Importer;
+
+// Reads names from a text given piece by piece, as a file is read: the file is never held whole,
+// and a line may run on from one piece into the next. The names in `own_names` (the machine's,
+// from MachineNames) are never taken, nor "localhost" and its kin. A line "name<TAB>Allowed" of
+// an exported list gives an allowed entry.
+class NameReader {
+ public:
+  NameReader(const BlockList& list, std::vector<std::string> own_names,
+             ImportProgress* progress = nullptr);
+  NameReader(const NameReader&) = delete;
+  NameReader& operator=(const NameReader&) = delete;
+  ~NameReader();
+
+  // `whole_size`: the bytes of the whole text, where known.
+  void Read(std::string_view piece, std::size_t whole_size = 0);
+  // The names of the text that `list` does not hold; none when `progress` asked to stop.
+  std::optional<NameImport> Finish();
+
+ private:
+  void Lines(std::string_view text, bool last);
+  bool Cancelled() const;
+
+  std::vector<std::string> own_names_;
+  std::unique_ptr<Importer> importer_;
+  ImportProgress* progress_;
+  std::string carried_;  // a line begun in the last piece
+  std::string utf16_;    // the whole text of a UTF-16 file, converted at the end
+  std::size_t read_ = 0;
+  bool utf16_file_ = false;
+};
+
+// A whole text at once, as NameReader reads it.
 std::optional<NameImport> ImportNames(std::string_view text, const BlockList& list,
                                       const std::vector<std::string>& own_names,
                                       ImportProgress* progress = nullptr);
-
-// The lines of `text`, as ImportNames counts them.
-std::size_t CountLines(std::string_view text);
 
 // The list as ImportNames reads it back: a comment, then each website and its status.
 // `status_of` says what a position is exported as (a scheduled entry is exported blocked).
