@@ -8,16 +8,6 @@
 
 namespace qtfront {
 
-namespace {
-
-int RowsOf(const blocklist::BlockList& list) {
-  // A model counts its rows in an int; rows beyond that are not shown.
-  constexpr std::size_t kMostRows = std::numeric_limits<int>::max();
-  return static_cast<int>(list.size() < kMostRows ? list.size() : kMostRows);
-}
-
-}  // namespace
-
 void BlockListModel::AddColumn(const QString& header) {
   const int column = static_cast<int>(headers_.size());
   beginInsertColumns({}, column, column);
@@ -25,9 +15,36 @@ void BlockListModel::AddColumn(const QString& header) {
   endInsertColumns();
 }
 
+int BlockListModel::RowsToShow(const blocklist::BlockList& list) const {
+  // A model counts its rows in an int; rows beyond that are not shown.
+  constexpr std::size_t kMostRows = std::numeric_limits<int>::max();
+  const std::size_t rows = shown_ != nullptr ? shown_->size(list) : list.size();
+  return static_cast<int>(std::min(rows, kMostRows));
+}
+
+bool BlockListModel::NarrowedRowsMoved(int rows) {
+  const auto count = static_cast<std::size_t>(rows);
+  bool moved = count != narrowed_positions_.size();
+  narrowed_positions_.resize(count);
+  for (std::size_t row = 0; row < count; ++row) {
+    const std::size_t position = shown_->Position(row);
+    moved = moved || narrowed_positions_[row] != position;
+    narrowed_positions_[row] = position;
+  }
+  return moved;
+}
+
 void BlockListModel::Present(const blocklist::BlockList& list) {
-  const int rows = RowsOf(list);
-  if (&list != list_ || rows == 0) {
+  const int rows = RowsToShow(list);
+  const bool was_narrowed = narrowed_;
+  narrowed_ = shown_ != nullptr && shown_->Narrowed();
+  // Rows the find box left may come and go anywhere: the views read them all afresh, which
+  // costs them nothing up front with rows of one height. The same rows only read again.
+  const bool moved = narrowed_ && NarrowedRowsMoved(rows);
+  if (!narrowed_) {
+    narrowed_positions_ = {};
+  }
+  if (&list != list_ || rows == 0 || moved || narrowed_ != was_narrowed) {
     beginResetModel();
     list_ = &list;
     shown_rows_ = rows;
@@ -57,6 +74,20 @@ void BlockListModel::RowsChanged(int first, int last) {
   }
 }
 
+std::size_t BlockListModel::PositionOf(int row) const {
+  const auto shown = static_cast<std::size_t>(row);
+  return shown_ != nullptr ? shown_->Position(shown) : shown;
+}
+
+std::optional<int> BlockListModel::RowOf(std::size_t position) const {
+  const std::optional<std::size_t> row =
+      shown_ != nullptr ? shown_->RowOf(position) : std::optional(position);
+  if (!row || *row >= static_cast<std::size_t>(shown_rows_)) {
+    return std::nullopt;
+  }
+  return static_cast<int>(*row);
+}
+
 int BlockListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : shown_rows_;
 }
@@ -69,7 +100,11 @@ QVariant BlockListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !list_ || !index.isValid() || index.row() >= shown_rows_) {
     return {};
   }
-  const blocklist::Entry entry = (*list_)[static_cast<std::size_t>(index.row())];
+  const std::size_t position = PositionOf(index.row());
+  if (position >= list_->size()) {
+    return {};
+  }
+  const blocklist::Entry entry = (*list_)[position];
   switch (index.column()) {
     case 0:
       return ToQt(blocklist::ShownName(entry.website));

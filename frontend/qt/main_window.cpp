@@ -2,7 +2,9 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeySequence>
 #include <QMenu>
+#include <algorithm>
 
 #include "controls.h"
 #include "picture_box.h"
@@ -18,6 +20,17 @@ constexpr int kTwipsPerPixel = 15;
 
 }  // namespace
 
+QValidator::State LineEndsAsBlanks::validate(QString& input, int& /*position*/) const {
+  // One blank for each line end, CR LF as one: the text keeps its length but for those.
+  input.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  for (QChar& c : input) {
+    if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+      c = QLatin1Char(' ');
+    }
+  }
+  return Acceptable;
+}
+
 MainWindow::MainWindow(ui::Forms& forms)
     : Form<ui::MainView>(ui::kMainLayout),
       forms_(forms),
@@ -31,6 +44,7 @@ MainWindow::MainWindow(ui::Forms& forms)
       command3_(Control<QPushButton>("Command3")),
       add_entry_(Control<QPushButton>("cmdAddEntry")),
       website_(Control<QLineEdit>("txtWebsite")),
+      find_(Control<QLineEdit>("txtFind")),
       message_(Control<QLabel>("lblMessage")),
       browser_warning_(Control<QLabel>("lblBrowserWarning")),
       lock_line_(Control<QLabel>("lblLocked")),
@@ -60,10 +74,13 @@ void MainWindow::SetUpControls() {
   list_.setRootIsDecorated(false);
   list_.setItemsExpandable(false);
   list_.setUniformRowHeights(true);  // a million rows lay out in no time
-  list_.setSelectionMode(QAbstractItemView::SingleSelection);
+  // Shift and Ctrl with a click, and Ctrl+A, select several rows.
+  list_.setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_.setSelectionBehavior(QAbstractItemView::SelectRows);
   list_.setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_.header()->setSectionsMovable(false);
   list_.setModel(&model_);
+  website_.setValidator(&website_lines_);
 
   Control<PictureBox>("Picture1").SetPicture(QPixmap(QStringLiteral(":/assets/banner-main.png")));
   allow_.setPixmap(QPixmap(QStringLiteral(":/assets/button-allow.png")));
@@ -88,6 +105,8 @@ void MainWindow::MakeMenus() {
   QMenu& file = *menu_bar_.addMenu(QStringLiteral("File"));
   file.setObjectName(QStringLiteral("mmuFile"));
   item(file, "cmdApply", "Apply Settings", [](Logic& form) { form.cmdApply_Click(); });
+  item(file, "mmuImport", "Import Websites...", [](Logic& form) { form.mmuImport_Click(); });
+  item(file, "mmuExport", "Export Websites...", [](Logic& form) { form.mmuExport_Click(); });
   item(file, "mmuRestore", "Restore Hosts File...", [](Logic& form) { form.mmuRestore_Click(); });
   item(file, "mmuPassword", "Change Password...", [](Logic& form) { form.mmuPassword_Click(); });
   file.addSeparator()->setObjectName(QStringLiteral("anotherbreak1"));
@@ -100,6 +119,8 @@ void MainWindow::MakeMenus() {
   item(edit, "mmuBlockOnSchedule", "Block on Schedule",
        [](Logic& form) { form.mmuBlockOnSchedule_Click(); });
   item(edit, "mmuRemoveSite", "Remove Site", [](Logic& form) { form.mmuRemoveSite_Click(); });
+  item(edit, "mmuFind", "Find", [](Logic& form) { form.mmuFind_Click(); });
+  edit.actions().back()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
   edit.addSeparator()->setObjectName(QStringLiteral("anotherbreak"));
   item(edit, "mmuClearAll", "Clear All", [](Logic& form) { form.mmuClearAll_Click(); });
   edit.addSeparator()->setObjectName(QStringLiteral("anotherbreak2"));
@@ -140,6 +161,8 @@ void MainWindow::RouteEvents() {
   QObject::connect(&website_, &QLineEdit::textChanged, &form,
                    [this] { Raise([](Logic& logic) { logic.txtWebsite_Change(); }); });
   website_keys_.Watch(website_);
+  QObject::connect(&find_, &QLineEdit::textChanged, &form,
+                   [this] { Raise([](Logic& logic) { logic.txtFind_Change(); }); });
   QObject::connect(list_.selectionModel(), &QItemSelectionModel::selectionChanged, &form,
                    [this] { SelectionMoved(); });
   // The entry commands of the Edit menu where the user right-clicked a row, which selects it.
@@ -170,10 +193,13 @@ void MainWindow::Raise(Handler handler) {
 }
 
 void MainWindow::SelectionMoved() {
-  const QModelIndexList rows = list_.selectionModel()->selectedRows();
-  const std::optional<std::size_t> position =
-      rows.isEmpty() ? std::nullopt : std::optional(static_cast<std::size_t>(rows.front().row()));
-  Raise([&](ui::frmRirAvadera& form) { form.lvwWebsites_SelectionMoved(position); });
+  // The first row from the selection's ranges: a few, even with a million rows selected.
+  std::optional<std::size_t> first;
+  for (const QItemSelectionRange& range : list_.selectionModel()->selection()) {
+    const auto top = static_cast<std::size_t>(range.top());
+    first = first ? std::min(*first, top) : top;
+  }
+  Raise([&](ui::frmRirAvadera& form) { form.lvwWebsites_SelectionMoved(first); });
 }
 
 void MainWindow::AddColumn(std::string_view header, std::optional<int> width_twips) {
@@ -200,12 +226,44 @@ void MainWindow::SetRowStatuses(const ui::RowStatuses& statuses) {
   model_.SetStatuses(statuses);
 }
 
+void MainWindow::SetShownRows(const ui::ShownRows& shown) {
+  model_.SetShownRows(shown);
+}
+
+std::vector<std::size_t> MainWindow::SelectedRows() const {
+  std::vector<std::size_t> rows;
+  for (const QItemSelectionRange& range : list_.selectionModel()->selection()) {
+    for (int row = range.top(); row <= range.bottom(); ++row) {
+      rows.push_back(static_cast<std::size_t>(row));
+    }
+  }
+  // Ranges come in the order they were selected, and may touch one another.
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
+}
+
+std::string MainWindow::FindText() const {
+  return FromQt(find_.text());
+}
+
+void MainWindow::SetFindText(std::string_view text) {
+  FormWindow::Quietly quietly(window());
+  find_.setText(ToQt(text));
+}
+
+void MainWindow::FocusFind() {
+  find_.setFocus(Qt::ShortcutFocusReason);
+  find_.selectAll();
+}
+
 void MainWindow::ShowRows(const blocklist::BlockList& list) {
   FormWindow::Quietly quietly(window());
   model_.Present(list);
   QItemSelectionModel& selection = *list_.selectionModel();
-  if (const auto selected = list.selected(); selected && *selected < list.size()) {
-    selection.setCurrentIndex(model_.index(static_cast<int>(*selected), 0),
+  const auto selected = list.selected();
+  if (const auto row = selected ? model_.RowOf(*selected) : std::nullopt) {
+    selection.setCurrentIndex(model_.index(*row, 0),
                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   } else {
     selection.clear();
@@ -217,7 +275,9 @@ void MainWindow::ShowRows(const blocklist::BlockList& list) {
 }
 
 void MainWindow::EnsureRowVisible(std::size_t position) {
-  list_.scrollTo(model_.index(static_cast<int>(position), 0));
+  if (const auto row = model_.RowOf(position)) {
+    list_.scrollTo(model_.index(*row, 0));
+  }
 }
 
 void MainWindow::FocusList() {

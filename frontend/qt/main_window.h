@@ -10,6 +10,9 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTreeView>
+#include <QValidator>
+#include <cstddef>
+#include <vector>
 
 #include "block_list_model.h"
 #include "form.h"
@@ -19,6 +22,13 @@
 #include "ui/main/main_view.h"
 
 namespace qtfront {
+
+// Makes each line end in a text box's text a blank: a paste of names on several lines goes into
+// the one-line entry box whole, the names parted as typed ones are.
+class LineEndsAsBlanks final : public QValidator {
+ public:
+  State validate(QString& input, int& position) const override;
+};
 
 class MainWindow final : public Form<ui::MainView> {
  public:
@@ -32,6 +42,11 @@ class MainWindow final : public Form<ui::MainView> {
   void SetWebsiteText(std::string_view text) override;
   void SetAddEntryEnabled(bool enabled) override;
   void ShowRows(const blocklist::BlockList& list) override;
+  void SetShownRows(const ui::ShownRows& shown) override;
+  std::vector<std::size_t> SelectedRows() const override;
+  std::string FindText() const override;
+  void SetFindText(std::string_view text) override;
+  void FocusFind() override;
   void SetRowStatuses(const ui::RowStatuses& statuses) override;
   void EnsureRowVisible(std::size_t position) override;
   void FocusList() override;
@@ -62,6 +77,7 @@ class MainWindow final : public Form<ui::MainView> {
   QLabel status_text_;
   BlockListModel model_;
   KeyDownFilter website_keys_;
+  LineEndsAsBlanks website_lines_;
   // The controls of the table that the window reaches, found by name.
   QPushButton& command1_;
   QTreeView& list_;
@@ -69,6 +85,7 @@ class MainWindow final : public Form<ui::MainView> {
   QPushButton& command3_;
   QPushButton& add_entry_;
   QLineEdit& website_;
+  QLineEdit& find_;
   QLabel& message_;
   QLabel& browser_warning_;
   QLabel& lock_line_;

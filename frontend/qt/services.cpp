@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QThread>
@@ -28,6 +29,31 @@ constexpr std::int32_t kLeftButtonUp = 0x202;
 constexpr std::int32_t kLeftButtonDoubleClick = 0x203;
 constexpr std::int32_t kRightButtonUp = 0x205;
 constexpr std::int32_t kMiddleButtonUp = 0x208;
+
+// The dialog's filters: "Name (*.a *.b)" for each kind offered, then every file.
+QStringList NameFilters(const ui::FileChoice& choice) {
+  QStringList filters;
+  for (const auto& [name, patterns] : choice.filters) {
+    filters.push_back(
+        ToQt(name) + QStringLiteral(" (") +
+        ToQt(patterns).split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' ')) +
+        QLatin1Char(')'));
+  }
+  filters.push_back(QStringLiteral("All files (*)"));
+  return filters;
+}
+
+// The extension a saved file gets when its name has none: the first kind's first, "txt" of
+// "*.txt".
+QString DefaultSuffix(const ui::FileChoice& choice) {
+  if (choice.filters.empty()) {
+    return {};
+  }
+  const QString first = ToQt(choice.filters.front().second).section(QLatin1Char(';'), 0, 0);
+  const QString extension = first.startsWith(QStringLiteral("*.")) ? first.mid(2) : QString();
+  return extension.contains(QLatin1Char('*')) || extension.contains(QLatin1Char('?')) ? QString()
+                                                                                      : extension;
+}
 
 QMessageBox::Icon BoxIcon(ui::MsgBoxIcon icon) {
   switch (icon) {
@@ -145,6 +171,28 @@ rir::Result<void> QtServices::StartProgram(const std::string& path, ui::WindowSt
 ui::ListAnswer QtServices::ChooseFromList(const ui::FormView& owner, const ui::ListChoice& choice) {
   ListChooser chooser(QWidget::find(static_cast<WId>(owner.hWnd())), choice);
   return chooser.Run();
+}
+
+std::optional<std::string> QtServices::ChooseFile(const ui::FormView& owner,
+                                                  const ui::FileChoice& choice) {
+  if (options_.answer_file_choices) {
+    return options_.answer_file_choices(choice);
+  }
+  const bool saving = choice.kind == ui::FileChoice::Kind::kSave;
+  QFileDialog dialog(QWidget::find(static_cast<WId>(owner.hWnd())), ToQt(choice.title));
+  // The dialog itself asks before a save replaces a file that is there.
+  dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilters(NameFilters(choice));
+  if (saving) {
+    dialog.setDefaultSuffix(DefaultSuffix(choice));
+    dialog.selectFile(ToQt(choice.file_name));
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  // The system's code page is UTF-8: every path the dialog gives survives as 8-bit text.
+  return FromQt(dialog.selectedFiles().front());
 }
 
 rir::Result<std::string> QtServices::ExecutableFolder() {

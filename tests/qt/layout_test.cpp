@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -205,7 +206,7 @@ TEST(QtLayout, MainWindowMatchesItsTable) {
   EXPECT_TRUE(program.Find<QWidget>(main, "StatusBar1").isAncestorOf(&status));
 }
 
-TEST(QtLayout, MenusHaveTheirCaptionsAndNoKeys) {
+TEST(QtLayout, MenusHaveTheirCaptionsAndOneKey) {
   QtProgram program;
   program.Start(/*first_run=*/true);
   const auto& bar = program.Find<QMenuBar>(program.Main(), "MenuBar");
@@ -215,16 +216,18 @@ TEST(QtLayout, MenusHaveTheirCaptionsAndNoKeys) {
     for (QAction* item : menu->menu()->actions()) {
       shown.back().push_back("  " +
                              (item->isSeparator() ? std::string("-") : item->text().toStdString()));
-      EXPECT_TRUE(item->shortcut().isEmpty());
+      EXPECT_EQ(item->shortcut(), item->objectName() == "mmuFind"
+                                      ? QKeySequence(QStringLiteral("Ctrl+F"))
+                                      : QKeySequence());
       EXPECT_EQ(item->isCheckable(), item->objectName() == "mmuBrowserSettings");
       EXPECT_TRUE(item->isEnabled());
     }
   }
   const std::vector<std::vector<std::string>> expected = {
-      {"File", "  Apply Settings", "  Restore Hosts File...", "  Change Password...", "  -",
-       "  Exit"},
-      {"Edit", "  Allow Site", "  Block Site", "  Block on Schedule", "  Remove Site", "  -",
-       "  Clear All", "  -", "  Check Blocking...", "  Lock Blocks...", "  Schedule...",
+      {"File", "  Apply Settings", "  Import Websites...", "  Export Websites...",
+       "  Restore Hosts File...", "  Change Password...", "  -", "  Exit"},
+      {"Edit", "  Allow Site", "  Block Site", "  Block on Schedule", "  Remove Site", "  Find",
+       "  -", "  Clear All", "  -", "  Check Blocking...", "  Lock Blocks...", "  Schedule...",
        "  Leave Browser Settings Alone"},
       {"Help", "  Support", "  -", "  Uninstall Rir Avadera", "  About"}};
   EXPECT_EQ(shown, expected);

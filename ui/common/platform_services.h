@@ -144,7 +144,8 @@ class PlatformServices {
   // Shows the choice modally over `owner` and returns the button pressed and the rows picked.
   virtual ListAnswer ChooseFromList(const FormView& owner, const ListChoice& choice) = 0;
   // The file's path in the 8-bit code page (the Linux program's is UTF-8); none when the user
-  // cancelled. Saving over a file that is there is asked about by the window itself.
+  // cancelled. Saving over a file that is there is asked about by the system's window itself,
+  // not by the caller.
   virtual std::optional<std::string> ChooseFile(const FormView& owner,
                                                 const FileChoice& choice) = 0;
   // The folder that holds the running executable, without a trailing separator.
