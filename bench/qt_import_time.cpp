@@ -138,7 +138,8 @@ int main(int argc, char** argv) {
       paints.Arm();
       ResetPeak();
       chosen = Now();
-      dialog->accept();
+      // QFileDialog keeps its accept() protected; QDialog's is public, and it is the same call.
+      static_cast<QDialog*>(dialog)->accept();
     }
   });
   answer.start(5);
