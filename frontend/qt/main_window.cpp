@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <algorithm>
@@ -29,6 +30,22 @@ QValidator::State LineEndsAsBlanks::validate(QString& input, int& /*position*/) 
     }
   }
   return Acceptable;
+}
+
+bool SelectAllAtOnce::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress ||
+      !static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+    return QObject::eventFilter(watched, event);
+  }
+  const QAbstractItemModel* model = list_.model();
+  const int rows = model != nullptr ? model->rowCount() : 0;
+  const int columns = model != nullptr ? model->columnCount() : 0;
+  if (rows > 0 && columns > 0) {
+    list_.selectionModel()->select(
+        QItemSelection(model->index(0, 0), model->index(rows - 1, columns - 1)),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  }
+  return true;
 }
 
 MainWindow::MainWindow(ui::Forms& forms)

@@ -30,6 +30,19 @@ class LineEndsAsBlanks final : public QValidator {
   State validate(QString& input, int& position) const override;
 };
 
+// Ctrl+A in a list selects all its rows as one range: the tree view's own selects them row by
+// row, which a million rows make a pause.
+class SelectAllAtOnce final : public QObject {
+ public:
+  explicit SelectAllAtOnce(QAbstractItemView& list) : list_(list) { list.installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QAbstractItemView& list_;
+};
+
 class MainWindow final : public Form<ui::MainView> {
  public:
   explicit MainWindow(ui::Forms& forms);
@@ -92,6 +105,7 @@ class MainWindow final : public Form<ui::MainView> {
   PictureButton& allow_;
   PictureButton& block_;
   PictureButton& apply_;
+  SelectAllAtOnce select_all_{list_};
 };
 
 }  // namespace qtfront
