@@ -25,7 +25,7 @@ NativeKind NativeKindOf(ui::layout::Kind kind) {
     case Kind::kPictureBox:
       return {PictureBoxClass(), WS_BORDER | WS_TABSTOP, 0};
     case Kind::kListView:
-      return {WC_LISTVIEWA, WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL, WS_EX_CLIENTEDGE};
+      return {WC_LISTVIEWA, WS_TABSTOP | LVS_REPORT, WS_EX_CLIENTEDGE};
     case Kind::kStatusBar:
       // Placed by the table like any control, not by the status bar itself.
       return {STATUSCLASSNAMEA, CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0};

@@ -141,6 +141,7 @@ namespace {
 
 constexpr UINT_PTR kKeyDownSubclass = 1;
 constexpr UINT_PTR kTabLeavesSubclass = 2;
+constexpr UINT_PTR kPasteLinesSubclass = 3;
 
 std::int16_t ShiftState() {
   std::int16_t shift = 0;
@@ -201,7 +202,59 @@ LRESULT CALLBACK TabLeavesSubclass(HWND edit, UINT message, WPARAM wparam, LPARA
   return DefSubclassProc(edit, message, wparam, lparam);
 }
 
+// The clipboard's text, if it holds any.
+std::optional<std::wstring> ClipboardText(HWND owner) {
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) {
+    return std::nullopt;
+  }
+  std::optional<std::wstring> text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text.emplace(chars);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+LRESULT CALLBACK PasteLinesSubclass(HWND edit, UINT message, WPARAM wparam, LPARAM lparam,
+                                    UINT_PTR /*id*/, DWORD_PTR /*data*/) {
+  if (message == WM_PASTE && !(GetWindowLongPtrW(edit, GWL_STYLE) & ES_READONLY)) {
+    if (const std::optional<std::wstring> text = ClipboardText(edit)) {
+      const std::wstring line = LineEndsAsBlanks(*text);
+      // Sent as UTF-16: the box turns it into its own text, and the paste can be undone.
+      SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(line.c_str()));
+      return 0;
+    }
+  }
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(edit, PasteLinesSubclass, kPasteLinesSubclass);
+  }
+  return DefSubclassProc(edit, message, wparam, lparam);
+}
+
 }  // namespace
+
+std::wstring LineEndsAsBlanks(std::wstring_view text) {
+  std::wstring line;
+  line.reserve(text.size());
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (text[at] == L'\r' || text[at] == L'\n') {
+      if (text[at] == L'\r' && at + 1 < text.size() && text[at + 1] == L'\n') {
+        ++at;
+      }
+      line += L' ';
+    } else {
+      line += text[at];
+    }
+  }
+  return line;
+}
+
+void PasteLinesAsBlanks(HWND edit) {
+  SetWindowSubclass(edit, PasteLinesSubclass, kPasteLinesSubclass, 0);
+}
 
 void LetTabLeave(HWND edit) {
   SetWindowSubclass(edit, TabLeavesSubclass, kTabLeavesSubclass, 0);

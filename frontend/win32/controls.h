@@ -49,4 +49,10 @@ void ForwardKeyDown(HWND edit, const KeyDownHandler& on_key_down);
 // every other control does.
 void LetTabLeave(HWND edit);
 
+// A one-line box takes a paste of several lines whole, each line end made a blank, where the
+// box itself would keep the first line alone.
+void PasteLinesAsBlanks(HWND edit);
+// `text` with each line end (CR LF, CR or LF) made one blank.
+std::wstring LineEndsAsBlanks(std::wstring_view text);
+
 }  // namespace win32

@@ -10,6 +10,8 @@ namespace win32 {
 namespace {
 
 constexpr DWORD kFixedWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+// Where a window keeps its menu keys, for the message loop to find.
+constexpr const char* kAcceleratorsProperty = "RirAvadera.Accelerators";
 
 }  // namespace
 
@@ -165,6 +167,7 @@ LRESULT CALLBACK FormWindow::Procedure(HWND window, UINT message, WPARAM wparam,
     return DefWindowProcA(window, message, wparam, lparam);
   }
   if (message == WM_NCDESTROY) {
+    RemovePropA(window, kAcceleratorsProperty);
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
     return DefWindowProcA(window, message, wparam, lparam);
@@ -180,8 +183,18 @@ LRESULT CALLBACK FormWindow::Procedure(HWND window, UINT message, WPARAM wparam,
   }
 }
 
+void SetAccelerators(HWND window, HACCEL keys) {
+  SetPropA(window, kAcceleratorsProperty, keys);
+}
+
 void DispatchWithDialogKeys(MSG& message) {
   const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  if (root) {
+    const auto keys = static_cast<HACCEL>(GetPropA(root, kAcceleratorsProperty));
+    if (keys && TranslateAcceleratorA(root, keys, &message)) {
+      return;
+    }
+  }
   if (root && IsDialogMessageA(root, &message)) {
     return;
   }

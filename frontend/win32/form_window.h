@@ -117,7 +117,11 @@ class Form : public View, protected FormWindow {
   void Unload() override { Destroy(); }
 };
 
-// Hands a message to the dialog keys (Tab moves the focus) of its window, or dispatches it.
+// The keys of `window`'s menus (a table of the program's resources): pressed anywhere in it,
+// each sends its command as the menu item does.
+void SetAccelerators(HWND window, HACCEL keys);
+// Hands a message to its window's menu keys, to the dialog keys (Tab moves the focus), or
+// dispatches it.
 void DispatchWithDialogKeys(MSG& message);
 // Runs the program's messages until it ends; gives back the exit code.
 int RunMessageLoop();

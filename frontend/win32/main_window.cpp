@@ -35,6 +35,11 @@ HMENU LoadMainMenu() {
   return LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU));
 }
 
+// Ctrl+F, and whatever other key the menus name.
+HACCEL LoadMainKeys() {
+  return LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_KEYS));
+}
+
 }  // namespace
 
 MainWindow::MainWindow(ui::Forms& forms, Win32Services& services, const ProgramEvents& events,
@@ -56,6 +61,7 @@ MainWindow::MainWindow(ui::Forms& forms, Win32Services& services, const ProgramE
                       OwnStyle)) {
     // Explorer runs without administrator rights; its message must still reach us.
     ChangeWindowMessageFilterEx(hwnd(), taskbar_created_, MSGFLT_ALLOW, nullptr);
+    SetAccelerators(hwnd(), LoadMainKeys());
     SetUpControls();
   }
 }
@@ -69,6 +75,7 @@ void MainWindow::SetUpControls() {
   export_ = Control("txtExport");
   add_entry_ = Control("cmdAddEntry");
   website_ = Control("txtWebsite");
+  find_ = Control("txtFind");
   message_ = Control("lblMessage");
   browser_warning_ = Control("lblBrowserWarning");
   lock_line_ = Control("lblLocked");
@@ -78,6 +85,7 @@ void MainWindow::SetUpControls() {
   ShowPicture(Control("imgBlock"), block_picture_);
   ShowPicture(Control("imgApply"), apply_picture_);
   ForwardKeyDown(website_, website_key_down_);
+  PasteLinesAsBlanks(website_);
 
   const HWND status_bar = Control("StatusBar1");
   // The fixed panel, then one to the right edge for what the last command did.
@@ -129,15 +137,61 @@ void MainWindow::ShowRows(const blocklist::BlockList& list) {
   Quietly quietly(*this);
   rows_ = &list;
   // The list asks for each row's text as it paints it: a million rows cost nothing here.
-  SendMessageA(list_, LVM_SETITEMCOUNT, list.size(), LVSICF_NOSCROLL);
+  SendMessageA(list_, LVM_SETITEMCOUNT, RowsShown(), LVSICF_NOSCROLL);
   LVITEMA state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-  if (const auto selected = list.selected()) {
+  const auto selected = list.selected();
+  if (const auto row = selected ? RowOf(*selected) : std::nullopt) {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list_, LVM_SETITEMSTATE, *selected, reinterpret_cast<LPARAM>(&state));
+    SendMessageA(list_, LVM_SETITEMSTATE, *row, reinterpret_cast<LPARAM>(&state));
   }
   InvalidateRect(list_, nullptr, TRUE);
+}
+
+void MainWindow::SetShownRows(const ui::ShownRows& shown) {
+  shown_ = &shown;
+}
+
+std::size_t MainWindow::RowsShown() const {
+  if (!rows_) {
+    return 0;
+  }
+  return shown_ ? shown_->size(*rows_) : rows_->size();
+}
+
+std::size_t MainWindow::PositionOf(std::size_t row) const {
+  return shown_ ? shown_->Position(row) : row;
+}
+
+std::optional<std::size_t> MainWindow::RowOf(std::size_t position) const {
+  const std::optional<std::size_t> row = shown_ ? shown_->RowOf(position) : std::optional(position);
+  return row && *row < RowsShown() ? row : std::nullopt;
+}
+
+std::vector<std::size_t> MainWindow::SelectedRows() const {
+  // The list keeps its selection as ranges and finds each next row from the last: ascending.
+  std::vector<std::size_t> rows;
+  for (auto row = SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+       row >= 0;
+       row = SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)) {
+    rows.push_back(static_cast<std::size_t>(row));
+  }
+  return rows;
+}
+
+std::string MainWindow::FindText() const {
+  return TextOf(find_);
+}
+
+void MainWindow::SetFindText(std::string_view text) {
+  Quietly quietly(*this);
+  SetText(find_, text);
+}
+
+void MainWindow::FocusFind() {
+  SetFocus(find_);
+  SendMessageA(find_, EM_SETSEL, 0, -1);
 }
 
 void MainWindow::SetRowStatuses(const ui::RowStatuses& statuses) {
@@ -145,7 +199,9 @@ void MainWindow::SetRowStatuses(const ui::RowStatuses& statuses) {
 }
 
 void MainWindow::EnsureRowVisible(std::size_t position) {
-  SendMessageA(list_, LVM_ENSUREVISIBLE, position, FALSE);
+  if (const auto row = RowOf(position)) {
+    SendMessageA(list_, LVM_ENSUREVISIBLE, *row, FALSE);
+  }
 }
 
 void MainWindow::FocusList() {
@@ -187,10 +243,14 @@ std::uintptr_t MainWindow::Icon() const {
 void MainWindow::ShowRowText(NMLVDISPINFOA& request) const {
   LVITEMA& item = request.item;
   if (!(item.mask & LVIF_TEXT) || !rows_ || item.iItem < 0 ||
-      static_cast<std::size_t>(item.iItem) >= rows_->size() || item.cchTextMax <= 0) {
+      static_cast<std::size_t>(item.iItem) >= RowsShown() || item.cchTextMax <= 0) {
     return;
   }
-  const blocklist::Entry entry = (*rows_)[static_cast<std::size_t>(item.iItem)];
+  const std::size_t position = PositionOf(static_cast<std::size_t>(item.iItem));
+  if (position >= rows_->size()) {
+    return;
+  }
+  const blocklist::Entry entry = (*rows_)[position];
   const std::string text = item.iSubItem == 0 ? blocklist::ShownName(entry.website)
                            : statuses_        ? statuses_->Text(entry)
                                               : std::string(blocklist::StatusText(entry.status));
@@ -201,16 +261,18 @@ void MainWindow::ShowRowText(NMLVDISPINFOA& request) const {
 
 int MainWindow::FindRow(const NMLVFINDITEMA& request) const {
   // Typing in the list moves to the next row whose website, as shown, starts with the typed text.
-  if (!rows_ || rows_->empty() || !(request.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) ||
+  if (!rows_ || RowsShown() == 0 || !(request.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) ||
       !request.lvfi.psz) {
     return -1;
   }
   const std::string_view typed(request.lvfi.psz);
-  const std::size_t count = rows_->size();
-  const std::size_t start = request.iStart >= 0 ? static_cast<std::size_t>(request.iStart) : 0;
+  const std::size_t count = RowsShown();
+  const std::size_t start = request.iStart >= 0 && static_cast<std::size_t>(request.iStart) < count
+                                ? static_cast<std::size_t>(request.iStart)
+                                : 0;
   for (std::size_t step = 0; step < count; ++step) {
     const std::size_t row = (start + step) % count;
-    const std::string website = blocklist::ShownName((*rows_)[row].website);
+    const std::string website = blocklist::ShownName((*rows_)[PositionOf(row)].website);
     if (website.size() >= typed.size() &&
         CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, website.data(),
                        static_cast<int>(typed.size()), typed.data(),
@@ -221,7 +283,19 @@ int MainWindow::FindRow(const NMLVFINDITEMA& request) const {
   return -1;
 }
 
+void MainWindow::OnListKey(const NMLVKEYDOWN& key) {
+  if (key.wVKey == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+    // One message for all rows, which the list keeps as one range: cheap for a million.
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&state));
+  }
+}
+
 void MainWindow::SelectionMoved() {
+  // The first selected row, found from the top: one look however many rows are selected.
   const auto selected =
       SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
   Raise([&](ui::frmRirAvadera& form) {
@@ -248,8 +322,11 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
       }
       return 0;
     }
-    case LVN_ODSTATECHANGED:
+    case LVN_ODSTATECHANGED:  // a range of rows, by Shift and a click or a key
       SelectionMoved();
+      return 0;
+    case LVN_KEYDOWN:
+      OnListKey(reinterpret_cast<const NMLVKEYDOWN&>(header));
       return 0;
     default:
       return 0;
@@ -263,6 +340,12 @@ void MainWindow::OnCommand(int id, int code) {
       return Raise([](Logic& form) { form.cmdApply_Click(); });
     case IDM_RESTORE:
       return Raise([](Logic& form) { form.mmuRestore_Click(); });
+    case IDM_IMPORT:
+      return Raise([](Logic& form) { form.mmuImport_Click(); });
+    case IDM_EXPORT:
+      return Raise([](Logic& form) { form.mmuExport_Click(); });
+    case IDM_FIND:
+      return Raise([](Logic& form) { form.mmuFind_Click(); });
     case IDM_PASSWORD:
       return Raise([](Logic& form) { form.mmuPassword_Click(); });
     case IDM_EXIT:
@@ -293,6 +376,11 @@ void MainWindow::OnCommand(int id, int code) {
     case kMainTable.Id("txtWebsite"):
       if (code == EN_CHANGE) {
         Raise([](Logic& form) { form.txtWebsite_Change(); });
+      }
+      return;
+    case kMainTable.Id("txtFind"):
+      if (code == EN_CHANGE) {
+        Raise([](Logic& form) { form.txtFind_Change(); });
       }
       return;
     default:

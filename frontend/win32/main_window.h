@@ -5,7 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "controls.h"
 #include "form_window.h"
@@ -37,6 +40,11 @@ class MainWindow final : public Form<ui::MainView> {
   void SetWebsiteText(std::string_view text) override;
   void SetAddEntryEnabled(bool enabled) override;
   void ShowRows(const blocklist::BlockList& list) override;
+  void SetShownRows(const ui::ShownRows& shown) override;
+  std::vector<std::size_t> SelectedRows() const override;
+  std::string FindText() const override;
+  void SetFindText(std::string_view text) override;
+  void FocusFind() override;
   void SetRowStatuses(const ui::RowStatuses& statuses) override;
   void EnsureRowVisible(std::size_t position) override;
   void FocusList() override;
@@ -62,12 +70,19 @@ class MainWindow final : public Form<ui::MainView> {
   void ShowRowText(NMLVDISPINFOA& request) const;
   int FindRow(const NMLVFINDITEMA& request) const;
   void SelectionMoved();
+  // Ctrl+A in the list selects every row.
+  void OnListKey(const NMLVKEYDOWN& key);
+  // How many rows the list shows, and the list position that a row shows.
+  std::size_t RowsShown() const;
+  std::size_t PositionOf(std::size_t row) const;
+  std::optional<std::size_t> RowOf(std::size_t position) const;
 
   ui::Forms& forms_;
   Win32Services& services_;
   const ProgramEvents& events_;
   const blocklist::BlockList* rows_ = nullptr;
   const ui::RowStatuses* statuses_ = nullptr;
+  const ui::ShownRows* shown_ = nullptr;
   UINT taskbar_created_ = 0;
   UINT open_login_ = 0;
 
@@ -82,6 +97,7 @@ class MainWindow final : public Form<ui::MainView> {
   HWND export_ = nullptr;
   HWND add_entry_ = nullptr;
   HWND website_ = nullptr;
+  HWND find_ = nullptr;
   HWND message_ = nullptr;
   HWND browser_warning_ = nullptr;
   HWND lock_line_ = nullptr;

@@ -26,6 +26,11 @@
 #define IDM_BROWSER_SETTINGS 214
 #define IDM_SCHEDULE 215
 #define IDM_BLOCK_ON_SCHEDULE 216
+#define IDM_IMPORT 217
+#define IDM_EXPORT 218
+#define IDM_FIND 219
+// The main window's keys: Ctrl+F for Find.
+#define IDR_MAIN_KEYS 220
 // The list's context menu: the entry commands of the Edit menu.
 #define IDR_LIST_MENU 102
 

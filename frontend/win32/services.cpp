@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls.h"
+#include "file_chooser.h"
 #include "hostsfile/resolver_cache.h"
 #include "list_chooser.h"
 #include "progress_window.h"
@@ -103,6 +104,14 @@ ui::ListAnswer Win32Services::ChooseFromList(const ui::FormView& owner,
                                              const ui::ListChoice& choice) {
   ListChooser chooser(reinterpret_cast<HWND>(owner.hWnd()), choice, SystemScale());
   return chooser.Run();
+}
+
+std::optional<std::string> Win32Services::ChooseFile(const ui::FormView& owner,
+                                                     const ui::FileChoice& choice) {
+  if (options_.answer_file_choices) {
+    return options_.answer_file_choices(choice);
+  }
+  return win32::ChooseFile(reinterpret_cast<HWND>(owner.hWnd()), choice);
 }
 
 rir::Result<std::string> Win32Services::ExecutableFolder() {

@@ -30,6 +30,7 @@ class Win32Services final : public ui::PlatformServices {
  public:
   using MessageBoxAnswer = std::function<ui::MsgBoxResult(
       std::string_view text, std::string_view caption, ui::MsgBoxButtons, ui::MsgBoxIcon)>;
+  using FileChoiceAnswer = std::function<std::optional<std::string>(const ui::FileChoice&)>;
   using BlockCheckStarter = std::function<std::unique_ptr<ui::BlockCheckRun>(
       std::vector<std::string> names, const std::string& hosts_path)>;
 
@@ -37,6 +38,8 @@ class Win32Services final : public ui::PlatformServices {
   // the program leaves both empty.
   struct Options {
     MessageBoxAnswer answer_message_boxes;
+    // Tests also pick the files that the file chooser would offer.
+    FileChoiceAnswer answer_file_choices{};
     std::string executable_folder;
     // Tests look the names up in a resolver of their own, since the system's does not read
     // their hosts files, and read browsers' settings from folders of their own.
@@ -55,6 +58,8 @@ class Win32Services final : public ui::PlatformServices {
   void SetForegroundWindow(const ui::FormView& window) override;
   rir::Result<void> StartProgram(const std::string& path, ui::WindowStyle style) override;
   ui::ListAnswer ChooseFromList(const ui::FormView& owner, const ui::ListChoice& choice) override;
+  std::optional<std::string> ChooseFile(const ui::FormView& owner,
+                                        const ui::FileChoice& choice) override;
   rir::Result<std::string> ExecutableFolder() override;
   bool HasNotificationArea() override;
   std::vector<rir::Error> FlushResolverCaches() override;

@@ -233,7 +233,7 @@ TEST(MainWindowLayout, ListColumnsAndMenus) {
   const HWND list = program.Control(main, win32::kMainTable, "lvwWebsites");
   const auto style = static_cast<DWORD>(GetWindowLongPtrA(list, GWL_STYLE));
   EXPECT_EQ(style & LVS_TYPEMASK, static_cast<DWORD>(LVS_REPORT));
-  EXPECT_TRUE(style & LVS_SINGLESEL);
+  EXPECT_FALSE(style & LVS_SINGLESEL) << "Shift, Ctrl and Ctrl+A select several rows";
   EXPECT_TRUE(style & LVS_OWNERDATA);
   char header[32] = {};
   LVCOLUMNA column{};
@@ -251,9 +251,11 @@ TEST(MainWindowLayout, ListColumnsAndMenus) {
   const HMENU bar = GetMenu(main);
   ASSERT_EQ(GetMenuItemCount(bar), 3);
   const std::vector<std::vector<std::string>> expected = {
-      {"File", "Apply Settings", "Restore Hosts File...", "Change Password...", "", "Exit"},
-      {"Edit", "Allow Site", "Block Site", "Block on Schedule", "Remove Site", "", "Clear All", "",
-       "Check Blocking...", "Lock Blocks...", "Schedule...", "Leave Browser Settings Alone"},
+      {"File", "Apply Settings", "Import Websites...", "Export Websites...",
+       "Restore Hosts File...", "Change Password...", "", "Exit"},
+      {"Edit", "Allow Site", "Block Site", "Block on Schedule", "Remove Site", "Find\tCtrl+F", "",
+       "Clear All", "", "Check Blocking...", "Lock Blocks...", "Schedule...",
+       "Leave Browser Settings Alone"},
       {"Help", "Support", "", "Uninstall Rir Avadera", "About"}};
   for (UINT menu = 0; menu < 3; ++menu) {
     const HMENU items = GetSubMenu(bar, static_cast<int>(menu));
