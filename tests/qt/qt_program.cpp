@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest/QTest>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -38,6 +40,7 @@ QtProgram::QtProgram(bool notification_area) {
       .answer_message_boxes =
           [this](std::string_view text, std::string_view caption, ui::MsgBoxButtons buttons,
                  ui::MsgBoxIcon icon) { return Answer(text, caption, buttons, icon); },
+      .answer_file_choices = [this](const ui::FileChoice& choice) { return AnswerFile(choice); },
       .executable_folder = folder.path().string(),
       .start_block_check =
           [this](const std::vector<std::string>& names, const std::string& /*hosts_path*/) {
@@ -405,6 +408,55 @@ int QtProgram::SelectedRow() {
   const QModelIndexList selected =
       Find<QTreeView>(Main(), "lvwWebsites").selectionModel()->selectedRows();
   return selected.isEmpty() ? -1 : selected.front().row();
+}
+
+std::vector<int> QtProgram::SelectedRows() {
+  std::vector<int> rows;
+  for (const QModelIndex& row :
+       Find<QTreeView>(Main(), "lvwWebsites").selectionModel()->selectedRows()) {
+    rows.push_back(row.row());
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void QtProgram::SelectRows(int first, int last) {
+  auto& list = Find<QTreeView>(Main(), "lvwWebsites");
+  const auto click = [&list](int row, Qt::KeyboardModifiers keys) {
+    const QModelIndex index = list.model()->index(row, 0);
+    list.scrollTo(index);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, keys, list.visualRect(index).center());
+  };
+  click(first, Qt::NoModifier);
+  click(last, Qt::ShiftModifier);
+}
+
+void QtProgram::SelectAll() {
+  auto& list = Find<QTreeView>(Main(), "lvwWebsites");
+  list.setFocus();
+  QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
+}
+
+void QtProgram::PressCtrlF() {
+  // A window's keys work while it is the active one, as it is when the user types.
+  Main()->activateWindow();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(Main()));
+  QWidget* focus = Main()->focusWidget();
+  QTest::keyClick(focus != nullptr ? focus : Main(), Qt::Key_F, Qt::ControlModifier);
+}
+
+void QtProgram::PasteIn(testsupport::Window window, std::string_view control,
+                        std::string_view text) {
+  QApplication::clipboard()->setText(qtfront::ToQt(text));
+  QWidget& box = Control(window, control);
+  box.setFocus();
+  QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+}
+
+bool QtProgram::Focused(testsupport::Window window, std::string_view control) {
+  // The control its window gives the keys to; the offscreen platform activates no window.
+  QWidget& widget = Control(window, control);
+  return widget.window()->focusWidget() == &widget;
 }
 
 }  // namespace qttest

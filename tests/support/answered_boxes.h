@@ -1,9 +1,11 @@
 // Message boxes answered by a test that runs a program's real windows: each box shown is kept,
-// and its answer is the next one queued, or else OK (No for a question).
+// and its answer is the next one queued, or else OK (No for a question). The file chooser is
+// answered the same way: the next path queued, or else cancelled.
 #pragma once
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,8 +21,31 @@ struct ShownBox {
   ui::MsgBoxIcon icon;
 };
 
+struct ShownFileChoice {
+  ui::FileChoice::Kind kind;
+  std::string title;
+  std::string file_name;
+};
+
 class AnsweredBoxes {
  public:
+  std::vector<ShownFileChoice> file_choices;
+  std::deque<std::optional<std::string>> file_answers;  // the next choosers' paths; none: cancel
+
+  // The next file chooser picks `path` (this system's 8-bit text), or is cancelled.
+  void ChooseFileNext(std::string path) { file_answers.emplace_back(std::move(path)); }
+  void CancelFileNext() { file_answers.emplace_back(std::nullopt); }
+
+  std::optional<std::string> AnswerFile(const ui::FileChoice& choice) {
+    file_choices.push_back({choice.kind, std::string(choice.title), std::string(choice.file_name)});
+    if (file_answers.empty()) {
+      return std::nullopt;
+    }
+    std::optional<std::string> answer = std::move(file_answers.front());
+    file_answers.pop_front();
+    return answer;
+  }
+
   std::vector<ShownBox> boxes;
   std::deque<ui::MsgBoxResult> answers;  // the next message boxes' answers; then OK or No
 

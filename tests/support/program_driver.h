@@ -136,6 +136,23 @@ class ProgramDriver : public AnsweredBoxes {
     return rows;
   }
   virtual int SelectedRow() = 0;  // -1: none
+  // All the rows selected, ascending.
+  virtual std::vector<int> SelectedRows() = 0;
+  // Selects rows `first` to `last` alone, as a click and a click with Shift do.
+  virtual void SelectRows(int first, int last) = 0;
+  // Selects every row, with Ctrl+A in the list.
+  virtual void SelectAll() = 0;
+  // Types into the find box above the list, which narrows it.
+  void TypeFind(std::string_view text) {
+    TypeIn(Window::kMain, "txtFind", text);
+  }
+  // Ctrl+F in the main window.
+  virtual void PressCtrlF() = 0;
+  // Pastes `text`, 8-bit as TypeIn takes it and perhaps of several lines, into a text box
+  // through the clipboard.
+  virtual void PasteIn(Window window, std::string_view control, std::string_view text) = 0;
+  // Whether the control has the keyboard focus.
+  virtual bool Focused(Window window, std::string_view control) = 0;
   // Whether the row lies in the visible part of the list.
   virtual bool RowInView(int index) = 0;
   // Selects a row of the main window's list or the chooser's as the user does; -1: none.

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "controls.h"
+#include "file_chooser.h"
+#include "front_end_checks.h"
 #include "hosts_lines.h"
 #include "resource.h"
 #include "single_copy.h"
@@ -71,6 +73,31 @@ TEST(WindowsProgram, ASecondStartOpensTheFirstCopysLoginWindow) {
   program.Pump();
   ASSERT_NE(program.Login(), nullptr);
   EXPECT_TRUE(IsWindowVisible(program.Login()));
+}
+
+TEST(WindowsProgram, APasteOfSeveralLinesGoesIntoTheEntryBoxWithBlanks) {
+  WindowsProgram program;
+  testsupport::ExpectPastedLinesAsBlanks(program);
+}
+
+TEST(WindowsProgram, ShiftClickAndCtrlASelectSeveralRows) {
+  WindowsProgram program;
+  testsupport::ExpectSeveralRowsSelected(program);
+}
+
+TEST(WindowsProgram, CtrlFGoesToTheFindBox) {
+  WindowsProgram program;
+  testsupport::ExpectCtrlFGoesToTheFindBox(program);
+}
+
+TEST(WindowsProgram, FileFiltersAndPathsAreTheSystems) {
+  const ui::FileChoice choice{.filters = {{"Text files", "*.txt;*.lst"}}};
+  EXPECT_EQ(win32::FileFilters(choice),
+            std::wstring(L"Text files\0*.txt;*.lst\0All files\0*.*\0\0", 38));
+  EXPECT_EQ(win32::AnsiPath(L"C:\\a\\b.txt"), "C:\\a\\b.txt");
+  if (GetACP() == 1252) {
+    EXPECT_EQ(win32::AnsiPath(L"C:\\\u4e2d.txt"), std::nullopt) << "no CJK in code page 1252";
+  }
 }
 
 TEST(WindowsProgram, MessageBoxStylesAreTheSystems) {

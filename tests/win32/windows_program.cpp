@@ -51,6 +51,7 @@ WindowsProgram::WindowsProgram(win32::Scale scale) {
       .answer_message_boxes =
           [this](std::string_view text, std::string_view caption, ui::MsgBoxButtons buttons,
                  ui::MsgBoxIcon icon) { return Answer(text, caption, buttons, icon); },
+      .answer_file_choices = [this](const ui::FileChoice& choice) { return AnswerFile(choice); },
       .executable_folder = folder.path().string(),
       .start_block_check =
           [this](const std::vector<std::string>& names, const std::string& /*hosts_path*/) {
@@ -207,6 +208,8 @@ struct ControlName {
 constexpr ControlName kControls[] = {
     {testsupport::Window::kMain, "Command1", win32::kMainTable.Id("Command1")},
     {testsupport::Window::kMain, "StatusBar1", win32::kMainTable.Id("StatusBar1")},
+    {testsupport::Window::kMain, "lblFind", win32::kMainTable.Id("lblFind")},
+    {testsupport::Window::kMain, "txtFind", win32::kMainTable.Id("txtFind")},
     {testsupport::Window::kMain, "lvwWebsites", win32::kMainTable.Id("lvwWebsites")},
     {testsupport::Window::kMain, "txtExport", win32::kMainTable.Id("txtExport")},
     {testsupport::Window::kMain, "Command3", win32::kMainTable.Id("Command3")},
@@ -258,12 +261,13 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
-// The position of the item with that caption in a menu, or -1.
+// The position of the item with that caption in a menu, or -1; the key after a TAB is no part
+// of the caption.
 int ItemOf(HMENU menu, std::string_view caption) {
   for (int position = 0; position < GetMenuItemCount(menu); ++position) {
     char text[128] = {};
     GetMenuStringA(menu, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
-    if (caption == text) {
+    if (caption == std::string_view(text).substr(0, std::string_view(text).find('\t'))) {
       return position;
     }
   }
@@ -470,6 +474,10 @@ void WindowsProgram::SelectRow(testsupport::Window window, int index) {
                         : GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites"));
   LVITEMA state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  if (window == testsupport::Window::kMain && index >= 0) {
+    // A click selects the row alone, in a list that may have several selected.
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  }
   state.state = index < 0 ? 0 : LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&state));
@@ -533,6 +541,81 @@ SIZE WindowsProgram::ClientSize(HWND window) const {
   RECT client{};
   GetClientRect(window, &client);
   return SIZE{client.right, client.bottom};
+}
+
+namespace {
+
+// Presses a key with Ctrl held, as the keyboard's state tells it to whoever asks.
+template <class Press>
+void WithCtrl(Press press) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  const BYTE was = keys[VK_CONTROL];
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  press();
+  keys[VK_CONTROL] = was;
+  SetKeyboardState(keys);
+}
+
+}  // namespace
+
+std::vector<int> WindowsProgram::SelectedRows() {
+  const HWND list = GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites"));
+  std::vector<int> rows;
+  for (auto row = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+       row >= 0;
+       row = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)) {
+    rows.push_back(static_cast<int>(row));
+  }
+  return rows;
+}
+
+void WindowsProgram::SelectRows(int first, int last) {
+  SelectRow(testsupport::Window::kMain, first);
+  const HWND list = GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites"));
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  for (int row = first + 1; row <= last; ++row) {
+    state.state = row == last ? LVIS_SELECTED | LVIS_FOCUSED : LVIS_SELECTED;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&state));
+  }
+}
+
+void WindowsProgram::SelectAll() {
+  const HWND list = GetDlgItem(Main(), win32::kMainTable.Id("lvwWebsites"));
+  SetFocus(list);
+  WithCtrl([list] { SendMessageA(list, WM_KEYDOWN, 'A', 0); });
+}
+
+void WindowsProgram::PressCtrlF() {
+  const HWND focus = GetFocus();
+  WithCtrl([focus, this] {
+    MSG key{focus != nullptr ? focus : Main(), WM_KEYDOWN, 'F', 0, 0, {}};
+    win32::DispatchWithDialogKeys(key);
+  });
+}
+
+void WindowsProgram::PasteIn(testsupport::Window window, std::string_view control,
+                             std::string_view text) {
+  // The text as TypeIn takes it, in the ANSI code page.
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                          static_cast<int>(wide.size()))));
+  HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+  std::copy_n(wide.c_str(), wide.size() + 1, static_cast<wchar_t*>(GlobalLock(data)));
+  GlobalUnlock(data);
+  ASSERT_TRUE(OpenClipboard(actions_));
+  EmptyClipboard();
+  SetClipboardData(CF_UNICODETEXT, data);
+  CloseClipboard();
+  SendMessageA(Control(window, control), WM_PASTE, 0, 0);
+}
+
+bool WindowsProgram::Focused(testsupport::Window window, std::string_view control) {
+  return GetFocus() == Control(window, control);
 }
 
 }  // namespace wintest

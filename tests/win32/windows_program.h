@@ -91,6 +91,13 @@ class WindowsProgram : public testsupport::ProgramDriver {
   int RowCount() override;
   std::string Row(int index) override;
   int SelectedRow() override;
+  std::vector<int> SelectedRows() override;
+  void SelectRows(int first, int last) override;
+  void SelectAll() override;
+  void PressCtrlF() override;
+  void PasteIn(testsupport::Window window, std::string_view control,
+               std::string_view text) override;
+  bool Focused(testsupport::Window window, std::string_view control) override;
   bool RowInView(int index) override;
   void SelectRow(testsupport::Window window, int index) override;
   void ToggleChooserRow(int index) override;
