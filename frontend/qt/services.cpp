@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
@@ -184,6 +185,8 @@ std::optional<std::string> QtServices::ChooseFile(const ui::FormView& owner,
   dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setNameFilters(NameFilters(choice));
+  // The home folder at first, not the folder the program was started in; then the last one.
+  dialog.setDirectory(last_folder_.isEmpty() ? QDir::homePath() : last_folder_);
   if (saving) {
     dialog.setDefaultSuffix(DefaultSuffix(choice));
     dialog.selectFile(ToQt(choice.file_name));
@@ -191,6 +194,7 @@ std::optional<std::string> QtServices::ChooseFile(const ui::FormView& owner,
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return std::nullopt;
   }
+  last_folder_ = dialog.directory().absolutePath();
   // The system's code page is UTF-8: every path the dialog gives survives as 8-bit text.
   return FromQt(dialog.selectedFiles().front());
 }

@@ -2,6 +2,7 @@
 // area, the foreground, starting the uninstaller, the executable's folder, ending the program.
 #pragma once
 
+#include <QString>
 #include <QSystemTrayIcon>
 #include <cstdint>
 #include <functional>
@@ -85,6 +86,7 @@ class QtServices final : public ui::PlatformServices {
   std::optional<QSystemTrayIcon> tray_icon_;
   std::uint32_t tray_id_ = 0;
   bool program_ended_ = false;
+  QString last_folder_;  // where the file chooser was last left with a file
 };
 
 // Where the icon is shown: an X11 tray embeds it and reports clicks; a StatusNotifierItem host
