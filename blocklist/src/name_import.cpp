@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16Mark = "\xFF\xFE";
-constexpr std::string_view kWordGaps = " \t\v\f\r,";
 constexpr std::size_t kShownLineBytes = 60;
 constexpr std::size_t kLinesBetweenLooks = 4096;
 
@@ -214,12 +213,25 @@ bool IsOwnName(std::string_view name, const std::vector<std::string>& own_names)
          std::find(own_names.begin(), own_names.end(), name) != own_names.end();
 }
 
+bool IsGap(char c) {
+  return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Byte by byte: find_first_of would look for each of the gaps at every byte in turn.
 std::vector<std::string_view> WordsOf(std::string_view line) {
   std::vector<std::string_view> words;
-  for (std::size_t at = line.find_first_not_of(kWordGaps); at != std::string_view::npos;) {
-    const std::size_t end = line.find_first_of(kWordGaps, at);
-    words.push_back(line.substr(at, end - at));
-    at = end == std::string_view::npos ? end : line.find_first_not_of(kWordGaps, end);
+  std::size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && IsGap(line[at])) {
+      ++at;
+    }
+    const std::size_t begin = at;
+    while (at < line.size() && !IsGap(line[at])) {
+      ++at;
+    }
+    if (at > begin) {
+      words.push_back(line.substr(begin, at - begin));
+    }
   }
   return words;
 }

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "browserpolicy/browser_policies.h"
-#include "hostsfile/block_again.h"
+#include "hostsfile/hosts_format.h"
 #include "lock/lock_length.h"
 #include "lock/lock_store.h"
 #include "lock/system_lock.h"
@@ -141,7 +141,7 @@ PoliciesKept KeepBrowserPolicies(const PolicyPlaces& places, const std::string& 
 
 PoliciesKept KeepBrowserPoliciesFor(const PolicyPlaces& places, const std::string& data_folder,
                                     std::string_view hosts_text) {
-  return KeepBrowserPolicies(places, data_folder, !hostsfile::BlockedNames(hosts_text).empty());
+  return KeepBrowserPolicies(places, data_folder, hostsfile::BlocksAnyName(hosts_text));
 }
 
 rir::Result<PoliciesKept> ChooseLeaveAlone(const PolicyPlaces& places,
@@ -151,7 +151,7 @@ rir::Result<PoliciesKept> ChooseLeaveAlone(const PolicyPlaces& places,
   if (!text) {
     return text.error();
   }
-  const bool any_blocked = *text && !hostsfile::BlockedNames(**text).empty();
+  const bool any_blocked = *text && hostsfile::BlocksAnyName(**text);
   if (leave_alone) {
     // The lock's record lies beside ours; reading it is a checkpoint of its time.
     auto on = lock::CurrentLock(lock::LockStore(data_folder), hosts_path, lock::ReadClocks());

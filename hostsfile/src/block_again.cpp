@@ -10,6 +10,7 @@
 #include "hostsfile/finished_file.h"
 #include "hostsfile/hosts_format.h"
 #include "rir/file_read.h"
+#include "rir/text.h"
 
 namespace hostsfile {
 
@@ -24,10 +25,7 @@ struct Lines {
 std::unordered_map<std::string, Lines> BlockingLines(std::string_view text) {
   std::unordered_map<std::string, Lines> lines;
   for (std::size_t at = 0; at < text.size();) {
-    std::size_t end = text.find_first_of("\r\n", at);
-    if (end == std::string_view::npos) {
-      end = text.size();
-    }
+    const std::size_t end = rir::LineEndAt(text, at);
     const std::string_view line = text.substr(at, end - at);
     at = end + 1;
     for (const auto& [prefix, ipv6] :

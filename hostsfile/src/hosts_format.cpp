@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "rir/large_pages.h"
+#include "rir/text.h"
 
 namespace hostsfile {
 
@@ -530,11 +531,33 @@ std::string BuildHostsText(const HostsLayout& layout, const blocklist::BlockList
   return text;
 }
 
+HostsTextBounds HostsTextBoundsOf(const HostsLayout& layout, const blocklist::BlockList& list) {
+  constexpr std::size_t kMostPerEntry =
+      kAllowedPrefix.size() + 2 + kAllowedIpv6Prefix.size() + 2 + 4;
+  const auto kept_lines =
+      static_cast<std::size_t>(std::count(layout.kept.begin(), layout.kept.end(), '\n'));
+  return {
+      .most_bytes = layout.kept.size() + 4 * list.website_bytes() + list.size() * kMostPerEntry + 2,
+      .most_lines = kept_lines + 1 + 2 * list.size()};
+}
+
+bool BlocksAnyName(std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = rir::LineEndAt(text, at);
+    const std::string_view line = text.substr(at, end - at);
+    if (line.starts_with(kBlockedPrefix) || line.starts_with(kBlockedIpv6Prefix)) {
+      return true;
+    }
+    at = end + 1;
+  }
+  return false;
+}
+
 void ForEachBlockedName(std::string_view text,
                         const std::function<void(std::string_view name)>& blocked) {
   std::string_view ipv4_before;  // the name of the line just before, when it blocked one
   for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+    const std::size_t end = rir::LineEndAt(text, at);
     const std::string_view line = text.substr(at, end - at);
     at = end + 1;
     std::string_view ipv4_here;

@@ -4,6 +4,7 @@
 
 #include "hostsfile/hosts_format.h"
 #include "hostsfile/hosts_history.h"
+#include "rir/text.h"
 
 namespace hostsfile {
 
@@ -53,8 +54,8 @@ void EntryLineCounter::Feed(std::string_view piece) {
     at = piece.front() == '\n' ? 1 : 0;
   }
   while (at < piece.size()) {
-    const std::size_t end = piece.find_first_of("\r\n", at);
-    if (end == std::string_view::npos) {
+    const std::size_t end = rir::LineEndAt(piece, at);
+    if (end == piece.size()) {
       Add(piece.substr(at));
       return;
     }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "hostsfile/hosts_format.h"
 #include "rir/file_read.h"
 #include "rir/path.h"
 #include "settings/record_file.h"
@@ -128,6 +129,16 @@ std::string EncodeNames(const std::vector<std::string>& names) {
     text += name;
     text += '\n';
   }
+  text += kNamesEnd;
+  return text;
+}
+
+std::string EncodeBlockedNames(std::string_view hosts_text) {
+  std::string text(kNamesHeading);
+  hostsfile::ForEachBlockedName(hosts_text, [&text](std::string_view name) {
+    text += name;
+    text += '\n';
+  });
   text += kNamesEnd;
   return text;
 }

@@ -107,7 +107,7 @@ std::string AppliedPath(const std::string& folder) {
 }  // namespace
 
 rir::Result<void> RecordApplied(const std::string& folder, std::string_view text) {
-  return RecordAppliedNames(folder, hostsfile::BlockedNames(text));
+  return ReplacePrivateFile(AppliedPath(folder), EncodeBlockedNames(text));
 }
 
 rir::Result<void> RecordAppliedNames(const std::string& folder,

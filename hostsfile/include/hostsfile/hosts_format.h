@@ -46,6 +46,9 @@ bool TakesAbsoluteAlias(std::string_view website);
 void ForEachBlockedName(std::string_view text,
                         const std::function<void(std::string_view name)>& blocked);
 
+// Whether `text` holds any entry uncommented; it stops at the first.
+bool BlocksAnyName(std::string_view text);
+
 // The line end that new lines get when the file shows none of its own.
 blocklist::LineEnd PlatformLineEnd();
 std::string_view LineEndText(blocklist::LineEnd line_end);
@@ -117,5 +120,12 @@ HostsLayout ParseHosts(std::string_view bytes, blocklist::BlockList& list);
 // entries rewritten, removed ones gone, new ones appended after the last line. Every entry is
 // written as its pair of lines.
 std::string BuildHostsText(const HostsLayout& layout, const blocklist::BlockList& list);
+
+// The most a text built from `layout` and a list can hold, known from their sizes alone.
+struct HostsTextBounds {
+  std::size_t most_bytes = 0;
+  std::size_t most_lines = 0;
+};
+HostsTextBounds HostsTextBoundsOf(const HostsLayout& layout, const blocklist::BlockList& list);
 
 }  // namespace hostsfile

@@ -52,6 +52,9 @@ class LockStore {
 
 // The names file's text, and back (kDamagedLockRecord with `path` when it is not whole).
 std::string EncodeNames(const std::vector<std::string>& names);
+// The names file's text of what `hosts_text` blocks, read from the text as it goes: a copy of
+// each of a million names would cost as much again.
+std::string EncodeBlockedNames(std::string_view hosts_text);
 rir::Result<std::vector<std::string>> DecodeNames(std::string_view text, const std::string& path);
 
 // Writes `text` in place of the file at `path` in one step, readable by administrators only.
