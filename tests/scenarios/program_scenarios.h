@@ -668,6 +668,43 @@ TYPED_TEST_P(ProgramScenario, ShowsNamesAsTheUserKnowsThem) {
   EXPECT_EQ(program.Hosts(), old + program.Lines(testsupport::AddedLines("xn--bcher-kva.example")));
 }
 
+TYPED_TEST_P(ProgramScenario, ImportsAListFindsInItAndActsOnSeveralRows) {
+  auto& program = this->program_;
+  program.WriteHosts(program.Lines("127.0.0.1 localhost\n"));
+  program.WriteState("[settings]\r\npwd=\r\n");
+  program.Start(/*first_run=*/false);
+  program.ClickTray(TrayClick::kDouble);
+  program.ClickOn(Window::kLogin, "cmdLogin");
+  const std::string list = program.folder.File("list.txt");
+  testsupport::WriteBytes(list,
+                          "0.0.0.0 ads.example\r\n0.0.0.0 bank.example books.example\r\n"
+                          "||bad^\r\nshop.example\r\n");
+  program.ChooseFileNext(list);
+  program.ChooseMenu("File", "Import Websites...");
+  ASSERT_EQ(program.RowCount(), 4);
+  EXPECT_EQ(program.BoxesWith("Added 4 websites; 1 line held no name: line 3"), 1u);
+  EXPECT_EQ(program.Hosts(), program.Lines("127.0.0.1 localhost\n")) << "not before Apply";
+
+  // The find box narrows the rows; the commands act on the rows shown and selected, asking once.
+  program.TypeFind("B");
+  EXPECT_EQ(program.Rows(),
+            (std::vector<std::string>{"bank.example\tBlocked", "books.example\tBlocked"}));
+  program.SelectAll();
+  program.answers.push_back(ui::MsgBoxResult::kYes);
+  program.ChooseMenu("Edit", "Allow Site");
+  EXPECT_EQ(program.BoxesWith("Allow these 2 websites?"), 1u);
+  EXPECT_EQ(program.Rows(),
+            (std::vector<std::string>{"bank.example\tAllowed", "books.example\tAllowed"}));
+  program.TypeFind("");
+  EXPECT_EQ(program.RowCount(), 4);
+  EXPECT_EQ(program.Row(0), "ads.example\tBlocked");
+
+  const std::string exported = program.folder.File("exported.txt");
+  program.ChooseFileNext(exported);
+  program.ChooseMenu("File", "Export Websites...");
+  EXPECT_NE(testsupport::ReadBytes(exported).find("books.example\tAllowed\n"), std::string::npos);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(
     ProgramScenario, AddsEditsAndAppliesThroughTheWindow, TrayDoubleClickAndLogin,
     CloseSendsToTheTrayAndAsksFromThere, ConfirmedCloseOfALaterStartEndsWithoutWriting,
@@ -676,6 +713,7 @@ REGISTER_TYPED_TEST_SUITE_P(
     TakesTheWeeklyHoursTypedInTheScheduleWindow, RestoresAKeptHostsFileThroughItsChooser,
     UninstallStartsTheUninstallerBesideTheProgram, AMillionEntriesShowAtOnceAndEdit,
     ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem, OffersTheOtherNamesOfAKnownSite,
-    PutsBackBlocksThatAnotherProgramTookOut, ShowsNamesAsTheUserKnowsThem);
+    PutsBackBlocksThatAnotherProgramTookOut, ShowsNamesAsTheUserKnowsThem,
+    ImportsAListFindsInItAndActsOnSeveralRows);
 
 }  // namespace scenarios

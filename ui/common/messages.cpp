@@ -457,23 +457,34 @@ std::string ManyRowsQuestion(std::string_view verb, std::size_t count) {
          (verb == "Remove" ? " from the list?" : "?");
 }
 
+std::size_t CountLines(std::string_view text) {
+  std::size_t lines = 0;
+  for (std::size_t at = text.find('\n'); at != std::string_view::npos;
+       at = text.find('\n', at + 1)) {
+    ++lines;
+  }
+  return lines;
+}
+
 std::string HostsSizeWarning(std::size_t bytes, std::size_t lines, bool pending) {
   std::string text;
   if (bytes > kMostChromiumHostsBytes) {
-    text = (pending ? "Applied, the hosts file will hold " : "The hosts file now holds ") +
-           Grouped(bytes / (std::size_t{1} << 20)) + " MiB (" + Grouped(bytes) +
-           " bytes). Chromium-based browsers ignore a hosts file this large " + "(more than " +
-           Grouped(kMostChromiumHostsBytes >> 20) +
-           " MiB): they ask the system's resolver instead, so the blocks hold in them only as far "
-           "as the system reads the file.";
+    text =
+        (pending ? "Once applied, the hosts file will hold up to " : "The hosts file now holds ") +
+        Grouped(bytes / (std::size_t{1} << 20)) + " MiB (" + Grouped(bytes) +
+        " bytes). Chromium-based browsers ignore a hosts file this large " + "(more than " +
+        Grouped(kMostChromiumHostsBytes >> 20) +
+        " MiB): they ask the system's resolver instead, so the blocks hold in them only as far "
+        "as the system reads the file.";
   }
 #ifdef _WIN32
   if (lines > kMostQuickWindowsHostsLines) {
-    text += std::string(text.empty() ? "" : "\n\n") +
-            (pending ? "Applied, the hosts file will have " : "The hosts file now has ") +
-            Grouped(lines) +
-            " lines. Windows may resolve names slowly with a hosts file this long (more than " +
-            Grouped(kMostQuickWindowsHostsLines) + " lines).";
+    text +=
+        std::string(text.empty() ? "" : "\n\n") +
+        (pending ? "Once applied, the hosts file will have up to " : "The hosts file now has ") +
+        Grouped(lines) +
+        " lines. Windows may resolve names slowly with a hosts file this long (more than " +
+        Grouped(kMostQuickWindowsHostsLines) + " lines).";
   }
 #else
   static_cast<void>(lines);

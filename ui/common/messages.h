@@ -111,7 +111,9 @@ std::string OthersBoundedText(std::size_t most);
 // Told once after an Apply that leaves the hosts file larger than Chromium's own resolver reads
 // (32 MiB), or, on Windows, longer than its DNS Client copes with quickly (30,000 lines); empty
 // when it is neither.
-// `pending`: what the next Apply would write, told before it.
+// The line ends in `text`, found with memchr: std::count looked at a byte at a time.
+std::size_t CountLines(std::string_view text);
+// `pending`: the most the next Apply can write, told before it.
 std::string HostsSizeWarning(std::size_t bytes, std::size_t lines, bool pending = false);
 using blockcheck::kMostChromiumHostsBytes;
 inline constexpr std::size_t kMostQuickWindowsHostsLines = 30000;

@@ -149,10 +149,11 @@ void frmRirAvadera::TakeImported(blocklist::NameImport imported, bool pasted) {
     txtWebsite_Change();
   }
   // Said before the Apply that would write a file the resolvers choke on, not after it.
+  // Told from the most the text can take: building the text of a large list to measure it
+  // would cost as much memory again as the file.
   if (!m_blnSizeWarningTold && list_.size() > first) {
-    const std::string text = hosts_.BuildText(list_);
-    const std::string warning = HostsSizeWarning(
-        text.size(), static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), true);
+    const hostsfile::HostsTextBounds most = hosts_.TextBounds(list_);
+    const std::string warning = HostsSizeWarning(most.most_bytes, most.most_lines, true);
     if (!warning.empty()) {
       m_blnSizeWarningTold = true;
       summary += "\n\n" + warning;

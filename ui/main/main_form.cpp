@@ -461,9 +461,7 @@ void frmRirAvadera::WarnOfSize() {
   if (m_blnSizeWarningTold) {
     return;
   }
-  const std::string text = HostsSizeWarning(
-      m_strHostsText.size(),
-      static_cast<std::size_t>(std::count(m_strHostsText.begin(), m_strHostsText.end(), '\n')));
+  const std::string text = HostsSizeWarning(m_strHostsText.size(), CountLines(m_strHostsText));
   if (!text.empty()) {
     m_blnSizeWarningTold = true;
     ShowMessage(services_, text, MsgBoxIcon::kCritical);

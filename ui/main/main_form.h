@@ -227,10 +227,15 @@ class frmRirAvadera {
   // The watch: what the last load or Apply left, and how the last put-back went.
   std::unique_ptr<hostsfile::FolderWatch> watch_;
   std::unique_ptr<Repeating> ticker_;
-  std::unique_ptr<Repeating> finish_ticker_;       // more often, while a writer finishes the file
-  blocklist::BlockList synced_;                    // the list as last loaded or applied
-  std::vector<std::string> applied_blocked_;       // the entries it left blocked
-  std::optional<hostsfile::FileStamp> own_stamp_;  // the file as last judged or written
+  std::unique_ptr<Repeating> finish_ticker_;  // more often, while a writer finishes the file
+  // The list as last loaded, applied or taken in from another program's change; shared with
+  // applied_ until then, one copy of a list of a million entries instead of two.
+  std::shared_ptr<const blocklist::BlockList> synced_ = std::make_shared<blocklist::BlockList>();
+  // The list as the last load or Apply left it: its blocked entries are what the watch keeps
+  // (a copy of the list is a few copies of memory; a vector of a million names, as many
+  // allocations, took longer than the save).
+  std::shared_ptr<const blocklist::BlockList> applied_ = synced_;
+  std::optional<hostsfile::FileStamp> own_stamp_;     // the file as last judged or written
   std::optional<hostsfile::FileStamp> listed_stamp_;  // ... as the list last took it in
   std::optional<hostsfile::JudgedFile> judged_;       // the change seen, once finished
   std::chrono::steady_clock::time_point last_stamp_look_;

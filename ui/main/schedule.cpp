@@ -56,17 +56,21 @@ void frmRirAvadera::PutScheduleInForce() {
 
 std::vector<std::string> frmRirAvadera::KeptBlocked() const {
   // A scheduled entry off its hours is the schedule's to allow, not another program's change.
-  if (schedule_.On() || schedule_.Applied().names.empty()) {
-    return applied_blocked_;
-  }
-  const auto lock = lock_.Now();
+  const bool scheduled_off = !schedule_.On() && !schedule_.Applied().names.empty();
+  const auto lock = scheduled_off ? lock_.Now() : std::nullopt;
   std::vector<std::string> kept;
-  std::copy_if(applied_blocked_.begin(), applied_blocked_.end(), std::back_inserter(kept),
-               [&](const std::string& name) {
-                 return !std::binary_search(schedule_.Applied().names.begin(),
-                                            schedule_.Applied().names.end(), name) ||
-                        (lock && lock::Holds(*lock, name));
-               });
+  for (std::size_t i = 0; i < applied_->size(); ++i) {
+    const blocklist::Entry entry = (*applied_)[i];
+    if (entry.status != blocklist::Status::kBlocked) {
+      continue;
+    }
+    if (!scheduled_off ||
+        !std::binary_search(schedule_.Applied().names.begin(), schedule_.Applied().names.end(),
+                            entry.website) ||
+        (lock && lock::Holds(*lock, entry.website))) {
+      kept.emplace_back(entry.website);
+    }
+  }
   return kept;
 }
 

@@ -35,16 +35,6 @@ constexpr const auto& kBackOff = hostsfile::kBackOffWaits;
 constexpr std::string_view kJudgingText =
     "Reading the hosts file, which another program changed...";
 
-std::vector<std::string> BlockedIn(const blocklist::BlockList& list) {
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (list[i].status == blocklist::Status::kBlocked) {
-      names.emplace_back(list[i].website);
-    }
-  }
-  return names;
-}
-
 std::string ClockTime(std::time_t now = std::time(nullptr)) {
   std::tm local{};
 #ifdef _WIN32
@@ -92,8 +82,8 @@ void frmRirAvadera::StartWatch() {
 }
 
 void frmRirAvadera::NoteOwnWrite() {
-  synced_ = list_;
-  applied_blocked_ = BlockedIn(list_);
+  synced_ = std::make_shared<const blocklist::BlockList>(list_);
+  applied_ = synced_;
   own_stamp_ = HostsStamp();
   listed_stamp_ = own_stamp_;
   judged_.reset();
@@ -309,8 +299,8 @@ void frmRirAvadera::TakeInOtherLines() {
     now_listed[std::string(list_[i].website)] = list_[i].status;
   }
   std::unordered_map<std::string, blocklist::Status> synced;
-  for (std::size_t i = 0; i < synced_.size(); ++i) {
-    synced[std::string(synced_[i].website)] = synced_[i].status;
+  for (std::size_t i = 0; i < synced_->size(); ++i) {
+    synced[std::string((*synced_)[i].website)] = (*synced_)[i].status;
   }
   blocklist::BlockList file;
   if (auto loaded = hosts_.Load(file); !loaded) {
@@ -342,7 +332,7 @@ void frmRirAvadera::TakeInOtherLines() {
       in_file[name] = true;
     }
   }
-  synced_ = file;
+  synced_ = std::make_shared<const blocklist::BlockList>(std::move(file));
   list_ = std::move(merged);
   listed_stamp_ = HostsStamp();
   ShowList();

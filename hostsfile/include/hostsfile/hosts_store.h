@@ -98,6 +98,10 @@ class HostsStore {
   std::string BuildText(const blocklist::BlockList& list) const {
     return BuildHostsText(layout_, list);
   }
+  // The most bytes and lines BuildText can give for `list`, without building it.
+  HostsTextBounds TextBounds(const blocklist::BlockList& list) const {
+    return HostsTextBoundsOf(layout_, list);
+  }
 
   // Makes `text` the hosts file's contents; on any failure the file is left as it was. When
   // the file changes, `KeepPreviousTextWith`'s keeper runs first. After a load, a file whose
