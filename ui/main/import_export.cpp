@@ -142,8 +142,12 @@ void frmRirAvadera::TakeImported(blocklist::NameImport imported, bool pasted) {
   }
   if (list_.size() > first) {
     ShowPosition(first);
+    view_.FocusList();  // where the selection shows, as after an add
   }
-  view_.SetStatusText(summary);
+  // The status bar holds one line: the count, and the rest in the box below when it is long.
+  constexpr std::size_t kStatusBytes = 60;
+  view_.SetStatusText(summary.size() <= kStatusBytes ? summary
+                                                     : summary.substr(0, summary.find(';')) + ".");
   if (pasted) {
     view_.SetWebsiteText("");
     txtWebsite_Change();
