@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
       {.answer_message_boxes = [](std::string_view, std::string_view, ui::MsgBoxButtons,
                                   ui::MsgBoxIcon) { return ui::MsgBoxResult::kOk; },
        .executable_folder = folder.string(),
-       .start_block_check = [](std::vector<std::string>,
+       .start_block_check = [](const std::vector<std::string>& /*names*/,
                                const std::string&) { return std::make_unique<NoCheck>(); },
        .notification_area = false});
   qtfront::QtViewFactory views(services);
