@@ -1,5 +1,8 @@
 #include "lock/system_lock.h"
 
+#include <future>
+#include <optional>
+
 #include "hostsfile/block_again.h"
 #include "hostsfile/hosts_history.h"
 #include "rir/file_read.h"
@@ -135,14 +138,31 @@ rir::Result<hostsfile::SaveOutcome> SaveRecorded(const std::string& folder,
   if (auto allowed = CheckSave(locks, hosts_path, text, ReadClocks()); !allowed) {
     return allowed.error();
   }
-  // The system's keeper puts back what the last save left blocked: the names go first, so that
-  // it never puts back what this save allows.
+  // The system's keeper puts back what the last save left blocked: the names are in place before
+  // the file changes, so that it never puts back what this save allows. They are read out of the
+  // text and written while the text goes beside the file: with a list of a million names each
+  // takes about as long as the other.
   auto before = ReadApplied(folder);
+  std::future<rir::Result<void>> recording =
+      std::async(std::launch::async, [&folder, text] { return RecordApplied(folder, text); });
+  std::optional<rir::Result<void>> recorded;
+  const auto record = [&]() -> const rir::Result<void>& {
+    if (!recorded) {
+      recorded = recording.get();
+    }
+    return *recorded;
+  };
+  hostsfile::SaveChecks recorded_first = checks;
+  recorded_first.before_commit =
+      [&](const std::optional<hostsfile::FileStamp>& after) -> rir::Result<void> {
+    record();  // one that failed does not hold the save back; it is told
+    return checks.before_commit ? checks.before_commit(after) : rir::Result<void>{};
+  };
+  auto saved = hostsfile::ReplaceHostsFile(hosts_path, text, keep, recorded_first);
   std::optional<rir::Error> record_failure;
-  if (auto recorded = RecordApplied(folder, text); !recorded) {
-    record_failure = recorded.error();
+  if (const auto& done = record(); !done) {
+    record_failure = done.error();
   }
-  auto saved = hostsfile::ReplaceHostsFile(hosts_path, text, keep, checks);
   if (!saved) {
     if (before && !record_failure) {
       static_cast<void>(RecordAppliedNames(folder, *before));

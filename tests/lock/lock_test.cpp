@@ -120,6 +120,24 @@ TEST_F(LockStoreTest, RefusesWhatLoosensItAndLocksWhatIsBlockedDuringIt) {
   EXPECT_FALSE(lock::CheckSave(store_, hosts_, kBlocked, start_));
 }
 
+// The keeper puts back what the record holds: it holds the save's names before the file changes,
+// and the names before again when the save does not happen.
+TEST_F(LockStoreTest, TheRecordChangesBeforeTheFileAndOnlyWithIt) {
+  const std::string folder = folder_.path().string();
+  ASSERT_TRUE(lock::SaveRecorded(folder, hosts_, kBlocked, {}, {}));
+  const std::string only_b = "127.0.0.1 \tb.example b.example.\n::1 \tb.example b.example.\n";
+  std::vector<std::string> recorded_at_commit;
+  hostsfile::SaveChecks checks;
+  checks.before_commit = [&](const std::optional<hostsfile::FileStamp>&) -> rir::Result<void> {
+    recorded_at_commit = *lock::ReadApplied(folder);
+    return rir::Error{rir::ErrorCode::kChangedSinceLoad, hosts_, {}};
+  };
+  EXPECT_FALSE(lock::SaveRecorded(folder, hosts_, only_b, {}, checks));
+  EXPECT_EQ(recorded_at_commit, std::vector<std::string>{"b.example"});
+  EXPECT_EQ(*lock::ReadApplied(folder), (std::vector<std::string>{"a.example", "b.example"}));
+  EXPECT_EQ(testsupport::ReadBytes(hosts_), kBlocked);
+}
+
 TEST_F(LockStoreTest, DamageIsNoUnlock) {
   ASSERT_TRUE(lock::StartLock(store_, hosts_, 10 * kMinute, false, start_));
   for (const std::string_view damage : {"rir-avadera-lock 1\nleft=", "", "junk"}) {
