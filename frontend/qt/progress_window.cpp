@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <optional>
 
@@ -105,7 +106,11 @@ void WatchProgress(QWidget* owner, const ui::ProgressWatch& watch) {
       wait.exec();
     } else {
       QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-      QThread::msleep(kLookEveryMs / 5);
+      if (watch.wait) {
+        watch.wait(std::chrono::milliseconds(kLookEveryMs / 5));
+      } else {
+        QThread::msleep(kLookEveryMs / 5);
+      }
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -133,7 +134,12 @@ void WatchProgress(HWND owner, const ui::ProgressWatch& watch, const Scale& scal
     if (window) {
       window->Show(state);
     }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, kLookEveryMs, QS_ALLINPUT);
+    if (!window && watch.wait) {
+      // Nothing to answer yet but the paints, which can wait a few milliseconds.
+      watch.wait(std::chrono::milliseconds(kLookEveryMs / 5));
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, kLookEveryMs, QS_ALLINPUT);
+    }
     // What arrives while the messages are handled waits for the next turn, so that a stream of
     // posted messages cannot keep the task from being looked at.
     const ULONGLONG turn = GetTickCount64();

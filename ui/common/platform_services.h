@@ -111,6 +111,10 @@ struct ProgressWatch {
   std::function<void()> cancel;
   // False: the program keeps answering while it waits, and shows no window for it.
   bool show_window = true;
+  // Sleeps until the task ends or `most` has passed. Where the task can tell, the window's
+  // thread looks again as soon as it ends rather than at its next turn: a save of a fraction of
+  // a second is not made longer by the wait between looks.
+  std::function<void(std::chrono::milliseconds most)> wait = {};
 };
 
 // A window of the system's own that lets the user pick a file to read, or name one to write.

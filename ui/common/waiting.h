@@ -32,7 +32,10 @@ std::invoke_result_t<Work> WhileWaiting(PlatformServices& services, const FormVi
   services.WatchProgress(owner, ProgressWatch{.title = kApplicationTitle,
                                               .poll = poll,
                                               .cancel = {},
-                                              .show_window = shown == WaitShown::kWindow});
+                                              .show_window = shown == WaitShown::kWindow,
+                                              .wait = [&result](std::chrono::milliseconds most) {
+                                                static_cast<void>(result.wait_for(most));
+                                              }});
   return result.get();  // a failure thrown there is thrown here
 }
 

@@ -66,9 +66,13 @@ std::optional<rir::Result<blocklist::NameImport>> frmRirAvadera::ReadNames(
                          .total = work->bytes_total.load(),
                          .finished = ready};
   };
-  services_.WatchProgress(
-      view_, ProgressWatch{
-                 .title = kImportTitle, .poll = poll, .cancel = [work] { work->cancel = true; }});
+  services_.WatchProgress(view_, ProgressWatch{.title = kImportTitle,
+                                               .poll = poll,
+                                               .cancel = [work] { work->cancel = true; },
+                                               .wait =
+                                                   [&result](std::chrono::milliseconds most) {
+                                                     static_cast<void>(result.wait_for(most));
+                                                   }});
   auto imported = result.get();
   if (work->cancel) {
     return std::nullopt;  // pressed as it ended: the user asked for no change
