@@ -29,6 +29,7 @@
 
 #include "app/application.h"
 #include "app/start_up.h"
+#include "process_memory.h"
 #include "program_style.h"
 #include "services.h"
 #include "ui/login/login_form.h"
@@ -41,17 +42,6 @@ double Now() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-double MemoryMb(const std::string& key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(key + ":", 0) == 0) {
-      return std::stod(line.substr(key.size() + 1)) / 1024.0;
-    }
-  }
-  return 0;
 }
 
 // The peak resident memory starts again from what is resident now.
@@ -152,7 +142,7 @@ int main(int argc, char** argv) {
       dialog->selectFile(QString::fromStdString(list));
       paints.Arm();
       // From here: the file chooser's own code and caches are not the import's.
-      rss_before = MemoryMb("VmRSS");
+      rss_before = bench::MemoryMb("VmRSS");
       ResetPeak();
       chosen = Now();
       // QFileDialog keeps its accept() protected; QDialog's is public, and it is the same call.
@@ -162,16 +152,16 @@ int main(int argc, char** argv) {
   answer.start(5);
   form.mmuImport_Click();
   const double import_ms = paints.Await(chosen) * 1000;
-  const double import_peak = MemoryMb("VmHWM") - rss_before;
+  const double import_peak = bench::MemoryMb("VmHWM") - rss_before;
 
   ShowWatch notice;
   main->findChild<QLabel*>(QStringLiteral("lblMessage"))->installEventFilter(&notice);
-  const double rss_before_apply = MemoryMb("VmRSS");
+  const double rss_before_apply = bench::MemoryMb("VmRSS");
   ResetPeak();
   const double apply_start = Now();
   form.imgApply_Click();
   const double apply_ms = (notice.shown() - apply_start) * 1000;
-  const double apply_peak = MemoryMb("VmHWM") - rss_before_apply;
+  const double apply_peak = bench::MemoryMb("VmHWM") - rss_before_apply;
 
   const auto type = [&](const QString& text) {
     paints.Arm();

@@ -24,6 +24,7 @@
 
 #include "app/application.h"
 #include "app/start_up.h"
+#include "process_memory.h"
 #include "program_style.h"
 #include "services.h"
 #include "ui/login/login_form.h"
@@ -52,17 +53,6 @@ double SecondsSinceBoot() {
 }
 
 // A line of /proc/self/status in MB ("VmRSS", "VmHWM").
-double MemoryMb(const std::string& key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(key + ":", 0) == 0) {
-      return std::stod(line.substr(key.size() + 1)) / 1024.0;
-    }
-  }
-  return 0;
-}
-
 // Notes the first paint of the list once it shows rows.
 class FirstPaint final : public QObject {
  public:
@@ -113,8 +103,8 @@ int main(int argc, char** argv) {
   QApplication::exec();
 
   const auto rows = application.Main().lvwWebsites().size();
-  const double rss = MemoryMb("VmRSS");
-  const double peak = MemoryMb("VmHWM");
+  const double rss = bench::MemoryMb("VmRSS");
+  const double peak = bench::MemoryMb("VmHWM");
 
   // One edit of each kind, as the user makes it, until the window has repainted.
   ui::frmRirAvadera& form = application.Main();
