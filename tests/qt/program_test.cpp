@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "front_end_checks.h"
 #include "hosts_lines.h"
 #include "private_mount.h"
 #include "qt_program.h"
@@ -114,21 +113,6 @@ TEST(QtProgram, ASecondStartOpensTheFirstCopysLoginWindow) {
     QTest::qWait(10);
   }
   EXPECT_EQ(asked, 1);
-}
-
-TEST(QtProgram, APasteOfSeveralLinesGoesIntoTheEntryBoxWithBlanks) {
-  QtProgram program;
-  testsupport::ExpectPastedLinesAsBlanks(program);
-}
-
-TEST(QtProgram, ShiftClickAndCtrlASelectSeveralRows) {
-  QtProgram program;
-  testsupport::ExpectSeveralRowsSelected(program);
-}
-
-TEST(QtProgram, CtrlFGoesToTheFindBox) {
-  QtProgram program;
-  testsupport::ExpectCtrlFGoesToTheFindBox(program);
 }
 
 TEST(SingleCopyName, IsTheSameForTheSameUserAndFolderAndDiffersOtherwise) {

@@ -1,19 +1,21 @@
 // The program driven as a user drives it, the same in each front end: editing and applying the
 // list, the tray and the login, closing, exit, the password change, the lock, the schedule's
-// hours, restoring a kept hosts file, the uninstaller, a list of a million entries and the check
-// of the blocks. A front end's test file instantiates them with its driver (a
-// testsupport::ProgramDriver).
+// hours, restoring a kept hosts file, the uninstaller, a list of a million entries, an import with
+// the find box and several rows, a paste of several lines, and the check of the blocks. A front
+// end's test file instantiates them with its driver (a testsupport::ProgramDriver).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "hosts_lines.h"
 #include "program_driver.h"
+#include "ui/main/main_form.h"
 
 namespace scenarios {
 
@@ -705,6 +707,53 @@ TYPED_TEST_P(ProgramScenario, ImportsAListFindsInItAndActsOnSeveralRows) {
   EXPECT_NE(testsupport::ReadBytes(exported).find("books.example\tAllowed\n"), std::string::npos);
 }
 
+// Five rows, a.org to e.org, on screen.
+inline void StartWithFiveRows(testsupport::ProgramDriver& program) {
+  std::string hosts;
+  for (const char* name : {"a.org", "b.org", "c.org", "d.org", "e.org"}) {
+    hosts += testsupport::BlockedLines(name, program.LineEnd());
+  }
+  program.WriteHosts(hosts);
+  program.WriteState("[settings]\r\npwd=\r\n");
+  program.Start(/*first_run=*/false);
+  program.ClickTray(TrayClick::kDouble);
+  program.ClickOn(Window::kLogin, "cmdLogin");  // the empty password
+  ASSERT_TRUE(program.Shown(Window::kMain));
+  ASSERT_EQ(program.RowCount(), 5);
+}
+
+TYPED_TEST_P(ProgramScenario, APasteOfSeveralLinesGoesIntoTheEntryBoxWithBlanks) {
+  auto& program = this->program_;
+  program.Start(/*first_run=*/true);
+  program.PasteIn(Window::kMain, "txtWebsite", "a.org\nb.org\r\nc.org\n");
+  EXPECT_EQ(program.TextOf(Window::kMain, "txtWebsite"), "a.org b.org c.org ");
+}
+
+TYPED_TEST_P(ProgramScenario, ShiftClickAndCtrlASelectSeveralRows) {
+  auto& program = this->program_;
+  StartWithFiveRows(program);
+  const ui::MainView& view = program.app().Main().view();
+  program.SelectRows(1, 3);
+  EXPECT_EQ(program.SelectedRows(), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(view.SelectedRows(), (std::vector<std::size_t>{1, 2, 3}));
+  EXPECT_EQ(program.app().Main().lvwWebsites().selected(), 1u) << "the first row selected";
+  program.SelectAll();
+  EXPECT_EQ(view.SelectedRows(), (std::vector<std::size_t>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(program.app().Main().lvwWebsites().selected(), 0u);
+  program.SelectRow(Window::kMain, -1);
+  EXPECT_TRUE(view.SelectedRows().empty());
+}
+
+TYPED_TEST_P(ProgramScenario, CtrlFGoesToTheFindBox) {
+  auto& program = this->program_;
+  StartWithFiveRows(program);
+  program.TypeIn(Window::kMain, "txtFind", "b.o");
+  program.SelectRow(Window::kMain, 0);
+  program.PressCtrlF();
+  EXPECT_TRUE(program.Focused(Window::kMain, "txtFind"));
+  EXPECT_EQ(program.app().Main().view().FindText(), "b.o");
+}
+
 REGISTER_TYPED_TEST_SUITE_P(
     ProgramScenario, AddsEditsAndAppliesThroughTheWindow, TrayDoubleClickAndLogin,
     CloseSendsToTheTrayAndAsksFromThere, ConfirmedCloseOfALaterStartEndsWithoutWriting,
@@ -714,6 +763,7 @@ REGISTER_TYPED_TEST_SUITE_P(
     UninstallStartsTheUninstallerBesideTheProgram, AMillionEntriesShowAtOnceAndEdit,
     ChecksTheBlocksAndWarnsOfABrowserThatGoesPastThem, OffersTheOtherNamesOfAKnownSite,
     PutsBackBlocksThatAnotherProgramTookOut, ShowsNamesAsTheUserKnowsThem,
-    ImportsAListFindsInItAndActsOnSeveralRows);
+    ImportsAListFindsInItAndActsOnSeveralRows, APasteOfSeveralLinesGoesIntoTheEntryBoxWithBlanks,
+    ShiftClickAndCtrlASelectSeveralRows, CtrlFGoesToTheFindBox);
 
 }  // namespace scenarios

@@ -5,7 +5,6 @@
 
 #include "controls.h"
 #include "file_chooser.h"
-#include "front_end_checks.h"
 #include "hosts_lines.h"
 #include "resource.h"
 #include "single_copy.h"
@@ -73,21 +72,6 @@ TEST(WindowsProgram, ASecondStartOpensTheFirstCopysLoginWindow) {
   program.Pump();
   ASSERT_NE(program.Login(), nullptr);
   EXPECT_TRUE(IsWindowVisible(program.Login()));
-}
-
-TEST(WindowsProgram, APasteOfSeveralLinesGoesIntoTheEntryBoxWithBlanks) {
-  WindowsProgram program;
-  testsupport::ExpectPastedLinesAsBlanks(program);
-}
-
-TEST(WindowsProgram, ShiftClickAndCtrlASelectSeveralRows) {
-  WindowsProgram program;
-  testsupport::ExpectSeveralRowsSelected(program);
-}
-
-TEST(WindowsProgram, CtrlFGoesToTheFindBox) {
-  WindowsProgram program;
-  testsupport::ExpectCtrlFGoesToTheFindBox(program);
 }
 
 TEST(WindowsProgram, FileFiltersAndPathsAreTheSystems) {
