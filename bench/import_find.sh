@@ -41,9 +41,12 @@ for count in "${counts[@]}"; do
     start=$(date +%s%N)
     dd if="$work/hosts" of="$work/copy" bs=1M conv=fsync status=none
     dd_ms=$((($(date +%s%N) - start) / 1000000))
-    echo "names=$count run=$run $line dd_ms=$dd_ms"
+    apply_ms=$(grep -o 'apply_ms=[0-9]*' <<<"$line" | cut -d= -f2)
+    # Each run's Apply against the dd right after it: the machine's state changes between runs.
+    ratio=$(awk -v a="$apply_ms" -v d="$dd_ms" 'BEGIN { printf "%.2f", a / (d > 0 ? d : 1) }')
+    echo "names=$count run=$run $line dd_ms=$dd_ms apply_per_dd=$ratio"
   done | tee "$work/runs-$count"
-  for key in import_ms apply_ms dd_ms import_peak_mb find1_ms find2_ms; do
+  for key in import_ms apply_ms dd_ms apply_per_dd import_peak_mb apply_peak_mb find1_ms find2_ms; do
     printf '%s median %s\n' "$key" "$(grep -o "$key=[0-9.]*" "$work/runs-$count" | cut -d= -f2 | median)"
   done
 done
