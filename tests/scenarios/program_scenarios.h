@@ -666,6 +666,11 @@ TYPED_TEST_P(ProgramScenario, ShowsNamesAsTheUserKnowsThem) {
   EXPECT_EQ(program.StatusText(),
             program.Local("Added bücher.example and www.bücher.example, the site's other "
                           "usual name."));
+  program.TypeFind("b");
+  program.TypeFind(program.Local("bü"));  // found in the letters shown, not the ASCII form
+  EXPECT_EQ(program.Rows(), (Rows{program.Local("bücher.example\tBlocked"),
+                                  program.Local("www.bücher.example\tBlocked")}));
+  program.TypeFind("");
   program.ClickOn(Window::kMain, "imgApply");
   EXPECT_EQ(program.Hosts(), old + program.Lines(testsupport::AddedLines("xn--bcher-kva.example")));
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "blocklist/host_name.h"
+
 namespace ui {
 
 namespace {
@@ -25,6 +27,22 @@ bool Holds(std::string_view website, std::string_view sought) {
     }
   }
   return false;
+}
+
+// Whether the row shows `sought`: in the name as it is kept, or, for a text past ASCII, in the
+// letters an internationalised name is shown in ("bü" finds xn--bcher-kva.example). Its ASCII
+// letters stand in the kept form too, so one more letter still only narrows the rows.
+bool Shows(std::string_view website, std::string_view sought, bool letters_past_ascii) {
+  if (Holds(website, sought)) {
+    return true;
+  }
+  return letters_past_ascii && Holds(website, "xn--") &&
+         Holds(blocklist::ShownName(website), sought);
+}
+
+bool PastAscii(std::string_view text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 }  // namespace
@@ -54,8 +72,10 @@ void ShownRows::Seek(const blocklist::BlockList& list, std::string_view text) {
     return;
   }
   if (narrower) {
-    std::erase_if(positions_,
-                  [&](std::uint32_t position) { return !Holds(list[position].website, text_); });
+    const bool past_ascii = PastAscii(text_);
+    std::erase_if(positions_, [&](std::uint32_t position) {
+      return !Shows(list[position].website, text_, past_ascii);
+    });
     return;
   }
   Refresh(list);
@@ -67,8 +87,9 @@ void ShownRows::Refresh(const blocklist::BlockList& list) {
     positions_.shrink_to_fit();
     return;
   }
+  const bool past_ascii = PastAscii(text_);
   for (std::size_t i = 0; i < list.size(); ++i) {
-    if (Holds(list[i].website, text_)) {
+    if (Shows(list[i].website, text_, past_ascii)) {
       positions_.push_back(static_cast<std::uint32_t>(i));
     }
   }

@@ -25,9 +25,10 @@ class ShownRows {
   std::optional<std::size_t> RowOf(std::size_t position) const;
   bool Narrowed() const { return !text_.empty(); }
 
-  // Shows only the entries whose website holds `text`, whatever the case of ASCII letters; an
-  // empty text shows all. A text that goes on from the last one looks only among the rows it
-  // left shown, which is what typing one more letter does.
+  // Shows only the entries whose website holds `text`, whatever the case of ASCII letters (an
+  // internationalised name also where its letters as shown hold it); an empty text shows all. A
+  // text that goes on from the last one looks only among the rows it left shown, which is what
+  // typing one more letter does.
   void Seek(const blocklist::BlockList& list, std::string_view text);
   // After the list changed: the rows that hold the text, looked for afresh.
   void Refresh(const blocklist::BlockList& list);
