@@ -433,15 +433,22 @@ std::optional<NameImport> ImportNames(std::string_view text, const BlockList& li
 }
 
 std::string ExportText(const BlockList& list, const std::function<Status(std::size_t)>& status_of) {
+  // The system's own line ends, for the editors the user opens the file in; Import reads either.
+#ifdef _WIN32
+  constexpr std::string_view kLineEnd = "\r\n";
+#else
+  constexpr std::string_view kLineEnd = "\n";
+#endif
   std::string text =
       "# Websites of Tamborelle Rir Avadera, each Blocked or Allowed; File, Import Websites... "
-      "takes them in again.\n";
-  text.reserve(text.size() + list.website_bytes() + list.size() * 9);
+      "takes them in again.";
+  text += kLineEnd;
+  text.reserve(text.size() + list.website_bytes() + list.size() * (8 + kLineEnd.size()));
   for (std::size_t i = 0; i < list.size(); ++i) {
     text += list[i].website;
     text += '\t';
     text += StatusText(status_of(i));
-    text += '\n';
+    text += kLineEnd;
   }
   return text;
 }
