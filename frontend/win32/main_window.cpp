@@ -116,7 +116,16 @@ void MainWindow::AddColumn(std::string_view header, std::optional<int> width_twi
                reinterpret_cast<LPARAM>(&column));
   if (!width_twips) {
     // The last column takes the room the others leave: a scheduled entry's status is long.
-    SendMessageA(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(count), LVSCW_AUTOSIZE_USEHEADER);
+    FitLastColumn();
+  }
+}
+
+void MainWindow::FitLastColumn() {
+  const auto header_control = reinterpret_cast<HWND>(SendMessageA(list_, LVM_GETHEADER, 0, 0));
+  const auto count = SendMessageA(header_control, HDM_GETITEMCOUNT, 0, 0);
+  if (count > 0) {
+    SendMessageA(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(count - 1),
+                 LVSCW_AUTOSIZE_USEHEADER);
   }
 }
 
@@ -138,6 +147,9 @@ void MainWindow::ShowRows(const blocklist::BlockList& list) {
   rows_ = &list;
   // The list asks for each row's text as it paints it: a million rows cost nothing here.
   SendMessageA(list_, LVM_SETITEMCOUNT, RowsShown(), LVSICF_NOSCROLL);
+  // More rows than fit bring the vertical scroll bar, and the room it takes would otherwise
+  // push the last column past the edge, under a horizontal one.
+  FitLastColumn();
   LVITEMA state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));

@@ -74,6 +74,7 @@ class MainWindow final : public Form<ui::MainView> {
   void OnListKey(const NMLVKEYDOWN& key);
   // How many rows the list shows, and the list position that a row shows.
   std::size_t RowsShown() const;
+  void FitLastColumn();  // to the room the other columns and the scroll bar leave
   std::size_t PositionOf(std::size_t row) const;
   std::optional<std::size_t> RowOf(std::size_t position) const;
 

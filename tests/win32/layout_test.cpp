@@ -247,6 +247,15 @@ TEST(MainWindowLayout, ListColumnsAndMenus) {
   EXPECT_STREQ(header, "Status");
   EXPECT_GE(column.cx, 250) << "room for \"Scheduled (free until Mon 09:00)\"";
   EXPECT_FALSE(SendMessageA(list, LVM_GETCOLUMNA, 2, reinterpret_cast<LPARAM>(&column)));
+  // Rows past the bottom bring the vertical scroll bar; the columns still fit beside it.
+  for (int i = 0; i < 40; ++i) {
+    program.TypeIn(testsupport::Window::kMain, "txtWebsite",
+                   "site" + std::to_string(i) + ".example");
+    program.PressEnterIn(testsupport::Window::kMain, "txtWebsite");
+  }
+  const auto scrolled = static_cast<DWORD>(GetWindowLongPtrA(list, GWL_STYLE));
+  EXPECT_TRUE(scrolled & WS_VSCROLL);
+  EXPECT_FALSE(scrolled & WS_HSCROLL);
 
   const HMENU bar = GetMenu(main);
   ASSERT_EQ(GetMenuItemCount(bar), 3);
