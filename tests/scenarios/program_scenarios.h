@@ -670,6 +670,9 @@ TYPED_TEST_P(ProgramScenario, ShowsNamesAsTheUserKnowsThem) {
   program.TypeFind(program.Local("bü"));  // found in the letters shown, not the ASCII form
   EXPECT_EQ(program.Rows(), (Rows{program.Local("bücher.example\tBlocked"),
                                   program.Local("www.bücher.example\tBlocked")}));
+  program.TypeFind("her.ex");  // the kept form has "her-kva.ex"
+  EXPECT_EQ(program.Rows(), (Rows{program.Local("bücher.example\tBlocked"),
+                                  program.Local("www.bücher.example\tBlocked")}));
   program.TypeFind("");
   program.ClickOn(Window::kMain, "imgApply");
   EXPECT_EQ(program.Hosts(), old + program.Lines(testsupport::AddedLines("xn--bcher-kva.example")));

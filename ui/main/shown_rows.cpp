@@ -29,20 +29,13 @@ bool Holds(std::string_view website, std::string_view sought) {
   return false;
 }
 
-// Whether the row shows `sought`: in the name as it is kept, or, for a text past ASCII, in the
-// letters an internationalised name is shown in ("bü" finds xn--bcher-kva.example). Its ASCII
-// letters stand in the kept form too, so one more letter still only narrows the rows.
-bool Shows(std::string_view website, std::string_view sought, bool letters_past_ascii) {
-  if (Holds(website, sought)) {
-    return true;
-  }
-  return letters_past_ascii && Holds(website, "xn--") &&
-         Holds(blocklist::ShownName(website), sought);
-}
-
-bool PastAscii(std::string_view text) {
-  return std::any_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+// Whether the row shows `sought`: in the name as it is kept, or in the letters an
+// internationalised name is shown in ("bü" and "her.ex" find xn--bcher-kva.example, shown as
+// bücher.example). A row that shows a text in either form shows every shorter start of it in that
+// form, so one more letter still only narrows the rows.
+bool Shows(std::string_view website, std::string_view sought) {
+  return Holds(website, sought) || (website.find("xn--") != std::string_view::npos &&
+                                    Holds(blocklist::ShownName(website), sought));
 }
 
 }  // namespace
@@ -72,10 +65,8 @@ void ShownRows::Seek(const blocklist::BlockList& list, std::string_view text) {
     return;
   }
   if (narrower) {
-    const bool past_ascii = PastAscii(text_);
-    std::erase_if(positions_, [&](std::uint32_t position) {
-      return !Shows(list[position].website, text_, past_ascii);
-    });
+    std::erase_if(positions_,
+                  [&](std::uint32_t position) { return !Shows(list[position].website, text_); });
     return;
   }
   Refresh(list);
@@ -87,9 +78,8 @@ void ShownRows::Refresh(const blocklist::BlockList& list) {
     positions_.shrink_to_fit();
     return;
   }
-  const bool past_ascii = PastAscii(text_);
   for (std::size_t i = 0; i < list.size(); ++i) {
-    if (Shows(list[i].website, text_, past_ascii)) {
+    if (Shows(list[i].website, text_)) {
       positions_.push_back(static_cast<std::uint32_t>(i));
     }
   }
