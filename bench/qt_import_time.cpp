@@ -25,7 +25,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "app/application.h"
 #include "app/start_up.h"
@@ -49,16 +51,20 @@ void ResetPeak() {
   std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-// Notes when the list next paints.
+// Notes when the list next paints, once `ready` holds: a paint of the old rows, as when the
+// progress window goes over them, is not the import's.
 class PaintWatch final : public QObject {
  public:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && painted_ < 0) {
+    if (event->type() == QEvent::Paint && painted_ < 0 && (!ready_ || ready_())) {
       painted_ = Now();
     }
     return QObject::eventFilter(watched, event);
   }
-  void Arm() { painted_ = -1; }
+  void Arm(std::function<bool()> ready = {}) {
+    painted_ = -1;
+    ready_ = std::move(ready);
+  }
   // Seconds from `start` until the next paint.
   double Await(double start) {
     while (painted_ < 0) {
@@ -69,6 +75,7 @@ class PaintWatch final : public QObject {
 
  private:
   double painted_ = -1;
+  std::function<bool()> ready_;
 };
 
 // Notes when a control is shown.
@@ -140,7 +147,7 @@ int main(int argc, char** argv) {
     if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
       answer.stop();
       dialog->selectFile(QString::fromStdString(list));
-      paints.Arm();
+      paints.Arm([rows] { return rows->model()->rowCount() > 0; });  // the hosts file is empty
       // From here: the file chooser's own code and caches are not the import's.
       rss_before = bench::MemoryMb("VmRSS");
       ResetPeak();
