@@ -666,13 +666,13 @@ TYPED_TEST_P(ProgramScenario, ShowsNamesAsTheUserKnowsThem) {
   EXPECT_EQ(program.StatusText(),
             program.Local("Added bücher.example and www.bücher.example, the site's other "
                           "usual name."));
+  const Rows bucher{program.Local("bücher.example\tBlocked"),
+                    program.Local("www.bücher.example\tBlocked")};
   program.TypeFind("b");
   program.TypeFind(program.Local("bü"));  // found in the letters shown, not the ASCII form
-  EXPECT_EQ(program.Rows(), (Rows{program.Local("bücher.example\tBlocked"),
-                                  program.Local("www.bücher.example\tBlocked")}));
+  EXPECT_EQ(program.Rows(), bucher);
   program.TypeFind("her.ex");  // the kept form has "her-kva.ex"
-  EXPECT_EQ(program.Rows(), (Rows{program.Local("bücher.example\tBlocked"),
-                                  program.Local("www.bücher.example\tBlocked")}));
+  EXPECT_EQ(program.Rows(), bucher);
   program.TypeFind("");
   program.ClickOn(Window::kMain, "imgApply");
   EXPECT_EQ(program.Hosts(), old + program.Lines(testsupport::AddedLines("xn--bcher-kva.example")));

@@ -29,13 +29,25 @@ bool Holds(std::string_view website, std::string_view sought) {
   return false;
 }
 
+// Whether `website` has a label that may hold other letters to show ("xn--", any case). Looked
+// for at each "--", which few names have: this runs for every row at every letter typed.
+bool MayBeEncoded(std::string_view website) {
+  for (std::size_t at = website.find("--", 2); at != std::string_view::npos;
+       at = website.find("--", at + 1)) {
+    if (Lower(website[at - 2]) == 'x' && Lower(website[at - 1]) == 'n') {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Whether the row shows `sought`: in the name as it is kept, or in the letters an
 // internationalised name is shown in ("bü" and "her.ex" find xn--bcher-kva.example, shown as
 // bücher.example). A row that shows a text in either form shows every shorter start of it in that
 // form, so one more letter still only narrows the rows.
 bool Shows(std::string_view website, std::string_view sought) {
-  return Holds(website, sought) || (website.find("xn--") != std::string_view::npos &&
-                                    Holds(blocklist::ShownName(website), sought));
+  return Holds(website, sought) ||
+         (MayBeEncoded(website) && Holds(blocklist::ShownName(website), sought));
 }
 
 }  // namespace
