@@ -11,7 +11,9 @@ int main() {
   marker.replace(marker.rfind('.'), std::string::npos, ".started");
   STARTUPINFOA startup{};
   GetStartupInfoA(&startup);
-  std::ofstream(marker, std::ios::binary)
+  // Renamed into place, so that the test never finds the mark without its bytes.
+  const std::string partial = marker + ".partial";
+  std::ofstream(partial, std::ios::binary)
       << "show " << ((startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1);
-  return 0;
+  return MoveFileExA(partial.c_str(), marker.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }
